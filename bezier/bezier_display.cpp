@@ -1,0 +1,75 @@
+#include "bezier/bezier_display.h"
+
+#include <algorithm>
+
+#include "shell/c_locale.h"
+#include "shell/canvas.h"
+#include "shell/model_state.h"
+#include "shell/output_log.h"
+
+namespace tambra {
+
+namespace {
+
+void LogCount(const char* format, int count) {
+  ModelState& m = Model();
+  FormatC(m.textBuffer, sizeof m.textBuffer, format, count);
+  LogText(m.textBuffer);
+}
+
+// One de Casteljau pass at t over a fresh copy of the control points, x and
+// y kept apart so the inner loop vectorises; every intermediate value is
+// stored in single precision.
+Point2 EvaluateBezier(const Point2* points, int count, float t, float* xs, float* ys) {
+  for (int j = 0; j < count; ++j) {
+    xs[j] = points[j].x;
+    ys[j] = points[j].y;
+  }
+  const double s = 1.0 - static_cast<double>(t);
+  const double u = static_cast<double>(t);
+  for (int level = 1; level < count; ++level) {
+    for (int j = 0; j < count - level; ++j) {
+      xs[j] = static_cast<float>(s * xs[j] + u * xs[j + 1]);
+      ys[j] = static_cast<float>(s * ys[j] + u * ys[j + 1]);
+    }
+  }
+  return Point2{xs[0], ys[0]};
+}
+
+}  // namespace
+
+int CurveSegments() { return std::min(Model().grid, kMaxCurveSegments); }
+
+void DrawBezierCurve(Platform& window, int mode) {
+  ModelState& m = Model();
+  const int n = std::min(m.pointCount, kMaxPoints);
+  if (n < 3) return;
+  const bool logging = m.logActive == 1;
+  if (logging) LogCount("\r\n\r\n# In Bezier curve, control point count:=%d\r\n", n);
+  DrawPolygon(window, m.points, 0, n, mode);
+  const int segments = CurveSegments();
+  if (logging) LogCount("\r\n\r\n# In Bezier curve, data point count:=%d\r\n", segments);
+
+  Raster& dc = window.Canvas();
+  const Rgb previous = SelectModePen(dc, mode);
+  const Point2& first = m.points[0];
+  MoveToPoint(dc, first.x, first.y);
+  if (logging) LogPoint(first.x, first.y);
+  float xs[kMaxPoints];
+  float ys[kMaxPoints];
+  for (int i = 1; i < segments; ++i) {
+    const float t = static_cast<float>(static_cast<double>(i) / segments);
+    const Point2 q = EvaluateBezier(m.points, n, t, xs, ys);
+    LineToPoint(dc, q.x, q.y);
+    if (logging) LogPoint(q.x, q.y);
+  }
+  const Point2& last = m.points[n - 1];
+  LineToPoint(dc, last.x, last.y);
+  if (logging) {
+    LogPoint(last.x, last.y);
+    LogText("# End Data\r\n\r\n");
+  }
+  dc.SelectPen(previous);
+}
+
+}  // namespace tambra

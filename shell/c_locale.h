@@ -1,0 +1,29 @@
+// Number formatting and parsing in the "C" numeric locale, whatever locale
+// the user or the toolkit has set: files always use a decimal point.
+#pragma once
+
+#include <cstddef>
+
+namespace tambra {
+
+// vsnprintf under the "C" numeric locale; returns what snprintf returns.
+int FormatC(char* buffer, std::size_t size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// strtod and strtol under the "C" numeric locale; `end` as for strtod.
+double ParseDoubleC(const char* text, char** end);
+long ParseLongC(const char* text, char** end);
+
+// Makes the "C" numeric locale current for this thread while it lives.
+class ScopedCNumericLocale {
+ public:
+  ScopedCNumericLocale();
+  ~ScopedCNumericLocale();
+  ScopedCNumericLocale(const ScopedCNumericLocale&) = delete;
+  ScopedCNumericLocale& operator=(const ScopedCNumericLocale&) = delete;
+
+ private:
+  void* previous_;
+};
+
+}  // namespace tambra

@@ -1,0 +1,74 @@
+#include "shell/canvas.h"
+
+#include "shell/output_log.h"
+
+namespace tambra {
+
+namespace {
+
+bool HasMark(int mode) { return mode >= kEraseMode && mode <= kBlackMode; }
+
+void FillSquare(Raster& dc, float x, float y, int halfWidth, int mode) {
+  if (!HasMark(mode)) return;
+  const int cx = TruncateToPixel(x);
+  const int cy = TruncateToPixel(y);
+  dc.FillRect(cx - halfWidth, cy - halfWidth, cx + halfWidth, cy + halfWidth, ModeColour(mode));
+}
+
+}  // namespace
+
+Rgb ModeColour(int mode) {
+  switch (mode) {
+    case kBlueMode: return kBlue;
+    case kRedMode: return kRed;
+    case kGreenMode: return kGreen;
+    case kBlackMode: return kBlack;
+    default: return kWhite;
+  }
+}
+
+void ClearCanvas(Platform& window, int width, int height) {
+  window.Canvas().FillRect(0, 0, width, height, kWhite);
+}
+
+void FillMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, 3, mode); }
+
+void DrawMark(Platform& window, float x, float y, int mode) { FillMark(window.Canvas(), x, y, mode); }
+
+void FillSmallMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, 2, mode); }
+
+Rgb SelectModePen(Raster& dc, int mode) { return dc.SelectPen(ModeColour(mode)); }
+
+void MoveToPoint(Raster& dc, float x, float y) { dc.MoveTo(TruncateToPixel(x), TruncateToPixel(y)); }
+
+void LineToPoint(Raster& dc, float x, float y) { dc.LineTo(TruncateToPixel(x), TruncateToPixel(y)); }
+
+void DrawPolygon(Platform& window, const Point2* points, int from, int to, int mode) {
+  if (from >= to) return;
+  Raster& dc = window.Canvas();
+  const Rgb previous = SelectModePen(dc, mode);
+  FillMark(dc, points[from].x, points[from].y, mode);
+  MoveToPoint(dc, points[from].x, points[from].y);
+  // The first line runs from point `from` to itself and draws nothing.
+  for (int i = from; i < to; ++i) {
+    LineToPoint(dc, points[i].x, points[i].y);
+    FillMark(dc, points[i].x, points[i].y, mode);
+    MoveToPoint(dc, points[i].x, points[i].y);
+    if (Model().logActive == 1) LogPoint(points[i].x, points[i].y);
+  }
+  dc.SelectPen(previous);
+}
+
+void DrawMarks(Platform& window, const Point2* points, int from, int to, int mode) {
+  if (from >= to) return;
+  Raster& dc = window.Canvas();
+  // The pen is only selected and restored, as every primitive does.
+  const Rgb previous = SelectModePen(dc, mode);
+  for (int i = from; i < to; ++i) {
+    FillSmallMark(dc, points[i].x, points[i].y, mode);
+    if (Model().logActive == 1) LogPoint(points[i].x, points[i].y);
+  }
+  dc.SelectPen(previous);
+}
+
+}  // namespace tambra

@@ -1,0 +1,93 @@
+// A platform without a window system, for tests and the replay tool. The
+// canvas is an in-memory raster, the menu state a table, and the answers to
+// dialogs, file prompts and questions come from a HeadlessAnswers object
+// (without one every prompt is cancelled).
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shell/platform.h"
+#include "shell/window_messages.h"
+
+namespace tambra {
+
+class HeadlessAnswers {
+ public:
+  virtual ~HeadlessAnswers() = default;
+  virtual int AnswerDialog(DialogSession& dialog) = 0;
+  virtual bool AnswerFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) = 0;
+  virtual bool AnswerOkCancel(const char* text, const char* caption) = 0;
+};
+
+// Answers queued by a test, consumed in order; an empty queue cancels.
+class QueuedAnswers : public HeadlessAnswers {
+ public:
+  using DialogScript = std::function<int(DialogSession&)>;
+  std::deque<DialogScript> dialogs;
+  std::deque<std::string> fileNames;  // an empty string cancels the prompt
+  std::deque<bool> okCancel;
+  std::vector<std::string> questionsAsked;
+  std::vector<std::string> promptTitles;
+
+  int AnswerDialog(DialogSession& dialog) override;
+  bool AnswerFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override;
+  bool AnswerOkCancel(const char* text, const char* caption) override;
+};
+
+enum class MenuItemState { kUnchecked, kChecked, kGreyed };
+
+class HeadlessPlatform : public Platform {
+ public:
+  HeadlessPlatform();
+
+  // The program's start: the creation message, then a size message.
+  void Start(int width = 800, int height = 600);
+  // Resizes the canvas (cleared to white) and sends the size message.
+  void Resize(int width, int height);
+  // Sends a message to the window procedure, unless the window is gone.
+  void Send(const Message& message);
+  void Click(int x, int y);
+  void RightClick(int x, int y);
+  void Command(int id);
+
+  void SetAnswers(HeadlessAnswers* answers) { answers_ = answers; }
+  MenuItemState MenuState(int id) const;
+  bool IsChecked(int id) const;
+  bool IsEnabled(int id) const;
+  bool QuitPosted() const { return quitPosted_; }
+  int ExitCode() const { return exitCode_; }
+  bool Destroyed() const { return destroyed_; }
+  const std::vector<std::string>& Errors() const { return errors_; }
+  // Called with every error report as well (the replay tool prints them).
+  void SetErrorSink(std::function<void(const std::string&)> sink) { errorSink_ = std::move(sink); }
+
+  Raster& Canvas() override { return canvas_; }
+  void SetMenuChecked(int id, bool checked) override;
+  void SetMenuEnabled(int id, bool enabled) override;
+  int RunDialog(DialogSession& dialog) override;
+  bool AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override;
+  bool AskOkCancel(const char* text, const char* caption) override;
+  void ReportError(const char* text) override;
+  void RequestClose() override;
+  void PostQuit(int exitCode) override;
+
+ private:
+  struct ItemState {
+    bool checked = false;
+    bool enabled = true;
+  };
+  Raster canvas_;
+  std::map<int, ItemState> menu_;
+  HeadlessAnswers* answers_ = nullptr;
+  std::vector<std::string> errors_;
+  std::function<void(const std::string&)> errorSink_;
+  bool quitPosted_ = false;
+  bool destroyed_ = false;
+  int exitCode_ = 0;
+};
+
+}  // namespace tambra

@@ -1,0 +1,57 @@
+#include <algorithm>
+
+#include "resources/command_ids.h"
+#include "shell/model_state.h"
+#include "shell/window_proc.h"
+
+namespace tambra {
+
+namespace {
+
+constexpr int kSaveItems[] = {kCmdEditSave, kCmdBezierSave, kCmdRationalSave, kCmdBSplineSave,
+                              kCmdNurbsSave};
+
+// Items that only make sense for surfaces.
+constexpr int kSurfaceOnlyItems[] = {kCmdTriangularSE, kCmdTriangularNW, kCmdTriangularSW,
+                                     kCmdTriangularNE, kCmdReduceSurfaces};
+
+// The curve algorithms of the four family menus.
+constexpr int kCurveOnlyItems[] = {
+    kCmdReduceSimple, kCmdReduceEck, kCmdReduceLse, kCmdReduceLseC0, kCmdReduceLseC1,
+    kCmdReduceLseC2, kCmdRationalElevation, kCmdApproxLeastSquares, kCmdApproxConsistent,
+    kCmdApproxHybrid, kCmdBSplineElevation, kCmdBSplineReduction, kCmdBSplineKnotInsert,
+    kCmdBSplineKnotDelete, kCmdChaikin, kCmdChaikinElevation, kCmdChaikinReduction,
+    kCmdNurbsElevation, kCmdNurbsReduction, kCmdNurbsKnotInsert, kCmdNurbsKnotDelete};
+
+void SetObjectModeMenu(Platform& window, bool curves) {
+  window.SetMenuChecked(kCmdCurves, curves);
+  window.SetMenuChecked(kCmdSurfaces, !curves);
+  for (int id : kSurfaceOnlyItems) window.SetMenuEnabled(id, !curves);
+  for (int id : kCurveOnlyItems) window.SetMenuEnabled(id, curves);
+}
+
+}  // namespace
+
+void CreateDrawingResources(Platform& window) {
+  // The pens and brushes are the raster's colours; what remains is the
+  // menu and weight state the window starts with.
+  for (int id : kSaveItems) window.SetMenuChecked(id, false);
+  window.SetMenuEnabled(kCmdCloseOutput, false);
+  window.SetMenuEnabled(kCmdBezierSimulation, false);
+  window.SetMenuEnabled(kCmdRationalSimulation, false);
+  ModelState& m = Model();
+  std::fill_n(m.weights, 10, 1.0f);
+  for (int i = 0; i < 10; ++i) std::fill_n(m.netWeights[i], 10, 1.0f);
+}
+
+void SetCurvesMenu(Platform& window) { SetObjectModeMenu(window, true); }
+
+void SetSurfacesMenu(Platform& window) { SetObjectModeMenu(window, false); }
+
+void DeleteDrawingResources(Platform&) {}
+
+void CheckSaveItems(Platform& window, bool checked) {
+  for (int id : kSaveItems) window.SetMenuChecked(id, checked);
+}
+
+}  // namespace tambra

@@ -1,0 +1,122 @@
+#include "shell/model_state.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace tambra {
+
+namespace {
+
+// The record is large (two full nets and a surface snapshot), so it lives in
+// static storage rather than on any stack.
+ModelState g_model;
+
+// Knot entries a direction of size `count` with order `order` uses, bounded
+// by the vector's storage so that no conversion reads or writes beyond it.
+int UsedKnots(int count, int order) {
+  return std::clamp(count + order, 0, kMaxKnots);
+}
+
+}  // namespace
+
+ModelState& Model() { return g_model; }
+
+void ResetModelState() {
+  // Assignment from a value-initialised temporary would need a second large
+  // record on the stack; reset through placement instead.
+  std::destroy_at(&g_model);
+  std::construct_at(&g_model);
+}
+
+void LoadDirection(int direction) {
+  ModelState& m = Model();
+  if (direction == 0) {
+    m.pointCount = m.netRows;
+    m.degreeStep = m.xDegreeStep;
+    m.order = m.xOrder;
+    std::copy_n(m.xKnots, UsedKnots(m.pointCount, m.order), m.knots);
+  } else {
+    m.pointCount = m.netCols;
+    m.degreeStep = m.yDegreeStep;
+    m.order = m.yOrder;
+    std::copy_n(m.yKnots, UsedKnots(m.pointCount, m.order), m.knots);
+  }
+}
+
+void StoreDirection(int direction) {
+  ModelState& m = Model();
+  if (direction == 0) {
+    m.netRows = m.pointCount;
+    m.xDegreeStep = m.degreeStep;
+    m.xOrder = m.order;
+    std::copy_n(m.knots, UsedKnots(m.pointCount, m.order), m.xKnots);
+  } else {
+    m.netCols = m.pointCount;
+    m.yDegreeStep = m.degreeStep;
+    m.yOrder = m.order;
+    std::copy_n(m.knots, UsedKnots(m.pointCount, m.order), m.yKnots);
+  }
+}
+
+void SelectDirection(int selector) {
+  switch (selector) {
+    case kLoadX: LoadDirection(0); break;
+    case kLoadY: LoadDirection(1); break;
+    case kStoreX: StoreDirection(0); break;
+    case kStoreY: StoreDirection(1); break;
+    default: break;
+  }
+}
+
+void CurveToNet() {
+  ModelState& m = Model();
+  StoreDirection(0);
+  const int count = std::clamp(m.pointCount, 0, kMaxPoints);
+  for (int i = 0; i < count; ++i) {
+    m.net[i][0] = Point3{m.points[i].x, m.points[i].y, 0.0f};
+    m.netWeights[i][0] = m.weights[i];
+  }
+  m.yDegreeStep = 0;
+  m.yOrder = 0;
+  m.netCols = 1;
+}
+
+void NetToCurve() {
+  ModelState& m = Model();
+  LoadDirection(0);
+  const int count = std::clamp(m.pointCount, 0, kMaxPoints);
+  for (int i = 0; i < count; ++i) {
+    m.points[i] = Point2{m.net[i][0].x, m.net[i][0].y};
+    m.weights[i] = m.netWeights[i][0];
+  }
+}
+
+//   list index k, row by row:      net (i, j), j <= i; zero above
+//     0                              (0,0)  0     0
+//     1  2                           (1,0) (1,1)  0
+//     3  4  5                        (2,0) (2,1) (2,2)
+void UnpackTriangle() {
+  ModelState& m = Model();
+  // A larger net would read past the 500 entries of the list.
+  if (m.netRows > kMaxTriangleRows) return;
+  int k = 0;
+  for (int i = 0; i < m.netRows; ++i) {
+    for (int j = 0; j <= i; ++j) m.net[i][j] = m.triangleList[k++];
+    for (int j = i + 1; j < m.netRows; ++j) m.net[i][j] = Point3{0.0f, 0.0f, 0.0f};
+  }
+}
+
+int PackTriangle() {
+  ModelState& m = Model();
+  const int rows = std::min(m.netRows, kMaxNet);
+  int k = 0;
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j <= i; ++j) {
+      m.triangleList[k++] = m.net[i][j];
+      if (k == kMaxTrianglePoints) return 0;
+    }
+  }
+  return 1;
+}
+
+}  // namespace tambra

@@ -1,0 +1,153 @@
+// The one process-wide record of the model, the view, the files and the
+// mouse interaction. Every operation reads and writes it directly through
+// Model(); tests start from a fresh default record with ResetModelState().
+#pragma once
+
+#include <cstdio>
+
+namespace tambra {
+
+// Capacities of the fixed-size model.
+inline constexpr int kMaxPoints = 100;         // control points of a curve
+inline constexpr int kMaxKnots = 100;          // entries of every knot vector
+inline constexpr int kMaxNet = 100;            // rows and columns of the net storage
+inline constexpr int kMaxTrianglePoints = 500; // packed triangular net
+inline constexpr int kMaxFileName = 256;       // file name buffers, terminator included
+inline constexpr int kTextBufferSize = 4096;   // the line and control-file buffer
+inline constexpr int kMinPolygonPoints = 3;    // a polygon never shrinks below this by deletion
+
+enum ObjectMode : int { kCurves = 0, kSurfaces = 1 };
+
+enum CurveKind : int {
+  kNoCurve = 0,
+  kBezier = 1,
+  kRationalBezier = 2,
+  kBSpline = 3,
+  kNurbs = 4,
+};
+
+struct Point2 {
+  float x;
+  float y;
+};
+
+struct Point3 {
+  float x;
+  float y;
+  float z;
+};
+
+// Curve state kept by Edit > Copy and by the curve snapshot.
+struct CurveCopy {
+  int pointCount;
+  int order;
+  float weights[kMaxPoints];
+  Point2 points[kMaxPoints];
+  float knots[kMaxKnots];
+};
+
+// Surface state kept by the surface snapshot.
+struct SurfaceCopy {
+  int netRows;
+  int netCols;
+  int xOrder;
+  int yOrder;
+  int xDegreeStep;
+  int yDegreeStep;
+  int triangles;
+  float xKnots[kMaxKnots];
+  float yKnots[kMaxKnots];
+  Point3 net[kMaxNet][kMaxNet];
+  float netWeights[kMaxNet][kMaxNet];
+};
+
+struct ModelState {
+  // Modes and switches.
+  int objectMode = kCurves;
+  int curveKind = kNoCurve;
+  int saveResults = 0;
+
+  // Curve.
+  int pointCount = 0;
+  Point2 points[kMaxPoints] = {};
+  float weights[kMaxPoints] = {};
+  float knots[kMaxKnots] = {};
+  int order = 4;
+  int degreeStep = 1;
+  int chaikinSteps = 1;
+  float insertKnot = 99.0f;
+  int insertSpan = 0;
+  int approxDim = 30;
+
+  // Surface. Row index i runs in the X direction (netRows, shown as N),
+  // column index j in the Y direction (netCols, shown as M).
+  int netRows = 0;
+  int netCols = 0;
+  Point3 net[kMaxNet][kMaxNet] = {};
+  float netWeights[kMaxNet][kMaxNet] = {};
+  float xKnots[kMaxKnots] = {};
+  float yKnots[kMaxKnots] = {};
+  int xOrder = 4;
+  int yOrder = 4;
+  int xDegreeStep = 1;
+  int yDegreeStep = 1;
+  int applyX = 1;
+  int applyY = 1;
+  int triangles = 0;
+  // Triangular net packed row by row: row i holds i + 1 points.
+  Point3 triangleList[kMaxTrianglePoints] = {};
+
+  // View and drawing.
+  int grid = 50;
+  float scale = 1.0f;
+  float tx = 0.0f;
+  float ty = 0.0f;
+  float tht = 0.0f;
+  float phi = 0.0f;
+  short clientWidth = 0;
+  short clientHeight = 0;
+
+  // Files and log.
+  char controlFileName[kMaxFileName] = "noname.cnt";
+  char outputFileName[kMaxFileName] = "noname.dat";
+  std::FILE* logFile = nullptr;
+  int logActive = 0;
+  char textBuffer[kTextBufferSize] = {};
+
+  // Interaction.
+  int acceptRelease = 1;
+  int pickActive = 0;
+  int pickedIndex = 0;
+  int hoverIndex = -1;
+  int dragX = 0;
+  int dragY = 0;
+  int knotsDirection = 0;
+  int knotsShownOrder = 0;
+
+  // Working copies.
+  CurveCopy copyBuffer = {};
+  CurveCopy curveSnapshot = {};
+  SurfaceCopy surfaceSnapshot = {};
+};
+
+// The one instance.
+ModelState& Model();
+
+// Puts every field back to its program-start default. Does not close a log.
+void ResetModelState();
+
+// Model conversions shared by the dialogs, the control file and the
+// surface algorithms.
+enum DirectionSelector : int { kLoadX = 0, kLoadY = 1, kStoreX = 2, kStoreY = 3 };
+void LoadDirection(int direction);   // 0 = X, 1 = Y
+void StoreDirection(int direction);  // 0 = X, 1 = Y
+void SelectDirection(int selector);  // load X, load Y, store X, store Y
+void CurveToNet();
+void NetToCurve();
+void UnpackTriangle();
+int PackTriangle();  // 1 on success, 0 when the list would overflow
+
+// Rows of a triangular net that fit the packed list: N(N + 1)/2 <= 500.
+inline constexpr int kMaxTriangleRows = 31;
+
+}  // namespace tambra

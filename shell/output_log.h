@@ -1,0 +1,22 @@
+// Line writers of the output log. Every line is formatted into the model's
+// text buffer and written with its string length; line ends are CR LF. The
+// writers do not test logActive: callers write only while it is 1.
+#pragma once
+
+#include <cstdio>
+
+namespace tambra {
+
+// Writes a line already formatted by the caller (a section header).
+void LogText(const char* text);
+// "%7.5f %7.5f\r\n" with x and clientHeight - y (y upward in the log).
+void LogPoint(float x, float y);
+// "%7.5f %7.5f %7.5f\r\n" with the values unchanged.
+void LogPoint3(float x, float y, float z);
+// Three CR LF pairs when `longBreak` is non-zero, one otherwise.
+void LogBreak(int longBreak);
+// To `file`: "\r\n%d, %d, \r\n" with rows and cols, then each row as
+// "%10.7f, " fields and a line end. `matrix` has rows of 100 floats.
+void LogMatrix(std::FILE* file, const float (*matrix)[100], int rows, int cols);
+
+}  // namespace tambra

@@ -1,0 +1,54 @@
+// What the core needs from the window system: the main window's canvas,
+// its menu state, modal dialogs, the file-name prompt, the message box and
+// the end of the program. The Qt layer implements it for the real window;
+// HeadlessPlatform implements it for tests and the replay tool.
+#pragma once
+
+#include "shell/model_state.h"
+#include "shell/raster.h"
+
+namespace tambra {
+
+class DialogSession;
+
+// The settings of one file-name prompt.
+struct FilePrompt {
+  const char* title;          // "Control Data Filename"
+  const char* filterLabel;    // "Control(*.cnt)"
+  const char* filterPattern;  // "*.cnt"
+  const char* defaultExtension;  // "cnt"
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The client area's raster; drawing into it is what the user sees.
+  virtual Raster& Canvas() = 0;
+
+  // Menu items addressed by command id.
+  virtual void SetMenuChecked(int id, bool checked) = 0;
+  virtual void SetMenuEnabled(int id, bool enabled) = 0;
+
+  // Shows the dialog modally and returns its close result (1 OK, 0 Cancel).
+  virtual int RunDialog(DialogSession& dialog) = 0;
+
+  // Asks for a file name, starting from the one in `name`. On confirmation
+  // the chosen name is left in `name` and the result is true.
+  virtual bool AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) = 0;
+
+  // An OK / Cancel question with the exclamation icon; true for OK.
+  virtual bool AskOkCancel(const char* text, const char* caption) = 0;
+
+  // Tells the user that a file operation failed.
+  virtual void ReportError(const char* text) = 0;
+
+  // The close message: its default handling destroys the window, which
+  // sends the destroy message to the window procedure.
+  virtual void RequestClose() = 0;
+
+  // Ends the message loop with this exit code.
+  virtual void PostQuit(int exitCode) = 0;
+};
+
+}  // namespace tambra

@@ -1,0 +1,72 @@
+// The persistent canvas: a raster the size of the client area that every
+// drawing primitive writes into at once. Lines and rectangles follow the
+// conventions of a classic device context: a line includes its first pixel
+// and excludes its last, a filled rectangle covers [left, right) x [top,
+// bottom). The rasterisation is exact integer arithmetic and unantialiased,
+// so drawing a figure again in white erases exactly the pixels it drew.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tambra {
+
+using Rgb = std::uint32_t;  // 0xRRGGBB
+
+inline constexpr Rgb kWhite = 0xFFFFFF;
+inline constexpr Rgb kBlue = 0x0000FF;
+inline constexpr Rgb kRed = 0xFF0000;
+inline constexpr Rgb kGreen = 0x00FF00;
+inline constexpr Rgb kBlack = 0x000000;
+
+// Pixel coordinates are kept within this bound so that no conversion or
+// product overflows; anything beyond it is far outside any canvas anyway.
+inline constexpr int kPixelLimit = 1 << 24;
+
+// Truncates toward zero as a float-to-int conversion does, but never
+// overflows: values beyond the pixel limit are clamped to it, and a value
+// that is not a number maps to the negative limit (off every canvas).
+int TruncateToPixel(double value);
+
+class Raster {
+ public:
+  Raster() = default;
+  Raster(int width, int height) { Resize(width, height); }
+
+  // Resizes and clears to white.
+  void Resize(int width, int height);
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+  Rgb Pixel(int x, int y) const;
+  // The pixels row by row, 0xFFRRGGBB, ready to be wrapped by an image.
+  const std::uint32_t* Data() const { return pixels_.data(); }
+
+  // Device-context state: the selected pen and the current position.
+  Rgb SelectPen(Rgb pen) {
+    Rgb previous = pen_;
+    pen_ = pen;
+    return previous;
+  }
+  Rgb pen() const { return pen_; }
+  void MoveTo(int x, int y);
+  // Draws from the current position to (x, y) without its end pixel, with
+  // the selected pen, and makes (x, y) the current position.
+  void LineTo(int x, int y);
+  void FillRect(int left, int top, int right, int bottom, Rgb colour);
+
+  // Counts pixels that differ from white; handy for tests and checks.
+  int CountNonWhite() const;
+
+ private:
+  void Plot(int x, int y, Rgb colour);
+
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint32_t> pixels_;
+  Rgb pen_ = kBlack;
+  int penX_ = 0;
+  int penY_ = 0;
+};
+
+}  // namespace tambra

@@ -1,0 +1,425 @@
+#include "tools/replay.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <istream>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "shell/dialog_session.h"
+#include "shell/headless_platform.h"
+#include "shell/model_state.h"
+#include "tools/png_writer.h"
+
+namespace tambra {
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Printing model fields: integers with %d, reals with %.9g, strings as they
+// are; arrays print their used part.
+
+std::string Real(float value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+  return text;
+}
+
+std::string Triple(const Point3& p) { return Real(p.x) + "," + Real(p.y) + "," + Real(p.z); }
+
+int Bounded(int count, int capacity) { return std::clamp(count, 0, capacity); }
+
+template <typename Each>
+std::string Join(int count, Each each, const char* separator = " ") {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) text += separator;
+    text += each(i);
+  }
+  return text;
+}
+
+std::string KnotList(const float* knots, int count) {
+  return Join(Bounded(count, kMaxKnots), [&](int i) { return Real(knots[i]); });
+}
+
+template <typename Cell>
+std::string NetRows(Cell cell) {
+  const ModelState& m = Model();
+  const int rows = Bounded(m.netRows, kMaxNet);
+  const int cols = Bounded(m.netCols, kMaxNet);
+  return Join(rows, [&](int i) { return Join(cols, [&](int j) { return cell(i, j); }); }, " | ");
+}
+
+using FieldPrinter = std::function<std::string()>;
+
+const std::map<std::string, FieldPrinter>& FieldPrinters() {
+  static const std::map<std::string, FieldPrinter> printers = [] {
+    std::map<std::string, FieldPrinter> p;
+    auto integer = [&p](const char* name, int ModelState::*field) {
+      p[name] = [field] { return std::to_string(Model().*field); };
+    };
+    auto real = [&p](const char* name, float ModelState::*field) {
+      p[name] = [field] { return Real(Model().*field); };
+    };
+    integer("objectMode", &ModelState::objectMode);
+    integer("curveKind", &ModelState::curveKind);
+    integer("saveResults", &ModelState::saveResults);
+    integer("pointCount", &ModelState::pointCount);
+    integer("order", &ModelState::order);
+    integer("degreeStep", &ModelState::degreeStep);
+    integer("chaikinSteps", &ModelState::chaikinSteps);
+    integer("insertSpan", &ModelState::insertSpan);
+    integer("approxDim", &ModelState::approxDim);
+    integer("netRows", &ModelState::netRows);
+    integer("netCols", &ModelState::netCols);
+    integer("xOrder", &ModelState::xOrder);
+    integer("yOrder", &ModelState::yOrder);
+    integer("xDegreeStep", &ModelState::xDegreeStep);
+    integer("yDegreeStep", &ModelState::yDegreeStep);
+    integer("applyX", &ModelState::applyX);
+    integer("applyY", &ModelState::applyY);
+    integer("triangles", &ModelState::triangles);
+    integer("grid", &ModelState::grid);
+    integer("logActive", &ModelState::logActive);
+    integer("acceptRelease", &ModelState::acceptRelease);
+    integer("pickActive", &ModelState::pickActive);
+    integer("pickedIndex", &ModelState::pickedIndex);
+    integer("hoverIndex", &ModelState::hoverIndex);
+    integer("dragX", &ModelState::dragX);
+    integer("dragY", &ModelState::dragY);
+    integer("knotsDirection", &ModelState::knotsDirection);
+    integer("knotsShownOrder", &ModelState::knotsShownOrder);
+    real("insertKnot", &ModelState::insertKnot);
+    real("scale", &ModelState::scale);
+    real("tx", &ModelState::tx);
+    real("ty", &ModelState::ty);
+    real("tht", &ModelState::tht);
+    real("phi", &ModelState::phi);
+    p["clientWidth"] = [] { return std::to_string(Model().clientWidth); };
+    p["clientHeight"] = [] { return std::to_string(Model().clientHeight); };
+    p["controlFileName"] = [] { return std::string(Model().controlFileName); };
+    p["outputFileName"] = [] { return std::string(Model().outputFileName); };
+    p["points"] = [] {
+      const ModelState& m = Model();
+      return Join(Bounded(m.pointCount, kMaxPoints),
+                  [&](int i) { return Real(m.points[i].x) + "," + Real(m.points[i].y); });
+    };
+    p["weights"] = [] {
+      const ModelState& m = Model();
+      return Join(Bounded(m.pointCount, kMaxPoints), [&](int i) { return Real(m.weights[i]); });
+    };
+    p["knots"] = [] { return KnotList(Model().knots, Model().pointCount + Model().order); };
+    p["xKnots"] = [] { return KnotList(Model().xKnots, Model().netRows + Model().xOrder); };
+    p["yKnots"] = [] { return KnotList(Model().yKnots, Model().netCols + Model().yOrder); };
+    p["net"] = [] { return NetRows([](int i, int j) { return Triple(Model().net[i][j]); }); };
+    p["netWeights"] = [] {
+      return NetRows([](int i, int j) { return Real(Model().netWeights[i][j]); });
+    };
+    p["triangleList"] = [] {
+      const int rows = Bounded(Model().netRows, kMaxTriangleRows);
+      return Join(rows * (rows + 1) / 2, [](int k) { return Triple(Model().triangleList[k]); });
+    };
+    return p;
+  }();
+  return printers;
+}
+
+const char* StateName(MenuItemState state) {
+  switch (state) {
+    case MenuItemState::kChecked: return "checked";
+    case MenuItemState::kGreyed: return "greyed";
+    default: return "unchecked";
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Script lines.
+
+struct Line {
+  int number = 0;
+  std::string verb;
+  std::vector<std::string> words;  // the words after the verb
+  std::string rest;                // everything after the verb's first argument
+  std::string afterVerb;           // everything after the verb
+};
+
+std::string Trim(const std::string& text) {
+  const auto begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "";
+  const auto end = text.find_last_not_of(" \t\r");
+  return text.substr(begin, end - begin + 1);
+}
+
+// Splits off the first blank-separated word; returns the word and leaves
+// the remainder (without leading blanks) in `text`.
+std::string TakeWord(std::string& text) {
+  const auto end = text.find_first_of(" \t");
+  std::string word = text.substr(0, end);
+  text = end == std::string::npos ? "" : Trim(text.substr(end));
+  return word;
+}
+
+std::optional<Line> ParseLine(std::string text, int number) {
+  const auto comment = text.find('#');
+  if (comment != std::string::npos) text.erase(comment);
+  text = Trim(text);
+  if (text.empty()) return std::nullopt;
+  Line line;
+  line.number = number;
+  line.verb = TakeWord(text);
+  line.afterVerb = text;
+  std::string words = text;
+  if (!words.empty()) {
+    std::string first = TakeWord(words);
+    line.rest = words;
+    line.words.push_back(first);
+    while (!words.empty()) line.words.push_back(TakeWord(words));
+  }
+  return line;
+}
+
+std::optional<int> ParseInt(const std::string& word) {
+  int value = 0;
+  const char* end = word.data() + word.size();
+  const auto [ptr, ec] = std::from_chars(word.data(), end, value);
+  if (ec != std::errc() || ptr != end || word.empty()) return std::nullopt;
+  return value;
+}
+
+// ---------------------------------------------------------------------------
+
+class Replay : public HeadlessAnswers {
+ public:
+  Replay(std::istream& script, const std::string& name, std::ostream& out, std::ostream& err)
+      : script_(script), name_(name), out_(out), err_(err) {
+    window_.SetAnswers(this);
+    window_.SetErrorSink([this](const std::string& text) { err_ << "tambra: " << text << "\n"; });
+  }
+
+  int Run() {
+    ResetModelState();
+    window_.Start(800, 600);
+    while (std::optional<Line> line = NextLine()) {
+      if (!Execute(*line) || failed_) return Fail();
+      if (window_.QuitPosted()) return window_.ExitCode();
+    }
+    return 0;
+  }
+
+  // Answers from the lines that follow the command.
+  int AnswerDialog(DialogSession& dialog) override {
+    while (std::optional<Line> line = NextLine()) {
+      const Line& l = *line;
+      if (l.verb == "set" && !l.words.empty()) {
+        const std::optional<int> id = ParseInt(l.words[0]);
+        if (!id) return Abandon(l, "set needs a control id");
+        dialog.SetText(*id, l.rest);
+      } else if (l.verb == "check") {
+        const std::optional<int> id = l.words.size() == 2 ? ParseInt(l.words[0]) : std::nullopt;
+        if (!id || (l.words[1] != "0" && l.words[1] != "1")) {
+          return Abandon(l, "check needs a control id and 0 or 1");
+        }
+        dialog.SetChecked(*id, l.words[1] == "1");
+      } else if (l.verb == "reset" || l.verb == "ok" || l.verb == "cancel") {
+        if (!l.words.empty()) return Abandon(l, l.verb + " takes no arguments");
+        const int button = l.verb == "ok" ? kButtonOk : l.verb == "cancel" ? kButtonCancel
+                                                                             : kButtonReset;
+        const int result = dialog.Press(button);
+        if (result != kStayOpen) return result;
+      } else {
+        return Abandon(l, "a dialog is open: expected set, check, reset, ok or cancel");
+      }
+    }
+    return AbandonAtEnd("a dialog is left open at the end of the script");
+  }
+
+  bool AnswerFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override {
+    std::optional<Line> line = NextLine();
+    if (!line) return AbandonAtEnd(std::string("the prompt \"") + prompt.title + "\" is left without an answer");
+    if (line->verb == "file-cancel" && line->words.empty()) return false;
+    if (line->verb != "file" || line->afterVerb.empty()) {
+      return Abandon(*line, std::string("the prompt \"") + prompt.title +
+                                "\" expects file PATH or file-cancel");
+    }
+    if (line->afterVerb.size() >= kMaxFileName) {
+      return Abandon(*line, "the file name is longer than 255 characters");
+    }
+    std::memcpy(name, line->afterVerb.c_str(), line->afterVerb.size() + 1);
+    return true;
+  }
+
+  bool AnswerOkCancel(const char*, const char*) override {
+    std::optional<Line> line = NextLine();
+    if (!line) return AbandonAtEnd("a question is left without an answer");
+    if (line->verb != "answer" || line->words.size() != 1 ||
+        (line->words[0] != "ok" && line->words[0] != "cancel")) {
+      return Abandon(*line, "a question is open: expected answer ok or answer cancel");
+    }
+    return line->words[0] == "ok";
+  }
+
+ private:
+  std::optional<Line> NextLine() {
+    std::string text;
+    while (std::getline(script_, text)) {
+      ++lineNumber_;
+      if (std::optional<Line> line = ParseLine(text, lineNumber_)) return line;
+    }
+    return std::nullopt;
+  }
+
+  // Records the fault; the prompt is cancelled and the run stops after the
+  // message that asked returns.
+  int Abandon(const Line& line, const std::string& what) {
+    if (!failed_) {
+      failed_ = true;
+      failLine_ = line.number;
+      failWhat_ = what;
+    }
+    return 0;
+  }
+  int AbandonAtEnd(const std::string& what) {
+    Line end;
+    end.number = lineNumber_;
+    return Abandon(end, what);
+  }
+
+  int Fail() {
+    err_ << name_ << ":" << failLine_ << ": " << failWhat_ << "\n";
+    return kReplayBadScript;
+  }
+
+  bool Error(const Line& line, const std::string& what) {
+    Abandon(line, what);
+    return false;
+  }
+
+  // Reads exactly `count` integers from the line's words.
+  bool Numbers(const Line& line, std::size_t count, std::vector<int>& values) {
+    if (line.words.size() != count) {
+      return Error(line, line.verb + " needs " + std::to_string(count) + " integer" +
+                             (count == 1 ? "" : "s"));
+    }
+    values.clear();
+    for (const std::string& word : line.words) {
+      const std::optional<int> value = ParseInt(word);
+      if (!value) return Error(line, "'" + word + "' is not an integer");
+      values.push_back(*value);
+    }
+    return true;
+  }
+
+  void Mouse(MessageKind kind, int x, int y) {
+    if (kind == MessageKind::kLeftUp) held_ &= ~kLeftButtonFlag;
+    if (kind == MessageKind::kRightUp) held_ &= ~kRightButtonFlag;
+    if (kind == MessageKind::kLeftDown) held_ |= kLeftButtonFlag;
+    if (kind == MessageKind::kRightDown) held_ |= kRightButtonFlag;
+    window_.Send(MouseMessage(kind, x, y, held_));
+  }
+
+  bool Execute(const Line& line) {
+    static const std::map<std::string, MessageKind> kMouse = {
+        {"ldown", MessageKind::kLeftDown}, {"lup", MessageKind::kLeftUp},
+        {"rdown", MessageKind::kRightDown}, {"rup", MessageKind::kRightUp},
+        {"move", MessageKind::kMouseMove}};
+    const std::string& verb = line.verb;
+    std::vector<int> v;
+    if (verb == "size") {
+      if (!Numbers(line, 2, v)) return false;
+      if (v[0] < 0 || v[1] < 0 || v[0] > 32767 || v[1] > 32767) {
+        return Error(line, "size needs a width and height from 0 to 32767");
+      }
+      window_.Resize(v[0], v[1]);
+    } else if (verb == "paint") {
+      if (!Numbers(line, 0, v)) return false;
+      window_.Send(Message{MessageKind::kPaint});
+    } else if (const auto mouse = kMouse.find(verb); mouse != kMouse.end()) {
+      if (!Numbers(line, 2, v)) return false;
+      Mouse(mouse->second, v[0], v[1]);
+    } else if (verb == "click" || verb == "rclick") {
+      if (!Numbers(line, 2, v)) return false;
+      const bool left = verb == "click";
+      Mouse(left ? MessageKind::kLeftDown : MessageKind::kRightDown, v[0], v[1]);
+      Mouse(left ? MessageKind::kLeftUp : MessageKind::kRightUp, v[0], v[1]);
+    } else if (verb == "drag") {
+      if (!Numbers(line, 4, v)) return false;
+      Mouse(MessageKind::kLeftDown, v[0], v[1]);
+      Mouse(MessageKind::kMouseMove, v[2], v[3]);
+      Mouse(MessageKind::kLeftUp, v[2], v[3]);
+    } else if (verb == "command") {
+      if (!Numbers(line, 1, v)) return false;
+      window_.Command(v[0]);
+    } else if (verb == "print") {
+      return Print(line);
+    } else if (verb == "menu") {
+      return PrintMenu(line);
+    } else if (verb == "png") {
+      if (line.afterVerb.empty()) return Error(line, "png needs a file name");
+      if (!WritePng(window_.Canvas(), line.afterVerb)) {
+        err_ << "tambra-replay: cannot write " << line.afterVerb << "\n";
+      }
+    } else if (verb == "set" || verb == "check" || verb == "reset" || verb == "ok" ||
+               verb == "cancel") {
+      return Error(line, verb + ": no dialog is open");
+    } else if (verb == "file" || verb == "file-cancel") {
+      return Error(line, verb + ": nothing asks for a file name");
+    } else if (verb == "answer") {
+      return Error(line, "answer: nothing asks a question");
+    } else {
+      return Error(line, "unknown action '" + verb + "'");
+    }
+    return true;
+  }
+
+  bool Print(const Line& line) {
+    if (line.words.empty()) return Error(line, "print needs field names");
+    std::ostringstream text;
+    for (const std::string& name : line.words) {
+      const auto printer = FieldPrinters().find(name);
+      if (printer == FieldPrinters().end()) return Error(line, "unknown field '" + name + "'");
+      text << name << "=" << printer->second() << "\n";
+    }
+    out_ << text.str() << std::flush;
+    return true;
+  }
+
+  bool PrintMenu(const Line& line) {
+    if (line.words.empty()) return Error(line, "menu needs command ids");
+    std::ostringstream text;
+    for (const std::string& word : line.words) {
+      const std::optional<int> id = ParseInt(word);
+      if (!id) return Error(line, "'" + word + "' is not an integer");
+      text << "menu " << *id << "=" << StateName(window_.MenuState(*id)) << "\n";
+    }
+    out_ << text.str() << std::flush;
+    return true;
+  }
+
+  std::istream& script_;
+  std::string name_;
+  std::ostream& out_;
+  std::ostream& err_;
+  HeadlessPlatform window_;
+  std::uint32_t held_ = 0;
+  int lineNumber_ = 0;
+  bool failed_ = false;
+  int failLine_ = 0;
+  std::string failWhat_;
+};
+
+}  // namespace
+
+int RunReplay(std::istream& script, const std::string& scriptName, std::ostream& out,
+              std::ostream& err) {
+  Replay replay(script, scriptName, out, err);
+  return replay.Run();
+}
+
+}  // namespace tambra

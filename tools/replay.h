@@ -1,0 +1,26 @@
+// The replay tool: runs a session headlessly from a script, through the
+// same window procedure and a headless platform. One action per line:
+//
+//   size W H | paint | ldown X Y | lup X Y | rdown X Y | rup X Y | move X Y
+//   click X Y | rclick X Y | drag X1 Y1 X2 Y2 | command ID
+//   set ID TEXT | check ID 0|1 | reset | ok | cancel      (inside a dialog)
+//   file PATH | file-cancel | answer ok|cancel            (prompts)
+//   print NAME... | menu ID... | png FILE
+//
+// '#' starts a comment and blank lines are skipped.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace tambra {
+
+inline constexpr int kReplayBadScript = 2;
+
+// Runs the script and returns the exit status: 0 at its end (or the exit
+// code of File > Exit), 2 at the first line it cannot read, after printing
+// "SCRIPT:LINE: what is wrong" to `err`.
+int RunReplay(std::istream& script, const std::string& scriptName, std::ostream& out,
+              std::ostream& err);
+
+}  // namespace tambra
