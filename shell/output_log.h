@@ -20,3 +20,22 @@ void LogBreak(int longBreak);
 void LogMatrix(std::FILE* file, const float (*matrix)[100], int rows, int cols);
 
 }  // namespace tambra
+
+namespace tambra {
+
+class Platform;
+
+// Opens the log under outputFileName (asking before replacing a file);
+// returns 1 when it is open, 0 otherwise. Does nothing and returns 0 while
+// a log is open. A file that cannot be created is reported through
+// window.ReportError.
+int OpenOutputLog(Platform& window);
+// Closes the log; returns 1 when one was open.
+int CloseOutputLog();
+
+// True when no file of that name exists, or when the user answered OK to
+// "<name>\r\nThis file already exists. \r\nReplace existing file?".
+// Shared by the output log and the control file.
+bool ConfirmReplace(Platform& window, const char* fileName);
+
+}  // namespace tambra

@@ -3,9 +3,15 @@
 #include <cstdlib>
 
 #include "bezier/bezier_display.h"
+#include "bezier/degree_elevation.h"
+#include "bezier/degree_reduction.h"
 #include "resources/command_ids.h"
 #include "shell/canvas.h"
+#include "shell/control_file.h"
+#include "shell/dialogs.h"
 #include "shell/model_state.h"
+#include "shell/output_log.h"
+#include "shell/snapshots.h"
 
 namespace tambra {
 
@@ -196,6 +202,68 @@ void ChooseFamily(Platform& window, int kind) {
   }
 }
 
+// Redraws the model after a file was opened, without logging.
+void ShowOpenedModel(Platform& window) {
+  ModelState& m = Model();
+  ClearCanvas(window, m.clientWidth, m.clientHeight);
+  LogSuspension suspended;
+  if (IsCurves()) {
+    DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
+  } else {
+    DrawSurfaceView(window, kBlackMode);
+  }
+}
+
+void OpenControlFile(Platform& window) {
+  ModelState& m = Model();
+  const int previousMode = m.objectMode;
+  m.acceptRelease = 0;
+  if (AskFileName(window, kControlFileName) == 0) return;
+  if (LoadControlFile(window) == 0) return;
+  if (m.objectMode != previousMode) {
+    MainWindowProc(window, CommandMessage(kCmdCurves + m.objectMode));
+  }
+  ShowOpenedModel(window);
+}
+
+void SaveControlFileAs(Platform& window) {
+  Model().acceptRelease = 0;
+  if (AskFileName(window, kControlFileName) == 0) return;
+  SaveControlFile(window);
+}
+
+void StartOutputLog(Platform& window) {
+  Model().acceptRelease = 0;
+  if (AskFileName(window, kOutputFileName) == 0) return;
+  if (OpenOutputLog(window) == 0) return;
+  window.SetMenuEnabled(kCmdOutput, false);
+  window.SetMenuEnabled(kCmdCloseOutput, true);
+}
+
+void StopOutputLog(Platform& window) {
+  if (CloseOutputLog() == 0) return;
+  window.SetMenuEnabled(kCmdOutput, true);
+  window.SetMenuEnabled(kCmdCloseOutput, false);
+}
+
+// Pastes the copied curve over the current picture, without logging.
+void PasteAndShow(Platform& window) {
+  ModelState& m = Model();
+  PasteCurve();
+  LogSuspension suspended;
+  if (m.curveKind == kNoCurve || !DrawCurveFamily(window, kBlackMode)) {
+    for (int i = 0; i < m.pointCount && i < kMaxPoints; ++i) {
+      DrawMark(window, m.points[i].x, m.points[i].y, kBlackMode);
+    }
+  }
+}
+
+template <typename Dialog>
+void RunModal(Platform& window) {
+  Dialog dialog;
+  ShowDialog(window, dialog);
+}
+
 void OnCommand(Platform& window, int id) {
   ModelState& m = Model();
   switch (id) {
@@ -207,8 +275,43 @@ void OnCommand(Platform& window, int id) {
       SetSurfacesMenu(window);
       m.objectMode = kSurfaces;
       break;
+    case kCmdOpen:
+      OpenControlFile(window);
+      break;
+    case kCmdSave:
+      SaveControlFile(window);
+      break;
+    case kCmdSaveAs:
+      SaveControlFileAs(window);
+      break;
+    case kCmdOutput:
+      StartOutputLog(window);
+      break;
+    case kCmdCloseOutput:
+      StopOutputLog(window);
+      break;
     case kCmdExit:
       window.RequestClose();
+      break;
+    case kCmdCopy:
+      CopyCurve();
+      break;
+    case kCmdPaste:
+      PasteAndShow(window);
+      break;
+    case kCmdControlPoints:
+      RunModal<ControlDataDialog>(window);
+      break;
+    case kCmdWeights:
+      RunModal<WeightsDialog>(window);
+      break;
+    case kCmdXKnots:
+    case kCmdYKnots:
+      m.knotsDirection = id == kCmdXKnots ? 0 : 1;
+      RunModal<KnotsDialog>(window);
+      break;
+    case kCmdAbout:
+      RunModal<AboutDialog>(window);
       break;
     case kCmdNew:
       m.netCols = 0;
@@ -226,6 +329,28 @@ void OnCommand(Platform& window, int id) {
       break;
     case kCmdBezier:
       ChooseFamily(window, kBezier);
+      break;
+    case kCmdBezierElevation:
+      // Surface degree elevation joins here when it lands.
+      if (IsCurves()) BezierDegreeElevation(window);
+      break;
+    case kCmdReduceSimple:
+      if (IsCurves()) SimpleDegreeReduction(window);
+      break;
+    case kCmdReduceEck:
+      if (IsCurves()) EckDegreeReduction(window);
+      break;
+    case kCmdReduceLse:
+      if (IsCurves()) LseDegreeReduction(window);
+      break;
+    case kCmdReduceLseC0:
+      if (IsCurves()) LseC0DegreeReduction(window);
+      break;
+    case kCmdReduceLseC1:
+      if (IsCurves()) LseC1DegreeReduction(window);
+      break;
+    case kCmdReduceLseC2:
+      if (IsCurves()) LseC2DegreeReduction(window);
       break;
     default:
       // Commands whose operations have not landed yet, and unknown ids.
@@ -264,11 +389,7 @@ int MainWindowProc(Platform& window, const Message& message) {
     case MessageKind::kMouseMove: OnMouseMove(window, message.wParam, x, y); break;
     case MessageKind::kCommand: OnCommand(window, static_cast<int>(message.wParam)); break;
     case MessageKind::kDestroy:
-      if (m.logActive == 1 && m.logFile != nullptr) {
-        std::fclose(m.logFile);
-        m.logFile = nullptr;
-        m.logActive = 0;
-      }
+      CloseOutputLog();
       DeleteDrawingResources(window);
       window.PostQuit(0);
       break;

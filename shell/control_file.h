@@ -1,0 +1,96 @@
+// The control file (".cnt"): the whole editable model as text. A curve is
+// stored as a net of one column, so curves and surfaces share one format.
+//
+//   0 2 1 1 2 0 0 \r\n          objectMode netRows netCols xDegreeStep xOrder yDegreeStep yOrder
+//   (10 20 0) \r\n              netRows lines of netCols "(x y z) " groups
+//   (30 40 0) \r\n
+//   1 \r\n                      netRows lines of netCols weights
+//   1 \r\n
+//   0 0 1 1 \r\n                netRows + xOrder X knots
+//   0 \r\n                      netCols + yOrder Y knots
+//   1 0 0 0 0 50 0              scale tx ty tht phi grid triangles, no line end
+//
+// Every value is followed by exactly one space; reals are printed with "%g".
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "shell/platform.h"
+
+namespace tambra {
+
+enum FileNameKind : int { kControlFileName = 0, kOutputFileName = 1 };
+
+// Rows and columns a control file may hold.
+inline constexpr int kMaxFileNet = 32;
+// Largest control file the reader accepts. A full 32 by 32 net with
+// six-digit values takes about 60 KiB, far beyond the 4096-byte text buffer,
+// so the reader reads into a buffer of its own.
+inline constexpr std::size_t kMaxControlFileBytes = std::size_t{1} << 20;
+// Largest magnitude of a view value (scale, tx, ty, tht, phi) in a file.
+inline constexpr float kMaxFileViewValue = 1e7f;
+// The grid a file may hold: what the four-character Grid field can show.
+inline constexpr int kMaxFileGrid = 9999;
+// Largest degree step a file may hold.
+inline constexpr int kMaxFileDegreeStep = 99;
+
+// Asks for the control file (kind 0) or output log (kind 1) name, starting
+// from and leaving the confirmed name in controlFileName / outputFileName.
+// Returns 1 when a name was confirmed, 0 when the prompt was cancelled.
+int AskFileName(Platform& window, int kind);
+
+// Writes the model to controlFileName (asking before replacing a file).
+// In Curves mode the curve is first stored as column 0 of the net; with no
+// net (no rows or no columns) nothing is written and nothing is said. The
+// file is written to a temporary file beside it and renamed over the old
+// one, so a failed save leaves the old file as it was; failures are
+// reported through window.ReportError.
+void SaveControlFile(Platform& window);
+
+// Reads controlFileName into the model. Returns 1 when the model was
+// replaced, 0 when nothing changed (the failure was reported).
+int LoadControlFile(Platform& window);
+
+// Everything a control file sets, held apart from the model until the whole
+// file has been read and checked.
+struct ControlFileContents {
+  int objectMode = 0;
+  int netRows = 0;
+  int netCols = 0;
+  int xDegreeStep = 0;
+  int xOrder = 0;
+  int yDegreeStep = 0;
+  int yOrder = 0;
+  Point3 net[kMaxFileNet][kMaxFileNet] = {};
+  float netWeights[kMaxFileNet][kMaxFileNet] = {};
+  float xKnots[kMaxKnots] = {};  // netRows + xOrder used
+  float yKnots[kMaxKnots] = {};  // netCols + yOrder used
+  float scale = 0.0f;
+  float tx = 0.0f;
+  float ty = 0.0f;
+  float tht = 0.0f;
+  float phi = 0.0f;
+  int grid = 0;
+  int triangles = 0;
+};
+
+// The model's net, weights, knots and view in the file format, exactly as
+// SaveControlFile writes them (it converts a curve and unpacks a triangular
+// net first; this function changes nothing). Sizes beyond the storage are
+// cut to it.
+std::string FormatControlFile();
+
+// Reads a control file's text into `out`. Returns true when the whole file
+// was read and every value is acceptable; otherwise false with a short
+// reason ("the file is truncated in the weights"), and `out` partly filled.
+// Never reads outside `text`.
+bool ParseControlFile(std::string_view text, ControlFileContents& out, std::string& reason);
+
+// Writes parsed contents into the model; then, in Curves mode, NetToCurve,
+// and in Surfaces mode with triangles 1, PackTriangle. `contents` must be
+// one that ParseControlFile accepted.
+void ApplyControlFile(const ControlFileContents& contents);
+
+}  // namespace tambra
