@@ -16,16 +16,17 @@ namespace {
 // The elevation matrix M, 0-based in MatrixA: M(i, i + k) = C(n-1, i) C(r, k)
 // / C(n-1+r, i+k), formed from running products in double and the binomial
 // column c(k) = C(i+k, k) kept as in-place running sums (Farin, "Curves and
-// Surfaces for CAGD", degree elevation).
+// Surfaces for CAGD", degree elevation). The sums are kept in double so that
+// M(n-1, n-1+r) is exactly 1 and the last point stays where it was.
 void BuildZeroBasedElevation(int n, int r) {
   Matrix& m = MatrixA();
   for (int i = 0; i <= n; ++i) std::fill_n(m[i], n + r + 1, 0.0f);
-  float c[kMatrixSize] = {};
+  double c[kMatrixSize] = {};
   double denominator = 1.0;
   for (int f = n; f <= n + r - 1; ++f) denominator *= f;
   for (int i = 0; i < n; ++i) {
-    c[0] = 1.0f;
-    for (int k = 1; k <= r; ++k) c[k] = static_cast<float>(static_cast<double>(c[k]) + c[k - 1]);
+    c[0] = 1.0;
+    for (int k = 1; k <= r; ++k) c[k] += c[k - 1];
     for (int k = 0; k <= r; ++k) {
       double falling = 1.0;
       for (int f = r; f >= r - k + 1; --f) falling *= f;
