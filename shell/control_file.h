@@ -1,16 +1,18 @@
 // The control file (".cnt"): the whole editable model as text. A curve is
 // stored as a net of one column, so curves and surfaces share one format.
 //
-//   0 2 1 1 2 0 0 \r\n          objectMode netRows netCols xDegreeStep xOrder yDegreeStep yOrder
-//   (10 20 0) \r\n              netRows lines of netCols "(x y z) " groups
+//   0 2 1 1 2 0 0\r\n      objectMode netRows netCols xDegreeStep xOrder yDegreeStep yOrder
+//   (10 20 0) \r\n         netRows lines of netCols "(x y z) " groups
 //   (30 40 0) \r\n
-//   1 \r\n                      netRows lines of netCols weights
+//   1 \r\n                 netRows lines of netCols weights
 //   1 \r\n
-//   0 0 1 1 \r\n                netRows + xOrder X knots
-//   0 \r\n                      netCols + yOrder Y knots
-//   1 0 0 0 0 50 0              scale tx ty tht phi grid triangles, no line end
+//   0 0 1 1 \r\n           netRows + xOrder X knots
+//   0 \r\n                 netCols + yOrder Y knots
+//   1 0 0 0 0 50 0         scale tx ty tht phi grid triangles, no line end
 //
-// Every value is followed by exactly one space; reals are printed with "%g".
+// The header is "%d %d %d %d %d %d %d\r\n"; after it every value is
+// followed by exactly one space, the last of a line and of the file too.
+// Reals are printed with "%g" (six significant digits).
 #pragma once
 
 #include <cstddef>

@@ -1,9 +1,14 @@
 #include "shell/output_log.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "shell/c_locale.h"
 #include "shell/model_state.h"
+#include "shell/platform.h"
 
 namespace tambra {
 
@@ -52,6 +57,41 @@ void LogMatrix(std::FILE* file, const float (*matrix)[100], int rows, int cols) 
     FormatC(m.textBuffer, sizeof m.textBuffer, "\r\n");
     WriteBuffer(file);
   }
+}
+
+bool ConfirmReplace(Platform& window, const char* fileName) {
+  struct stat info;
+  if (::stat(fileName, &info) != 0) return true;
+  const std::string question =
+      std::string(fileName) + "\r\nThis file already exists. \r\nReplace existing file?";
+  return window.AskOkCancel(question.c_str(), "Surfaces in TAMBRA");
+}
+
+int OpenOutputLog(Platform& window) {
+  ModelState& m = Model();
+  if (m.logFile != nullptr) return 0;
+  if (!ConfirmReplace(window, m.outputFileName)) return 0;
+  std::FILE* file = std::fopen(m.outputFileName, "wb");
+  if (file == nullptr) {
+    const std::string message =
+        "Cannot create \"" + std::string(m.outputFileName) + "\": " + std::strerror(errno);
+    window.ReportError(message.c_str());
+    return 0;
+  }
+  m.logFile = file;
+  m.logActive = 1;
+  return 1;
+}
+
+int CloseOutputLog() {
+  ModelState& m = Model();
+  if (m.logFile == nullptr) return 0;
+  // A failed close may lose the last lines; there is no window to tell, and
+  // the log is closed either way.
+  std::fclose(m.logFile);
+  m.logActive = 0;
+  m.logFile = nullptr;
+  return 1;
 }
 
 }  // namespace tambra

@@ -1,0 +1,565 @@
+#include "shell/control_file.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/c_locale.h"
+#include "shell/model_state.h"
+#include "shell/output_log.h"
+
+namespace tambra {
+
+namespace {
+
+// [SECTION] Writer
+
+void AppendInt(std::string& out, const char* format, int value) {
+  char text[32];
+  FormatC(text, sizeof text, format, value);
+  out += text;
+}
+
+void AppendReal(std::string& out, float value) {
+  char text[48];
+  FormatC(text, sizeof text, "%g ", static_cast<double>(value));
+  out += text;
+}
+
+void AppendPoint(std::string& out, const Point3& p) {
+  char text[128];
+  FormatC(text, sizeof text, "(%g %g %g) ", static_cast<double>(p.x), static_cast<double>(p.y),
+          static_cast<double>(p.z));
+  out += text;
+}
+
+// Entries of a knot vector the file holds for a direction, bounded by the
+// vector's storage.
+int KnotCount(int count, int order) {
+  return static_cast<int>(
+      std::clamp(static_cast<long long>(count) + order, 0LL, static_cast<long long>(kMaxKnots)));
+}
+
+// Writes `text` to a temporary file beside `path` and renames it over
+// `path`, so that the old file stays whole until the new one is complete.
+// On failure the temporary file is removed and `error` says why.
+bool ReplaceFile(const std::string& path, const std::string& text, std::string& error) {
+  std::string target = path;
+  struct stat info;
+  // Save through a symbolic link to the file it names, as writing in place
+  // would, instead of replacing the link by a plain file.
+  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+      target = resolved;
+      std::free(resolved);
+    }
+  }
+  // The new file keeps the permissions of the one it replaces; a new one
+  // gets what creating it in place would have given it.
+  mode_t mode;
+  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    mode = info.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+
+  const std::size_t slash = target.rfind('/');
+  const std::size_t baseLength =
+      slash == std::string::npos ? target.size() : target.size() - slash - 1;
+  std::string temporary;
+  if (baseLength + 11 <= NAME_MAX) {
+    temporary = target + ".tmp-XXXXXX";
+  } else {
+    temporary = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+                ".tambra-XXXXXX";
+  }
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+
+  bool ok = true;
+  const char* data = text.data();
+  std::size_t left = text.size();
+  while (ok && left > 0) {
+    const ssize_t written = ::write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      error = std::strerror(errno);
+      ok = false;
+    } else {
+      data += written;
+      left -= static_cast<std::size_t>(written);
+    }
+  }
+  if (ok) ::fchmod(fd, mode);
+  if (::close(fd) != 0 && ok) {
+    error = std::strerror(errno);
+    ok = false;
+  }
+  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
+    error = std::strerror(errno);
+    ok = false;
+  }
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
+}
+
+void ReportFileError(Platform& window, const char* action, const std::string& name,
+                     const std::string& reason) {
+  const std::string message = std::string(action) + " \"" + name + "\": " + reason;
+  window.ReportError(message.c_str());
+}
+
+// [SECTION] Reader
+
+// A read position over the text. The text lies in a std::string, so a
+// terminator follows `end` and the number conversions stop there at the
+// latest.
+class Cursor {
+ public:
+  enum Result { kOk, kEnd, kBad };
+
+  Cursor(const char* begin, const char* end) : begin_(begin), pos_(begin), end_(end) {}
+
+  // Moves one past the next `c`; false when there is none.
+  bool PassNext(char c) {
+    const void* found = std::memchr(pos_, c, static_cast<std::size_t>(end_ - pos_));
+    if (found == nullptr) return false;
+    pos_ = static_cast<const char*>(found) + 1;
+    return true;
+  }
+
+  // One value in the manner of "%f" / "%g": leading white space skipped.
+  Result Real(double& value) {
+    if (!SkipSpace()) return kEnd;
+    char* stop = nullptr;
+    value = ParseDoubleC(pos_, &stop);
+    if (stop == pos_) return TokenRunsToEnd() ? kEnd : kBad;
+    pos_ = stop;
+    return kOk;
+  }
+
+  // One value in the manner of "%d".
+  Result Int(int& value) {
+    if (!SkipSpace()) return kEnd;
+    char* stop = nullptr;
+    errno = 0;
+    const long parsed = ParseLongC(pos_, &stop);
+    if (stop == pos_) return TokenRunsToEnd() ? kEnd : kBad;
+    if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return kBad;
+    pos_ = stop;
+    value = static_cast<int>(parsed);
+    return kOk;
+  }
+
+  // Past the one space that the writer puts after every value.
+  void PassOneSpace() {
+    if (pos_ < end_ && *pos_ == ' ') ++pos_;
+  }
+
+  void RestartAt(const char* position) { pos_ = position; }
+  const char* Begin() const { return begin_; }
+
+  // 1-based line of the read position, for messages.
+  int Line() const { return 1 + static_cast<int>(std::count(begin_, pos_, '\n')); }
+
+ private:
+  static bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  }
+  bool SkipSpace() {
+    while (pos_ < end_ && IsSpace(*pos_)) ++pos_;
+    return pos_ < end_;
+  }
+  // A value that cannot be read, looks like the start of a number ("-",
+  // "1e-") and reaches the end of the text was cut off by the end of the
+  // file.
+  bool TokenRunsToEnd() const {
+    const char* p = pos_;
+    while (p < end_ && std::strchr("+-.0123456789eE", *p) != nullptr && *p != '\0') ++p;
+    return p == end_;
+  }
+
+  const char* begin_;
+  const char* pos_;
+  const char* end_;
+};
+
+bool Refuse(std::string& reason, std::string text) {
+  reason = std::move(text);
+  return false;
+}
+
+bool Truncated(std::string& reason, const char* where) {
+  return Refuse(reason, std::string("the file is truncated in the ") + where);
+}
+
+bool NotNumbers(std::string& reason, const Cursor& cursor, const char* what) {
+  return Refuse(reason, "line " + std::to_string(cursor.Line()) + ": " + what);
+}
+
+// The float a parsed value is stored as; false for nan, infinities and
+// values beyond the range of a float.
+bool ToFloat(double value, float& out) {
+  if (!std::isfinite(value) || std::fabs(value) > static_cast<double>(FLT_MAX)) return false;
+  out = static_cast<float>(value);
+  return true;
+}
+
+bool NotFinite(std::string& reason, const Cursor& cursor, const char* what) {
+  return Refuse(reason,
+                "line " + std::to_string(cursor.Line()) + ": " + what + " is not a finite number");
+}
+
+// Reads `count` values, each followed by its one space, then passes the
+// line end.
+bool ReadValueLine(Cursor& cursor, float* values, int count, const char* section, const char* what,
+                   std::string& reason) {
+  for (int k = 0; k < count; ++k) {
+    double value = 0.0;
+    switch (cursor.Real(value)) {
+      case Cursor::kEnd:
+        return Truncated(reason, section);
+      case Cursor::kBad:
+        return NotNumbers(reason, cursor, (std::string("a ") + what + " is not a number").c_str());
+      case Cursor::kOk:
+        break;
+    }
+    if (!ToFloat(value, values[k]))
+      return NotFinite(reason, cursor, (std::string("a ") + what).c_str());
+    cursor.PassOneSpace();
+  }
+  if (!cursor.PassNext('\n')) return Truncated(reason, section);
+  return true;
+}
+
+bool CheckHeader(const ControlFileContents& c, std::string& reason) {
+  if (c.objectMode != kCurves && c.objectMode != kSurfaces) {
+    return Refuse(reason, "the object mode is " + std::to_string(c.objectMode) +
+                              "; it must be 0 (curves) or 1 (surfaces)");
+  }
+  const struct {
+    const char* name;
+    int count;
+    int order;
+    int step;
+  } directions[] = {{"X", c.netRows, c.xOrder, c.xDegreeStep},
+                    {"Y", c.netCols, c.yOrder, c.yDegreeStep}};
+  for (const auto& d : directions) {
+    const char* counted = d.name[0] == 'X' ? "rows" : "columns";
+    if (d.count < 1 || d.count > kMaxFileNet) {
+      return Refuse(reason, "the net has " + std::to_string(d.count) + " " + counted +
+                                "; a control file holds 1 to " + std::to_string(kMaxFileNet));
+    }
+    if (d.order < 0) {
+      return Refuse(reason, std::string("the ") + d.name + " order is " + std::to_string(d.order) +
+                                "; it must not be negative");
+    }
+    if (d.step < 0 || d.step > kMaxFileDegreeStep) {
+      return Refuse(reason, std::string("the ") + d.name + " degree step is " +
+                                std::to_string(d.step) + "; it must lie between 0 and " +
+                                std::to_string(kMaxFileDegreeStep));
+    }
+    // A knot vector holds 100 entries, and count + order must stay below it.
+    if (static_cast<long long>(d.count) + d.order >= kMaxKnots) {
+      return Refuse(reason, std::string("the ") + d.name + " knot vector would need " +
+                                std::to_string(static_cast<long long>(d.count) + d.order) +
+                                " entries; at most " + std::to_string(kMaxKnots - 1) + " fit");
+    }
+  }
+  return true;
+}
+
+bool CheckTrailer(const ControlFileContents& c, std::string& reason) {
+  const struct {
+    const char* name;
+    float value;
+  } view[] = {{"scale", c.scale}, {"tx", c.tx}, {"ty", c.ty}, {"tht", c.tht}, {"phi", c.phi}};
+  for (const auto& v : view) {
+    if (std::fabs(v.value) > kMaxFileViewValue) {
+      char text[160];
+      FormatC(text, sizeof text, "the view value %s is %g; view values must lie within %g of 0",
+              v.name, static_cast<double>(v.value), static_cast<double>(kMaxFileViewValue));
+      return Refuse(reason, text);
+    }
+  }
+  if (c.grid < -kMaxFileGrid || c.grid > kMaxFileGrid) {
+    return Refuse(reason, "the grid is " + std::to_string(c.grid) + "; it must lie between " +
+                              std::to_string(-kMaxFileGrid) + " and " +
+                              std::to_string(kMaxFileGrid));
+  }
+  if (c.triangles != 0 && c.triangles != 1) {
+    return Refuse(reason,
+                  "the triangles flag is " + std::to_string(c.triangles) + "; it must be 0 or 1");
+  }
+  // The flag shapes the net only in Surfaces mode; a curve saved while it
+  // was set loads as a curve.
+  if (c.objectMode == kSurfaces && c.triangles == 1) {
+    if (c.netRows > kMaxTriangleRows) {
+      return Refuse(reason, "a triangular net holds at most " + std::to_string(kMaxTriangleRows) +
+                                " rows; this one has " + std::to_string(c.netRows));
+    }
+  }
+  return true;
+}
+
+bool ReadWholeFile(const char* name, std::string& text, std::string& action, std::string& reason) {
+  std::FILE* file = std::fopen(name, "rb");
+  if (file == nullptr) {
+    action = "Cannot open";
+    reason = std::strerror(errno);
+    return false;
+  }
+  action = "Cannot read";
+  text.clear();
+  char chunk[16384];
+  bool ok = true;
+  for (;;) {
+    const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
+    text.append(chunk, got);
+    if (text.size() > kMaxControlFileBytes) {
+      reason = "the file is larger than " + std::to_string(kMaxControlFileBytes >> 20) +
+               " MiB; a control file is far smaller";
+      ok = false;
+      break;
+    }
+    if (got < sizeof chunk) {
+      if (std::ferror(file)) {
+        reason = std::strerror(errno);
+        ok = false;
+      }
+      break;
+    }
+  }
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace
+
+// [SECTION] File-name prompt
+
+int AskFileName(Platform& window, int kind) {
+  ModelState& m = Model();
+  if (kind == kControlFileName) {
+    const FilePrompt prompt{"Control Data Filename", "Control(*.cnt)", "*.cnt", "cnt"};
+    return window.AskFileName(prompt, m.controlFileName) ? 1 : 0;
+  }
+  if (kind == kOutputFileName) {
+    const FilePrompt prompt{"Output Data Filename", "Output(*.dat)", "*.dat", "dat"};
+    return window.AskFileName(prompt, m.outputFileName) ? 1 : 0;
+  }
+  return 0;
+}
+
+// [SECTION] Writing
+
+std::string FormatControlFile() {
+  const ModelState& m = Model();
+  const int rows = std::clamp(m.netRows, 0, kMaxNet);
+  const int cols = std::clamp(m.netCols, 0, kMaxNet);
+  std::string out;
+  out.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols) * 48 + 1024);
+
+  char header[128];
+  FormatC(header, sizeof header, "%d %d %d %d %d %d %d\r\n", m.objectMode, rows, cols,
+          m.xDegreeStep, m.xOrder, m.yDegreeStep, m.yOrder);
+  out += header;
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j < cols; ++j) AppendPoint(out, m.net[i][j]);
+    out += "\r\n";
+  }
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j < cols; ++j) AppendReal(out, m.netWeights[i][j]);
+    out += "\r\n";
+  }
+  const int xKnots = KnotCount(rows, m.xOrder);
+  for (int k = 0; k < xKnots; ++k) AppendReal(out, m.xKnots[k]);
+  out += "\r\n";
+  const int yKnots = KnotCount(cols, m.yOrder);
+  for (int k = 0; k < yKnots; ++k) AppendReal(out, m.yKnots[k]);
+  out += "\r\n";
+  for (float value : {m.scale, m.tx, m.ty, m.tht, m.phi}) AppendReal(out, value);
+  AppendInt(out, "%d ", m.grid);
+  AppendInt(out, "%d ", m.triangles);
+  return out;
+}
+
+void SaveControlFile(Platform& window) {
+  ModelState& m = Model();
+  if (m.objectMode == kCurves) CurveToNet();
+  if (m.netRows <= 0 || m.netCols <= 0) return;
+  const std::string name = m.controlFileName;
+  if (!ConfirmReplace(window, name.c_str())) return;
+  if (m.objectMode == kSurfaces && m.triangles == 1) UnpackTriangle();
+
+  const std::string text = FormatControlFile();
+  // "%g" prints nan and inf with letters, finite values never; such a file
+  // could not be read back.
+  if (text.find_first_of("ni") != std::string::npos) {
+    ReportFileError(window, "Cannot save", name,
+                    "the model holds a value that is not a finite number");
+    return;
+  }
+  std::string error;
+  if (!ReplaceFile(name, text, error)) ReportFileError(window, "Cannot save", name, error);
+}
+
+// [SECTION] Reading
+
+bool ParseControlFile(std::string_view text, ControlFileContents& out, std::string& reason) {
+  if (text.find_first_not_of(" \t\n\v\f\r") == std::string_view::npos) {
+    return Refuse(reason, "the file is empty");
+  }
+  const std::string copy(text);
+  Cursor cursor(copy.data(), copy.data() + copy.size());
+
+  // Header: seven whole numbers from the start of the text.
+  int* header[] = {&out.objectMode, &out.netRows,     &out.netCols, &out.xDegreeStep,
+                   &out.xOrder,     &out.yDegreeStep, &out.yOrder};
+  for (int* field : header) {
+    switch (cursor.Int(*field)) {
+      case Cursor::kEnd:
+        return Truncated(reason, "header");
+      case Cursor::kBad:
+        return NotNumbers(reason, cursor, "the header does not hold seven whole numbers");
+      case Cursor::kOk:
+        break;
+    }
+  }
+  if (!CheckHeader(out, reason)) return false;
+
+  // The net starts on the line after the first line feed.
+  cursor.RestartAt(cursor.Begin());
+  if (!cursor.PassNext('\n')) return Refuse(reason, "the header line has no line end");
+
+  for (int i = 0; i < out.netRows; ++i) {
+    for (int j = 0; j < out.netCols; ++j) {
+      if (!cursor.PassNext('(')) return Truncated(reason, "points");
+      double xyz[3];
+      for (double& value : xyz) {
+        switch (cursor.Real(value)) {
+          case Cursor::kEnd:
+            return Truncated(reason, "points");
+          case Cursor::kBad:
+            return NotNumbers(reason, cursor, "a point is not three numbers");
+          case Cursor::kOk:
+            break;
+        }
+      }
+      Point3& p = out.net[i][j];
+      if (!ToFloat(xyz[0], p.x) || !ToFloat(xyz[1], p.y) || !ToFloat(xyz[2], p.z)) {
+        return NotFinite(reason, cursor, "a point coordinate");
+      }
+      if (!cursor.PassNext(')')) return Truncated(reason, "points");
+    }
+    if (!cursor.PassNext('\n')) return Truncated(reason, "points");
+  }
+
+  for (int i = 0; i < out.netRows; ++i) {
+    if (!ReadValueLine(cursor, out.netWeights[i], out.netCols, "weights", "weight", reason)) {
+      return false;
+    }
+  }
+  if (!ReadValueLine(cursor, out.xKnots, out.netRows + out.xOrder, "X knots", "knot", reason) ||
+      !ReadValueLine(cursor, out.yKnots, out.netCols + out.yOrder, "Y knots", "knot", reason)) {
+    return false;
+  }
+
+  // Trailer: "%g %g %g %g %g %d %d"; the line end is optional.
+  float* view[] = {&out.scale, &out.tx, &out.ty, &out.tht, &out.phi};
+  for (float* field : view) {
+    double value = 0.0;
+    switch (cursor.Real(value)) {
+      case Cursor::kEnd:
+        return Truncated(reason, "view values");
+      case Cursor::kBad:
+        return NotNumbers(
+            reason, cursor,
+            "the last line does not hold five numbers, the grid and the triangles flag");
+      case Cursor::kOk:
+        break;
+    }
+    if (!ToFloat(value, *field)) return NotFinite(reason, cursor, "a view value");
+  }
+  for (int* field : {&out.grid, &out.triangles}) {
+    switch (cursor.Int(*field)) {
+      case Cursor::kEnd:
+        return Truncated(reason, "view values");
+      case Cursor::kBad:
+        return NotNumbers(
+            reason, cursor,
+            "the last line does not hold five numbers, the grid and the triangles flag");
+      case Cursor::kOk:
+        break;
+    }
+  }
+  return CheckTrailer(out, reason);
+}
+
+void ApplyControlFile(const ControlFileContents& c) {
+  ModelState& m = Model();
+  m.objectMode = c.objectMode;
+  m.netRows = c.netRows;
+  m.netCols = c.netCols;
+  m.xDegreeStep = c.xDegreeStep;
+  m.xOrder = c.xOrder;
+  m.yDegreeStep = c.yDegreeStep;
+  m.yOrder = c.yOrder;
+  const int rows = std::clamp(c.netRows, 0, kMaxFileNet);
+  const int cols = std::clamp(c.netCols, 0, kMaxFileNet);
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j < cols; ++j) {
+      m.net[i][j] = c.net[i][j];
+      m.netWeights[i][j] = c.netWeights[i][j];
+    }
+  }
+  std::copy_n(c.xKnots, KnotCount(rows, c.xOrder), m.xKnots);
+  std::copy_n(c.yKnots, KnotCount(cols, c.yOrder), m.yKnots);
+  m.scale = c.scale;
+  m.tx = c.tx;
+  m.ty = c.ty;
+  m.tht = c.tht;
+  m.phi = c.phi;
+  m.grid = c.grid;
+  m.triangles = c.triangles;
+  if (m.objectMode == kCurves) {
+    NetToCurve();
+  } else if (m.triangles == 1) {
+    PackTriangle();
+  }
+}
+
+int LoadControlFile(Platform& window) {
+  const std::string name = Model().controlFileName;
+  std::string text;
+  std::string action;
+  std::string reason;
+  if (!ReadWholeFile(name.c_str(), text, action, reason)) {
+    ReportFileError(window, action.c_str(), name, reason);
+    return 0;
+  }
+  ControlFileContents contents;
+  if (!ParseControlFile(text, contents, reason)) {
+    ReportFileError(window, "Cannot read", name, reason);
+    return 0;
+  }
+  ApplyControlFile(contents);
+  return 1;
+}
+
+}  // namespace tambra
