@@ -428,20 +428,30 @@ void EckDegreeReduction(Platform& window) {
                          Round((double(m) * p[i].y - double(m - i) * backward[i + 1].y) / i)};
   }
 
-  // Eck's weights. w = 2^(2m-1) and the partial sums of C(2m, 2j) fit a
-  // float up to m = 64 and are kept in single precision there; beyond, they
-  // would overflow and are kept in double.
-  const bool singlePrecision = 2 * m - 1 <= 127;
+  // Eck's weights: lambda_i = sum of C(2m, 2j) for j <= i, over w =
+  // 2^(2m-1), and its complement 1 - lambda_i summed from the other end, both
+  // in double. Near either end the weight of the recursion whose error has
+  // grown like a binomial coefficient is tiny, and it must stay accurate
+  // relative to itself: a lambda rounded to float (or 1 - lambda formed by
+  // cancellation) lets that error through, and from m = 65 on w overflows a
+  // float. Up to m = 12 every sum is an integer below 2^24 and the weights
+  // equal single-precision ones exactly.
   const double w = std::pow(2.0, 2 * m - 1);
+  double below[kMaxPoints + 1];  // below[i] = sum of C(2m, 2j), j <= i
+  double above[kMaxPoints + 1];  // above[i] = sum of C(2m, 2j), j > i
   double sum = 0.0;
+  for (int i = 0; i <= m; ++i) below[i] = sum += Binomial(2 * m, 2 * i);
+  sum = 0.0;
+  for (int i = m; i >= 0; --i) {
+    above[i] = sum;
+    sum += Binomial(2 * m, 2 * i);
+  }
   Point2 q[kMaxPoints];
   for (int i = 0; i < m; ++i) {
-    sum += Binomial(2 * m, 2 * i);
-    if (singlePrecision) sum = Round(sum);
-    double lambda = sum / w;
-    if (singlePrecision) lambda = Round(lambda);
-    q[i] = Point2{Round((1.0 - lambda) * forward[i].x + lambda * backward[i + 1].x),
-                  Round((1.0 - lambda) * forward[i].y + lambda * backward[i + 1].y)};
+    const double lambda = below[i] / w;
+    const double complement = above[i] / w;
+    q[i] = Point2{Round(complement * forward[i].x + lambda * backward[i + 1].x),
+                  Round(complement * forward[i].y + lambda * backward[i + 1].y)};
   }
   ShowReduction(window, q, m);
 }
