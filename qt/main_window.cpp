@@ -1,0 +1,144 @@
+#include "qt/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "qt/canvas_widget.h"
+#include "resources/command_ids.h"
+#include "shell/model_state.h"
+#include "shell/window_proc.h"
+
+namespace tambra {
+
+namespace {
+
+// Keyboard shortcuts for the commands users reach for most.
+QList<QKeySequence> Shortcuts(int id) {
+  switch (id) {
+    case kCmdOpen: return QKeySequence::keyBindings(QKeySequence::Open);
+    case kCmdSave: return QKeySequence::keyBindings(QKeySequence::Save);
+    case kCmdExit: return {QKeySequence(Qt::CTRL | Qt::Key_Q)};
+    case kCmdNew: return QKeySequence::keyBindings(QKeySequence::New);
+    case kCmdCopy: return QKeySequence::keyBindings(QKeySequence::Copy);
+    case kCmdPaste: return QKeySequence::keyBindings(QKeySequence::Paste);
+    default: return {};
+  }
+}
+
+const char* FamilyName(int curveKind) {
+  switch (curveKind) {
+    case kBezier: return "Bezier";
+    case kRationalBezier: return "Rational Bezier";
+    case kBSpline: return "B-spline";
+    case kNurbs: return "NURBS";
+    default: return "none";
+  }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), platform_(std::make_unique<QtPlatform>(this)) {
+  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  canvas_ = new CanvasWidget(platform_->Canvas(), this);
+  setCentralWidget(canvas_);
+  status_ = new QLabel(this);
+  statusBar()->addWidget(status_, 1);
+  BuildMenu();
+
+  connect(canvas_, &CanvasWidget::resized, this, &MainWindow::OnCanvasResized);
+  connect(canvas_, &CanvasWidget::firstShown, this, [this] { Send(Message{MessageKind::kPaint}); });
+  connect(canvas_, &CanvasWidget::mouseMessage, this, &MainWindow::Send);
+
+  Send(Message{MessageKind::kCreate});
+  canvas_->setFocus();
+}
+
+MainWindow::~MainWindow() {
+  // A window deleted without being closed still ends its session: an open
+  // output log is closed.
+  SendDestroy();
+}
+
+void MainWindow::BuildMenu() {
+  for (const MenuNode& popup : MenuBar()) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.text));
+    AddMenuNodes(menu, popup.children);
+  }
+}
+
+void MainWindow::AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes) {
+  for (const MenuNode& node : nodes) {
+    switch (node.kind) {
+      case MenuNodeKind::kSeparator: menu->addSeparator(); break;
+      case MenuNodeKind::kPopup:
+        AddMenuNodes(menu->addMenu(QString::fromUtf8(node.text)), node.children);
+        break;
+      case MenuNodeKind::kItem: {
+        QAction* action = menu->addAction(QString::fromUtf8(node.text));
+        const int id = node.id;
+        action->setObjectName(QStringLiteral("command-%1").arg(id));
+        action->setData(id);
+        if (node.checked) {
+          action->setCheckable(true);
+          action->setChecked(true);
+        }
+        action->setShortcuts(Shortcuts(id));
+        platform_->AddMenuAction(id, action);
+        connect(action, &QAction::triggered, this, [this, id] {
+          // The check marks belong to the window procedure, not to Qt's
+          // own toggling of a checkable action.
+          platform_->ReapplyCheckState(id);
+          Send(CommandMessage(id));
+        });
+        break;
+      }
+    }
+  }
+}
+
+void MainWindow::Send(const Message& message) {
+  // Nothing reaches the window procedure after its window was destroyed.
+  if (destroyed_) return;
+  MainWindowProc(*platform_, message);
+  canvas_->update();
+  status_->setText(StatusText());
+}
+
+QString MainWindow::StatusText() {
+  const ModelState& m = Model();
+  const bool curves = m.objectMode == kCurves;
+  QString text = QStringLiteral("Points: %1    Family: %2    Order: %3    Mode: %4")
+                     .arg(m.pointCount)
+                     .arg(QString::fromUtf8(FamilyName(m.curveKind)))
+                     .arg(m.order)
+                     .arg(curves ? QStringLiteral("Curves") : QStringLiteral("Surfaces"));
+  if (!curves) text += QStringLiteral("    Net: %1 x %2").arg(m.netRows).arg(m.netCols);
+  return text;
+}
+
+void MainWindow::OnCanvasResized(int width, int height) {
+  // The raster is the client area: it follows every size change, cleared,
+  // and the window repaints in full.
+  platform_->Canvas().Resize(width, height);
+  Send(SizeMessage(width, height));
+  Send(Message{MessageKind::kPaint});
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  SendDestroy();
+  event->accept();
+}
+
+void MainWindow::SendDestroy() {
+  if (destroyed_) return;
+  Send(Message{MessageKind::kDestroy});
+  destroyed_ = true;
+}
+
+}  // namespace tambra

@@ -1,0 +1,54 @@
+// The main window: the menu built from the menu table, the canvas, a status
+// line. Every user action becomes a window message for MainWindowProc; the
+// window itself only translates.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <vector>
+
+#include "qt/qt_platform.h"
+#include "resources/menu_table.h"
+#include "shell/window_messages.h"
+
+class QLabel;
+class QMenu;
+
+namespace tambra {
+
+class CanvasWidget;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  QtPlatform& platform() { return *platform_; }
+  CanvasWidget* canvas() const { return canvas_; }
+  // Whether the destroy message has gone to the window procedure.
+  bool destroyed() const { return destroyed_; }
+
+  // Sends one message to the window procedure and shows what it drew.
+  void Send(const Message& message);
+
+  // The status line: point count, family, order and mode.
+  static QString StatusText();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes);
+  void OnCanvasResized(int width, int height);
+  void SendDestroy();
+
+  std::unique_ptr<QtPlatform> platform_;
+  CanvasWidget* canvas_ = nullptr;
+  QLabel* status_ = nullptr;
+  bool destroyed_ = false;
+};
+
+}  // namespace tambra

@@ -1,0 +1,149 @@
+#include "qt/qt_platform.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QThread>
+#include <QWidget>
+#include <cstring>
+
+#include "qt/template_dialog.h"
+
+namespace tambra {
+
+namespace {
+
+// The file-name prompt. It opens files and also names files to be written,
+// so a name that does not exist yet is accepted, but only inside a folder
+// that does.
+class FileNameDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  void accept() override {
+    const QStringList files = selectedFiles();
+    if (!files.isEmpty()) {
+      const QFileInfo chosen(files.first());
+      if (!chosen.isDir() && !chosen.absoluteDir().exists()) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("%1\nThe folder does not exist.")
+                                 .arg(QDir::toNativeSeparators(chosen.absolutePath())));
+        return;
+      }
+    }
+    QFileDialog::accept();
+  }
+};
+
+}  // namespace
+
+QString FileNameFilter(const FilePrompt& prompt) {
+  const QString label = QString::fromUtf8(prompt.filterLabel);
+  const QString pattern = QString::fromUtf8(prompt.filterPattern);
+  const QString suffix = QStringLiteral("(%1)").arg(pattern);
+  if (label.endsWith(suffix)) return label;
+  return QStringLiteral("%1 %2").arg(label, suffix);
+}
+
+QString MessageText(const char* text) {
+  QString message = QString::fromLocal8Bit(text);
+  message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return message;
+}
+
+QtPlatform::QtPlatform(QWidget* window) : window_(window) {}
+
+void QtPlatform::AddMenuAction(int id, QAction* action) {
+  actions_[id].push_back(action);
+  if (action->isChecked()) checked_[id] = true;
+}
+
+const std::vector<QAction*>& QtPlatform::MenuActions(int id) const {
+  static const std::vector<QAction*> none;
+  const auto found = actions_.find(id);
+  return found != actions_.end() ? found->second : none;
+}
+
+void QtPlatform::ReapplyCheckState(int id) {
+  const auto found = checked_.find(id);
+  const bool checked = found != checked_.end() && found->second;
+  for (QAction* action : MenuActions(id)) {
+    if (action->isCheckable()) action->setChecked(checked);
+  }
+}
+
+void QtPlatform::SetMenuChecked(int id, bool checked) {
+  checked_[id] = checked;
+  for (QAction* action : MenuActions(id)) {
+    // Any item may take a check mark, as in the menu resource.
+    if (checked) action->setCheckable(true);
+    action->setChecked(checked);
+  }
+}
+
+void QtPlatform::SetMenuEnabled(int id, bool enabled) {
+  for (QAction* action : MenuActions(id)) action->setEnabled(enabled);
+}
+
+int QtPlatform::RunDialog(DialogSession& dialog) {
+  TemplateDialog shown(dialog, window_);
+  return shown.exec();
+}
+
+bool QtPlatform::AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) {
+  const QFileInfo start(QFile::decodeName(name));
+  FileNameDialog dialog(window_, QString::fromUtf8(prompt.title), start.absolutePath(),
+                        FileNameFilter(prompt));
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QString::fromUtf8(prompt.defaultExtension));
+  dialog.setModal(true);
+  if (!start.fileName().isEmpty()) dialog.selectFile(start.fileName());
+  if (dialog.exec() != QDialog::Accepted) return false;
+
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return false;
+  const QByteArray chosen = QFile::encodeName(files.first());
+  // The name buffers hold 255 characters and the terminator.
+  if (chosen.isEmpty()) return false;
+  if (chosen.size() >= kMaxFileName) {
+    QMessageBox::warning(window_, QString::fromUtf8(kMessageCaption),
+                         QObject::tr("%1\nThe file name is too long (at most %2 characters).")
+                             .arg(files.first())
+                             .arg(kMaxFileName - 1));
+    return false;
+  }
+  std::memcpy(name, chosen.constData(), static_cast<std::size_t>(chosen.size()));
+  name[chosen.size()] = '\0';
+  return true;
+}
+
+bool QtPlatform::AskOkCancel(const char* text, const char* caption) {
+  QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(caption), MessageText(text),
+                  QMessageBox::Ok | QMessageBox::Cancel, window_);
+  box.setDefaultButton(QMessageBox::Ok);
+  return box.exec() == QMessageBox::Ok;
+}
+
+void QtPlatform::ReportError(const char* text) {
+  QMessageBox::critical(window_, QString::fromUtf8(kMessageCaption), MessageText(text));
+}
+
+void QtPlatform::RequestClose() { window_->close(); }
+
+void QtPlatform::PostQuit(int exitCode) {
+  quitPosted_ = true;
+  exitCode_ = exitCode;
+  // Ends the running event loop. Without one (a window that is deleted
+  // before the program's loop runs) there is nothing to end, and telling Qt
+  // to quit anyway would make every later loop, a dialog's too, return at
+  // once.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(exitCode);
+}
+
+}  // namespace tambra

@@ -1,0 +1,62 @@
+// The platform interface on Qt: the raster canvas, the menu items addressed
+// by command id, the modal dialogs, the file-name prompt and the message
+// boxes, all owned by the main window.
+#pragma once
+
+#include <QString>
+#include <map>
+#include <vector>
+
+#include "shell/platform.h"
+
+class QAction;
+class QWidget;
+
+namespace tambra {
+
+// Caption of the program's message boxes.
+inline constexpr char kMessageCaption[] = "Surfaces in TAMBRA";
+
+class QtPlatform : public Platform {
+ public:
+  // `window` owns the dialogs and message boxes and is what RequestClose
+  // closes.
+  explicit QtPlatform(QWidget* window);
+
+  // Registers a menu action of command `id`; one id may have several.
+  void AddMenuAction(int id, QAction* action);
+  const std::vector<QAction*>& MenuActions(int id) const;
+  // Puts the check marks of `id` back to the state the window procedure
+  // set last; Qt toggles a checkable action by itself when it is chosen.
+  void ReapplyCheckState(int id);
+
+  bool QuitPosted() const { return quitPosted_; }
+  int ExitCode() const { return exitCode_; }
+
+  Raster& Canvas() override { return canvas_; }
+  void SetMenuChecked(int id, bool checked) override;
+  void SetMenuEnabled(int id, bool enabled) override;
+  int RunDialog(DialogSession& dialog) override;
+  bool AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override;
+  bool AskOkCancel(const char* text, const char* caption) override;
+  void ReportError(const char* text) override;
+  void RequestClose() override;
+  void PostQuit(int exitCode) override;
+
+ private:
+  QWidget* window_;
+  Raster canvas_;
+  std::map<int, std::vector<QAction*>> actions_;
+  std::map<int, bool> checked_;
+  bool quitPosted_ = false;
+  int exitCode_ = 0;
+};
+
+// The name filter of a prompt: its label, followed by the pattern in
+// parentheses unless the label already ends with it ("Control(*.cnt)").
+QString FileNameFilter(const FilePrompt& prompt);
+
+// Message texts are written with CR LF line ends; a label wants LF.
+QString MessageText(const char* text);
+
+}  // namespace tambra

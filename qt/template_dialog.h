@@ -1,0 +1,46 @@
+// The one Qt dialog behind all four data-entry dialogs: it lays its
+// controls out from a dialog template and only shows and edits the texts
+// and check states of a DialogSession. Every button hands the edited
+// values to the session, which decides whether the dialog closes.
+#pragma once
+
+#include <QDialog>
+#include <map>
+
+#include "resources/dialog_templates.h"
+#include "shell/dialog_session.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace tambra {
+
+class TemplateDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  TemplateDialog(DialogSession& session, QWidget* parent = nullptr);
+
+  // Pixels per dialog unit for this dialog's font.
+  double UnitX() const { return unitX_; }
+  double UnitY() const { return unitY_; }
+
+ public slots:
+  // The window's close button and Escape: the Cancel button.
+  void reject() override;
+
+ private:
+  QRect ToPixels(const DialogControl& control) const;
+  // Hands the button to the session; returns its answer.
+  int Press(int buttonId);
+  void StoreControls();
+  void LoadControls();
+
+  DialogSession& session_;
+  double unitX_ = 1.0;
+  double unitY_ = 1.0;
+  std::map<int, QLineEdit*> edits_;
+  std::map<int, QCheckBox*> checks_;
+};
+
+}  // namespace tambra
