@@ -75,6 +75,9 @@ void BuildReductionElevation(Matrix& e, int m, int r, int base) {
 }
 
 // Clears rows and columns 0..n of the work matrices (within their storage).
+// n must cover the solver's block as well as the points: the solver works on
+// all of MatrixB's block, and stale entries there would build up run after
+// run until they overflow.
 void ClearWorkMatrices(int n) {
   const int last = std::min(n, kMatrixSize - 1);
   for (Matrix* matrix : {&MatrixA(), &MatrixB(), &MatrixE()}) {
@@ -271,7 +274,7 @@ bool ReduceWithTangents(Platform& window, bool secondOrder) {
     if (!Normalise(d0, frame.s0) || !Normalise(d1, frame.s1)) return false;
   }
 
-  ClearWorkMatrices(s.n);
+  ClearWorkMatrices(std::max(s.n, k));
   Matrix& e = MatrixE();
   Matrix& a = MatrixA();
   BuildReductionElevation(e, s.m, s.r, 0);

@@ -1,5 +1,7 @@
 #include "shell/canvas.h"
 
+#include <cmath>
+
 #include "shell/output_log.h"
 
 namespace tambra {
@@ -39,9 +41,11 @@ void FillSmallMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y
 
 Rgb SelectModePen(Raster& dc, int mode) { return dc.SelectPen(ModeColour(mode)); }
 
-void MoveToPoint(Raster& dc, float x, float y) { dc.MoveTo(TruncateToPixel(x), TruncateToPixel(y)); }
+// Truncated toward zero but not clamped: the raster cuts far lines back
+// along their own direction.
+void MoveToPoint(Raster& dc, float x, float y) { dc.MoveTo(std::trunc(double(x)), std::trunc(double(y))); }
 
-void LineToPoint(Raster& dc, float x, float y) { dc.LineTo(TruncateToPixel(x), TruncateToPixel(y)); }
+void LineToPoint(Raster& dc, float x, float y) { dc.LineTo(std::trunc(double(x)), std::trunc(double(y))); }
 
 void DrawPolygon(Platform& window, const Point2* points, int from, int to, int mode) {
   if (from >= to) return;

@@ -47,20 +47,62 @@ void Raster::Plot(int x, int y, Rgb colour) {
   pixels_[static_cast<std::size_t>(y) * width_ + x] = kOpaque | colour;
 }
 
-void Raster::MoveTo(int x, int y) {
-  penX_ = std::clamp(x, -kPixelLimit, kPixelLimit);
-  penY_ = std::clamp(y, -kPixelLimit, kPixelLimit);
+void Raster::MoveTo(double x, double y) {
+  penX_ = x;
+  penY_ = y;
+}
+
+namespace {
+
+// Cuts the segment from (x0, y0) to (x1, y1) to the square |x|, |y| <= limit
+// (Liang-Barsky); false when no part of it lies inside.
+bool ClipToSquare(double& x0, double& y0, double& x1, double& y1, double limit) {
+  double enter = 0.0, leave = 1.0;
+  const double dx = x1 - x0, dy = y1 - y0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 + limit, limit - x0, y0 + limit, limit - y0};
+  for (int side = 0; side < 4; ++side) {
+    if (p[side] == 0.0) {
+      if (q[side] < 0.0) return false;
+      continue;
+    }
+    const double t = q[side] / p[side];
+    if (p[side] < 0.0) {
+      enter = std::max(enter, t);
+    } else {
+      leave = std::min(leave, t);
+    }
+  }
+  if (enter > leave) return false;
+  const double sx = x0, sy = y0;
+  x0 = std::round(sx + enter * dx);
+  y0 = std::round(sy + enter * dy);
+  x1 = std::round(sx + leave * dx);
+  y1 = std::round(sy + leave * dy);
+  return true;
+}
+
+}  // namespace
+
+void Raster::LineTo(double x, double y) {
+  double x0 = penX_, y0 = penY_, x1 = x, y1 = y;
+  penX_ = x;
+  penY_ = y;
+  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
+  const double limit = kPixelLimit;
+  const bool inside = std::fabs(x0) <= limit && std::fabs(y0) <= limit && std::fabs(x1) <= limit &&
+                      std::fabs(y1) <= limit;
+  if (!inside && !ClipToSquare(x0, y0, x1, y1, limit)) return;
+  DrawSegment(static_cast<std::int64_t>(x0), static_cast<std::int64_t>(y0),
+              static_cast<std::int64_t>(x1), static_cast<std::int64_t>(y1));
 }
 
 // Every pixel of the line is computed directly from its step index along
 // the major axis (no accumulated error term), so the loop can start and end
 // at the canvas edges: a line of any length costs at most one canvas width
 // or height, and the pixels are the same as those of the unclipped line.
-void Raster::LineTo(int x, int y) {
-  x = std::clamp(x, -kPixelLimit, kPixelLimit);
-  y = std::clamp(y, -kPixelLimit, kPixelLimit);
-  const std::int64_t x0 = penX_, y0 = penY_;
-  const std::int64_t dx = x - x0, dy = y - y0;
+void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+  const std::int64_t dx = x1 - x0, dy = y1 - y0;
   const bool xMajor = std::llabs(dx) >= std::llabs(dy);
   const std::int64_t major = xMajor ? dx : dy;
   const std::int64_t minor = xMajor ? dy : dx;
@@ -88,8 +130,6 @@ void Raster::LineTo(int x, int y) {
       Plot(static_cast<int>(across), static_cast<int>(along), pen_);
     }
   }
-  penX_ = x;
-  penY_ = y;
 }
 
 void Raster::FillRect(int left, int top, int right, int bottom, Rgb colour) {
@@ -97,6 +137,7 @@ void Raster::FillRect(int left, int top, int right, int bottom, Rgb colour) {
   right = std::clamp(right, 0, width_);
   top = std::clamp(top, 0, height_);
   bottom = std::clamp(bottom, 0, height_);
+  if (left >= right || top >= bottom) return;
   for (int row = top; row < bottom; ++row) {
     std::uint32_t* line = pixels_.data() + static_cast<std::size_t>(row) * width_;
     std::fill(line + left, line + right, kOpaque | colour);

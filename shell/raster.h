@@ -21,6 +21,8 @@ inline constexpr Rgb kBlack = 0x000000;
 
 // Pixel coordinates are kept within this bound so that no conversion or
 // product overflows; anything beyond it is far outside any canvas anyway.
+// A line with an end beyond it is first cut back to this square, along the
+// line, so its direction is kept.
 inline constexpr int kPixelLimit = 1 << 24;
 
 // Truncates toward zero as a float-to-int conversion does, but never
@@ -49,10 +51,12 @@ class Raster {
     return previous;
   }
   Rgb pen() const { return pen_; }
-  void MoveTo(int x, int y);
+  // Pen positions are whole pixel coordinates, possibly far outside the
+  // canvas; a position that is not finite draws nothing.
+  void MoveTo(double x, double y);
   // Draws from the current position to (x, y) without its end pixel, with
   // the selected pen, and makes (x, y) the current position.
-  void LineTo(int x, int y);
+  void LineTo(double x, double y);
   void FillRect(int left, int top, int right, int bottom, Rgb colour);
 
   // Counts pixels that differ from white; handy for tests and checks.
@@ -60,13 +64,14 @@ class Raster {
 
  private:
   void Plot(int x, int y, Rgb colour);
+  void DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
 
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint32_t> pixels_;
   Rgb pen_ = kBlack;
-  int penX_ = 0;
-  int penY_ = 0;
+  double penX_ = 0.0;
+  double penY_ = 0.0;
 };
 
 }  // namespace tambra

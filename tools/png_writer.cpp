@@ -66,6 +66,8 @@ Bytes StoredZlib(const Bytes& raw) {
 
 bool WritePng(const Raster& raster, const std::string& path) {
   const int width = raster.width(), height = raster.height();
+  // An image without pixels is not a valid PNG.
+  if (width <= 0 || height <= 0) return false;
   Bytes raw;
   raw.reserve(static_cast<std::size_t>(height) * (1 + 3 * static_cast<std::size_t>(width)));
   for (int y = 0; y < height; ++y) {

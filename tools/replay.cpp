@@ -151,7 +151,7 @@ struct Line {
 };
 
 std::string Trim(const std::string& text) {
-  const auto begin = text.find_first_not_of(" \t");
+  const auto begin = text.find_first_not_of(" \t\r");
   if (begin == std::string::npos) return "";
   const auto end = text.find_last_not_of(" \t\r");
   return text.substr(begin, end - begin + 1);
