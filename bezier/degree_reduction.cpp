@@ -119,92 +119,84 @@ Sizes CurrentSizes() {
 // ---------------------------------------------------------------------------
 // [SECTION] Least squares
 
-// Free end points: A = E E^T (1-based), B = A^-1 E, Q = B P.
-bool ReduceFree(Platform& window) {
-  const Sizes s = CurrentSizes();
-  // E is stored 1-based, so its column index n must stay inside the storage.
-  if (s.m < kLeastFree || s.r < 0 || s.n > kMaxOneBasedSize) return false;
-  const Point2* p = Model().points;
-  ClearWorkMatrices(s.n);
-  Matrix& e = MatrixE();
+// The least-squares core of the free and C0 variants, over the 1-based E in
+// MatrixE: with E' the rows shift + 1 .. shift + k and columns shift + 1 ..
+// shift + cols of E, solves A = E' E'^T (1-based in MatrixA), forms B =
+// A^-1 E' in MatrixB and returns out[i] = sum of B(i, j) data[j], i = 1..k,
+// j = 1..cols.
+bool SolveNormalEquations(int k, int cols, int shift, const Point2* data, Point2* out) {
+  const Matrix& e = MatrixE();
   Matrix& a = MatrixA();
   Matrix& b = MatrixB();
-  BuildReductionElevation(e, s.m, s.r, 1);
-  for (int i = 1; i <= s.m; ++i) {
-    for (int l = 1; l <= s.m; ++l) {
+  for (int i = 1; i <= k; ++i) {
+    for (int l = 1; l <= k; ++l) {
       float sum = 0.0f;
-      for (int j = 1; j <= s.n; ++j) sum = Round(sum + double(e[i][j]) * e[l][j]);
+      for (int j = 1; j <= cols; ++j) {
+        sum = Round(sum + double(e[i + shift][j + shift]) * e[l + shift][j + shift]);
+      }
       a[i][l] = sum;
     }
   }
-  if (SolveGaussJordan(s.m) == 0) return false;
-  for (int i = 1; i <= s.m; ++i) {
-    for (int j = 1; j <= s.n; ++j) {
+  if (SolveGaussJordan(k) == 0) return false;
+  for (int i = 1; i <= k; ++i) {
+    for (int j = 1; j <= cols; ++j) {
       float sum = 0.0f;
-      for (int l = 1; l <= s.m; ++l) sum = Round(sum + double(a[i][l]) * e[l][j]);
+      for (int l = 1; l <= k; ++l) sum = Round(sum + double(a[i][l]) * e[l + shift][j + shift]);
       b[i][j] = sum;
     }
   }
-  Point2 q[kMaxPoints];
-  for (int i = 1; i <= s.m; ++i) {
+  for (int i = 1; i <= k; ++i) {
     float x = 0.0f, y = 0.0f;
-    for (int j = 1; j <= s.n; ++j) {
-      x = Round(x + double(b[i][j]) * p[j - 1].x);
-      y = Round(y + double(b[i][j]) * p[j - 1].y);
+    for (int j = 1; j <= cols; ++j) {
+      x = Round(x + double(b[i][j]) * data[j].x);
+      y = Round(y + double(b[i][j]) * data[j].y);
     }
-    q[i - 1] = Point2{x, y};
+    out[i] = Point2{x, y};
   }
-  return ShowReduction(window, q, s.m);
+  return true;
+}
+
+// Sizes check, cleared work matrices and the 1-based E of the free and C0
+// variants; false when the reduction cannot run. E is stored 1-based, so
+// its column index n must stay inside the storage.
+bool PrepareOneBased(const Sizes& s, int least) {
+  if (s.m < least || s.r < 0 || s.n > kMaxOneBasedSize) return false;
+  ClearWorkMatrices(s.n);
+  BuildReductionElevation(MatrixE(), s.m, s.r, 1);
+  return true;
+}
+
+// Free end points: A = E E^T, B = A^-1 E, Q = B P.
+bool ReduceFree(Platform& window) {
+  const Sizes s = CurrentSizes();
+  if (!PrepareOneBased(s, kLeastFree)) return false;
+  Point2 data[kMatrixSize];  // 1-based: data[j] = P(j-1)
+  std::copy_n(Model().points, s.n, data + 1);
+  Point2 q[kMatrixSize];
+  if (!SolveNormalEquations(s.m, s.n, 0, data, q)) return false;
+  return ShowReduction(window, q + 1, s.m);
 }
 
 // End points kept: the inner rows and columns of the normal equations, and
 // the data reduced by the fixed ends' contribution.
 bool ReduceC0(Platform& window) {
   const Sizes s = CurrentSizes();
-  if (s.m < kLeastC0 || s.r < 0 || s.n > kMaxOneBasedSize) return false;
+  if (!PrepareOneBased(s, kLeastC0)) return false;
   const Point2* p = Model().points;
-  ClearWorkMatrices(s.n);
-  Matrix& e = MatrixE();
-  Matrix& a = MatrixA();
-  Matrix& b = MatrixB();
-  BuildReductionElevation(e, s.m, s.r, 1);
-  // E(i, j) 0-based is e[i + 1][j + 1].
-  auto E = [&e](int i, int j) { return e[i + 1][j + 1]; };
-  const int inner = s.m - 2;
-  for (int i = 1; i <= inner; ++i) {
-    for (int l = 1; l <= inner; ++l) {
-      float sum = 0.0f;
-      for (int j = 1; j <= s.n - 2; ++j) sum = Round(sum + double(E(i, j)) * E(l, j));
-      a[i][l] = sum;
-    }
-  }
-  if (SolveGaussJordan(inner) == 0) return false;
-  for (int i = 1; i <= inner; ++i) {
-    for (int j = 1; j <= s.n - 2; ++j) {
-      float sum = 0.0f;
-      for (int l = 1; l <= inner; ++l) sum = Round(sum + double(a[i][l]) * E(l, j));
-      b[i][j] = sum;
-    }
-  }
+  const Matrix& e = MatrixE();
   const Point2& first = p[0];
   const Point2& last = p[s.n - 1];
-  Point2 reducedData[kMaxPoints];
+  // R(j) = P(j) - E(0, j) P(0) - E(m-1, j) P(n-1); E(i, j) is e[i + 1][j + 1].
+  Point2 reducedData[kMatrixSize];
   for (int j = 1; j <= s.n - 2; ++j) {
-    const double e0 = E(0, j), e1 = E(s.m - 1, j);
+    const double e0 = e[1][j + 1], e1 = e[s.m][j + 1];
     reducedData[j].x = Round(Round(p[j].x - e0 * first.x) - e1 * last.x);
     reducedData[j].y = Round(Round(p[j].y - e0 * first.y) - e1 * last.y);
   }
-  Point2 q[kMaxPoints];
+  Point2 q[kMatrixSize];
+  if (!SolveNormalEquations(s.m - 2, s.n - 2, 1, reducedData, q)) return false;
   q[0] = first;
   q[s.m - 1] = last;
-  for (int i = 1; i <= inner; ++i) {
-    float x = 0.0f, y = 0.0f;
-    for (int j = 1; j <= s.n - 2; ++j) {
-      x = Round(x + double(b[i][j]) * reducedData[j].x);
-      y = Round(y + double(b[i][j]) * reducedData[j].y);
-    }
-    q[i] = Point2{x, y};
-  }
   return ShowReduction(window, q, s.m);
 }
 

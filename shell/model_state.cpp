@@ -28,34 +28,40 @@ void ResetModelState() {
   std::construct_at(&g_model);
 }
 
+namespace {
+
+// The fields of one parametric direction of the net.
+struct NetDirection {
+  int& count;
+  int& degreeStep;
+  int& order;
+  float* knots;
+};
+
+NetDirection DirectionOfNet(int direction) {
+  ModelState& m = Model();
+  if (direction == 0) return NetDirection{m.netRows, m.xDegreeStep, m.xOrder, m.xKnots};
+  return NetDirection{m.netCols, m.yDegreeStep, m.yOrder, m.yKnots};
+}
+
+}  // namespace
+
 void LoadDirection(int direction) {
   ModelState& m = Model();
-  if (direction == 0) {
-    m.pointCount = m.netRows;
-    m.degreeStep = m.xDegreeStep;
-    m.order = m.xOrder;
-    std::copy_n(m.xKnots, UsedKnots(m.pointCount, m.order), m.knots);
-  } else {
-    m.pointCount = m.netCols;
-    m.degreeStep = m.yDegreeStep;
-    m.order = m.yOrder;
-    std::copy_n(m.yKnots, UsedKnots(m.pointCount, m.order), m.knots);
-  }
+  const NetDirection net = DirectionOfNet(direction);
+  m.pointCount = net.count;
+  m.degreeStep = net.degreeStep;
+  m.order = net.order;
+  std::copy_n(net.knots, UsedKnots(m.pointCount, m.order), m.knots);
 }
 
 void StoreDirection(int direction) {
   ModelState& m = Model();
-  if (direction == 0) {
-    m.netRows = m.pointCount;
-    m.xDegreeStep = m.degreeStep;
-    m.xOrder = m.order;
-    std::copy_n(m.knots, UsedKnots(m.pointCount, m.order), m.xKnots);
-  } else {
-    m.netCols = m.pointCount;
-    m.yDegreeStep = m.degreeStep;
-    m.yOrder = m.order;
-    std::copy_n(m.knots, UsedKnots(m.pointCount, m.order), m.yKnots);
-  }
+  const NetDirection net = DirectionOfNet(direction);
+  net.count = m.pointCount;
+  net.degreeStep = m.degreeStep;
+  net.order = m.order;
+  std::copy_n(m.knots, UsedKnots(m.pointCount, m.order), net.knots);
 }
 
 void SelectDirection(int selector) {

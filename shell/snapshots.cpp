@@ -45,47 +45,34 @@ void RestoreSnapshot() {
   if (after >= 0 && after < kMaxKnots) m.knots[after] = 0.0f;
 }
 
-// Both knot vectors are kept whole: an algorithm that changes the net size
-// rewrites knots beyond the first netRows entries, and a partial copy would
-// leave those changes behind after the restore.
-void TakeSurfaceSnapshot() {
-  ModelState& m = Model();
-  SurfaceCopy& s = m.surfaceSnapshot;
-  s.netRows = m.netRows;
-  s.netCols = m.netCols;
-  s.xOrder = m.xOrder;
-  s.yOrder = m.yOrder;
-  s.xDegreeStep = m.xDegreeStep;
-  s.yDegreeStep = m.yDegreeStep;
-  s.triangles = m.triangles;
-  std::copy_n(m.xKnots, kMaxKnots, s.xKnots);
-  std::copy_n(m.yKnots, kMaxKnots, s.yKnots);
-  const int rows = std::clamp(m.netRows, 0, kMaxNet);
-  const int cols = std::clamp(m.netCols, 0, kMaxNet);
+// Copies the surface fields that ModelState and SurfaceCopy share. Both knot
+// vectors are kept whole: an algorithm that changes the net size rewrites
+// knots beyond the first netRows entries, and a partial copy would leave
+// those changes behind after the restore.
+template <typename From, typename To>
+void CopySurfaceFields(const From& from, To& to) {
+  to.netRows = from.netRows;
+  to.netCols = from.netCols;
+  to.xOrder = from.xOrder;
+  to.yOrder = from.yOrder;
+  to.xDegreeStep = from.xDegreeStep;
+  to.yDegreeStep = from.yDegreeStep;
+  to.triangles = from.triangles;
+  std::copy_n(from.xKnots, kMaxKnots, to.xKnots);
+  std::copy_n(from.yKnots, kMaxKnots, to.yKnots);
+  const int rows = std::clamp(from.netRows, 0, kMaxNet);
+  const int cols = std::clamp(from.netCols, 0, kMaxNet);
   for (int i = 0; i < rows; ++i) {
-    std::copy_n(m.net[i], cols, s.net[i]);
-    std::copy_n(m.netWeights[i], cols, s.netWeights[i]);
+    std::copy_n(from.net[i], cols, to.net[i]);
+    std::copy_n(from.netWeights[i], cols, to.netWeights[i]);
   }
 }
 
+void TakeSurfaceSnapshot() { CopySurfaceFields(Model(), Model().surfaceSnapshot); }
+
 void RestoreSurfaceSnapshot() {
   ModelState& m = Model();
-  const SurfaceCopy& s = m.surfaceSnapshot;
-  m.netRows = s.netRows;
-  m.netCols = s.netCols;
-  m.xOrder = s.xOrder;
-  m.yOrder = s.yOrder;
-  m.xDegreeStep = s.xDegreeStep;
-  m.yDegreeStep = s.yDegreeStep;
-  m.triangles = s.triangles;
-  std::copy_n(s.xKnots, kMaxKnots, m.xKnots);
-  std::copy_n(s.yKnots, kMaxKnots, m.yKnots);
-  const int rows = std::clamp(m.netRows, 0, kMaxNet);
-  const int cols = std::clamp(m.netCols, 0, kMaxNet);
-  for (int i = 0; i < rows; ++i) {
-    std::copy_n(s.net[i], cols, m.net[i]);
-    std::copy_n(s.netWeights[i], cols, m.netWeights[i]);
-  }
+  CopySurfaceFields(m.surfaceSnapshot, m);
   if (m.triangles == 1) PackTriangle();
 }
 
