@@ -481,32 +481,22 @@ bool ParseControlFile(std::string_view text, ControlFileContents& out, std::stri
   }
 
   // Trailer: "%g %g %g %g %g %d %d"; the line end is optional.
+  auto trailerRead = [&](Cursor::Result result) {
+    if (result == Cursor::kEnd) return Truncated(reason, "view values");
+    if (result == Cursor::kBad) {
+      return NotNumbers(reason, cursor,
+                        "the last line does not hold five numbers, the grid and the triangles flag");
+    }
+    return true;
+  };
   float* view[] = {&out.scale, &out.tx, &out.ty, &out.tht, &out.phi};
   for (float* field : view) {
     double value = 0.0;
-    switch (cursor.Real(value)) {
-      case Cursor::kEnd:
-        return Truncated(reason, "view values");
-      case Cursor::kBad:
-        return NotNumbers(
-            reason, cursor,
-            "the last line does not hold five numbers, the grid and the triangles flag");
-      case Cursor::kOk:
-        break;
-    }
+    if (!trailerRead(cursor.Real(value))) return false;
     if (!ToFloat(value, *field)) return NotFinite(reason, cursor, "a view value");
   }
   for (int* field : {&out.grid, &out.triangles}) {
-    switch (cursor.Int(*field)) {
-      case Cursor::kEnd:
-        return Truncated(reason, "view values");
-      case Cursor::kBad:
-        return NotNumbers(
-            reason, cursor,
-            "the last line does not hold five numbers, the grid and the triangles flag");
-      case Cursor::kOk:
-        break;
-    }
+    if (!trailerRead(cursor.Int(*field))) return false;
   }
   return CheckTrailer(out, reason);
 }
