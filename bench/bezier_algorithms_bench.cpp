@@ -1,0 +1,80 @@
+// Bezier degree elevation and least-squares reduction at the largest sizes
+// the model takes, each including its drawing into an 800 by 600 canvas.
+// Targets: a reduction under 20 ms, an elevation under 1 ms.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "bezier/degree_elevation.h"
+#include "bezier/degree_reduction.h"
+#include "shell/headless_platform.h"
+#include "shell/model_state.h"
+
+namespace tambra {
+namespace {
+
+std::vector<Point2> GenericPolygon(int count) {
+  std::mt19937 random(1234);
+  std::uniform_real_distribution<float> xs(40.0f, 760.0f);
+  std::uniform_real_distribution<float> ys(40.0f, 560.0f);
+  std::vector<Point2> p(count);
+  for (Point2& point : p) point = Point2{xs(random), ys(random)};
+  return p;
+}
+
+// Runs the command on a fresh copy of the polygon every iteration, with
+// Save off so that the model is restored after each run; fails the
+// benchmark when the command did not produce `expectedCount` points.
+void RunCommand(benchmark::State& state, void (*command)(Platform&), int count, int step,
+                int expectedCount) {
+  ResetModelState();
+  HeadlessPlatform window;
+  window.Start(800, 600);
+  const std::vector<Point2> polygon = GenericPolygon(count);
+  ModelState& m = Model();
+  m.degreeStep = step;
+
+  // One run with Save on to check that the size is accepted.
+  m.saveResults = 1;
+  m.pointCount = count;
+  std::copy(polygon.begin(), polygon.end(), m.points);
+  command(window);
+  if (m.pointCount != expectedCount) {
+    state.SkipWithError("the command refused the input");
+    return;
+  }
+
+  m.saveResults = 0;
+  for (auto _ : state) {
+    m.pointCount = count;
+    std::copy(polygon.begin(), polygon.end(), m.points);
+    command(window);
+    benchmark::DoNotOptimize(m.points[0]);
+    benchmark::ClobberMemory();
+  }
+}
+
+// 54 points, one step down to 53: 2 * 53 - 8 = 98 unknowns, the largest
+// system the solver takes.
+void BM_LseC2DegreeReduction54(benchmark::State& state) {
+  RunCommand(state, LseC2DegreeReduction, 54, 1, 53);
+}
+BENCHMARK(BM_LseC2DegreeReduction54)->Unit(benchmark::kMillisecond);
+
+// 99 points, one step down: a 98 by 98 normal matrix.
+void BM_LseDegreeReduction99(benchmark::State& state) {
+  RunCommand(state, LseDegreeReduction, 99, 1, 98);
+}
+BENCHMARK(BM_LseDegreeReduction99)->Unit(benchmark::kMillisecond);
+
+// 98 points raised by one: the largest elevation (n + r below 100).
+void BM_BezierDegreeElevation98(benchmark::State& state) {
+  RunCommand(state, BezierDegreeElevation, 98, 1, 99);
+}
+BENCHMARK(BM_BezierDegreeElevation98)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tambra
