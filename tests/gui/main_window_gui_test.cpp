@@ -1,74 +1,70 @@
-// The real main window, driven through its menu actions and mouse events.
-#include <QAction>
+// The real main window and its modal dialogs, driven through the menu
+// actions, mouse events and the dialogs' own controls.
+#include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QFile>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <set>
 
-#include "gui_test_support.h"
 #include "qt/canvas_widget.h"
 #include "qt/main_window.h"
+#include "qt/template_dialog.h"
 #include "resources/command_ids.h"
 #include "resources/menu_table.h"
 #include "shell/model_state.h"
 
 using namespace tambra;
-using gui_test::SendMouse;
 
 namespace {
 
-constexpr Rgb kBlackPixel = 0x000000;
-constexpr Rgb kWhitePixel = 0xFFFFFF;
-constexpr Rgb kRedPixel = 0xFF0000;
-
-QAction* FirstAction(MainWindow& window, int id) {
+QAction* Command(QWidget& window, int id) {
   return window.findChild<QAction*>(QStringLiteral("command-%1").arg(id));
 }
 
-QList<QAction*> AllActions(MainWindow& window, int id) {
-  return window.findChildren<QAction*>(QStringLiteral("command-%1").arg(id));
+template <typename T>
+T* Control(QWidget* dialog, int id) {
+  return dialog->findChild<T*>(QStringLiteral("control-%1").arg(id));
 }
 
-// What the user sees: the canvas widget as painted, not the raster behind it.
-Rgb ShownPixel(MainWindow& window, int x, int y) {
-  return window.canvas()->grab().toImage().pixel(x, y) & 0xFFFFFF;
-}
-
-Rgb RasterPixel(MainWindow& window, int x, int y) { return window.platform().Canvas().Pixel(x, y); }
-
-// Whether any pixel within `radius` of (x, y) has this colour.
-bool ColourNear(MainWindow& window, double x, double y, int radius, Rgb colour) {
-  const int cx = static_cast<int>(std::lround(x));
-  const int cy = static_cast<int>(std::lround(y));
-  for (int dy = -radius; dy <= radius; ++dy) {
-    for (int dx = -radius; dx <= radius; ++dx) {
-      if (RasterPixel(window, cx + dx, cy + dy) == colour) return true;
+// Runs `answer` on the modal dialog of type T once it is the active modal
+// widget; the answer must close it. A dialog that does not show up within a
+// few seconds, or stays open, fails the test and is hidden: nothing hangs.
+template <typename T>
+void WhenModal(std::function<void(T*)> answer, int triesLeft = 300) {
+  QTimer::singleShot(triesLeft == 300 ? 0 : 10, [answer = std::move(answer), triesLeft] {
+    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (dialog == nullptr && triesLeft > 0) return WhenModal<T>(answer, triesLeft - 1);
+    if (dialog != nullptr) answer(dialog);
+    QWidget* open = QApplication::activeModalWidget();
+    if (dialog == nullptr || open == dialog) {
+      QTest::qFail("a modal dialog did not show or did not close", __FILE__, __LINE__);
+      if (open != nullptr) open->hide();
     }
-  }
-  return false;
+  });
 }
 
-enum class Ring { kClear, kAnything };
+Rgb Pixel(MainWindow& window, int x, int y) { return window.platform().Canvas().Pixel(x, y); }
 
-// Checks that the 6 by 6 mark around (x, y) has `colour` and, unless lines
-// may pass there, that the ring of pixels just outside it does not.
-void ExpectMark(MainWindow& window, int x, int y, Rgb colour, Ring ring = Ring::kClear) {
+// The 6 by 6 mark around (x, y) has `colour`, the ring just outside not.
+void ExpectMark(MainWindow& window, int x, int y, Rgb colour) {
   for (int py = y - 4; py <= y + 3; ++py) {
     for (int px = x - 4; px <= x + 3; ++px) {
       const bool inside = px >= x - 3 && px < x + 3 && py >= y - 3 && py < y + 3;
-      if (inside) {
-        QVERIFY2(RasterPixel(window, px, py) == colour,
-                 qPrintable(QStringLiteral("mark pixel (%1, %2)").arg(px).arg(py)));
-      } else if (ring == Ring::kClear) {
-        QVERIFY2(RasterPixel(window, px, py) != colour,
-                 qPrintable(QStringLiteral("pixel (%1, %2) outside the mark").arg(px).arg(py)));
-      }
+      QVERIFY2((Pixel(window, px, py) == colour) == inside,
+               qPrintable(QStringLiteral("pixel (%1, %2)").arg(px).arg(py)));
     }
   }
 }
@@ -77,328 +73,339 @@ void Click(MainWindow& window, QPoint at, Qt::MouseButton button = Qt::LeftButto
   QTest::mouseClick(window.canvas(), button, Qt::NoModifier, at);
 }
 
-// A cubic Bezier point from the Bernstein form, independent of the
-// window's de Casteljau evaluation.
-QPointF CubicPoint(const QPointF (&p)[4], double t) {
-  const double s = 1.0 - t;
-  const double b[4] = {s * s * s, 3 * s * s * t, 3 * s * t * t, t * t * t};
-  QPointF result;
-  for (int i = 0; i < 4; ++i) result += b[i] * p[i];
-  return result;
+// A mouse event with an exact button state (QTest moves carry none).
+void SendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QMouseEvent event(type, QPointF(pos), QPointF(widget->mapToGlobal(pos)), button, buttons,
+                    modifiers);
+  QApplication::sendEvent(widget, &event);
 }
+
+// Records the buttons and the text of 2001 at each; Reset changes 2001.
+class RecordingSession : public DialogSession {
+ public:
+  explicit RecordingSession(DialogTemplateId id, bool ignoreCancel = false)
+      : id_(id), ignoreCancel_(ignoreCancel) {}
+  DialogTemplateId Template() const override { return id_; }
+  int Open() override { return kStayOpen; }
+  int Press(int buttonId) override {
+    presses.push_back(buttonId);
+    pressed2001.push_back(Text(2001));
+    if (buttonId == kButtonReset) SetText(2001, "42");
+    if (buttonId == kButtonOk) return 1;
+    return buttonId == kButtonCancel && !ignoreCancel_ ? 0 : kStayOpen;
+  }
+  std::vector<int> presses;
+  std::vector<std::string> pressed2001;
+
+ private:
+  DialogTemplateId id_;
+  bool ignoreCancel_;
+};
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class GuiTest : public QObject {
   Q_OBJECT
 
- private:
   std::unique_ptr<MainWindow> window_;
-
-  MainWindow& Shown() {
-    window_ = std::make_unique<MainWindow>();
-    window_->resize(640, 480);
-    window_->show();
-    if (!QTest::qWaitForWindowExposed(window_.get())) qWarning("window not exposed");
-    return *window_;
-  }
+  QTemporaryDir dir_;
 
   void CompareMenu(const QList<QAction*>& actions, const std::vector<MenuNode>& nodes,
                    const QString& path) {
     QCOMPARE(actions.size(), static_cast<qsizetype>(nodes.size()));
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
+    for (std::size_t i = 0; i < nodes.size() && !QTest::currentTestFailed(); ++i) {
       const MenuNode& node = nodes[i];
       QAction* action = actions[static_cast<qsizetype>(i)];
       const QString where = QStringLiteral("%1 #%2").arg(path).arg(i);
-      switch (node.kind) {
-        case MenuNodeKind::kSeparator: QVERIFY2(action->isSeparator(), qPrintable(where)); break;
-        case MenuNodeKind::kPopup:
-          QVERIFY2(action->menu() != nullptr, qPrintable(where));
-          QCOMPARE(action->text(), QString::fromUtf8(node.text));
-          CompareMenu(action->menu()->actions(), node.children, where + " " + action->text());
-          if (QTest::currentTestFailed()) return;
-          break;
-        case MenuNodeKind::kItem:
-          QVERIFY2(!action->isSeparator() && action->menu() == nullptr, qPrintable(where));
-          QCOMPARE(action->text(), QString::fromUtf8(node.text));
-          QCOMPARE(action->data().toInt(), node.id);
-          QCOMPARE(action->objectName(), QStringLiteral("command-%1").arg(node.id));
-          break;
+      QVERIFY2(action->isSeparator() == (node.kind == MenuNodeKind::kSeparator) &&
+                   (action->menu() != nullptr) == (node.kind == MenuNodeKind::kPopup),
+               qPrintable(where));
+      if (node.kind == MenuNodeKind::kSeparator) continue;
+      QCOMPARE(action->text(), QString::fromUtf8(node.text));
+      if (node.kind == MenuNodeKind::kPopup) {
+        CompareMenu(action->menu()->actions(), node.children, where + " " + action->text());
+      } else {
+        QCOMPARE(action->data().toInt(), node.id);
+        QCOMPARE(action->objectName(), QStringLiteral("command-%1").arg(node.id));
       }
     }
+  }
+
+  // Answers the control-file prompt with `answer`, starting from `start`;
+  // returns whether a name was taken and the name left in the buffer.
+  std::pair<bool, QString> Prompt(std::function<void(QFileDialog*)> answer,
+                                  const QString& start = "noname.cnt") {
+    static const FilePrompt prompt{"Control Data Filename", "Control(*.cnt)", "*.cnt", "cnt"};
+    char name[kMaxFileName];
+    std::snprintf(name, sizeof name, "%s", QFile::encodeName(start).constData());
+    WhenModal<QFileDialog>(std::move(answer));
+    const bool taken = window_->platform().AskFileName(prompt, name);
+    return {taken, QFile::decodeName(name)};
   }
 
  private slots:
-  void init() { ResetModelState(); }
+  void init() {
+    QVERIFY(dir_.isValid());
+    ResetModelState();
+    window_ = std::make_unique<MainWindow>();
+    window_->resize(640, 480);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
   void cleanup() { window_.reset(); }
 
-  void titleComesFromTheResource() {
-    MainWindow& window = Shown();
-    QCOMPARE(window.windowTitle(), QString::fromUtf8(kWindowTitle));
-  }
-
-  void menuTreeEqualsTheResourceTable() {
-    MainWindow& window = Shown();
-    const QList<QAction*> popups = window.menuBar()->actions();
-    CompareMenu(popups, MenuBar(), QStringLiteral("menu bar"));
-  }
-
-  void menuStateAfterCreation() {
-    MainWindow& window = Shown();
-    const std::set<int> checked = {kCmdCurves};
+  void menuTreeAndItsStateFollowTheResources() {
+    QCOMPARE(window_->windowTitle(), QString::fromUtf8(kWindowTitle));
+    CompareMenu(window_->menuBar()->actions(), MenuBar(), QStringLiteral("menu bar"));
+    if (QTest::currentTestFailed()) return;
     const std::set<int> greyed = {kCmdCloseOutput,  kCmdBezierSimulation, kCmdRationalSimulation,
                                   kCmdTriangularSE, kCmdTriangularNW,     kCmdTriangularSW,
                                   kCmdTriangularNE, kCmdReduceSurfaces};
-    int actionsSeen = 0;
     for (int id : MenuCommandIds()) {
-      const QList<QAction*> actions = AllActions(window, id);
-      QVERIFY2(!actions.isEmpty(), qPrintable(QStringLiteral("no action for %1").arg(id)));
-      for (QAction* action : actions) {
-        ++actionsSeen;
-        QVERIFY2(action->isChecked() == (checked.count(id) > 0),
-                 qPrintable(QStringLiteral("check mark of %1").arg(id)));
-        QVERIFY2(action->isEnabled() == (greyed.count(id) == 0),
-                 qPrintable(QStringLiteral("enabled state of %1").arg(id)));
+      const auto actions = window_->findChildren<QAction*>(QStringLiteral("command-%1").arg(id));
+      QVERIFY2(!actions.isEmpty(), qPrintable(QString::number(id)));
+      for (QAction* action : actions) {  // items standing in several popups: every copy
+        QVERIFY2(action->isChecked() == (id == kCmdCurves), qPrintable(QString::number(id)));
+        QVERIFY2(action->isEnabled() == !greyed.count(id), qPrintable(QString::number(id)));
       }
     }
-    // 40009, 40018, 40020 and 40021 stand in several popups.
-    QCOMPARE(AllActions(window, kCmdControlPoints).size(), qsizetype{5});
-    QCOMPARE(AllActions(window, kCmdXKnots).size(), qsizetype{3});
-    QVERIFY(actionsSeen > static_cast<int>(MenuCommandIds().size()));
-    // Creation set the weights the dialogs start from.
-    QCOMPARE(Model().weights[9], 1.0f);
-    QCOMPARE(Model().netWeights[9][9], 1.0f);
   }
 
-  void leftClickAddsAPointAndItsMark() {
-    MainWindow& window = Shown();
-    Click(window, QPoint(120, 90));
+  void clickInsideAddsAPointAndItsMarkReleaseOutsideNothing() {
+    MainWindow& w = *window_;
+    Click(w, QPoint(120, 90));
     QCOMPARE(Model().pointCount, 1);
-    QCOMPARE(Model().points[0].x, 120.0f);
-    QCOMPARE(Model().points[0].y, 90.0f);
-    ExpectMark(window, 120, 90, kBlackPixel);
-    if (QTest::currentTestFailed()) return;
-    // The raster reaches the screen at 1:1, top-left.
-    QCOMPARE(ShownPixel(window, 117, 87), kBlackPixel);
-    QCOMPARE(ShownPixel(window, 122, 92), kBlackPixel);
-    QCOMPARE(ShownPixel(window, 123, 93), kWhitePixel);
-    QCOMPARE(window.platform().Canvas().CountNonWhite(), 36);
-  }
-
-  void clickNearTheBottomEdgeStillCounts() {
-    MainWindow& window = Shown();
-    const int bottom = window.canvas()->height() - 1;
-    Click(window, QPoint(50, bottom));
-    QCOMPARE(Model().pointCount, 1);
-    QCOMPARE(Model().clientHeight, window.canvas()->height());
-  }
-
-  void releaseOutsideTheCanvasAddsNothing() {
-    MainWindow& window = Shown();
-    const QPoint inside(100, 100);
-    const QPoint right(window.canvas()->width() + 5, 100);
-    QTest::mousePress(window.canvas(), Qt::LeftButton, Qt::NoModifier, inside);
-    QTest::mouseRelease(window.canvas(), Qt::LeftButton, Qt::NoModifier, right);
-    QCOMPARE(Model().pointCount, 0);
-    QCOMPARE(window.platform().Canvas().CountNonWhite(), 0);
-    // Left of the canvas would wrap to a huge x in the message packing.
-    QTest::mousePress(window.canvas(), Qt::LeftButton, Qt::NoModifier, inside);
-    QTest::mouseRelease(window.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(-3, 100));
-    QCOMPARE(Model().pointCount, 0);
+    QCOMPARE(QPointF(Model().points[0].x, Model().points[0].y), QPointF(120, 90));
+    ExpectMark(w, 120, 90, kBlack);
+    QCOMPARE(w.platform().Canvas().CountNonWhite(), 36);
+    const QImage shown = w.canvas()->grab().toImage();  // the raster at 1:1, top-left
+    QCOMPARE(shown.pixel(117, 87) & 0xFFFFFF, kBlack);
+    QCOMPARE(shown.pixel(123, 93) & 0xFFFFFF, kWhite);
+    Click(w, QPoint(50, w.canvas()->height() - 1));  // the last row is inside
+    QCOMPARE(Model().pointCount, 2);
+    // Left of the canvas the x would wrap round in the message packing.
+    for (QPoint outside : {QPoint(w.canvas()->width() + 5, 300), QPoint(-3, 300)}) {
+      QTest::mousePress(w.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+      QTest::mouseRelease(w.canvas(), Qt::LeftButton, Qt::NoModifier, outside);
+      QCOMPARE(Model().pointCount, 2);
+    }
   }
 
   void bezierDrawsTheCurveBetweenThePoints() {
-    MainWindow& window = Shown();
     const QPointF p[4] = {{100, 300}, {200, 100}, {400, 100}, {500, 300}};
-    for (const QPointF& point : p) Click(window, point.toPoint());
-    QCOMPARE(Model().pointCount, 4);
-    FirstAction(window, kCmdBezier)->trigger();
-    QCOMPARE(Model().curveKind, static_cast<int>(kBezier));
+    for (const QPointF& point : p) Click(*window_, point.toPoint());
+    Command(*window_, kCmdBezier)->trigger();
     for (double t : {0.1, 0.25, 0.5, 0.75, 0.9}) {
-      const QPointF on = CubicPoint(p, t);
-      QVERIFY2(ColourNear(window, on.x(), on.y(), 1, kBlackPixel),
-               qPrintable(QStringLiteral("no curve pixel near t = %1 (%2, %3)")
-                              .arg(t)
-                              .arg(on.x())
-                              .arg(on.y())));
+      const double s = 1 - t;  // Bernstein form, independent of de Casteljau
+      const QPoint on = (s * s * s * p[0] + 3 * s * s * t * p[1] + 3 * s * t * t * p[2] +
+                         t * t * t * p[3]).toPoint();
+      bool found = false;
+      for (int d = 0; d < 9; ++d)
+        found = found || Pixel(*window_, on.x() + d % 3 - 1, on.y() + d / 3 - 1) == kBlack;
+      QVERIFY2(found, qPrintable(QStringLiteral("no curve pixel near t = %1").arg(t)));
     }
-    // Inside the hull but off the curve and the polygon: background.
-    QCOMPARE(RasterPixel(window, 300, 250), kWhitePixel);
-    QCOMPARE(RasterPixel(window, 300, 110), kWhitePixel);
-    // The polygon's top edge and the marks are drawn too.
-    QCOMPARE(RasterPixel(window, 300, 100), kBlackPixel);
-    ExpectMark(window, 200, 100, kBlackPixel, Ring::kAnything);
-    if (QTest::currentTestFailed()) return;
-    const QPointF middle = CubicPoint(p, 0.5);
-    bool shown = false;
-    const QImage image = window.canvas()->grab().toImage();
-    for (int dy = -1; dy <= 1; ++dy) {
-      shown =
-          shown || (image.pixel(static_cast<int>(middle.x()), static_cast<int>(middle.y()) + dy) &
-                    0xFFFFFF) == kBlackPixel;
-    }
-    QVERIFY2(shown, "the curve is not on the screen");
+    QCOMPARE(Pixel(*window_, 300, 250), kWhite);  // inside the hull, off the curve
   }
 
-  void surfacesModeChecksAndGreys() {
-    MainWindow& window = Shown();
-    FirstAction(window, kCmdSurfaces)->trigger();
+  // Qt toggles a checkable action by itself when it is chosen; the marks
+  // must stay what the window procedure set.
+  void modeCommandsSetCheckMarksAndGreyItems() {
+    MainWindow& w = *window_;
+    Command(w, kCmdSurfaces)->trigger();
     QCOMPARE(Model().objectMode, static_cast<int>(kSurfaces));
-    QVERIFY(FirstAction(window, kCmdSurfaces)->isChecked());
-    QVERIFY(!FirstAction(window, kCmdCurves)->isChecked());
-    QVERIFY(!FirstAction(window, kCmdReduceLse)->isEnabled());
-    QVERIFY(!FirstAction(window, kCmdNurbsKnotInsert)->isEnabled());
-    QVERIFY(FirstAction(window, kCmdTriangularSE)->isEnabled());
-    QVERIFY(FirstAction(window, kCmdReduceSurfaces)->isEnabled());
-    // Family commands and dialogs stay available.
-    QVERIFY(FirstAction(window, kCmdBezier)->isEnabled());
-    for (QAction* action : AllActions(window, kCmdControlPoints)) QVERIFY(action->isEnabled());
-
-    FirstAction(window, kCmdCurves)->trigger();
-    QVERIFY(FirstAction(window, kCmdCurves)->isChecked());
-    QVERIFY(!FirstAction(window, kCmdSurfaces)->isChecked());
-    QVERIFY(FirstAction(window, kCmdReduceLse)->isEnabled());
-    QVERIFY(!FirstAction(window, kCmdTriangularSE)->isEnabled());
+    QVERIFY(Command(w, kCmdSurfaces)->isChecked() && !Command(w, kCmdCurves)->isChecked());
+    QVERIFY(!Command(w, kCmdReduceLse)->isEnabled() && Command(w, kCmdTriangularSE)->isEnabled());
+    for (int twice = 0; twice < 2; ++twice) Command(w, kCmdCurves)->trigger();
+    QVERIFY(Command(w, kCmdCurves)->isChecked() && !Command(w, kCmdSurfaces)->isChecked());
+    QVERIFY(Command(w, kCmdReduceLse)->isEnabled() && !Command(w, kCmdTriangularSE)->isEnabled());
+    w.platform().SetMenuEnabled(kCmdBezierSimulation, true);  // a command that leaves its mark
+    w.platform().SetMenuChecked(kCmdBezierSimulation, true);
+    Command(w, kCmdBezierSimulation)->trigger();
+    QVERIFY(Command(w, kCmdBezierSimulation)->isChecked());
   }
 
-  // Qt toggles a checkable action by itself when it is chosen; the check
-  // marks must still be exactly what the window procedure set.
-  void checkMarksFollowTheModelNotQt() {
-    MainWindow& window = Shown();
-    FirstAction(window, kCmdCurves)->trigger();  // already in Curves mode
-    QVERIFY(FirstAction(window, kCmdCurves)->isChecked());
-    QVERIFY(!FirstAction(window, kCmdSurfaces)->isChecked());
-
-    // An item that the window procedure checked but whose command does not
-    // touch its mark keeps it.
-    window.platform().SetMenuChecked(kCmdBezierSimulation, true);
-    window.platform().SetMenuEnabled(kCmdBezierSimulation, true);
-    FirstAction(window, kCmdBezierSimulation)->trigger();
-    QVERIFY(FirstAction(window, kCmdBezierSimulation)->isChecked());
-    window.platform().SetMenuChecked(kCmdBezierSimulation, false);
-    FirstAction(window, kCmdBezierSimulation)->trigger();
-    QVERIFY(!FirstAction(window, kCmdBezierSimulation)->isChecked());
-
-    const int saveItems[] = {kCmdEditSave, kCmdBezierSave, kCmdRationalSave, kCmdBSplineSave,
-                             kCmdNurbsSave};
-    FirstAction(window, kCmdBezierSave)->trigger();
-    QCOMPARE(Model().saveResults, 1);
-    for (int id : saveItems)
-      QVERIFY2(FirstAction(window, id)->isChecked(), qPrintable(QString::number(id)));
-    FirstAction(window, kCmdNurbsSave)->trigger();
-    QCOMPARE(Model().saveResults, 0);
-    for (int id : saveItems)
-      QVERIFY2(!FirstAction(window, id)->isChecked(), qPrintable(QString::number(id)));
-  }
-
-  void rightClickDeletesAPoint() {
-    MainWindow& window = Shown();
-    for (QPoint at : {QPoint(50, 50), QPoint(150, 60), QPoint(250, 70), QPoint(350, 80)}) {
-      Click(window, at);
-    }
-    Click(window, QPoint(151, 61), Qt::RightButton);
-    QCOMPARE(Model().pointCount, 3);
-    QCOMPARE(Model().points[1].x, 250.0f);
-    QCOMPARE(RasterPixel(window, 150, 60), kWhitePixel);
-  }
-
-  void hoverHighlightFollowsMovesWithoutButtons() {
-    MainWindow& window = Shown();
-    Click(window, QPoint(200, 150));
-    SendMouse(window.canvas(), QEvent::MouseMove, QPoint(201, 151), Qt::NoButton, Qt::NoButton);
-    QCOMPARE(Model().hoverIndex, 0);
-    ExpectMark(window, 200, 150, kRedPixel);
-    if (QTest::currentTestFailed()) return;
-    QCOMPARE(ShownPixel(window, 200, 150), kRedPixel);
-    SendMouse(window.canvas(), QEvent::MouseMove, QPoint(300, 300), Qt::NoButton, Qt::NoButton);
-    QCOMPARE(Model().hoverIndex, -1);
-    ExpectMark(window, 200, 150, kBlackPixel);
-  }
-
-  void dragMovesAPointOnlyWithTheLeftButtonAlone() {
-    MainWindow& window = Shown();
-    for (QPoint at : {QPoint(100, 100), QPoint(200, 100), QPoint(300, 100)}) Click(window, at);
-    QWidget* canvas = window.canvas();
+  void dragAndRightClickEditThePoints() {
+    MainWindow& w = *window_;
+    QWidget* canvas = w.canvas();
+    for (int x = 100; x <= 400; x += 100) Click(w, QPoint(x, 100));
+    SendMouse(canvas, QEvent::MouseMove, QPoint(201, 101), Qt::NoButton, Qt::NoButton);
+    ExpectMark(w, 200, 100, kRed);  // hovering highlights
     SendMouse(canvas, QEvent::MouseButtonPress, QPoint(200, 100), Qt::LeftButton, Qt::LeftButton);
-    // With Shift held the move is not a drag.
     SendMouse(canvas, QEvent::MouseMove, QPoint(210, 140), Qt::NoButton, Qt::LeftButton,
-              Qt::ShiftModifier);
+              Qt::ShiftModifier);  // with Shift held a move is no drag
     QCOMPARE(Model().points[1].y, 100.0f);
     SendMouse(canvas, QEvent::MouseMove, QPoint(220, 180), Qt::NoButton, Qt::LeftButton);
     SendMouse(canvas, QEvent::MouseButtonRelease, QPoint(220, 180), Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(Model().pointCount, 3);  // the release ended the drag, it added nothing
-    QCOMPARE(Model().points[1].x, 220.0f);
-    QCOMPARE(Model().points[1].y, 180.0f);
-    QCOMPARE(Model().pickActive, 0);
-    ExpectMark(window, 220, 180, kBlackPixel);
-    QCOMPARE(RasterPixel(window, 200, 100), kWhitePixel);
+    QCOMPARE(Model().pointCount, 4);  // the release ended the drag, it added nothing
+    QCOMPARE(QPointF(Model().points[1].x, Model().points[1].y), QPointF(220, 180));
+    Click(w, QPoint(101, 101), Qt::RightButton);
+    QCOMPARE(Model().pointCount, 3);
+    QCOMPARE(Pixel(w, 100, 100), kWhite);
   }
 
-  void resizeFollowsWithRasterSizeAndFullRepaint() {
-    MainWindow& window = Shown();
-    for (QPoint at : {QPoint(40, 40), QPoint(140, 40), QPoint(140, 140)}) Click(window, at);
-    // Clicks only draw marks; the polygon's lines come with a repaint.
-    QCOMPARE(RasterPixel(window, 90, 40), kWhitePixel);
-    window.resize(700, 520);
-    QTRY_COMPARE(window.platform().Canvas().width(), window.canvas()->width());
-    QCOMPARE(window.platform().Canvas().height(), window.canvas()->height());
-    QCOMPARE(static_cast<int>(Model().clientWidth), window.canvas()->width());
-    QCOMPARE(static_cast<int>(Model().clientHeight), window.canvas()->height());
-    QCOMPARE(RasterPixel(window, 90, 40), kBlackPixel);
-    QCOMPARE(RasterPixel(window, 140, 90), kBlackPixel);
-    ExpectMark(window, 140, 140, kBlackPixel, Ring::kAnything);
+  void resizeFollowsWithTheRasterAndAFullRepaint() {
+    MainWindow& w = *window_;
+    for (QPoint at : {QPoint(40, 40), QPoint(140, 40)}) Click(w, at);
+    QCOMPARE(Pixel(w, 90, 40), kWhite);  // clicks draw marks only
+    w.resize(700, 520);
+    QTRY_COMPARE(w.platform().Canvas().width(), w.canvas()->width());
+    QCOMPARE(w.platform().Canvas().height(), w.canvas()->height());
+    QCOMPARE(static_cast<int>(Model().clientHeight), w.canvas()->height());
+    QCOMPARE(Pixel(w, 90, 40), kBlack);
+    const QString status = w.statusBar()->findChild<QLabel*>()->text();
+    QVERIFY2(status.contains("Points: 2") && status.contains("Mode: Curves"), qPrintable(status));
   }
 
-  void statusLineShowsPointsFamilyOrderAndMode() {
-    MainWindow& window = Shown();
-    Click(window, QPoint(30, 30));
-    Click(window, QPoint(60, 30));
-    const QString before = window.statusBar()->findChild<QLabel*>()->text();
-    QVERIFY2(before.contains(QStringLiteral("Points: 2")), qPrintable(before));
-    QVERIFY2(before.contains(QStringLiteral("Mode: Curves")), qPrintable(before));
-    QVERIFY2(before.contains(QStringLiteral("Order: 4")), qPrintable(before));
-    FirstAction(window, kCmdBezier)->trigger();
-    FirstAction(window, kCmdSurfaces)->trigger();
-    const QString after = window.statusBar()->findChild<QLabel*>()->text();
-    QVERIFY2(after.contains(QStringLiteral("Family: Bezier")), qPrintable(after));
-    QVERIFY2(after.contains(QStringLiteral("Mode: Surfaces")), qPrintable(after));
-  }
-
-  void newShortcutClearsTheModel() {
-    MainWindow& window = Shown();
-    Click(window, QPoint(30, 30));
-    Click(window, QPoint(90, 30));
-    QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(Model().pointCount, 0);
-    QCOMPARE(window.platform().Canvas().CountNonWhite(), 0);
-  }
-
-  void exitClosesTheWindow() {
-    MainWindow& window = Shown();
-    FirstAction(window, kCmdExit)->trigger();
-    QVERIFY(!window.isVisible());
-    QVERIFY(window.destroyed());
-    QVERIFY(window.platform().QuitPosted());
-    QCOMPARE(window.platform().ExitCode(), 0);
-    // Nothing reaches the window procedure afterwards.
-    Click(window, QPoint(30, 30));
-    QCOMPARE(Model().pointCount, 0);
-  }
-
-  void closingTheWindowClosesTheOutputLog() {
-    MainWindow& window = Shown();
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("log.dat")));
-    Model().logFile = std::fopen(path.constData(), "wb");
+  void exitClosesTheWindowAndTheLog() {
+    Model().logFile = std::fopen(QFile::encodeName(dir_.filePath("log.dat")).constData(), "wb");
     QVERIFY(Model().logFile != nullptr);
     Model().logActive = 1;
-    window.close();
-    QVERIFY(window.destroyed());
-    QVERIFY(Model().logFile == nullptr);
+    Command(*window_, kCmdExit)->trigger();
+    QVERIFY(!window_->isVisible() && window_->destroyed() && window_->platform().QuitPosted());
+    QVERIFY(Model().logFile == nullptr && Model().logActive == 0);
+    Click(*window_, QPoint(30, 30));  // nothing reaches the window procedure now
+    QCOMPARE(Model().pointCount, 0);
+  }
+
+  void outputOpensTheChosenLogAndSwapsTheItems() {
+    MainWindow& w = *window_;
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Output Data Filename"));
+      dialog->selectFile(dir_.filePath("session"));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    Command(w, kCmdOutput)->trigger();
+    QCOMPARE(QFile::decodeName(Model().outputFileName), dir_.filePath("session.dat"));
+    QCOMPARE(Model().logActive, 1);
+    QVERIFY(QFile::exists(dir_.filePath("session.dat")));
+    QVERIFY(!Command(w, kCmdOutput)->isEnabled() && Command(w, kCmdCloseOutput)->isEnabled());
+    Command(w, kCmdCloseOutput)->trigger();
     QCOMPARE(Model().logActive, 0);
+    QVERIFY(Command(w, kCmdOutput)->isEnabled() && !Command(w, kCmdCloseOutput)->isEnabled());
+  }
+
+  void dialogButtonsHandTheControlsToTheSession() {
+    QtPlatform& platform = window_->platform();
+    RecordingSession data(DialogTemplateId::kControlData);
+    data.SetText(1076, "5");
+    data.SetChecked(1144, true);
+    WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
+      QLineEdit* rows = Control<QLineEdit>(dialog, 1076);
+      QCOMPARE(rows->text(), QStringLiteral("5"));
+      rows->selectAll();
+      QTest::keyClicks(rows, "7");
+      QTest::mouseClick(Control<QCheckBox>(dialog, 1144), Qt::LeftButton);
+      QTest::mouseClick(Control<QPushButton>(dialog, kButtonOk), Qt::LeftButton);
+    });
+    QCOMPARE(platform.RunDialog(data), 1);
+    QCOMPARE(data.Text(1076), std::string("7"));
+    QVERIFY(!data.Checked(1144));
+
+    // Reset refreshes the fields and stays open; Enter then presses OK.
+    RecordingSession knots(DialogTemplateId::kKnots);
+    WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
+      QTest::mouseClick(Control<QPushButton>(dialog, kButtonReset), Qt::LeftButton);
+      QCOMPARE(Control<QLineEdit>(dialog, 2001)->text(), QStringLiteral("42"));
+      QTest::keyClick(Control<QLineEdit>(dialog, 1057), Qt::Key_Return);
+    });
+    QCOMPARE(platform.RunDialog(knots), 1);
+    QCOMPARE(knots.presses, (std::vector<int>{kButtonReset, kButtonOk}));
+
+    // Escape and the close button are Cancel, and close even for a session
+    // that stays open on Cancel.
+    for (bool byEscape : {true, false}) {
+      RecordingSession weights(DialogTemplateId::kWeights, !byEscape);
+      WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
+        QTest::keyClicks(Control<QLineEdit>(dialog, 2001), "0.5");
+        byEscape ? QTest::keyClick(dialog, Qt::Key_Escape) : void(dialog->close());
+      });
+      QCOMPARE(platform.RunDialog(weights), 0);
+      QCOMPARE(weights.presses, std::vector<int>{kButtonCancel});
+      QCOMPARE(weights.pressed2001, std::vector<std::string>{"0.5"});
+    }
+  }
+
+  void everyTemplateControlLiesInsideWithoutOverlap() {
+    for (const DialogTemplate& layout : DialogTemplates()) {
+      RecordingSession session(layout.id);
+      TemplateDialog dialog(session);
+      std::vector<QWidget*> placed;
+      for (const DialogControl& control : layout.controls) {
+        if (control.kind == DialogControlKind::kLabel) continue;
+        QWidget* widget = Control<QWidget>(&dialog, control.id);
+        const QString what = QStringLiteral("%1 %2").arg(layout.name).arg(control.id);
+        QVERIFY2(widget && dialog.rect().contains(widget->geometry()), qPrintable(what));
+        for (QWidget* other : placed)
+          QVERIFY2(!other->geometry().intersects(widget->geometry()), qPrintable(what));
+        placed.push_back(widget);
+      }
+      for (QLabel* label : dialog.findChildren<QLabel*>()) {  // inside, and not cut
+        QVERIFY2(dialog.rect().contains(label->geometry()) &&
+                     label->fontMetrics().horizontalAdvance(label->text().trimmed()) <=
+                         label->width(),
+                 qPrintable(QStringLiteral("%1: \"%2\"").arg(layout.name, label->text())));
+      }
+    }
+  }
+
+  void controlPointsDialogFromTheMenuEditsAPoint() {
+    for (QPoint at : {QPoint(100, 300), QPoint(200, 100), QPoint(400, 100), QPoint(500, 300)})
+      Click(*window_, at);
+    WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
+      // A curve is column 0 of the net: point i is on line i.
+      QLineEdit* x1 = Control<QLineEdit>(dialog, 2001 + 18);
+      QCOMPARE(x1->text(), QStringLiteral("200"));
+      QCOMPARE(Control<QLineEdit>(dialog, 2001 + 18 * 3 + 1)->text(), QStringLiteral("300"));
+      x1->selectAll();
+      QTest::keyClicks(x1, "250");
+      QTest::mouseClick(Control<QPushButton>(dialog, kButtonOk), Qt::LeftButton);
+    });
+    Command(*window_, kCmdControlPoints)->trigger();
+    QCOMPARE(QPointF(Model().points[1].x, Model().points[1].y), QPointF(250, 100));
+  }
+
+  void filePromptTakesOnlyAUsableName() {
+    QVERIFY(QDir(dir_.path()).mkdir("from"));
+    const auto [taken, name] = Prompt(
+        [&](QFileDialog* dialog) {
+          QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Control(*.cnt)"));
+          QCOMPARE(dialog->directory(), QDir(dir_.filePath("from")));  // the start name's folder
+          dialog->selectFile(dir_.filePath("fresh"));
+          static_cast<QDialog*>(dialog)->accept();
+        },
+        dir_.filePath("from/start.cnt"));
+    QVERIFY(taken);
+    QCOMPARE(name, dir_.filePath("fresh.cnt"));
+    QVERIFY(!QFile::exists(name));  // asking does not create it
+
+    const std::pair<bool, QString> unchanged(false, "noname.cnt");
+    QCOMPARE(Prompt([](QFileDialog* dialog) { dialog->reject(); }), unchanged);
+    // A missing folder, and a path longer than the name buffer, are refused
+    // with a warning.
+    for (const QString& bad : {dir_.filePath("missing/in.cnt"), dir_.filePath(QString(250, 'n'))}) {
+      bool warned = false;
+      const auto refused = Prompt([&](QFileDialog* dialog) {
+        WhenModal<QMessageBox>([&](QMessageBox* box) { warned = true, box->accept(); });
+        dialog->selectFile(bad);
+        static_cast<QDialog*>(dialog)->accept();
+        if (dialog->isVisible()) dialog->reject();  // the missing folder keeps it open
+      });
+      QCOMPARE(refused, unchanged);
+      QVERIFY2(warned, qPrintable(bad));
+    }
+  }
+
+  void okCancelQuestionShowsItsTextWithLineFeeds() {
+    for (bool answerOk : {true, false}) {
+      WhenModal<QMessageBox>([&](QMessageBox* box) {
+        QCOMPARE(box->text(), QStringLiteral("a.cnt\nReplace existing file?"));
+        box->button(answerOk ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+      });
+      QCOMPARE(window_->platform().AskOkCancel("a.cnt\r\nReplace existing file?", "T"), answerOk);
+    }
   }
 };
 
-QTEST_MAIN(MainWindowTest)
+QTEST_MAIN(GuiTest)
 #include "main_window_gui_test.moc"
