@@ -76,7 +76,7 @@ void OnPaint(Platform& window) {
   ModelState& m = Model();
   LogSuspension suspended;
   if (IsCurves()) {
-    if (m.curveKind == kNoCurve || !DrawCurveFamily(window, kBlackMode)) {
+    if (!DrawCurveFamily(window, kBlackMode)) {
       DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
     }
   } else {
@@ -251,7 +251,7 @@ void PasteAndShow(Platform& window) {
   ModelState& m = Model();
   PasteCurve();
   LogSuspension suspended;
-  if (m.curveKind == kNoCurve || !DrawCurveFamily(window, kBlackMode)) {
+  if (!DrawCurveFamily(window, kBlackMode)) {
     for (int i = 0; i < m.pointCount && i < kMaxPoints; ++i) {
       DrawMark(window, m.points[i].x, m.points[i].y, kBlackMode);
     }
