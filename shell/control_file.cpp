@@ -527,11 +527,7 @@ void ApplyControlFile(const ControlFileContents& c) {
   m.phi = c.phi;
   m.grid = c.grid;
   m.triangles = c.triangles;
-  if (m.objectMode == kCurves) {
-    NetToCurve();
-  } else if (m.triangles == 1) {
-    PackTriangle();
-  }
+  TakeModelFromNet();
 }
 
 int LoadControlFile(Platform& window) {

@@ -36,24 +36,6 @@ int ToInteger(const std::string& text) {
 
 std::string IntegerText(int value) { return std::to_string(value); }
 
-void ConvertForOpening() {
-  ModelState& m = Model();
-  if (m.objectMode == kCurves) {
-    CurveToNet();
-  } else if (m.triangles == 1) {
-    UnpackTriangle();
-  }
-}
-
-void ConvertAfterOk() {
-  ModelState& m = Model();
-  if (m.objectMode == kCurves) {
-    NetToCurve();
-  } else if (m.triangles == 1) {
-    PackTriangle();
-  }
-}
-
 // The default clamped uniform vector of order k over n points:
 // n = 6, k = 4 gives 0 0 0 0 1 2 3 3 3 3.
 void BuildDefaultKnots(int k, int n) {
@@ -103,7 +85,7 @@ std::string FormatNumber(float value) {
 // Control Data
 
 int ControlDataDialog::Open() {
-  ConvertForOpening();
+  ShowModelAsNet();
   const ModelState& m = Model();
   SetText(kIdN, IntegerText(m.netRows));
   SetText(kIdM, IntegerText(m.netCols));
@@ -164,7 +146,7 @@ int ControlDataDialog::Press(int buttonId) {
   m.applyX = Checked(kIdApplyX) ? 1 : 0;
   m.applyY = Checked(kIdApplyY) ? 1 : 0;
   m.triangles = Checked(kIdTriangles) ? 1 : 0;
-  ConvertAfterOk();
+  TakeModelFromNet();
   return 1;
 }
 
@@ -181,7 +163,7 @@ void WeightsDialog::ShowWeights() {
 }
 
 int WeightsDialog::Open() {
-  ConvertForOpening();
+  ShowModelAsNet();
   ShowWeights();
   SetText(kIdAppDim, IntegerText(Model().approxDim));
   return kStayOpen;
@@ -206,7 +188,7 @@ int WeightsDialog::Press(int buttonId) {
   }
   const int approxDim = ToInteger(Cut(Text(kIdAppDim), kLongLength));
   if (approxDim >= 0) m.approxDim = approxDim;
-  ConvertAfterOk();
+  TakeModelFromNet();
   return 1;
 }
 

@@ -125,4 +125,22 @@ int PackTriangle() {
   return 1;
 }
 
+void ShowModelAsNet() {
+  ModelState& m = Model();
+  if (m.objectMode == kCurves) {
+    CurveToNet();
+  } else if (m.triangles == 1) {
+    UnpackTriangle();
+  }
+}
+
+void TakeModelFromNet() {
+  ModelState& m = Model();
+  if (m.objectMode == kCurves) {
+    NetToCurve();
+  } else if (m.triangles == 1) {
+    PackTriangle();
+  }
+}
+
 }  // namespace tambra

@@ -147,6 +147,13 @@ void NetToCurve();
 void UnpackTriangle();
 int PackTriangle();  // 1 on success, 0 when the list would overflow
 
+// The net as the dialogs and files see the model: in Curves mode the curve
+// goes into column 0, a triangular surface is unpacked into the net.
+void ShowModelAsNet();
+// The reverse after the net was edited or read: in Curves mode the curve
+// takes column 0, a triangular surface re-packs its list.
+void TakeModelFromNet();
+
 // Rows of a triangular net that fit the packed list: N(N + 1)/2 <= 500.
 inline constexpr int kMaxTriangleRows = 31;
 

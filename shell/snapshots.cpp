@@ -8,39 +8,30 @@ namespace tambra {
 
 namespace {
 
-void SaveCurveTo(CurveCopy& copy) {
-  const ModelState& m = Model();
-  copy.pointCount = m.pointCount;
-  copy.order = m.order;
-  const int points = std::clamp(m.pointCount, 0, kMaxPoints);
-  const int knots = std::clamp(m.pointCount + m.order, 0, kMaxKnots);
-  std::copy_n(m.weights, points, copy.weights);
-  std::copy_n(m.points, points, copy.points);
-  std::copy_n(m.knots, knots, copy.knots);
-}
-
-void LoadCurveFrom(const CurveCopy& copy) {
-  ModelState& m = Model();
-  m.pointCount = copy.pointCount;
-  m.order = copy.order;
-  const int points = std::clamp(m.pointCount, 0, kMaxPoints);
-  const int knots = std::clamp(m.pointCount + m.order, 0, kMaxKnots);
-  std::copy_n(copy.weights, points, m.weights);
-  std::copy_n(copy.points, points, m.points);
-  std::copy_n(copy.knots, knots, m.knots);
+// Copies the curve fields that ModelState and CurveCopy share: the counts,
+// then the used parts of the weights, points and knots.
+template <typename From, typename To>
+void CopyCurveFields(const From& from, To& to) {
+  to.pointCount = from.pointCount;
+  to.order = from.order;
+  const int points = std::clamp(from.pointCount, 0, kMaxPoints);
+  const int knots = std::clamp(from.pointCount + from.order, 0, kMaxKnots);
+  std::copy_n(from.weights, points, to.weights);
+  std::copy_n(from.points, points, to.points);
+  std::copy_n(from.knots, knots, to.knots);
 }
 
 }  // namespace
 
-void CopyCurve() { SaveCurveTo(Model().copyBuffer); }
+void CopyCurve() { CopyCurveFields(Model(), Model().copyBuffer); }
 
-void PasteCurve() { LoadCurveFrom(Model().copyBuffer); }
+void PasteCurve() { CopyCurveFields(Model().copyBuffer, Model()); }
 
-void TakeSnapshot() { SaveCurveTo(Model().curveSnapshot); }
+void TakeSnapshot() { CopyCurveFields(Model(), Model().curveSnapshot); }
 
 void RestoreSnapshot() {
   ModelState& m = Model();
-  LoadCurveFrom(m.curveSnapshot);
+  CopyCurveFields(m.curveSnapshot, m);
   const int after = m.pointCount + m.order;
   if (after >= 0 && after < kMaxKnots) m.knots[after] = 0.0f;
 }
