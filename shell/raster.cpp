@@ -54,31 +54,53 @@ void Raster::MoveTo(double x, double y) {
 
 namespace {
 
-// Cuts the segment from (x0, y0) to (x1, y1) to the square |x|, |y| <= limit
-// (Liang-Barsky); false when no part of it lies inside.
+// x0 y1 - x1 y0 to about one rounding of the result however large the
+// products are (Kahan's fused multiply-add determinant).
+double Cross(double x0, double y0, double x1, double y1) {
+  const double w = x1 * y0;
+  const double error = std::fma(-x1, y0, w);
+  return std::fma(x0, y1, -w) + error;
+}
+
+struct Cut {
+  double x, y;
+};
+
+// Cuts the segment from (x0, y0) to (x1, y1) to the square |x|, |y| <= limit;
+// false when no part of it lies inside. The line is taken in the implicit
+// form a x + b y = c with c the cross product of the ends, so its course
+// through the square is exact to rounding however far the ends lie; the
+// form x0 + t (x1 - x0) loses the square entirely once an end lies some
+// 1e20 away. The cut ends are whole numbers within the square.
 bool ClipToSquare(double& x0, double& y0, double& x1, double& y1, double limit) {
-  double enter = 0.0, leave = 1.0;
   const double dx = x1 - x0, dy = y1 - y0;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {x0 + limit, limit - x0, y0 + limit, limit - y0};
-  for (int side = 0; side < 4; ++side) {
-    if (p[side] == 0.0) {
-      if (q[side] < 0.0) return false;
-      continue;
-    }
-    const double t = q[side] / p[side];
-    if (p[side] < 0.0) {
-      enter = std::max(enter, t);
-    } else {
-      leave = std::min(leave, t);
-    }
+  const double a = dy, b = -dx, c = Cross(x0, y0, x1, y1);
+  if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c) || (a == 0.0 && b == 0.0)) {
+    return false;
   }
-  if (enter > leave) return false;
-  const double sx = x0, sy = y0;
-  x0 = std::round(sx + enter * dx);
-  y0 = std::round(sy + enter * dy);
-  x1 = std::round(sx + leave * dx);
-  y1 = std::round(sy + leave * dy);
+  // Where the whole line meets the square's sides, ordered along (dx, dy).
+  auto along = [dx, dy](double x, double y) { return x * dx + y * dy; };
+  Cut first{0, 0}, last{0, 0};
+  double firstKey = INFINITY, lastKey = -INFINITY;
+  auto consider = [&](double x, double y) {
+    if (!(std::fabs(x) <= limit && std::fabs(y) <= limit)) return;
+    const double key = along(x, y);
+    if (key < firstKey) firstKey = key, first = Cut{x, y};
+    if (key > lastKey) lastKey = key, last = Cut{x, y};
+  };
+  for (double side : {-limit, limit}) {
+    if (b != 0.0) consider(side, (c - a * side) / b);
+    if (a != 0.0) consider((c - b * side) / a, side);
+  }
+  const double key0 = along(x0, y0), key1 = along(x1, y1);
+  if (!(firstKey <= lastKey) || !std::isfinite(key0) || !std::isfinite(key1)) return false;
+  if (std::max(key0, firstKey) > std::min(key1, lastKey)) return false;
+  auto whole = [limit](double v) { return std::clamp(std::round(v), -limit, limit); };
+  if (key0 < firstKey) x0 = whole(first.x), y0 = whole(first.y);
+  if (key1 > lastKey) x1 = whole(last.x), y1 = whole(last.y);
+  // An end kept as it was lies within the square only up to rounding.
+  x0 = std::clamp(x0, -limit, limit), y0 = std::clamp(y0, -limit, limit);
+  x1 = std::clamp(x1, -limit, limit), y1 = std::clamp(y1, -limit, limit);
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "bezier/bezier_display.h"
 #include "shell/canvas.h"
@@ -194,6 +195,46 @@ TEST_F(CanvasTest, FarAndNonFiniteLineEndsFinishFastAndKeepTheLineDirection) {
   }
   EXPECT_EQ(dc.CountNonWhite(), 0);
   for (double v : {1e30, -kInf, kNaN, 3e9}) EXPECT_EQ(std::abs(TruncateToPixel(v)), kPixelLimit);
+}
+
+// Ends near the float range, both off the square the raster clips to: the
+// cut ends once came out far outside it and their integer conversion
+// overflowed (a crash in the window). Each drawn pixel lies on the line.
+TEST_F(CanvasTest, LinesBetweenEndsNearTheFloatRangeDrawOnTheirLine) {
+  struct Line { double x0, y0, x1, y1; };
+  std::vector<Line> lines = {{26085688, 3.17485133e+35, -371770528, -3.49826723e+36},
+                             {-9.77379163e+33, 11838206, 1.38904538e+35, 19458868}};
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> exponent(7, 38.5);
+  auto far = [&] {
+    const double v = std::pow(10.0, exponent(rng)) * (rng() % 2 ? 1 : -1);
+    return std::trunc(double(float(v)));
+  };
+  for (int i = 0; i < 20000; ++i) lines.push_back({far(), far(), far(), far()});
+  for (const Line& l : lines) {
+    dc.Resize(kWidth, kHeight);
+    dc.MoveTo(l.x0, l.y0);
+    dc.LineTo(l.x1, l.y1);
+    LineToPoint(dc, float(l.x0), float(l.y0));
+  }
+  // On the line 2x = 3y: from far to far, and from (12, 8) to far, with
+  // ends some 1e30 away (exact doubles, so the line is known exactly).
+  const double far30 = std::ldexp(1.0, 100);
+  const double runs[][5] = {{3 * far30, 2 * far30, -3 * far30, -2 * far30, 0},
+                            {12, 8, 3 * far30, 2 * far30, 12}};
+  int off = 0;
+  for (const auto& r : runs) {
+    dc.Resize(kWidth, kHeight);
+    dc.MoveTo(r[0], r[1]);
+    dc.LineTo(r[2], r[3]);
+    EXPECT_GE(dc.CountNonWhite(), kWidth - int(r[4]) - 1);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        if (dc.Pixel(x, y) != kWhite) off += std::fabs(2.0 * x - 3.0 * y) > 3.6 || x < r[4];
+      }
+    }
+  }
+  EXPECT_EQ(off, 0);
 }
 
 TEST_F(CanvasTest, FillRectClipsAndAnInvertedRectangleDrawsNothing) {
