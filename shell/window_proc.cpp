@@ -75,6 +75,8 @@ void RedrawSurfaceView(Platform& window) {
 void OnPaint(Platform& window) {
   ModelState& m = Model();
   LogSuspension suspended;
+  // The paint covers any red highlight; the next hover draws it afresh.
+  m.hoverIndex = -1;
   if (IsCurves()) {
     if (!DrawCurveFamily(window, kBlackMode)) {
       DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
@@ -84,8 +86,20 @@ void OnPaint(Platform& window) {
   }
 }
 
+// What the model now is, on a white canvas: exactly what a repaint of the
+// whole window shows, without logging. Results drawn in colour go, as on a
+// repaint.
+void ShowModel(Platform& window) {
+  ModelState& m = Model();
+  ClearCanvas(window, m.clientWidth, m.clientHeight);
+  OnPaint(window);
+}
+
 void OnLeftDown(int x, int y) {
   ModelState& m = Model();
+  // A press on the canvas means no stray release from a file dialog is
+  // coming: the release that ends this press is a click of its own.
+  m.acceptRelease = 1;
   if (!IsCurves()) {
     m.dragX = x;
     m.dragY = y;
@@ -119,8 +133,8 @@ void OnLeftUp(Platform& window, int x, int y) {
   if (y >= m.clientHeight) return;
   if (m.pointCount >= kMaxPoints) return;
   m.points[m.pointCount] = Point2{static_cast<float>(x), static_cast<float>(y)};
-  DrawMark(window, static_cast<float>(x), static_cast<float>(y), kBlackMode);
   ++m.pointCount;
+  ShowModel(window);  // the new point joins the polygon and the curve
 }
 
 void OnRightDown(int x, int y) {
@@ -142,14 +156,14 @@ void OnRightUp(Platform& window, int x, int y) {
   if (!PointIsUnder(m.pickedIndex, x, y)) return;
   if (m.pointCount <= kMinPolygonPoints) return;
   --m.pointCount;
-  const Point2 removed = m.points[m.pickedIndex];
-  DrawMark(window, static_cast<float>(TruncateToPixel(removed.x)),
-           static_cast<float>(TruncateToPixel(removed.y)), kEraseMode);
   for (int i = m.pickedIndex; i < m.pointCount; ++i) m.points[i] = m.points[i + 1];
+  ShowModel(window);  // the polygon and the curve close over the gap
 }
 
 void UpdateHover(Platform& window, int x, int y) {
   ModelState& m = Model();
+  // A highlighted point that no longer exists has no mark to put back.
+  if (m.hoverIndex >= m.pointCount) m.hoverIndex = -1;
   const int index = FindPointUnder(x, y);
   if (index >= 0 && index != m.hoverIndex) {
     if (m.hoverIndex != -1) {
@@ -166,10 +180,10 @@ void UpdateHover(Platform& window, int x, int y) {
 void DragPickedPoint(Platform& window, int x, int y) {
   ModelState& m = Model();
   LogSuspension suspended;
-  Point2& picked = m.points[m.pickedIndex];
-  if (!DrawCurveFamily(window, kEraseMode)) DrawMark(window, picked.x, picked.y, kEraseMode);
-  picked = Point2{static_cast<float>(x), static_cast<float>(y)};
-  if (!DrawCurveFamily(window, kBlackMode)) DrawMark(window, picked.x, picked.y, kBlackMode);
+  // Without a family the polygon itself is the picture: its edges move too.
+  if (!DrawCurveFamily(window, kEraseMode)) DrawPolygon(window, m.points, 0, m.pointCount, kEraseMode);
+  m.points[m.pickedIndex] = Point2{static_cast<float>(x), static_cast<float>(y)};
+  if (!DrawCurveFamily(window, kBlackMode)) DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
 }
 
 void OnMouseMove(Platform& window, std::uint32_t flags, int x, int y) {
@@ -184,6 +198,8 @@ void OnMouseMove(Platform& window, std::uint32_t flags, int x, int y) {
     return;
   }
   if (m.acceptRelease == 0) return;
+  // A command during the drag may have shortened the polygon.
+  if (m.pickActive == 1 && m.pickedIndex >= m.pointCount) m.pickActive = 0;
   if (m.pickActive == 1 && onlyLeftButton) DragPickedPoint(window, x, y);
 }
 
@@ -202,18 +218,6 @@ void ChooseFamily(Platform& window, int kind) {
   }
 }
 
-// Redraws the model after a file was opened, without logging.
-void ShowOpenedModel(Platform& window) {
-  ModelState& m = Model();
-  ClearCanvas(window, m.clientWidth, m.clientHeight);
-  LogSuspension suspended;
-  if (IsCurves()) {
-    DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
-  } else {
-    DrawSurfaceView(window, kBlackMode);
-  }
-}
-
 void OpenControlFile(Platform& window) {
   ModelState& m = Model();
   const int previousMode = m.objectMode;
@@ -221,9 +225,9 @@ void OpenControlFile(Platform& window) {
   if (AskFileName(window, kControlFileName) == 0) return;
   if (LoadControlFile(window) == 0) return;
   if (m.objectMode != previousMode) {
-    MainWindowProc(window, CommandMessage(kCmdCurves + m.objectMode));
+    MainWindowProc(window, CommandMessage(m.objectMode == kCurves ? kCmdCurves : kCmdSurfaces));
   }
-  ShowOpenedModel(window);
+  ShowModel(window);
 }
 
 void SaveControlFileAs(Platform& window) {
@@ -246,22 +250,11 @@ void StopOutputLog(Platform& window) {
   window.SetMenuEnabled(kCmdCloseOutput, false);
 }
 
-// Pastes the copied curve over the current picture, without logging.
-void PasteAndShow(Platform& window) {
-  ModelState& m = Model();
-  PasteCurve();
-  LogSuspension suspended;
-  if (!DrawCurveFamily(window, kBlackMode)) {
-    for (int i = 0; i < m.pointCount && i < kMaxPoints; ++i) {
-      DrawMark(window, m.points[i].x, m.points[i].y, kBlackMode);
-    }
-  }
-}
-
+// A dialog's OK changes the model: the picture follows it.
 template <typename Dialog>
 void RunModal(Platform& window) {
   Dialog dialog;
-  ShowDialog(window, dialog);
+  if (ShowDialog(window, dialog) == 1) ShowModel(window);
 }
 
 void OnCommand(Platform& window, int id) {
@@ -270,10 +263,12 @@ void OnCommand(Platform& window, int id) {
     case kCmdCurves:
       SetCurvesMenu(window);
       m.objectMode = kCurves;
+      ShowModel(window);
       break;
     case kCmdSurfaces:
       SetSurfacesMenu(window);
       m.objectMode = kSurfaces;
+      ShowModel(window);
       break;
     case kCmdOpen:
       OpenControlFile(window);
@@ -297,7 +292,8 @@ void OnCommand(Platform& window, int id) {
       CopyCurve();
       break;
     case kCmdPaste:
-      PasteAndShow(window);
+      PasteCurve();
+      ShowModel(window);
       break;
     case kCmdControlPoints:
       RunModal<ControlDataDialog>(window);
@@ -318,7 +314,7 @@ void OnCommand(Platform& window, int id) {
       m.netRows = 0;
       m.pointCount = 0;
       m.curveKind = kNoCurve;
-      ClearCanvas(window, m.clientWidth, m.clientHeight);
+      ShowModel(window);
       break;
     case kCmdEditSave:
     case kCmdBezierSave:
