@@ -10,6 +10,16 @@ const std::string& DialogSession::Text(int id) const {
 
 void DialogSession::SetText(int id, std::string text) { texts_[id] = std::move(text); }
 
+void DialogSession::Show(int id, std::string text) {
+  shown_[id] = text;
+  texts_[id] = std::move(text);
+}
+
+bool DialogSession::Edited(int id) const {
+  const auto shown = shown_.find(id);
+  return shown == shown_.end() || shown->second != Text(id);
+}
+
 bool DialogSession::Checked(int id) const {
   const auto found = checks_.find(id);
   return found != checks_.end() && found->second;
@@ -18,9 +28,14 @@ bool DialogSession::Checked(int id) const {
 void DialogSession::SetChecked(int id, bool checked) { checks_[id] = checked; }
 
 int ShowDialog(Platform& window, DialogSession& dialog) {
-  const int opened = dialog.Open();
-  if (opened != kStayOpen) return opened;
-  return window.RunDialog(dialog);
+  int result = dialog.Open();
+  if (result == kStayOpen) result = window.RunDialog(dialog);
+  if (!dialog.Refusals().empty()) {
+    std::string message = "These values were not taken:";
+    for (const std::string& why : dialog.Refusals()) message += "\n" + why;
+    window.ReportError(message.c_str());
+  }
+  return result;
 }
 
 }  // namespace tambra

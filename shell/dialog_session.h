@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "shell/platform.h"
 
@@ -29,7 +30,17 @@ class DialogSession {
   virtual int Press(int buttonId) = 0;
 
   const std::string& Text(int id) const;
+  // A text as the user leaves it (typed, or left as shown).
   void SetText(int id, std::string text);
+  // A text the dialog shows from the model; OK gives the model value back
+  // unchanged while the text is not edited.
+  void Show(int id, std::string text);
+  // True when the text differs from what the dialog showed, or was never shown.
+  bool Edited(int id) const;
+  // A typed value the model cannot take: the field keeps its value and the
+  // user is told once the dialog has closed.
+  void Refuse(std::string why) { refusals_.push_back(std::move(why)); }
+  const std::vector<std::string>& Refusals() const { return refusals_; }
   bool Checked(int id) const;
   void SetChecked(int id, bool checked);
   const std::map<int, std::string>& Texts() const { return texts_; }
@@ -37,11 +48,14 @@ class DialogSession {
 
  private:
   std::map<int, std::string> texts_;
+  std::map<int, std::string> shown_;
   std::map<int, bool> checks_;
+  std::vector<std::string> refusals_;
 };
 
 // Opens the dialog and, unless it closes at once, runs it modally on the
-// platform; returns the close result.
+// platform; returns the close result. Values refused at OK are reported
+// in one message after the dialog has closed.
 int ShowDialog(Platform& window, DialogSession& dialog);
 
 }  // namespace tambra

@@ -1,38 +1,65 @@
 #include "shell/dialogs.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 
 #include "shell/c_locale.h"
+#include "shell/model_limits.h"
 #include "shell/model_state.h"
 
 namespace tambra {
 
 namespace {
 
-// Characters read back from each kind of field; longer text is cut first.
-constexpr std::size_t kCellLength = 31;
-constexpr std::size_t kSizeLength = 2;
-constexpr std::size_t kShortLength = 4;
-constexpr std::size_t kLongLength = 9;
+// Reads typed fields back into the model. A text left as the dialog showed
+// it gives the model's value back unchanged (the shown text may be rounded,
+// "%7.6f"). A typed text is converted whole (empty or non-numeric text
+// gives 0); a value the model cannot hold is refused, the field keeps its
+// value and the user is told which field and what range.
+class FieldReader {
+ public:
+  explicit FieldReader(DialogSession& dialog) : dialog_(dialog) {}
 
-// Orders above this would need more knots than a vector holds.
-constexpr int kMaxOrder = kMaxKnots - 1;
+  // A real of magnitude at most `limit`.
+  void Real(int id, const std::string& name, float& field, float limit = FLT_MAX) {
+    if (!dialog_.Edited(id)) return;
+    const double value = ParseDoubleC(dialog_.Text(id).c_str(), nullptr);
+    if (std::isfinite(value) && std::fabs(value) <= static_cast<double>(limit)) {
+      field = static_cast<float>(value);
+    } else if (limit == FLT_MAX) {
+      Refuse(id, name + " must be a finite number");
+    } else {
+      char range[64];
+      FormatC(range, sizeof range, "%g and %g", -static_cast<double>(limit),
+              static_cast<double>(limit));
+      Refuse(id, name + " must lie between " + range);
+    }
+  }
 
-std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
+  // A whole number from `low` to `high`.
+  void Integer(int id, const std::string& name, int& field, long low, long high) {
+    if (!dialog_.Edited(id)) return;
+    errno = 0;
+    const long value = ParseLongC(dialog_.Text(id).c_str(), nullptr);
+    if (errno != ERANGE && value >= low && value <= high) {
+      field = static_cast<int>(value);
+    } else if (high < low) {
+      Refuse(id, name + " cannot change here");
+    } else {
+      Refuse(id, name + " must lie between " + std::to_string(low) + " and " +
+                     std::to_string(high));
+    }
+  }
 
-// Text to float as the standard conversion reads it; empty, non-numeric or
-// non-finite input (and overflow of the float) gives 0.
-float ToReal(const std::string& text) {
-  const float value = static_cast<float>(ParseDoubleC(text.c_str(), nullptr));
-  return std::isfinite(value) ? value : 0.0f;
-}
-
-int ToInteger(const std::string& text) {
-  const long value = ParseLongC(text.c_str(), nullptr);
-  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
-}
+ private:
+  void Refuse(int id, const std::string& why) {
+    dialog_.Refuse(why + " (typed: \"" + dialog_.Text(id).substr(0, 40) + "\")");
+  }
+  DialogSession& dialog_;
+};
 
 std::string IntegerText(int value) { return std::to_string(value); }
 
@@ -52,12 +79,6 @@ int CountFilled(int firstId, int step, int limit, const DialogSession& dialog) {
   int count = 0;
   while (count < limit && !dialog.Text(firstId + count * step).empty()) ++count;
   return count;
-}
-
-// A new order or degree step: negative values are ignored, as are values
-// the knot storage cannot hold.
-void StoreIfValid(int& field, int value, int limit) {
-  if (value >= 0 && value <= limit) field = value;
 }
 
 }  // namespace
@@ -87,27 +108,27 @@ std::string FormatNumber(float value) {
 int ControlDataDialog::Open() {
   ShowModelAsNet();
   const ModelState& m = Model();
-  SetText(kIdN, IntegerText(m.netRows));
-  SetText(kIdM, IntegerText(m.netCols));
+  Show(kIdN, IntegerText(m.netRows));
+  Show(kIdM, IntegerText(m.netCols));
   const int rows = std::clamp(m.netRows, 0, kControlRows);
   const int cols = std::clamp(m.netCols, 0, kControlCols);
   for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < cols; ++j) {
-      SetText(PointCellId(i, j, 0), FormatNumber(m.net[i][j].x));
-      SetText(PointCellId(i, j, 1), FormatNumber(m.net[i][j].y));
-      SetText(PointCellId(i, j, 2), FormatNumber(m.net[i][j].z));
+      Show(PointCellId(i, j, 0), FormatNumber(m.net[i][j].x));
+      Show(PointCellId(i, j, 1), FormatNumber(m.net[i][j].y));
+      Show(PointCellId(i, j, 2), FormatNumber(m.net[i][j].z));
     }
   }
-  SetText(kIdXOrder, IntegerText(m.xOrder));
-  SetText(kIdYOrder, IntegerText(m.yOrder));
-  SetText(kIdXDegree, IntegerText(m.xDegreeStep));
-  SetText(kIdYDegree, IntegerText(m.yDegreeStep));
-  SetText(kIdScale, FormatNumber(m.scale));
-  SetText(kIdGrid, IntegerText(m.grid));
-  SetText(kIdTx, FormatNumber(m.tx));
-  SetText(kIdTy, FormatNumber(m.ty));
-  SetText(kIdPhi, FormatNumber(m.phi));
-  SetText(kIdTht, FormatNumber(m.tht));
+  Show(kIdXOrder, IntegerText(m.xOrder));
+  Show(kIdYOrder, IntegerText(m.yOrder));
+  Show(kIdXDegree, IntegerText(m.xDegreeStep));
+  Show(kIdYDegree, IntegerText(m.yDegreeStep));
+  Show(kIdScale, FormatNumber(m.scale));
+  Show(kIdGrid, IntegerText(m.grid));
+  Show(kIdTx, FormatNumber(m.tx));
+  Show(kIdTy, FormatNumber(m.ty));
+  Show(kIdPhi, FormatNumber(m.phi));
+  Show(kIdTht, FormatNumber(m.tht));
   SetChecked(kIdApplyX, m.applyX == 1);
   SetChecked(kIdApplyY, m.applyY == 1);
   SetChecked(kIdTriangles, m.triangles == 1);
@@ -118,34 +139,49 @@ int ControlDataDialog::Press(int buttonId) {
   if (buttonId == kButtonCancel) return 0;
   if (buttonId != kButtonOk) return kStayOpen;
   ModelState& m = Model();
+  FieldReader read(*this);
+  const bool surfaces = m.objectMode == kSurfaces;
   const int filledRows = CountFilled(PointCellId(0, 0, 0), kControlCols * 3, kControlRows, *this);
   const int filledCols = CountFilled(PointCellId(0, 0, 0), 3, kControlCols, *this);
-  // Sizes stay within the net storage; a negative size means none.
-  m.netRows = std::clamp(std::max(ToInteger(Cut(Text(kIdN), kSizeLength)), filledRows), 0, kMaxNet);
-  m.netCols = std::clamp(std::max(ToInteger(Cut(Text(kIdM), kSizeLength)), filledCols), 0, kMaxNet);
+  // A triangular net keeps its packed points within the list.
+  bool triangular = Checked(kIdTriangles);
+  int rows = m.netRows, cols = m.netCols;
+  read.Integer(kIdN, triangular && surfaces ? "N of a triangular net" : "N", rows, 0,
+               MaxNetRows(triangular && surfaces));
+  read.Integer(kIdM, "M", cols, 0, kMaxNetSize);
+  rows = std::clamp(std::max(rows, filledRows), 0, kMaxNetSize);
+  cols = std::clamp(std::max(cols, filledCols), 0, kMaxNetSize);
+  if (surfaces && triangular && rows > kMaxTriangleRows) {
+    Refuse("Triangles needs N of at most " + std::to_string(kMaxTriangleRows));
+    triangular = m.triangles == 1;
+  }
+  m.netRows = rows;
+  m.netCols = cols;
 
-  const int rows = std::min(m.netRows, kControlRows);
-  const int cols = std::min(m.netCols, kControlCols);
-  for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) {
-      m.net[i][j].x = ToReal(Cut(Text(PointCellId(i, j, 0)), kCellLength));
-      m.net[i][j].y = ToReal(Cut(Text(PointCellId(i, j, 1)), kCellLength));
-      m.net[i][j].z = ToReal(Cut(Text(PointCellId(i, j, 2)), kCellLength));
+  const int shownRows = std::min(m.netRows, kControlRows);
+  const int shownCols = std::min(m.netCols, kControlCols);
+  for (int i = 0; i < shownRows; ++i) {
+    for (int j = 0; j < shownCols; ++j) {
+      const std::string at = " of point (" + std::to_string(i + 1) + ", " + std::to_string(j + 1) + ")";
+      read.Real(PointCellId(i, j, 0), "x" + at, m.net[i][j].x);
+      read.Real(PointCellId(i, j, 1), "y" + at, m.net[i][j].y);
+      read.Real(PointCellId(i, j, 2), "z" + at, m.net[i][j].z);
     }
   }
-  m.scale = ToReal(Cut(Text(kIdScale), kShortLength));
-  m.tx = ToReal(Cut(Text(kIdTx), kShortLength));
-  m.ty = ToReal(Cut(Text(kIdTy), kShortLength));
-  m.tht = ToReal(Cut(Text(kIdTht), kShortLength));
-  m.phi = ToReal(Cut(Text(kIdPhi), kShortLength));
-  m.grid = ToInteger(Cut(Text(kIdGrid), kShortLength));
-  StoreIfValid(m.xDegreeStep, ToInteger(Cut(Text(kIdXDegree), kShortLength)), kMaxOrder);
-  StoreIfValid(m.yDegreeStep, ToInteger(Cut(Text(kIdYDegree), kShortLength)), kMaxOrder);
-  StoreIfValid(m.xOrder, ToInteger(Cut(Text(kIdXOrder), kShortLength)), kMaxOrder);
-  StoreIfValid(m.yOrder, ToInteger(Cut(Text(kIdYOrder), kShortLength)), kMaxOrder);
+  read.Real(kIdScale, "Scale", m.scale, kMaxViewValue);
+  read.Real(kIdTx, "TX", m.tx, kMaxViewValue);
+  read.Real(kIdTy, "TY", m.ty, kMaxViewValue);
+  read.Real(kIdTht, "Tht", m.tht, kMaxViewValue);
+  read.Real(kIdPhi, "Phi", m.phi, kMaxViewValue);
+  read.Integer(kIdGrid, "Grid", m.grid, -kMaxGrid, kMaxGrid);
+  read.Integer(kIdXDegree, "Deg. of N", m.xDegreeStep, 0, kMaxDegreeStep);
+  read.Integer(kIdYDegree, "Deg. of M", m.yDegreeStep, 0, kMaxDegreeStep);
+  // An order's knot vector, count + order entries, must fit the storage.
+  read.Integer(kIdXOrder, "Ord. of N", m.xOrder, 0, kMaxKnots - 1 - m.netRows);
+  read.Integer(kIdYOrder, "Ord. of M", m.yOrder, 0, kMaxKnots - 1 - m.netCols);
   m.applyX = Checked(kIdApplyX) ? 1 : 0;
   m.applyY = Checked(kIdApplyY) ? 1 : 0;
-  m.triangles = Checked(kIdTriangles) ? 1 : 0;
+  m.triangles = triangular ? 1 : 0;
   TakeModelFromNet();
   return 1;
 }
@@ -158,14 +194,14 @@ void WeightsDialog::ShowWeights() {
   const int rows = std::clamp(m.netRows, 0, kWeightRows);
   const int cols = std::clamp(m.netCols, 0, kWeightCols);
   for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) SetText(WeightCellId(i, j), FormatNumber(m.netWeights[i][j]));
+    for (int j = 0; j < cols; ++j) Show(WeightCellId(i, j), FormatNumber(m.netWeights[i][j]));
   }
 }
 
 int WeightsDialog::Open() {
   ShowModelAsNet();
   ShowWeights();
-  SetText(kIdAppDim, IntegerText(Model().approxDim));
+  Show(kIdAppDim, IntegerText(Model().approxDim));
   return kStayOpen;
 }
 
@@ -181,13 +217,15 @@ int WeightsDialog::Press(int buttonId) {
   }
   if (buttonId == kButtonCancel) return 0;
   if (buttonId != kButtonOk) return kStayOpen;
+  FieldReader read(*this);
   for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < cols; ++j) {
-      m.netWeights[i][j] = ToReal(Cut(Text(WeightCellId(i, j)), kCellLength));
+      read.Real(WeightCellId(i, j),
+                "weight (" + std::to_string(i + 1) + ", " + std::to_string(j + 1) + ")",
+                m.netWeights[i][j]);
     }
   }
-  const int approxDim = ToInteger(Cut(Text(kIdAppDim), kLongLength));
-  if (approxDim >= 0) m.approxDim = approxDim;
+  read.Integer(kIdAppDim, "App Dim", m.approxDim, 0, INT_MAX);
   TakeModelFromNet();
   return 1;
 }
@@ -198,7 +236,7 @@ int WeightsDialog::Press(int buttonId) {
 void KnotsDialog::ShowKnots(int count) {
   const float* knots = Model().knots;
   for (int i = 0; i < std::clamp(count, 0, kKnotCells); ++i) {
-    SetText(KnotCellId(i), FormatNumber(knots[i]));
+    Show(KnotCellId(i), FormatNumber(knots[i]));
   }
 }
 
@@ -213,27 +251,27 @@ int KnotsDialog::Open() {
   }
   if (m.knotsShownOrder == 0) BuildDefaultKnots(m.order, m.pointCount);
   ShowKnots(m.pointCount + m.order);
-  SetText(kIdOrder, IntegerText(m.order));
-  SetText(kIdDegree, IntegerText(m.degreeStep));
-  SetText(kIdChaikin, IntegerText(m.chaikinSteps));
-  SetText(kIdInsertKnot, FormatNumber(m.insertKnot));
+  Show(kIdOrder, IntegerText(m.order));
+  Show(kIdDegree, IntegerText(m.degreeStep));
+  Show(kIdChaikin, IntegerText(m.chaikinSteps));
+  Show(kIdInsertKnot, FormatNumber(m.insertKnot));
   m.knotsShownOrder = m.order;
   return kStayOpen;
 }
 
 int KnotsDialog::Accept() {
   ModelState& m = Model();
-  const int order = ToInteger(Cut(Text(kIdOrder), kLongLength));
+  FieldReader read(*this);
   // An order whose knot vector would not fit the storage is refused.
-  if (order >= 0 && m.pointCount + order < kMaxKnots) m.order = order;
-  StoreIfValid(m.degreeStep, ToInteger(Cut(Text(kIdDegree), kLongLength)), INT_MAX);
-  StoreIfValid(m.chaikinSteps, ToInteger(Cut(Text(kIdChaikin), kLongLength)), INT_MAX);
-  m.insertKnot = ToReal(Cut(Text(kIdInsertKnot), kLongLength));
+  read.Integer(kIdOrder, "Order", m.order, 0, kMaxKnots - 1 - m.pointCount);
+  read.Integer(kIdDegree, "Degree", m.degreeStep, 0, kMaxDegreeStep);
+  read.Integer(kIdChaikin, "Chaikin", m.chaikinSteps, 0, INT_MAX);
+  read.Real(kIdInsertKnot, "Knots Ins No", m.insertKnot);
 
   const int used = std::clamp(m.pointCount + m.order, 0, kMaxKnots);
-  const int read = std::min(used, kKnotCells);
-  for (int i = 0; i < read; ++i) m.knots[i] = ToReal(Cut(Text(KnotCellId(i)), kLongLength));
-  m.knots[read] = 0.0f;
+  const int shown = std::min(used, kKnotCells);
+  for (int i = 0; i < shown; ++i) read.Real(KnotCellId(i), "knot " + std::to_string(i), m.knots[i]);
+  if (shown < kMaxKnots) m.knots[shown] = 0.0f;
 
   // The scan ends at the first knot greater than the one to insert.
   int notGreater = 0;
@@ -246,8 +284,9 @@ int KnotsDialog::Accept() {
 
 void KnotsDialog::Reset() {
   ModelState& m = Model();
-  const int k = ToInteger(Cut(Text(kIdOrder), kLongLength));
-  if (k < 1 || m.pointCount + k >= kMaxKnots) return;
+  const long typed = ParseLongC(Text(kIdOrder).c_str(), nullptr);
+  if (typed < 1 || m.pointCount + typed >= kMaxKnots) return;
+  const int k = static_cast<int>(typed);
   const int n = m.pointCount;
   BuildDefaultKnots(k, n);
   ShowKnots(n + k);

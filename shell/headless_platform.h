@@ -62,6 +62,7 @@ class HeadlessPlatform : public Platform {
   int ExitCode() const { return exitCode_; }
   bool Destroyed() const { return destroyed_; }
   const std::vector<std::string>& Errors() const { return errors_; }
+  void ClearErrors() { errors_.clear(); }
   // Called with every error report as well (the replay tool prints them).
   void SetErrorSink(std::function<void(const std::string&)> sink) { errorSink_ = std::move(sink); }
 

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "resources/command_ids.h"
 #include "shell/dialogs.h"
 #include "shell/headless_platform.h"
@@ -18,6 +24,25 @@ class DialogsTest : public ::testing::Test {
 
   void AddCurve(int count) {
     for (int i = 0; i < count; ++i) window.Click(50 + 40 * i, 100 + 10 * i);
+  }
+
+  // Runs the dialog the way the window does, typing one text before OK;
+  // refusals reach the platform.
+  int TypeAndPressOk(DialogSession& dialog, int id, const std::string& text) {
+    answers.dialogs.push_back([id, text](DialogSession& d) {
+      d.SetText(id, text);
+      return d.Press(kButtonOk);
+    });
+    return ShowDialog(window, dialog);
+  }
+  // The model's fields that the dialogs edit, as bytes (the snapshot copies
+  // and interaction fields aside).
+  std::vector<unsigned char> ModelBytes() {
+    auto copy = std::make_unique<ModelState>();
+    std::memcpy(static_cast<void*>(copy.get()), &m, sizeof m);
+    copy->hoverIndex = -1;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(copy.get());
+    return {bytes, bytes + sizeof m};
   }
 
   ModelState& m = Model();
@@ -72,36 +97,74 @@ TEST_F(DialogsTest, ControlDataFilledRowsWinOverASmallerN) {
   EXPECT_EQ(m.points[2].y, 5.0f);
 }
 
-TEST_F(DialogsTest, ControlDataCutsEachFieldToItsLength) {
-  ControlDataDialog dialog;
-  dialog.Open();
-  dialog.SetText(kIdScale, "0.125");
-  dialog.SetText(kIdPhi, "359.5");
-  dialog.SetText(kIdTx, "-12.5");
-  dialog.SetText(kIdGrid, "123456");
-  dialog.SetText(kIdN, "123");
-  EXPECT_EQ(dialog.Press(kButtonOk), 1);
-  EXPECT_FLOAT_EQ(m.scale, 0.12f);
-  EXPECT_FLOAT_EQ(m.phi, 359.0f);
-  EXPECT_FLOAT_EQ(m.tx, -12.0f);
-  EXPECT_EQ(m.grid, 1234);
-  EXPECT_EQ(m.pointCount, 12) << "N keeps two characters";
+// Typed text is read whole, never cut; a value the model cannot hold is
+// refused with a message naming the field and its range, and the field
+// keeps its value.
+TEST_F(DialogsTest, ControlDataTakesWholeValuesAndRefusesWhatTheModelCannotHold) {
+  AddCurve(4);
+  struct Row {
+    int id;
+    const char* text;
+    std::function<double()> field;
+    double expected;
+    const char* refusal;
+  };
+  const Row rows[] = {
+      {kIdScale, "0.125", [&] { return m.scale; }, 0.125, ""},
+      {kIdPhi, "359.5", [&] { return m.phi; }, 359.5, ""},
+      {kIdTx, "-12.5", [&] { return m.tx; }, -12.5, ""},
+      {kIdTy, "1e38", [&] { return m.ty; }, 0, "TY must lie between -1e+07 and 1e+07"},
+      {kIdTht, "nan", [&] { return m.tht; }, 0, "Tht must lie between"},
+      {kIdGrid, "123456", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
+      {kIdN, "150", [&] { return m.pointCount; }, 4, "N must lie between 0 and 100"},
+      {kIdN, "-5", [&] { return m.pointCount; }, 4, "N must lie between 0 and 100"},
+      {kIdN, "100", [&] { return m.pointCount; }, 100, ""},
+      {kIdXOrder, "99", [&] { return m.order; }, 4, "Ord. of N must lie between 0 and 95"},
+      {kIdXOrder, "-3", [&] { return m.order; }, 4, "Ord. of N must lie between"},
+      {kIdXOrder, "95", [&] { return m.order; }, 95, ""},
+      {kIdXDegree, "100", [&] { return m.degreeStep; }, 1, "Deg. of N must lie between 0 and 99"},
+      {PointCellId(0, 0, 0), "1e39", [&] { return m.points[0].x; }, 50,
+       "x of point (1, 1) must be a finite number"},
+      {PointCellId(0, 0, 1), "", [&] { return m.points[0].y; }, 0, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    ControlDataDialog dialog;
+    EXPECT_EQ(TypeAndPressOk(dialog, row.id, row.text), 1);
+    EXPECT_EQ(row.field(), row.expected);
+    const std::string said = window.Errors().empty() ? "" : window.Errors().back();
+    if (*row.refusal == '\0') {
+      EXPECT_TRUE(window.Errors().empty()) << said;
+    } else {
+      EXPECT_NE(said.find(row.refusal), std::string::npos) << said;
+    }
+    ResetModelState();
+    window.Start();
+    AddCurve(4);
+    window.ClearErrors();
+  }
 }
 
-TEST_F(DialogsTest, ControlDataRefusesValuesBeyondTheCapacities) {
-  ControlDataDialog dialog;
-  dialog.Open();
-  dialog.SetText(kIdN, "-5");
-  dialog.SetText(kIdXOrder, "-3");
-  dialog.SetText(kIdXDegree, "9999");
-  dialog.SetText(kIdScale, "1e99");  // cut to "1e99": beyond float range
-  dialog.SetText(kIdTx, "nan");
-  EXPECT_EQ(dialog.Press(kButtonOk), 1);
-  EXPECT_EQ(m.pointCount, 0) << "a negative size means no points";
-  EXPECT_EQ(m.order, 4) << "a negative order is ignored";
-  EXPECT_EQ(m.degreeStep, 1) << "a step beyond the knot storage is ignored";
-  EXPECT_EQ(m.scale, 0.0f);
-  EXPECT_EQ(m.tx, 0.0f);
+// OK without typing anything gives back every value the dialog showed,
+// also where the shown text is rounded or long.
+TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
+  for (int i = 0; i < kMaxPoints; ++i) window.Click(5 + 7 * i, 10 + (i % 50));
+  m.points[0] = {0.1234567f, 1e-7f};
+  m.points[1] = {3e38f, -8388607.5f};
+  m.weights[2] = 0.3333333f;
+  m.scale = 0.125f, m.tx = 1e7f, m.ty = -9999999.0f, m.phi = 359.5f;
+  m.insertKnot = 0.1f;
+  m.knots[3] = 1e-9f;
+  m.knotsShownOrder = 4;
+  CurveToNet();
+  m.insertSpan = 99;  // OK counts the knots not above insertKnot: all 100
+  const std::vector<unsigned char> before = ModelBytes();
+  for (int id : {kCmdControlPoints, kCmdWeights, kCmdXKnots}) {
+    answers.dialogs.push_back([](DialogSession& d) { return d.Press(kButtonOk); });
+    window.Command(id);
+    EXPECT_TRUE(ModelBytes() == before) << "command " << id;
+  }
+  EXPECT_TRUE(window.Errors().empty());
 }
 
 TEST_F(DialogsTest, ControlDataCancelWritesNothingBack) {
