@@ -1,5 +1,6 @@
 #include "shell/window_proc.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "bezier/bezier_display.h"
@@ -9,6 +10,7 @@
 #include "shell/canvas.h"
 #include "shell/control_file.h"
 #include "shell/dialogs.h"
+#include "shell/model_limits.h"
 #include "shell/model_state.h"
 #include "shell/output_log.h"
 #include "shell/snapshots.h"
@@ -57,13 +59,17 @@ void DrawSurfaceView(Platform&, int) {}
 // client width or height turns the view by 360 degrees.
 void RotateView(int x, int y) {
   ModelState& m = Model();
-  // A zero client size (a minimised window) has no scale for the turn.
-  if (m.clientWidth != 0) {
-    m.tht = static_cast<float>(m.tht + static_cast<double>(x - m.dragX) / m.clientWidth * 360.0);
-  }
-  if (m.clientHeight != 0) {
-    m.phi = static_cast<float>(m.phi + static_cast<double>(y - m.dragY) / m.clientHeight * 360.0);
-  }
+  // Angles that would grow beyond what a model file holds turn back by
+  // whole turns: the same view, and Save still writes a file Open reads.
+  auto turn = [](float& angle, int moved, int extent) {
+    // A zero client size (a minimised window) has no scale for the turn.
+    if (extent == 0) return;
+    double turned = angle + static_cast<double>(moved) / extent * 360.0;
+    if (std::fabs(turned) > kMaxViewValue) turned = std::fmod(turned, 360.0);
+    angle = static_cast<float>(turned);
+  };
+  turn(m.tht, x - m.dragX, m.clientWidth);
+  turn(m.phi, y - m.dragY, m.clientHeight);
 }
 
 void RedrawSurfaceView(Platform& window) {

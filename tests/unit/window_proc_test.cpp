@@ -187,6 +187,12 @@ TEST_F(WindowProcTest, SurfacesDragTurnsTheViewByTheClientFraction) {
   Mouse(kMove, 50, 70, kLeft);
   Mouse(kUp, 90, 120);
   EXPECT_TRUE(std::isfinite(m.tht) && std::isfinite(m.phi));
+  window.Resize(1, 1);  // each step across the 16-bit range turns by millions of degrees
+  m.tht = 5.0f, m.phi = 0.0f;
+  Mouse(kDown, 0, 0);
+  for (int i = 0; i < 8; ++i) Mouse(kMove, i % 2 ? 0 : 65535, 0, kLeft);
+  EXPECT_TRUE(std::fabs(m.tht) <= 1e7f && std::fmod(double(m.tht) - 5.0, 360.0) == 0.0)
+      << m.tht << ": beyond what a model file holds, the angle turns back by whole turns";
 }
 
 TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
