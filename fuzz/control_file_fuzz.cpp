@@ -7,10 +7,8 @@
 // data that follows (those drive the reader to the end of its text), e.g.
 //
 //   mkdir -p corpus && cp examples/*.cnt corpus/
-//   for n in 1 2 31 32 33; do
-//     printf '1 %d %d 1 4 1 4\r\n(0 0 0) \r\n1 \r\n0 0 0 0 1 \r\n0 \r\n1 0 0 0 0 50 0 ' $n $n \
-//       > corpus/short-$n.cnt
-//   done
+//   short='1 %d %d 1 4 1 4\r\n(0 0 0) \r\n1 \r\n0 0 0 0 1 \r\n0 \r\n1 0 0 0 0 50 0 '
+//   for n in 1 2 31 32 99 100 101; do printf "$short" $n $n > corpus/short-$n.cnt; done
 //   ./control_file_fuzz -max_len=8192 corpus
 //
 // A dictionary helps the fuzzer build well-formed lines: one token a line,
@@ -20,10 +18,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "shell/control_file.h"
+#include "shell/model_limits.h"
 #include "shell/model_state.h"
 
 namespace {
@@ -39,13 +39,15 @@ bool Finite(const tambra::Point3& p) {
 void CheckModel() {
   const tambra::ModelState& m = tambra::Model();
   Require(m.objectMode == tambra::kCurves || m.objectMode == tambra::kSurfaces);
-  Require(m.netRows >= 1 && m.netRows <= tambra::kMaxFileNet);
-  Require(m.netCols >= 1 && m.netCols <= tambra::kMaxFileNet);
-  Require(m.xOrder >= 0 && m.netRows + m.xOrder < tambra::kMaxKnots);
-  Require(m.yOrder >= 0 && m.netCols + m.yOrder < tambra::kMaxKnots);
+  Require(m.netRows >= 1 && m.netRows <= tambra::kMaxNetSize);
+  Require(m.netCols >= 1 && m.netCols <= tambra::kMaxNetSize);
+  Require(m.xOrder >= 0 && m.xOrder <= tambra::kMaxOrder);
+  Require(m.yOrder >= 0 && m.yOrder <= tambra::kMaxOrder);
+  Require(m.xDegreeStep >= 0 && m.xDegreeStep <= tambra::kMaxDegreeStep);
+  Require(m.yDegreeStep >= 0 && m.yDegreeStep <= tambra::kMaxDegreeStep);
   Require(m.triangles == 0 || m.triangles == 1);
   if (m.objectMode == tambra::kSurfaces && m.triangles == 1) {
-    Require(m.netRows == m.netCols && m.netRows <= tambra::kMaxTriangleRows);
+    Require(m.netRows <= tambra::kMaxTriangleRows);  // of any number of columns
   }
   if (m.objectMode == tambra::kCurves) Require(m.pointCount == m.netRows && m.order == m.xOrder);
   for (int i = 0; i < m.netRows; ++i) {
@@ -53,29 +55,30 @@ void CheckModel() {
       Require(Finite(m.net[i][j]) && std::isfinite(m.netWeights[i][j]));
   }
   for (float v : {m.scale, m.tx, m.ty, m.tht, m.phi}) {
-    Require(std::isfinite(v) && std::fabs(v) <= tambra::kMaxFileViewValue);
+    Require(tambra::IsViewValue(v));
   }
-  Require(m.grid >= -tambra::kMaxFileGrid && m.grid <= tambra::kMaxFileGrid);
+  Require(m.grid >= -tambra::kMaxGrid && m.grid <= tambra::kMaxGrid);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > tambra::kMaxControlFileBytes) return 0;
-  static tambra::ControlFileContents contents;
+  // About 160 KB: on the heap, never on the stack.
+  const auto contents = std::make_unique<tambra::ControlFileContents>();
   std::string reason;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  if (!tambra::ParseControlFile(text, contents, reason)) {
+  if (!tambra::ParseControlFile(text, *contents, reason)) {
     Require(!reason.empty());
     return 0;
   }
-  tambra::ApplyControlFile(contents);
+  tambra::ApplyControlFile(*contents);
   CheckModel();
 
   // What the writer makes of the model must load, and load to itself.
   const std::string written = tambra::FormatControlFile();
-  Require(tambra::ParseControlFile(written, contents, reason));
-  tambra::ApplyControlFile(contents);
+  Require(tambra::ParseControlFile(written, *contents, reason));
+  tambra::ApplyControlFile(*contents);
   CheckModel();
   Require(tambra::FormatControlFile() == written);
   return 0;

@@ -8,13 +8,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "shell/c_locale.h"
+#include "shell/model_limits.h"
 #include "shell/model_state.h"
 #include "shell/output_log.h"
 
@@ -41,13 +44,6 @@ void AppendPoint(std::string& out, const Point3& p) {
   FormatC(text, sizeof text, "(%g %g %g) ", static_cast<double>(p.x), static_cast<double>(p.y),
           static_cast<double>(p.z));
   out += text;
-}
-
-// Entries of a knot vector the file holds for a direction, bounded by the
-// vector's storage.
-int KnotCount(int count, int order) {
-  return static_cast<int>(
-      std::clamp(static_cast<long long>(count) + order, 0LL, static_cast<long long>(kMaxKnots)));
 }
 
 // Writes `text` to a temporary file beside `path` and renames it over
@@ -247,7 +243,20 @@ bool ReadValueLine(Cursor& cursor, float* values, int count, const char* section
   return true;
 }
 
-bool CheckHeader(const ControlFileContents& c, std::string& reason) {
+// A value for a message, with the fewest digits that tell it from any other
+// float: "%g" would show 10000001 as the limit 1e+07 itself.
+std::string Shortest(float value) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// [SECTION] Limits shared by the reader and the writer
+//
+// The checks take the parsed contents (reader) or the model itself (writer):
+// both name their fields alike, so what Save writes, Open reads.
+
+template <typename Fields>
+bool CheckHeader(const Fields& c, std::string& reason) {
   if (c.objectMode != kCurves && c.objectMode != kSurfaces) {
     return Refuse(reason, "the object mode is " + std::to_string(c.objectMode) +
                               "; it must be 0 (curves) or 1 (surfaces)");
@@ -261,46 +270,60 @@ bool CheckHeader(const ControlFileContents& c, std::string& reason) {
                     {"Y", c.netCols, c.yOrder, c.yDegreeStep}};
   for (const auto& d : directions) {
     const char* counted = d.name[0] == 'X' ? "rows" : "columns";
-    if (d.count < 1 || d.count > kMaxFileNet) {
+    if (d.count < 1 || d.count > kMaxNetSize) {
       return Refuse(reason, "the net has " + std::to_string(d.count) + " " + counted +
-                                "; a control file holds 1 to " + std::to_string(kMaxFileNet));
+                                "; a control file holds 1 to " + std::to_string(kMaxNetSize));
     }
-    if (d.order < 0) {
+    if (d.order < 0 || d.order > kMaxOrder) {
       return Refuse(reason, std::string("the ") + d.name + " order is " + std::to_string(d.order) +
-                                "; it must not be negative");
+                                "; it must lie between 0 and " + std::to_string(kMaxOrder));
     }
-    if (d.step < 0 || d.step > kMaxFileDegreeStep) {
+    if (d.step < 0 || d.step > kMaxDegreeStep) {
       return Refuse(reason, std::string("the ") + d.name + " degree step is " +
                                 std::to_string(d.step) + "; it must lie between 0 and " +
-                                std::to_string(kMaxFileDegreeStep));
-    }
-    // A knot vector holds 100 entries, and count + order must stay below it.
-    if (static_cast<long long>(d.count) + d.order >= kMaxKnots) {
-      return Refuse(reason, std::string("the ") + d.name + " knot vector would need " +
-                                std::to_string(static_cast<long long>(d.count) + d.order) +
-                                " entries; at most " + std::to_string(kMaxKnots - 1) + " fit");
+                                std::to_string(kMaxDegreeStep));
     }
   }
   return true;
 }
 
-bool CheckTrailer(const ControlFileContents& c, std::string& reason) {
+// The values of the net, its weights and knots and the view are finite. The
+// reader never stores any other; the writer must not write one. `c` has
+// passed CheckHeader.
+template <typename Fields>
+bool CheckFinite(const Fields& c, std::string& reason) {
+  const auto finite = [](const Point3& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+  };
+  bool ok = true;
+  for (int i = 0; i < c.netRows; ++i) {
+    for (int j = 0; j < c.netCols; ++j)
+      ok = ok && finite(c.net[i][j]) && std::isfinite(c.netWeights[i][j]);
+  }
+  ok = ok && std::all_of(c.xKnots, c.xKnots + StoredKnotCount(c.netRows, c.xOrder),
+                         [](float k) { return std::isfinite(k); });
+  ok = ok && std::all_of(c.yKnots, c.yKnots + StoredKnotCount(c.netCols, c.yOrder),
+                         [](float k) { return std::isfinite(k); });
+  for (float v : {c.scale, c.tx, c.ty, c.tht, c.phi}) ok = ok && std::isfinite(v);
+  return ok || Refuse(reason, "the model holds a value that is not a finite number");
+}
+
+template <typename Fields>
+bool CheckTrailer(const Fields& c, std::string& reason) {
   const struct {
     const char* name;
     float value;
   } view[] = {{"scale", c.scale}, {"tx", c.tx}, {"ty", c.ty}, {"tht", c.tht}, {"phi", c.phi}};
   for (const auto& v : view) {
-    if (std::fabs(v.value) > kMaxFileViewValue) {
-      char text[160];
-      FormatC(text, sizeof text, "the view value %s is %g; view values must lie within %g of 0",
-              v.name, static_cast<double>(v.value), static_cast<double>(kMaxFileViewValue));
-      return Refuse(reason, text);
+    if (!IsViewValue(v.value)) {
+      return Refuse(reason, std::string("the view value ") + v.name + " is " + Shortest(v.value) +
+                                "; view values must lie within " + Shortest(kMaxViewValue) +
+                                " of 0");
     }
   }
-  if (c.grid < -kMaxFileGrid || c.grid > kMaxFileGrid) {
+  if (c.grid < -kMaxGrid || c.grid > kMaxGrid) {
     return Refuse(reason, "the grid is " + std::to_string(c.grid) + "; it must lie between " +
-                              std::to_string(-kMaxFileGrid) + " and " +
-                              std::to_string(kMaxFileGrid));
+                              std::to_string(-kMaxGrid) + " and " + std::to_string(kMaxGrid));
   }
   if (c.triangles != 0 && c.triangles != 1) {
     return Refuse(reason,
@@ -316,6 +339,15 @@ bool CheckTrailer(const ControlFileContents& c, std::string& reason) {
   }
   return true;
 }
+
+// Whether the model, as SaveControlFile has shown it as a net, is one the
+// reader accepts; otherwise false with the reason.
+bool ModelFitsFile(std::string& reason) {
+  const ModelState& m = Model();
+  return CheckHeader(m, reason) && CheckFinite(m, reason) && CheckTrailer(m, reason);
+}
+
+// [SECTION] Reader input
 
 bool ReadWholeFile(const char* name, std::string& text, std::string& action, std::string& reason) {
   std::FILE* file = std::fopen(name, "rb");
@@ -370,8 +402,8 @@ int AskFileName(Platform& window, int kind) {
 
 std::string FormatControlFile() {
   const ModelState& m = Model();
-  const int rows = std::clamp(m.netRows, 0, kMaxNet);
-  const int cols = std::clamp(m.netCols, 0, kMaxNet);
+  const int rows = std::clamp(m.netRows, 0, kMaxNetSize);
+  const int cols = std::clamp(m.netCols, 0, kMaxNetSize);
   std::string out;
   out.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols) * 48 + 1024);
 
@@ -387,10 +419,10 @@ std::string FormatControlFile() {
     for (int j = 0; j < cols; ++j) AppendReal(out, m.netWeights[i][j]);
     out += "\r\n";
   }
-  const int xKnots = KnotCount(rows, m.xOrder);
+  const int xKnots = StoredKnotCount(rows, m.xOrder);
   for (int k = 0; k < xKnots; ++k) AppendReal(out, m.xKnots[k]);
   out += "\r\n";
-  const int yKnots = KnotCount(cols, m.yOrder);
+  const int yKnots = StoredKnotCount(cols, m.yOrder);
   for (int k = 0; k < yKnots; ++k) AppendReal(out, m.yKnots[k]);
   out += "\r\n";
   for (float value : {m.scale, m.tx, m.ty, m.tht, m.phi}) AppendReal(out, value);
@@ -407,16 +439,15 @@ void SaveControlFile(Platform& window) {
   if (!ConfirmReplace(window, name.c_str())) return;
   if (m.objectMode == kSurfaces && m.triangles == 1) UnpackTriangle();
 
-  const std::string text = FormatControlFile();
-  // "%g" prints nan and inf with letters, finite values never; such a file
-  // could not be read back.
-  if (text.find_first_of("ni") != std::string::npos) {
-    ReportFileError(window, "Cannot save", name,
-                    "the model holds a value that is not a finite number");
+  // A file the reader would refuse is not worth writing: the old one stays.
+  std::string error;
+  if (!ModelFitsFile(error)) {
+    ReportFileError(window, "Cannot save", name, error);
     return;
   }
-  std::string error;
-  if (!ReplaceFile(name, text, error)) ReportFileError(window, "Cannot save", name, error);
+  if (!ReplaceFile(name, FormatControlFile(), error)) {
+    ReportFileError(window, "Cannot save", name, error);
+  }
 }
 
 // [SECTION] Reading
@@ -475,8 +506,10 @@ bool ParseControlFile(std::string_view text, ControlFileContents& out, std::stri
       return false;
     }
   }
-  if (!ReadValueLine(cursor, out.xKnots, out.netRows + out.xOrder, "X knots", "knot", reason) ||
-      !ReadValueLine(cursor, out.yKnots, out.netCols + out.yOrder, "Y knots", "knot", reason)) {
+  if (!ReadValueLine(cursor, out.xKnots, StoredKnotCount(out.netRows, out.xOrder), "X knots",
+                     "knot", reason) ||
+      !ReadValueLine(cursor, out.yKnots, StoredKnotCount(out.netCols, out.yOrder), "Y knots",
+                     "knot", reason)) {
     return false;
   }
 
@@ -510,16 +543,16 @@ void ApplyControlFile(const ControlFileContents& c) {
   m.xOrder = c.xOrder;
   m.yDegreeStep = c.yDegreeStep;
   m.yOrder = c.yOrder;
-  const int rows = std::clamp(c.netRows, 0, kMaxFileNet);
-  const int cols = std::clamp(c.netCols, 0, kMaxFileNet);
+  const int rows = std::clamp(c.netRows, 0, kMaxNetSize);
+  const int cols = std::clamp(c.netCols, 0, kMaxNetSize);
   for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < cols; ++j) {
       m.net[i][j] = c.net[i][j];
       m.netWeights[i][j] = c.netWeights[i][j];
     }
   }
-  std::copy_n(c.xKnots, KnotCount(rows, c.xOrder), m.xKnots);
-  std::copy_n(c.yKnots, KnotCount(cols, c.yOrder), m.yKnots);
+  std::copy_n(c.xKnots, StoredKnotCount(rows, c.xOrder), m.xKnots);
+  std::copy_n(c.yKnots, StoredKnotCount(cols, c.yOrder), m.yKnots);
   m.scale = c.scale;
   m.tx = c.tx;
   m.ty = c.ty;
@@ -539,12 +572,13 @@ int LoadControlFile(Platform& window) {
     ReportFileError(window, action.c_str(), name, reason);
     return 0;
   }
-  ControlFileContents contents;
-  if (!ParseControlFile(text, contents, reason)) {
+  // Too large for the stack.
+  const auto contents = std::make_unique<ControlFileContents>();
+  if (!ParseControlFile(text, *contents, reason)) {
     ReportFileError(window, "Cannot read", name, reason);
     return 0;
   }
-  ApplyControlFile(contents);
+  ApplyControlFile(*contents);
   return 1;
 }
 

@@ -6,37 +6,34 @@
 //   (30 40 0) \r\n
 //   1 \r\n                 netRows lines of netCols weights
 //   1 \r\n
-//   0 0 1 1 \r\n           netRows + xOrder X knots
-//   0 \r\n                 netCols + yOrder Y knots
+//   0 0 1 1 \r\n           StoredKnotCount(netRows, xOrder) X knots
+//   0 \r\n                 StoredKnotCount(netCols, yOrder) Y knots
 //   1 0 0 0 0 50 0         scale tx ty tht phi grid triangles, no line end
 //
 // The header is "%d %d %d %d %d %d %d\r\n"; after it every value is
 // followed by exactly one space, the last of a line and of the file too.
-// Reals are printed with "%g" (six significant digits).
+// Reals are printed with "%g" (six significant digits). A knot line holds
+// count + order values, at most the 100 a knot vector stores.
+//
+// The writer and the reader apply the same limits (model_limits.h): Save
+// refuses a model that Open would refuse.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "shell/model_limits.h"
 #include "shell/platform.h"
 
 namespace tambra {
 
 enum FileNameKind : int { kControlFileName = 0, kOutputFileName = 1 };
 
-// Rows and columns a control file may hold.
-inline constexpr int kMaxFileNet = 32;
-// Largest control file the reader accepts. A full 32 by 32 net with
-// six-digit values takes about 60 KiB, far beyond the 4096-byte text buffer,
-// so the reader reads into a buffer of its own.
+// Largest control file the reader accepts. A full 100 by 100 net with
+// six-digit values takes at most about 550 KB, far beyond the 4096-byte text
+// buffer, so the reader reads into a buffer of its own.
 inline constexpr std::size_t kMaxControlFileBytes = std::size_t{1} << 20;
-// Largest magnitude of a view value (scale, tx, ty, tht, phi) in a file.
-inline constexpr float kMaxFileViewValue = 1e7f;
-// The grid a file may hold: what the four-character Grid field can show.
-inline constexpr int kMaxFileGrid = 9999;
-// Largest degree step a file may hold.
-inline constexpr int kMaxFileDegreeStep = 99;
 
 // Asks for the control file (kind 0) or output log (kind 1) name, starting
 // from and leaving the confirmed name in controlFileName / outputFileName.
@@ -45,8 +42,10 @@ int AskFileName(Platform& window, int kind);
 
 // Writes the model to controlFileName (asking before replacing a file).
 // In Curves mode the curve is first stored as column 0 of the net; with no
-// net (no rows or no columns) nothing is written and nothing is said. The
-// file is written to a temporary file beside it and renamed over the old
+// net (no rows or no columns) nothing is written and nothing is said. A
+// model the reader would refuse (a size, order, degree step, view value or
+// grid beyond the limits, a value that is not finite) is reported and not
+// written. The file is written to a temporary file beside it and renamed over the old
 // one, so a failed save leaves the old file as it was; failures are
 // reported through window.ReportError.
 void SaveControlFile(Platform& window);
@@ -56,7 +55,9 @@ void SaveControlFile(Platform& window);
 int LoadControlFile(Platform& window);
 
 // Everything a control file sets, held apart from the model until the whole
-// file has been read and checked.
+// file has been read and checked. About 160 KB: allocate it on the heap.
+// The names are those of the model's fields, so that one set of checks
+// serves the reader (on these contents) and the writer (on the model).
 struct ControlFileContents {
   int objectMode = 0;
   int netRows = 0;
@@ -65,10 +66,10 @@ struct ControlFileContents {
   int xOrder = 0;
   int yDegreeStep = 0;
   int yOrder = 0;
-  Point3 net[kMaxFileNet][kMaxFileNet] = {};
-  float netWeights[kMaxFileNet][kMaxFileNet] = {};
-  float xKnots[kMaxKnots] = {};  // netRows + xOrder used
-  float yKnots[kMaxKnots] = {};  // netCols + yOrder used
+  Point3 net[kMaxNetSize][kMaxNetSize] = {};
+  float netWeights[kMaxNetSize][kMaxNetSize] = {};
+  float xKnots[kMaxKnots] = {};  // StoredKnotCount(netRows, xOrder) used
+  float yKnots[kMaxKnots] = {};  // StoredKnotCount(netCols, yOrder) used
   float scale = 0.0f;
   float tx = 0.0f;
   float ty = 0.0f;

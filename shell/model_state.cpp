@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "shell/model_limits.h"
+
 namespace tambra {
 
 namespace {
@@ -10,12 +12,6 @@ namespace {
 // The record is large (two full nets and a surface snapshot), so it lives in
 // static storage rather than on any stack.
 ModelState g_model;
-
-// Knot entries a direction of size `count` with order `order` uses, bounded
-// by the vector's storage so that no conversion reads or writes beyond it.
-int UsedKnots(int count, int order) {
-  return std::clamp(count + order, 0, kMaxKnots);
-}
 
 }  // namespace
 
@@ -52,7 +48,7 @@ void LoadDirection(int direction) {
   m.pointCount = net.count;
   m.degreeStep = net.degreeStep;
   m.order = net.order;
-  std::copy_n(net.knots, UsedKnots(m.pointCount, m.order), m.knots);
+  std::copy_n(net.knots, StoredKnotCount(m.pointCount, m.order), m.knots);
 }
 
 void StoreDirection(int direction) {
@@ -61,7 +57,7 @@ void StoreDirection(int direction) {
   net.count = m.pointCount;
   net.degreeStep = m.degreeStep;
   net.order = m.order;
-  std::copy_n(m.knots, UsedKnots(m.pointCount, m.order), net.knots);
+  std::copy_n(m.knots, StoredKnotCount(m.pointCount, m.order), net.knots);
 }
 
 void SelectDirection(int selector) {
