@@ -96,14 +96,29 @@ int QtPlatform::RunDialog(DialogSession& dialog) {
 
 bool QtPlatform::AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) {
   const QFileInfo start(QFile::decodeName(name));
-  FileNameDialog dialog(window_, QString::fromUtf8(prompt.title), start.absolutePath(),
-                        FileNameFilter(prompt));
+  // A bare name such as "noname.dat" has no folder of its own: start where
+  // the last file was chosen.
+  const QString folder = start.isRelative() && !start.fileName().isEmpty() &&
+                                 start.path() == QStringLiteral(".") && !lastFolder_.isEmpty()
+                             ? lastFolder_
+                             : start.absolutePath();
+  FileNameDialog dialog(window_, QString::fromUtf8(prompt.title), folder, FileNameFilter(prompt));
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::AnyFile);
+  if (prompt.forSaving) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The caller asks its own replace question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
   dialog.setDefaultSuffix(QString::fromUtf8(prompt.defaultExtension));
   dialog.setModal(true);
-  if (!start.fileName().isEmpty()) dialog.selectFile(start.fileName());
+  const QFileInfo offered(QDir(folder), start.fileName());
+  if (!start.fileName().isEmpty() && (prompt.forSaving || offered.isFile())) {
+    dialog.selectFile(start.fileName());
+  }
   if (dialog.exec() != QDialog::Accepted) return false;
 
   const QStringList files = dialog.selectedFiles();
@@ -120,6 +135,7 @@ bool QtPlatform::AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName
   }
   std::memcpy(name, chosen.constData(), static_cast<std::size_t>(chosen.size()));
   name[chosen.size()] = '\0';
+  lastFolder_ = QFileInfo(files.first()).absolutePath();
   return true;
 }
 

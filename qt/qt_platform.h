@@ -48,6 +48,7 @@ class QtPlatform : public Platform {
   Raster canvas_;
   std::map<int, std::vector<QAction*>> actions_;
   std::map<int, bool> checked_;
+  QString lastFolder_;  // where the last file prompt was confirmed
   bool quitPosted_ = false;
   int exitCode_ = 0;
 };

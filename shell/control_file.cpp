@@ -385,14 +385,15 @@ bool ReadWholeFile(const char* name, std::string& text, std::string& action, std
 
 // [SECTION] File-name prompt
 
-int AskFileName(Platform& window, int kind) {
+int AskFileName(Platform& window, int kind, FilePurpose purpose) {
   ModelState& m = Model();
+  const bool forSaving = purpose == kFileToWrite;
   if (kind == kControlFileName) {
-    const FilePrompt prompt{"Control Data Filename", "Control(*.cnt)", "*.cnt", "cnt"};
+    const FilePrompt prompt{"Control Data Filename", "Control(*.cnt)", "*.cnt", "cnt", forSaving};
     return window.AskFileName(prompt, m.controlFileName) ? 1 : 0;
   }
   if (kind == kOutputFileName) {
-    const FilePrompt prompt{"Output Data Filename", "Output(*.dat)", "*.dat", "dat"};
+    const FilePrompt prompt{"Output Data Filename", "Output(*.dat)", "*.dat", "dat", forSaving};
     return window.AskFileName(prompt, m.outputFileName) ? 1 : 0;
   }
   return 0;

@@ -35,10 +35,13 @@ enum FileNameKind : int { kControlFileName = 0, kOutputFileName = 1 };
 // buffer, so the reader reads into a buffer of its own.
 inline constexpr std::size_t kMaxControlFileBytes = std::size_t{1} << 20;
 
+enum FilePurpose : int { kFileToRead = 0, kFileToWrite = 1 };
+
 // Asks for the control file (kind 0) or output log (kind 1) name, starting
-// from and leaving the confirmed name in controlFileName / outputFileName.
+// from and leaving the confirmed name in controlFileName / outputFileName:
+// in an open dialog for a file to read, in a save dialog for one to write.
 // Returns 1 when a name was confirmed, 0 when the prompt was cancelled.
-int AskFileName(Platform& window, int kind);
+int AskFileName(Platform& window, int kind, FilePurpose purpose);
 
 // Writes the model to controlFileName (asking before replacing a file).
 // In Curves mode the curve is first stored as column 0 of the net; with no

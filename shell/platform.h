@@ -17,6 +17,9 @@ struct FilePrompt {
   const char* filterLabel;    // "Control(*.cnt)"
   const char* filterPattern;  // "*.cnt"
   const char* defaultExtension;  // "cnt"
+  // A name to write (a save dialog, a new name allowed) rather than a file
+  // to read (an open dialog, the file must exist).
+  bool forSaving = false;
 };
 
 class Platform {

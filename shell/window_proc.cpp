@@ -228,7 +228,7 @@ void OpenControlFile(Platform& window) {
   ModelState& m = Model();
   const int previousMode = m.objectMode;
   m.acceptRelease = 0;
-  if (AskFileName(window, kControlFileName) == 0) return;
+  if (AskFileName(window, kControlFileName, kFileToRead) == 0) return;
   if (LoadControlFile(window) == 0) return;
   if (m.objectMode != previousMode) {
     MainWindowProc(window, CommandMessage(m.objectMode == kCurves ? kCmdCurves : kCmdSurfaces));
@@ -238,13 +238,13 @@ void OpenControlFile(Platform& window) {
 
 void SaveControlFileAs(Platform& window) {
   Model().acceptRelease = 0;
-  if (AskFileName(window, kControlFileName) == 0) return;
+  if (AskFileName(window, kControlFileName, kFileToWrite) == 0) return;
   SaveControlFile(window);
 }
 
 void StartOutputLog(Platform& window) {
   Model().acceptRelease = 0;
-  if (AskFileName(window, kOutputFileName) == 0) return;
+  if (AskFileName(window, kOutputFileName, kFileToWrite) == 0) return;
   if (OpenOutputLog(window) == 0) return;
   window.SetMenuEnabled(kCmdOutput, false);
   window.SetMenuEnabled(kCmdCloseOutput, true);
