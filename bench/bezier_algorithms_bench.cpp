@@ -10,8 +10,8 @@
 
 #include "bezier/degree_elevation.h"
 #include "bezier/degree_reduction.h"
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
 
 namespace tambra {
 namespace {

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "resources/command_ids.h"
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
 #include "tools/replay.h"
 
 namespace tambra {

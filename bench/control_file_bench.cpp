@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "shell/control_file.h"
-#include "shell/headless_platform.h"
-#include "shell/model_limits.h"
-#include "shell/model_state.h"
+#include "app/control_file.h"
+#include "tools/headless_platform.h"
+#include "base/model_limits.h"
+#include "base/model_state.h"
 
 namespace tambra {
 namespace {

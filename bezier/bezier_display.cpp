@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "shell/c_locale.h"
-#include "shell/canvas.h"
-#include "shell/model_state.h"
-#include "shell/output_log.h"
+#include "base/c_locale.h"
+#include "base/canvas.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
 
 namespace tambra {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/platform.h"
+#include "base/platform.h"
 
 namespace tambra {
 

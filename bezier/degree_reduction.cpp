@@ -13,9 +13,9 @@
 #include "bezier/bezier_display.h"
 #include "numeric/coefficients.h"
 #include "numeric/matrix.h"
-#include "shell/canvas.h"
-#include "shell/model_state.h"
-#include "shell/snapshots.h"
+#include "base/canvas.h"
+#include "base/model_state.h"
+#include "base/snapshots.h"
 
 namespace tambra {
 

@@ -4,7 +4,7 @@
 // singular or too large, a result that is not finite) does nothing.
 #pragma once
 
-#include "shell/platform.h"
+#include "base/platform.h"
 
 namespace tambra {
 

@@ -22,9 +22,9 @@
 #include <string>
 #include <string_view>
 
-#include "shell/control_file.h"
-#include "shell/model_limits.h"
-#include "shell/model_state.h"
+#include "app/control_file.h"
+#include "base/model_limits.h"
+#include "base/model_state.h"
 
 namespace {
 

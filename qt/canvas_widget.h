@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QWidget>
 
-#include "shell/raster.h"
-#include "shell/window_messages.h"
+#include "base/raster.h"
+#include "base/window_messages.h"
 
 namespace tambra {
 

@@ -10,8 +10,8 @@
 
 #include "qt/canvas_widget.h"
 #include "resources/command_ids.h"
-#include "shell/model_state.h"
-#include "shell/window_proc.h"
+#include "base/model_state.h"
+#include "app/window_proc.h"
 
 namespace tambra {
 

@@ -9,7 +9,7 @@
 
 #include "qt/qt_platform.h"
 #include "resources/menu_table.h"
-#include "shell/window_messages.h"
+#include "base/window_messages.h"
 
 class QLabel;
 class QMenu;

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "shell/platform.h"
+#include "base/platform.h"
 
 class QAction;
 class QWidget;

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "resources/dialog_templates.h"
-#include "shell/dialog_session.h"
+#include "base/dialog_session.h"
 
 class QCheckBox;
 class QLineEdit;

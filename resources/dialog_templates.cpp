@@ -6,13 +6,6 @@ namespace tambra {
 
 namespace {
 
-// Grid cells count up from 2001 row by row; the scalar fields, check boxes
-// and buttons have fixed ids.
-constexpr int kFirstCell = 2001;
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr int kReset = 3;
-
 // Standard heights in dialog units.
 constexpr int kEditHeight = 12;
 constexpr int kLabelHeight = 8;
@@ -70,7 +63,7 @@ DialogTemplate ControlDataTemplate() {
   for (int i = 0; i < 7; ++i) {
     for (int j = 0; j < 6; ++j) {
       for (int k = 0; k < 3; ++k) {
-        c.push_back(Edit(kFirstCell + (6 * i + j) * 3 + k,
+        c.push_back(Edit(PointCellId(i, j, k),
                          kMargin + j * kPointPitch + k * kCoordinatePitch, kTop + i * kRowPitch,
                          kCellWidth));
       }
@@ -79,24 +72,24 @@ DialogTemplate ControlDataTemplate() {
 
   constexpr int kLineN = 104;
   constexpr int kLineM = 122;
-  LabelledEdit(c, "N", 1076, kMargin, kLineN, 8, 18);
-  LabelledEdit(c, "Ord.", 1084, 39, kLineN, 18, 16);
-  LabelledEdit(c, "Deg.", 1086, 79, kLineN, 18, 16);
-  LabelledEdit(c, "Scale", 1078, 119, kLineN, 21, 24);
-  LabelledEdit(c, "TX", 1079, 170, kLineN, 11, 26);
-  LabelledEdit(c, "Phi", 1082, 213, kLineN, 14, 26);
-  LabelledEdit(c, "M", 1077, kMargin, kLineM, 8, 18);
-  LabelledEdit(c, "Ord.", 1085, 39, kLineM, 18, 16);
-  LabelledEdit(c, "Deg.", 1087, 79, kLineM, 18, 16);
-  LabelledEdit(c, "Grid ", 1083, 119, kLineM, 21, 24);
-  LabelledEdit(c, "TY", 1080, 170, kLineM, 11, 26);
-  LabelledEdit(c, "Tht", 1081, 213, kLineM, 14, 26);
+  LabelledEdit(c, "N", kIdN, kMargin, kLineN, 8, 18);
+  LabelledEdit(c, "Ord.", kIdXOrder, 39, kLineN, 18, 16);
+  LabelledEdit(c, "Deg.", kIdXDegree, 79, kLineN, 18, 16);
+  LabelledEdit(c, "Scale", kIdScale, 119, kLineN, 21, 24);
+  LabelledEdit(c, "TX", kIdTx, 170, kLineN, 11, 26);
+  LabelledEdit(c, "Phi", kIdPhi, 213, kLineN, 14, 26);
+  LabelledEdit(c, "M", kIdM, kMargin, kLineM, 8, 18);
+  LabelledEdit(c, "Ord.", kIdYOrder, 39, kLineM, 18, 16);
+  LabelledEdit(c, "Deg.", kIdYDegree, 79, kLineM, 18, 16);
+  LabelledEdit(c, "Grid ", kIdGrid, 119, kLineM, 21, 24);
+  LabelledEdit(c, "TY", kIdTy, 170, kLineM, 11, 26);
+  LabelledEdit(c, "Tht", kIdTht, 213, kLineM, 14, 26);
 
-  c.push_back(Check(1144, "X_axis", 264, 102, 52));
-  c.push_back(Check(1145, "Y_axis", 264, 118, 52));
-  c.push_back(Check(1146, "Triangles", 264, 134, 52));
-  c.push_back(Button(kOk, "OK", 326, 103, 42));
-  c.push_back(Button(kCancel, "Cancel", 326, 121, 42));
+  c.push_back(Check(kIdApplyX, "X_axis", 264, 102, 52));
+  c.push_back(Check(kIdApplyY, "Y_axis", 264, 118, 52));
+  c.push_back(Check(kIdTriangles, "Triangles", 264, 134, 52));
+  c.push_back(Button(kButtonOk, "OK", 326, 103, 42));
+  c.push_back(Button(kButtonCancel, "Cancel", 326, 121, 42));
   return t;
 }
 
@@ -112,15 +105,15 @@ DialogTemplate WeightsTemplate() {
   std::vector<DialogControl>& c = t.controls;
   for (int i = 0; i < 11; ++i) {
     for (int j = 0; j < 6; ++j) {
-      c.push_back(Edit(kFirstCell + 6 * i + j, kMargin + j * kColumnPitch, kTop + i * kRowPitch,
+      c.push_back(Edit(WeightCellId(i, j), kMargin + j * kColumnPitch, kTop + i * kRowPitch,
                        kCellWidth));
     }
   }
   constexpr int kBand = 151;
-  LabelledEdit(c, "App Dim", 1056, kMargin, kBand, 32, 24);
-  c.push_back(Button(kOk, "OK", 72, kBand - 1, 32));
-  c.push_back(Button(kCancel, "Cancel", 107, kBand - 1, 32));
-  c.push_back(Button(kReset, "Reset", 142, kBand - 1, 32));
+  LabelledEdit(c, "App Dim", kIdAppDim, kMargin, kBand, 32, 24);
+  c.push_back(Button(kButtonOk, "OK", 72, kBand - 1, 32));
+  c.push_back(Button(kButtonCancel, "Cancel", 107, kBand - 1, 32));
+  c.push_back(Button(kButtonReset, "Reset", 142, kBand - 1, 32));
   return t;
 }
 
@@ -137,17 +130,17 @@ DialogTemplate KnotsTemplate() {
   DialogTemplate t{DialogTemplateId::kKnots, "Knots", "Knots ", 152, 156, {}};
   std::vector<DialogControl>& c = t.controls;
   for (int i = 0; i < 30; ++i) {
-    c.push_back(Edit(kFirstCell + i, kMargin + (i / 10) * kColumnPitch, kTop + (i % 10) * kRowPitch,
+    c.push_back(Edit(KnotCellId(i), kMargin + (i / 10) * kColumnPitch, kTop + (i % 10) * kRowPitch,
                      kCellWidth));
   }
-  c.push_back(Button(kOk, "OK", kRight, kTop, kRightWidth));
-  c.push_back(Button(kCancel, "Cancel", kRight, kTop + 17, kRightWidth));
-  c.push_back(Button(kReset, "Reset", kRight, kTop + 34, kRightWidth));
+  c.push_back(Button(kButtonOk, "OK", kRight, kTop, kRightWidth));
+  c.push_back(Button(kButtonCancel, "Cancel", kRight, kTop + 17, kRightWidth));
+  c.push_back(Button(kButtonReset, "Reset", kRight, kTop + 34, kRightWidth));
   // Label above edit, stacked under the buttons.
   const struct {
     const char* text;
     int id;
-  } fields[] = {{"Order", 1057}, {"Degree", 1055}, {"Chaikin", 1059}};
+  } fields[] = {{"Order", kIdOrder}, {"Degree", kIdDegree}, {"Chaikin", kIdChaikin}};
   int y = 60;
   for (const auto& field : fields) {
     c.push_back(DialogControl{DialogControlKind::kLabel, 0, field.text, kRight, y, kRightWidth,
@@ -155,7 +148,7 @@ DialogTemplate KnotsTemplate() {
     c.push_back(Edit(field.id, kRight, y + 9, kRightWidth));
     y += 24;
   }
-  LabelledEdit(c, "Knots Ins No", 1058, kMargin, 138, 54, kCellWidth);
+  LabelledEdit(c, "Knots Ins No", kIdInsertKnot, kMargin, 138, 54, kCellWidth);
   return t;
 }
 
@@ -171,7 +164,7 @@ DialogTemplate AboutTemplate() {
     c.push_back(CentredLabel(line, 0, y, 175, kLabelHeight));
     y += 11;
   }
-  c.push_back(Button(kOk, "OK", 67, 68, 40));
+  c.push_back(Button(kButtonOk, "OK", 67, 68, 40));
   return t;
 }
 

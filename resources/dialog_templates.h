@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "shell/dialog_session.h"
+#include "resources/control_ids.h"
 
 namespace tambra {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/raster.h"
+#include "base/raster.h"
 
 namespace tambra {
 

@@ -12,9 +12,9 @@
 #include <sstream>
 #include <vector>
 
-#include "shell/dialog_session.h"
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
+#include "base/dialog_session.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
 #include "tools/png_writer.h"
 
 namespace tambra {

@@ -24,7 +24,7 @@
 #include "qt/template_dialog.h"
 #include "resources/command_ids.h"
 #include "resources/menu_table.h"
-#include "shell/model_state.h"
+#include "base/model_state.h"
 
 using namespace tambra;
 

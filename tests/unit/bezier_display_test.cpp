@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "bezier/bezier_display.h"
-#include "shell/canvas.h"
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
-#include "shell/output_log.h"
+#include "base/canvas.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
 
 namespace tambra {
 namespace {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "numeric/matrix.h"
-#include "shell/canvas.h"
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
+#include "base/canvas.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
 
 namespace tambra::bezier_test {
 

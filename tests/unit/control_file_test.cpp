@@ -1,4 +1,4 @@
-#include "shell/control_file.h"
+#include "app/control_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -23,9 +23,9 @@
 #include <tuple>
 #include <vector>
 
-#include "shell/headless_platform.h"
-#include "shell/model_limits.h"
-#include "shell/model_state.h"
+#include "tools/headless_platform.h"
+#include "base/model_limits.h"
+#include "base/model_state.h"
 
 namespace tambra {
 namespace {

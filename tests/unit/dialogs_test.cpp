@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "resources/command_ids.h"
-#include "shell/dialogs.h"
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
+#include "app/dialogs.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
 
 namespace tambra {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/model_state.h"
+#include "base/model_state.h"
 
 namespace tambra {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/output_log.h"
+#include "base/output_log.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
 
 namespace tambra {
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "shell/model_state.h"
+#include "base/model_state.h"
 #include "tools/replay.h"
 
 namespace tambra {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "resources/command_ids.h"
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
-#include "shell/snapshots.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
+#include "base/snapshots.h"
 
 namespace tambra {
 namespace {

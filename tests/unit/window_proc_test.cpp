@@ -15,10 +15,10 @@
 
 #include "resources/command_ids.h"
 #include "resources/menu_table.h"
-#include "shell/dialog_session.h"
-#include "shell/headless_platform.h"
-#include "shell/model_state.h"
-#include "shell/window_proc.h"
+#include "base/dialog_session.h"
+#include "tools/headless_platform.h"
+#include "base/model_state.h"
+#include "app/window_proc.h"
 
 namespace tambra {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/window_proc.h"
+#include "app/window_proc.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,13 +7,14 @@
 #include "bezier/degree_elevation.h"
 #include "bezier/degree_reduction.h"
 #include "resources/command_ids.h"
-#include "shell/canvas.h"
-#include "shell/control_file.h"
-#include "shell/dialogs.h"
-#include "shell/model_limits.h"
-#include "shell/model_state.h"
-#include "shell/output_log.h"
-#include "shell/snapshots.h"
+#include "base/canvas.h"
+#include "app/control_file.h"
+#include "app/dialogs.h"
+#include "app/menu_state.h"
+#include "base/model_limits.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
+#include "base/snapshots.h"
 
 namespace tambra {
 

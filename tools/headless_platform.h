@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform.h"
-#include "shell/window_messages.h"
+#include "base/platform.h"
+#include "base/window_messages.h"
 
 namespace tambra {
 

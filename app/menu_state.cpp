@@ -1,8 +1,9 @@
+#include "app/menu_state.h"
+
 #include <algorithm>
 
 #include "resources/command_ids.h"
-#include "shell/model_state.h"
-#include "shell/window_proc.h"
+#include "base/model_state.h"
 
 namespace tambra {
 

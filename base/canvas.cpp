@@ -1,8 +1,8 @@
-#include "shell/canvas.h"
+#include "base/canvas.h"
 
 #include <cmath>
 
-#include "shell/output_log.h"
+#include "base/output_log.h"
 
 namespace tambra {
 

@@ -1,4 +1,4 @@
-#include "shell/control_file.h"
+#include "app/control_file.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -16,10 +16,10 @@
 #include <cstring>
 #include <memory>
 
-#include "shell/c_locale.h"
-#include "shell/model_limits.h"
-#include "shell/model_state.h"
-#include "shell/output_log.h"
+#include "base/c_locale.h"
+#include "base/model_limits.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
 
 namespace tambra {
 

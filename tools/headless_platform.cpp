@@ -1,9 +1,9 @@
-#include "shell/headless_platform.h"
+#include "tools/headless_platform.h"
 
 #include <cstring>
 
 #include "resources/menu_table.h"
-#include "shell/window_proc.h"
+#include "app/window_proc.h"
 
 namespace tambra {
 

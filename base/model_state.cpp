@@ -1,9 +1,9 @@
-#include "shell/model_state.h"
+#include "base/model_state.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "shell/model_limits.h"
+#include "base/model_limits.h"
 
 namespace tambra {
 

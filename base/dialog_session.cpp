@@ -1,4 +1,4 @@
-#include "shell/dialog_session.h"
+#include "base/dialog_session.h"
 
 namespace tambra {
 

@@ -1,8 +1,8 @@
-#include "shell/snapshots.h"
+#include "base/snapshots.h"
 
 #include <algorithm>
 
-#include "shell/model_state.h"
+#include "base/model_state.h"
 
 namespace tambra {
 

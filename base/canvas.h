@@ -4,9 +4,9 @@
 // draws no mark.
 #pragma once
 
-#include "shell/model_state.h"
-#include "shell/platform.h"
-#include "shell/raster.h"
+#include "base/model_state.h"
+#include "base/platform.h"
+#include "base/raster.h"
 
 namespace tambra {
 

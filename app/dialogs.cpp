@@ -1,4 +1,4 @@
-#include "shell/dialogs.h"
+#include "app/dialogs.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,9 +6,9 @@
 #include <climits>
 #include <cmath>
 
-#include "shell/c_locale.h"
-#include "shell/model_limits.h"
-#include "shell/model_state.h"
+#include "base/c_locale.h"
+#include "base/model_limits.h"
+#include "base/model_state.h"
 
 namespace tambra {
 

@@ -7,15 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform.h"
+#include "base/platform.h"
+#include "resources/control_ids.h"
 
 namespace tambra {
 
-enum class DialogTemplateId { kControlData, kWeights, kKnots, kAbout };
-
-inline constexpr int kButtonOk = 1;
-inline constexpr int kButtonCancel = 2;
-inline constexpr int kButtonReset = 3;
 // Returned by Open and Press while the dialog stays open.
 inline constexpr int kStayOpen = -1;
 

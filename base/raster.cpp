@@ -1,4 +1,4 @@
-#include "shell/raster.h"
+#include "base/raster.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "shell/output_log.h"
+#include "base/output_log.h"
 
 #include <sys/stat.h>
 
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "shell/c_locale.h"
-#include "shell/model_state.h"
-#include "shell/platform.h"
+#include "base/c_locale.h"
+#include "base/model_state.h"
+#include "base/platform.h"
 
 namespace tambra {
 

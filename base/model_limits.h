@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "shell/model_state.h"
+#include "base/model_state.h"
 
 namespace tambra {
 

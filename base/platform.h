@@ -4,8 +4,8 @@
 // HeadlessPlatform implements it for tests and the replay tool.
 #pragma once
 
-#include "shell/model_state.h"
-#include "shell/raster.h"
+#include "base/model_state.h"
+#include "base/raster.h"
 
 namespace tambra {
 

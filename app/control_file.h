@@ -23,8 +23,8 @@
 #include <string>
 #include <string_view>
 
-#include "shell/model_limits.h"
-#include "shell/platform.h"
+#include "base/model_limits.h"
+#include "base/platform.h"
 
 namespace tambra {
 

@@ -1,0 +1,16 @@
+// The menu's state: what window creation sets, the greying of each object
+// mode (derived from the joined command table) and the five Save items.
+#pragma once
+
+#include "base/platform.h"
+
+namespace tambra {
+
+void CreateDrawingResources(Platform& window);
+void SetCurvesMenu(Platform& window);
+void SetSurfacesMenu(Platform& window);
+void DeleteDrawingResources(Platform& window);
+// Checks or unchecks the five Save items together.
+void CheckSaveItems(Platform& window, bool checked);
+
+}  // namespace tambra
