@@ -13,4 +13,32 @@ void TakeSurfaceSnapshot();
 // Re-packs the triangle list when the restored net is triangular.
 void RestoreSurfaceSnapshot();
 
+// The snapshot protocol of a command that shows a result, for the scope of
+// one object: with Save off the snapshot is taken when it is made, the
+// command computes into the model and draws, and the snapshot is restored
+// when it ends; with Save on the result stays in the model.
+//
+//   { CurveResult result; ...apply to Model()...; DrawBezierCurve(window, kBlueMode); }
+class CurveResult {
+ public:
+  CurveResult();
+  ~CurveResult();
+  CurveResult(const CurveResult&) = delete;
+  CurveResult& operator=(const CurveResult&) = delete;
+
+ private:
+  bool keep_;
+};
+
+class SurfaceResult {
+ public:
+  SurfaceResult();
+  ~SurfaceResult();
+  SurfaceResult(const SurfaceResult&) = delete;
+  SurfaceResult& operator=(const SurfaceResult&) = delete;
+
+ private:
+  bool keep_;
+};
+
 }  // namespace tambra
