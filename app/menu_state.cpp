@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/command_table.h"
 #include "resources/command_ids.h"
 #include "base/model_state.h"
 
@@ -12,23 +13,13 @@ namespace {
 constexpr int kSaveItems[] = {kCmdEditSave, kCmdBezierSave, kCmdRationalSave, kCmdBSplineSave,
                               kCmdNurbsSave};
 
-// Items that only make sense for surfaces.
-constexpr int kSurfaceOnlyItems[] = {kCmdTriangularSE, kCmdTriangularNW, kCmdTriangularSW,
-                                     kCmdTriangularNE, kCmdReduceSurfaces};
-
-// The curve algorithms of the four family menus.
-constexpr int kCurveOnlyItems[] = {
-    kCmdReduceSimple, kCmdReduceEck, kCmdReduceLse, kCmdReduceLseC0, kCmdReduceLseC1,
-    kCmdReduceLseC2, kCmdRationalElevation, kCmdApproxLeastSquares, kCmdApproxConsistent,
-    kCmdApproxHybrid, kCmdBSplineElevation, kCmdBSplineReduction, kCmdBSplineKnotInsert,
-    kCmdBSplineKnotDelete, kCmdChaikin, kCmdChaikinElevation, kCmdChaikinReduction,
-    kCmdNurbsElevation, kCmdNurbsReduction, kCmdNurbsKnotInsert, kCmdNurbsKnotDelete};
-
 void SetObjectModeMenu(Platform& window, bool curves) {
   window.SetMenuChecked(kCmdCurves, curves);
   window.SetMenuChecked(kCmdSurfaces, !curves);
-  for (int id : kSurfaceOnlyItems) window.SetMenuEnabled(id, !curves);
-  for (int id : kCurveOnlyItems) window.SetMenuEnabled(id, curves);
+  // Items of one mode are greyed in the other, as the command table says.
+  for (const ModeCommand& command : ModeSpecificCommands()) {
+    window.SetMenuEnabled(command.id, command.inCurves == curves);
+  }
 }
 
 }  // namespace

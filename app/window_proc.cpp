@@ -3,18 +3,12 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "bezier/bezier_display.h"
-#include "bezier/degree_elevation.h"
-#include "bezier/degree_reduction.h"
-#include "resources/command_ids.h"
-#include "base/canvas.h"
-#include "app/control_file.h"
-#include "app/dialogs.h"
+#include "app/command_table.h"
 #include "app/menu_state.h"
+#include "base/canvas.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
-#include "base/snapshots.h"
 
 namespace tambra {
 
@@ -46,10 +40,10 @@ bool PointIsUnder(int index, int x, int y) {
 
 // The display of the current curve family; false when no family has one yet.
 bool DrawCurveFamily(Platform& window, int mode) {
-  switch (Model().curveKind) {
-    case kBezier: DrawBezierCurve(window, mode); return true;
-    default: return false;
-  }
+  const DisplayFunction draw = FindCurveDisplay(Model().curveKind);
+  if (draw == nullptr) return false;
+  draw(window, mode);
+  return true;
 }
 
 // The surface view joins here when it lands; until then Surfaces mode shows
@@ -91,15 +85,6 @@ void OnPaint(Platform& window) {
   } else {
     DrawSurfaceView(window, kBlackMode);
   }
-}
-
-// What the model now is, on a white canvas: exactly what a repaint of the
-// whole window shows, without logging. Results drawn in colour go, as on a
-// repaint.
-void ShowModel(Platform& window) {
-  ModelState& m = Model();
-  ClearCanvas(window, m.clientWidth, m.clientHeight);
-  OnPaint(window);
 }
 
 void OnLeftDown(int x, int y) {
@@ -210,158 +195,31 @@ void OnMouseMove(Platform& window, std::uint32_t flags, int x, int y) {
   if (m.pickActive == 1 && onlyLeftButton) DragPickedPoint(window, x, y);
 }
 
-void ToggleSave(Platform& window) {
-  ModelState& m = Model();
-  m.saveResults = m.saveResults == 0 ? 1 : 0;
-  CheckSaveItems(window, m.saveResults == 1);
-}
-
+// Bezier > Bezier and its kind: the family becomes the current one and its
+// display is drawn on a white canvas, into the log when it is open.
 void ChooseFamily(Platform& window, int kind) {
   ModelState& m = Model();
   m.curveKind = kind;
   ClearCanvas(window, m.clientWidth, m.clientHeight);
-  if (IsCurves()) {
-    DrawCurveFamily(window, kBlackMode);
-  }
-}
-
-void OpenControlFile(Platform& window) {
-  ModelState& m = Model();
-  const int previousMode = m.objectMode;
-  m.acceptRelease = 0;
-  if (AskFileName(window, kControlFileName, kFileToRead) == 0) return;
-  if (LoadControlFile(window) == 0) return;
-  if (m.objectMode != previousMode) {
-    MainWindowProc(window, CommandMessage(m.objectMode == kCurves ? kCmdCurves : kCmdSurfaces));
-  }
-  ShowModel(window);
-}
-
-void SaveControlFileAs(Platform& window) {
-  Model().acceptRelease = 0;
-  if (AskFileName(window, kControlFileName, kFileToWrite) == 0) return;
-  SaveControlFile(window);
-}
-
-void StartOutputLog(Platform& window) {
-  Model().acceptRelease = 0;
-  if (AskFileName(window, kOutputFileName, kFileToWrite) == 0) return;
-  if (OpenOutputLog(window) == 0) return;
-  window.SetMenuEnabled(kCmdOutput, false);
-  window.SetMenuEnabled(kCmdCloseOutput, true);
-}
-
-void StopOutputLog(Platform& window) {
-  if (CloseOutputLog() == 0) return;
-  window.SetMenuEnabled(kCmdOutput, true);
-  window.SetMenuEnabled(kCmdCloseOutput, false);
-}
-
-// A dialog's OK changes the model: the picture follows it.
-template <typename Dialog>
-void RunModal(Platform& window) {
-  Dialog dialog;
-  if (ShowDialog(window, dialog) == 1) ShowModel(window);
+  if (IsCurves()) DrawCurveFamily(window, kBlackMode);
 }
 
 void OnCommand(Platform& window, int id) {
-  ModelState& m = Model();
-  switch (id) {
-    case kCmdCurves:
-      SetCurvesMenu(window);
-      m.objectMode = kCurves;
-      ShowModel(window);
-      break;
-    case kCmdSurfaces:
-      SetSurfacesMenu(window);
-      m.objectMode = kSurfaces;
-      ShowModel(window);
-      break;
-    case kCmdOpen:
-      OpenControlFile(window);
-      break;
-    case kCmdSave:
-      SaveControlFile(window);
-      break;
-    case kCmdSaveAs:
-      SaveControlFileAs(window);
-      break;
-    case kCmdOutput:
-      StartOutputLog(window);
-      break;
-    case kCmdCloseOutput:
-      StopOutputLog(window);
-      break;
-    case kCmdExit:
-      window.RequestClose();
-      break;
-    case kCmdCopy:
-      CopyCurve();
-      break;
-    case kCmdPaste:
-      PasteCurve();
-      ShowModel(window);
-      break;
-    case kCmdControlPoints:
-      RunModal<ControlDataDialog>(window);
-      break;
-    case kCmdWeights:
-      RunModal<WeightsDialog>(window);
-      break;
-    case kCmdXKnots:
-    case kCmdYKnots:
-      m.knotsDirection = id == kCmdXKnots ? 0 : 1;
-      RunModal<KnotsDialog>(window);
-      break;
-    case kCmdAbout:
-      RunModal<AboutDialog>(window);
-      break;
-    case kCmdNew:
-      m.netCols = 0;
-      m.netRows = 0;
-      m.pointCount = 0;
-      m.curveKind = kNoCurve;
-      ShowModel(window);
-      break;
-    case kCmdEditSave:
-    case kCmdBezierSave:
-    case kCmdRationalSave:
-    case kCmdBSplineSave:
-    case kCmdNurbsSave:
-      ToggleSave(window);
-      break;
-    case kCmdBezier:
-      ChooseFamily(window, kBezier);
-      break;
-    case kCmdBezierElevation:
-      // Surface degree elevation joins here when it lands.
-      if (IsCurves()) BezierDegreeElevation(window);
-      break;
-    case kCmdReduceSimple:
-      if (IsCurves()) SimpleDegreeReduction(window);
-      break;
-    case kCmdReduceEck:
-      if (IsCurves()) EckDegreeReduction(window);
-      break;
-    case kCmdReduceLse:
-      if (IsCurves()) LseDegreeReduction(window);
-      break;
-    case kCmdReduceLseC0:
-      if (IsCurves()) LseC0DegreeReduction(window);
-      break;
-    case kCmdReduceLseC1:
-      if (IsCurves()) LseC1DegreeReduction(window);
-      break;
-    case kCmdReduceLseC2:
-      if (IsCurves()) LseC2DegreeReduction(window);
-      break;
-    default:
-      // Commands whose operations have not landed yet, and unknown ids.
-      break;
+  if (const CommandEntry* command = FindCommand(id, CurrentScope())) {
+    if (command->run != nullptr) command->run(window);
+    return;
   }
+  const int kind = CurveKindChosenBy(id);
+  if (kind >= 0) ChooseFamily(window, kind);
 }
 
 }  // namespace
+
+void ShowModel(Platform& window) {
+  ModelState& m = Model();
+  ClearCanvas(window, m.clientWidth, m.clientHeight);
+  OnPaint(window);
+}
 
 int FindPointUnder(int x, int y) {
   const ModelState& m = Model();

@@ -11,6 +11,11 @@ namespace tambra {
 // Handles one message; returns 0 for every message, known or not.
 int MainWindowProc(Platform& window, const Message& message);
 
+// Shows what the model now is on a white canvas: exactly what a repaint of
+// the whole window shows, without logging. Results drawn in colour go, as
+// on a repaint.
+void ShowModel(Platform& window);
+
 // Index of the first control point within 2 pixels of (x, y), or -1.
 int FindPointUnder(int x, int y);
 

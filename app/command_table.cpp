@@ -1,0 +1,113 @@
+#include "app/command_table.h"
+
+#include <map>
+
+#include "base/model_state.h"
+#include "bezier/bezier_family.h"
+#include "resources/command_ids.h"
+
+namespace tambra {
+
+namespace {
+
+// The families, in menu order.
+constexpr FamilyTable (*kFamilies[])() = {BezierFamily};
+
+// Menu items whose operations have not landed yet: they do nothing, and
+// their items are greyed as their operations will need.
+constexpr CommandEntry kPending[] = {
+    // Choices of a curve family, and the surface side of Bezier > Bezier.
+    {kCmdRationalBezier, kInBothModes, nullptr},
+    {kCmdBSpline, kInBothModes, nullptr},
+    {kCmdNurbs, kInBothModes, nullptr},
+    // Surface degree change and the corner conversions.
+    {kCmdBezierElevation, kInSurfaces, nullptr},
+    {kCmdReduceSurfaces, kInSurfaces, nullptr},
+    {kCmdTriangularSE, kInRectangularNets, nullptr},
+    {kCmdTriangularNW, kInRectangularNets, nullptr},
+    {kCmdTriangularSW, kInRectangularNets, nullptr},
+    {kCmdTriangularNE, kInRectangularNets, nullptr},
+    // Rational curves.
+    {kCmdRationalElevation, kInCurves, nullptr},
+    {kCmdApproxLeastSquares, kInCurves, nullptr},
+    {kCmdApproxConsistent, kInCurves, nullptr},
+    {kCmdApproxHybrid, kInCurves, nullptr},
+    // B-spline and NURBS curves.
+    {kCmdBSplineSimulation, kInBothModes, nullptr},
+    {kCmdBSplineElevation, kInCurves, nullptr},
+    {kCmdBSplineReduction, kInCurves, nullptr},
+    {kCmdChaikin, kInCurves, nullptr},
+    {kCmdChaikinElevation, kInCurves, nullptr},
+    {kCmdChaikinReduction, kInCurves, nullptr},
+    {kCmdBSplineKnotInsert, kInCurves, nullptr},
+    {kCmdBSplineKnotDelete, kInCurves, nullptr},
+    {kCmdNurbsSimulation, kInBothModes, nullptr},
+    {kCmdNurbsElevation, kInCurves, nullptr},
+    {kCmdNurbsReduction, kInCurves, nullptr},
+    {kCmdNurbsKnotInsert, kInCurves, nullptr},
+    {kCmdNurbsKnotDelete, kInCurves, nullptr},
+};
+
+// Every table the window reads: its own, the families', the pending items.
+template <typename Visit>
+void ForEachTable(Visit visit) {
+  visit(WindowCommands());
+  for (auto family : kFamilies) visit(family());
+  visit(FamilyTable{kPending, {}});
+}
+
+}  // namespace
+
+unsigned CurrentScope() {
+  const ModelState& m = Model();
+  if (m.objectMode == kCurves) return kInCurves;
+  return m.triangles == 1 ? kInTriangularNets : kInRectangularNets;
+}
+
+const CommandEntry* FindCommand(int id, unsigned scope) {
+  const CommandEntry* found = nullptr;
+  ForEachTable([&](const FamilyTable& table) {
+    for (const CommandEntry& entry : table.commands) {
+      if (found == nullptr && entry.id == id && (entry.scope & scope) != 0) found = &entry;
+    }
+  });
+  return found;
+}
+
+DisplayFunction FindCurveDisplay(int curveKind) {
+  DisplayFunction draw = nullptr;
+  ForEachTable([&](const FamilyTable& table) {
+    for (const DisplayEntry& entry : table.displays) {
+      if (draw == nullptr && entry.curveKind == curveKind) draw = entry.draw;
+    }
+  });
+  return draw;
+}
+
+int CurveKindChosenBy(int commandId) {
+  int kind = -1;
+  ForEachTable([&](const FamilyTable& table) {
+    for (const DisplayEntry& entry : table.displays) {
+      if (kind < 0 && entry.chooseCommand == commandId) kind = entry.curveKind;
+    }
+  });
+  return kind;
+}
+
+std::vector<ModeCommand> ModeSpecificCommands() {
+  std::map<int, unsigned> scopes;  // the union of every entry's scope, by id
+  ForEachTable([&](const FamilyTable& table) {
+    for (const CommandEntry& entry : table.commands) scopes[entry.id] |= entry.scope;
+    // Choosing a family applies in both modes.
+    for (const DisplayEntry& entry : table.displays) scopes[entry.chooseCommand] |= kInBothModes;
+  });
+  std::vector<ModeCommand> result;
+  for (const auto& [id, scope] : scopes) {
+    const bool inCurves = (scope & kInCurves) != 0;
+    const bool inSurfaces = (scope & kInSurfaces) != 0;
+    if (inCurves != inSurfaces) result.push_back(ModeCommand{id, inCurves});
+  }
+  return result;
+}
+
+}  // namespace tambra

@@ -1,0 +1,37 @@
+// The joined command table: the window's own commands, every family's
+// commands and displays, and the menu items whose operations have not
+// landed yet. Adding a family is one line in the list of families.
+#pragma once
+
+#include <vector>
+
+#include "base/family_table.h"
+
+namespace tambra {
+
+// The scope the current model is in: Curves, or a rectangular or
+// triangular net in Surfaces mode.
+unsigned CurrentScope();
+
+// The entry of command `id` that applies in `scope`, or null when none
+// does (an unknown id, or a command of the other mode).
+const CommandEntry* FindCommand(int id, unsigned scope);
+
+// The display of a curve kind, or null when its family has none.
+DisplayFunction FindCurveDisplay(int curveKind);
+
+// The curve kind chosen by a menu command, or -1 when it chooses none.
+int CurveKindChosenBy(int commandId);
+
+// Every command id that applies in one object mode only, with whether it
+// applies in Curves mode; the menu greys them by mode.
+struct ModeCommand {
+  int id;
+  bool inCurves;
+};
+std::vector<ModeCommand> ModeSpecificCommands();
+
+// The window's own commands (File, Edit, Save, dialogs, Help).
+FamilyTable WindowCommands();
+
+}  // namespace tambra

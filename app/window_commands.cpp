@@ -1,0 +1,131 @@
+// The window's own commands: File, Edit, the Save switch, the dialogs and
+// Help. Each leaves the picture showing the model it changed.
+#include <algorithm>
+
+#include "app/command_table.h"
+#include "app/control_file.h"
+#include "app/dialogs.h"
+#include "app/menu_state.h"
+#include "app/window_proc.h"
+#include "base/canvas.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
+#include "base/snapshots.h"
+#include "resources/command_ids.h"
+
+namespace tambra {
+
+namespace {
+
+void ShowCurves(Platform& window) {
+  SetCurvesMenu(window);
+  Model().objectMode = kCurves;
+  ShowModel(window);
+}
+
+void ShowSurfaces(Platform& window) {
+  SetSurfacesMenu(window);
+  Model().objectMode = kSurfaces;
+  ShowModel(window);
+}
+
+void OpenControlFile(Platform& window) {
+  ModelState& m = Model();
+  const int previousMode = m.objectMode;
+  m.acceptRelease = 0;
+  if (AskFileName(window, kControlFileName, kFileToRead) == 0) return;
+  if (LoadControlFile(window) == 0) return;
+  if (m.objectMode != previousMode) {
+    MainWindowProc(window, CommandMessage(m.objectMode == kCurves ? kCmdCurves : kCmdSurfaces));
+  }
+  ShowModel(window);
+}
+
+void SaveUnderCurrentName(Platform& window) { SaveControlFile(window); }
+
+void SaveControlFileAs(Platform& window) {
+  Model().acceptRelease = 0;
+  if (AskFileName(window, kControlFileName, kFileToWrite) == 0) return;
+  SaveControlFile(window);
+}
+
+void StartOutputLog(Platform& window) {
+  Model().acceptRelease = 0;
+  if (AskFileName(window, kOutputFileName, kFileToWrite) == 0) return;
+  if (OpenOutputLog(window) == 0) return;
+  window.SetMenuEnabled(kCmdOutput, false);
+  window.SetMenuEnabled(kCmdCloseOutput, true);
+}
+
+void StopOutputLog(Platform& window) {
+  if (CloseOutputLog() == 0) return;
+  window.SetMenuEnabled(kCmdOutput, true);
+  window.SetMenuEnabled(kCmdCloseOutput, false);
+}
+
+void Exit(Platform& window) { window.RequestClose(); }
+
+void NewModel(Platform& window) {
+  ModelState& m = Model();
+  m.netCols = 0;
+  m.netRows = 0;
+  m.pointCount = 0;
+  m.curveKind = kNoCurve;
+  ShowModel(window);
+}
+
+void Copy(Platform&) { CopyCurve(); }
+
+void Paste(Platform& window) {
+  PasteCurve();
+  ShowModel(window);
+}
+
+// A dialog's OK changes the model: the picture follows it.
+template <typename Dialog>
+void RunModal(Platform& window) {
+  Dialog dialog;
+  if (ShowDialog(window, dialog) == 1) ShowModel(window);
+}
+
+template <int direction>
+void EditKnots(Platform& window) {
+  Model().knotsDirection = direction;
+  RunModal<KnotsDialog>(window);
+}
+
+void ToggleSave(Platform& window) {
+  ModelState& m = Model();
+  m.saveResults = m.saveResults == 0 ? 1 : 0;
+  CheckSaveItems(window, m.saveResults == 1);
+}
+
+constexpr CommandEntry kCommands[] = {
+    {kCmdCurves, kInBothModes, ShowCurves},
+    {kCmdSurfaces, kInBothModes, ShowSurfaces},
+    {kCmdOpen, kInBothModes, OpenControlFile},
+    {kCmdSave, kInBothModes, SaveUnderCurrentName},
+    {kCmdSaveAs, kInBothModes, SaveControlFileAs},
+    {kCmdOutput, kInBothModes, StartOutputLog},
+    {kCmdCloseOutput, kInBothModes, StopOutputLog},
+    {kCmdExit, kInBothModes, Exit},
+    {kCmdNew, kInBothModes, NewModel},
+    {kCmdCopy, kInBothModes, Copy},
+    {kCmdPaste, kInBothModes, Paste},
+    {kCmdControlPoints, kInBothModes, RunModal<ControlDataDialog>},
+    {kCmdWeights, kInBothModes, RunModal<WeightsDialog>},
+    {kCmdXKnots, kInBothModes, EditKnots<0>},
+    {kCmdYKnots, kInBothModes, EditKnots<1>},
+    {kCmdAbout, kInBothModes, RunModal<AboutDialog>},
+    {kCmdEditSave, kInBothModes, ToggleSave},
+    {kCmdBezierSave, kInBothModes, ToggleSave},
+    {kCmdRationalSave, kInBothModes, ToggleSave},
+    {kCmdBSplineSave, kInBothModes, ToggleSave},
+    {kCmdNurbsSave, kInBothModes, ToggleSave},
+};
+
+}  // namespace
+
+FamilyTable WindowCommands() { return FamilyTable{kCommands, {}}; }
+
+}  // namespace tambra

@@ -1,0 +1,45 @@
+// What a curve or surface family registers with the window: its menu
+// commands and its displays. The window looks commands up in the joined
+// tables of every family, and the menu's greying in each mode follows
+// from the same entries.
+#pragma once
+
+#include <span>
+
+#include "base/platform.h"
+
+namespace tambra {
+
+// Where a command applies. Run anywhere else it does nothing; its menu
+// item is greyed in an object mode where it never applies.
+enum CommandScope : unsigned {
+  kInCurves = 1u,
+  kInRectangularNets = 2u,
+  kInTriangularNets = 4u,
+  kInSurfaces = kInRectangularNets | kInTriangularNets,
+  kInBothModes = kInCurves | kInSurfaces,
+};
+
+using CommandHandler = void (*)(Platform& window);
+// A display draws the current model in a DrawMode colour.
+using DisplayFunction = void (*)(Platform& window, int mode);
+
+struct CommandEntry {
+  int id;
+  unsigned scope;
+  CommandHandler run;  // null: the item exists, its operation has not landed yet
+};
+
+// The display of a curve kind, and the menu command that chooses it.
+struct DisplayEntry {
+  int curveKind;
+  int chooseCommand;
+  DisplayFunction draw;
+};
+
+struct FamilyTable {
+  std::span<const CommandEntry> commands;
+  std::span<const DisplayEntry> displays;
+};
+
+}  // namespace tambra

@@ -1,0 +1,10 @@
+// The Bezier family's commands and display, as the window registers them.
+#pragma once
+
+#include "base/family_table.h"
+
+namespace tambra {
+
+FamilyTable BezierFamily();
+
+}  // namespace tambra
