@@ -121,6 +121,10 @@ int PackTriangle() {
   return 1;
 }
 
+void RepackTriangle() {
+  if (PackTriangle() == 0) Model().triangles = 0;
+}
+
 void ShowModelAsNet() {
   ModelState& m = Model();
   if (m.objectMode == kCurves) {
@@ -135,7 +139,7 @@ void TakeModelFromNet() {
   if (m.objectMode == kCurves) {
     NetToCurve();
   } else if (m.triangles == 1) {
-    PackTriangle();
+    RepackTriangle();
   }
 }
 

@@ -145,7 +145,10 @@ void SelectDirection(int selector);  // load X, load Y, store X, store Y
 void CurveToNet();
 void NetToCurve();
 void UnpackTriangle();
-int PackTriangle();  // 1 on success, 0 when the list would overflow
+[[nodiscard]] int PackTriangle();  // 1 on success, 0 when the list would overflow
+// Packs a triangular net into the list; a net too large for the list stops
+// being triangular rather than keep a partial list.
+void RepackTriangle();
 
 // The net as the dialogs and files see the model: in Curves mode the curve
 // goes into column 0, a triangular surface is unpacked into the net.

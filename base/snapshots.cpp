@@ -64,7 +64,7 @@ void TakeSurfaceSnapshot() { CopySurfaceFields(Model(), Model().surfaceSnapshot)
 void RestoreSurfaceSnapshot() {
   ModelState& m = Model();
   CopySurfaceFields(m.surfaceSnapshot, m);
-  if (m.triangles == 1) PackTriangle();
+  if (m.triangles == 1) RepackTriangle();
 }
 
 CurveResult::CurveResult() : keep_(Model().saveResults == 1) {
