@@ -1,0 +1,1066 @@
+// tambra-random-sessions: random sessions through the replay tool, run
+// in-process one after the other, each followed by checks of what a session
+// must never leave behind.
+//
+//   tambra-random-sessions --seed S --count N [--keep DIR] [--verbose] [--timeout SEC]
+//
+// Session k of a run uses the seed S + k, so `--seed S+k --count 1` runs it
+// alone. Each session works in a fresh temporary directory (the current
+// directory while it runs), where the generator first writes the model files
+// the script opens: random bytes, cut-off files, files with huge
+// coordinates, sizes, orders and knots beyond what a file may hold, a
+// directory and symbolic links named like control files.
+//
+// A script answers the prompts it expects; whether one comes depends on the
+// model (Save asks before replacing a file only when there is a net to
+// save, the Knots command has no dialog for a triangular patch). When the
+// replay stops at a line that does not fit, the script is mended there (an
+// answer inserted or a stray one removed) and the session is run again from
+// the start, so every script kept is one the replay tool runs through.
+//
+// After the session:
+//   - the model's counts lie within the storage (points, net rows and
+//     columns, hover and picked index, modes);
+//   - every file the session saved is one the control file reader accepts,
+//     and applying it and writing it again gives the same text; no
+//     temporary file of a save is left behind;
+//   - moving the mouse away from every point on a freshly painted canvas
+//     changes no pixel outside the mark of a current control point (a stale
+//     hover highlight draws a mark where the model has none).
+// A crash, a sanitizer report or a session that runs longer than the
+// timeout ends the process with the session's seed on standard error.
+//
+// With --keep DIR each session's script and starting files are written to
+// DIR/session-SEED/ before it runs and removed when it passes, so what is
+// left is the failing (or crashing) session: `cd DIR/session-SEED &&
+// tambra-replay session.replay` repeats it.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cinttypes>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
+
+#include "app/control_file.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
+#include "base/raster.h"
+#include "resources/command_ids.h"
+#include "resources/control_ids.h"
+#include "resources/menu_table.h"
+#include "tools/replay.h"
+
+namespace fs = std::filesystem;
+
+namespace tambra {
+
+namespace {
+
+constexpr int kMaxRepairs = 80;
+constexpr char kScriptName[] = "session.replay";
+constexpr char kCheckBefore[] = "check-before.png";
+constexpr char kCheckAfter[] = "check-after.png";
+
+// ---------------------------------------------------------------------------
+// Random choices.
+
+class Rng {
+ public:
+  explicit Rng(std::uint64_t seed) : engine_(Mix(seed)) {}
+  int Below(int n) { return n <= 1 ? 0 : static_cast<int>(engine_() % static_cast<unsigned>(n)); }
+  int Between(int lo, int hi) { return lo + Below(hi - lo + 1); }
+  bool Percent(int p) { return Below(100) < p; }
+  template <typename T>
+  const T& Pick(const std::vector<T>& items) { return items[Below(static_cast<int>(items.size()))]; }
+  double Unit() { return static_cast<double>(engine_() >> 11) / 9007199254740992.0; }
+
+ private:
+  static std::uint64_t Mix(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+  }
+  std::mt19937_64 engine_;
+};
+
+std::string Real(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+// Model files. Every file is a variation of the one format; see
+// shell/control_file.h.
+
+struct FileShape {
+  int mode = 0;
+  int rows = 4;
+  int cols = 1;
+  int xStep = 1;
+  int xOrder = 4;
+  int yStep = 0;
+  int yOrder = 0;
+  int grid = 50;
+  int triangles = 0;
+};
+
+const std::vector<std::string> kHugeReals = {"1e35",   "-1e35", "3e38", "-3e38", "3.40282e+38",
+                                             "1e-45",  "1e30",  "7e37", "1e20",  "-2e36"};
+
+// A value of any magnitude from 1e7 to the float range, either sign.
+std::string FarReal(Rng& r) {
+  const double value = std::pow(10.0, 7.0 + r.Unit() * 31.5) * (r.Percent(50) ? 1 : -1);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.9g", std::clamp(value, -3.4e38, 3.4e38));
+  return text;
+}
+
+std::string Coordinate(Rng& r, bool huge) {
+  if (huge && r.Percent(25)) return r.Pick(kHugeReals);
+  if (huge && r.Percent(25)) return FarReal(r);
+  if (r.Percent(70)) return std::to_string(r.Between(0, 799));
+  return Real((r.Unit() - 0.5) * 40.0);
+}
+
+// Knots: the clamped uniform vector, or one that decreases, or huge values.
+std::vector<std::string> Knots(Rng& r, int count, int order, int variant) {
+  std::vector<std::string> knots;
+  const int total = std::max(count + order, 0);
+  for (int i = 0; i < total; ++i) {
+    switch (variant) {
+      case 1: knots.push_back(std::to_string(total - i)); break;  // decreasing
+      case 2: knots.push_back(r.Percent(50) ? r.Pick(kHugeReals) : std::to_string(i)); break;
+      default:
+        knots.push_back(std::to_string(std::clamp(i - order + 1, 0, std::max(count - order + 1, 0))));
+    }
+  }
+  return knots;
+}
+
+std::string FormatFile(Rng& r, const FileShape& s, bool huge, int knotVariant,
+                       const std::string& trailer = "") {
+  std::string text = std::to_string(s.mode) + " " + std::to_string(s.rows) + " " +
+                     std::to_string(s.cols) + " " + std::to_string(s.xStep) + " " +
+                     std::to_string(s.xOrder) + " " + std::to_string(s.yStep) + " " +
+                     std::to_string(s.yOrder) + "\r\n";
+  const int rows = std::clamp(s.rows, 0, 120), cols = std::clamp(s.cols, 0, 120);
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j < cols; ++j) {
+      text += "(" + Coordinate(r, huge) + " " + Coordinate(r, huge) + " " +
+              Coordinate(r, huge) + ") ";
+    }
+    text += "\r\n";
+  }
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j < cols; ++j) text += (r.Percent(80) ? "1" : Real(r.Unit() * 3)) + " ";
+    text += "\r\n";
+  }
+  for (const std::string& k : Knots(r, rows, s.xOrder, knotVariant)) text += k + " ";
+  text += "\r\n";
+  for (const std::string& k : Knots(r, cols, s.yOrder, knotVariant)) text += k + " ";
+  text += "\r\n";
+  if (!trailer.empty()) return text + trailer;
+  return text + "1 0 0 0 0 " + std::to_string(s.grid) + " " + std::to_string(s.triangles) + " ";
+}
+
+FileShape RandomShape(Rng& r) {
+  FileShape s;
+  s.mode = r.Percent(50) ? 0 : 1;
+  if (s.mode == 0) {
+    s.rows = r.Between(1, 14);
+    s.cols = 1;
+    s.xOrder = r.Between(0, 6);
+  } else {
+    s.rows = r.Between(1, 8);
+    s.cols = r.Between(1, 8);
+    s.xOrder = r.Between(0, 5);
+    s.yStep = r.Between(0, 3);
+    s.yOrder = r.Between(0, 5);
+    s.triangles = r.Percent(30) ? 1 : 0;
+    if (s.triangles == 1) s.cols = s.rows;
+  }
+  s.xStep = r.Between(0, 3);
+  s.grid = r.Percent(80) ? 50 : r.Pick(std::vector<int>{0, 1, -1, 3, 200, 9999, -9999});
+  return s;
+}
+
+// Replaces one blank-separated token of `text` by an extreme one.
+std::string MutateToken(Rng& r, std::string text) {
+  static const std::vector<std::string> tokens = {
+      "nan", "inf", "-inf", "1e39", "-1e39", "99999999999", "-1", "2147483648", "abc", "", "(",
+      ")", "\r\n", "0x1p3", "1e-400"};
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != ' ' && text[i] != '(' && (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(' ||
+                                             text[i - 1] == '\n')) {
+      starts.push_back(i);
+    }
+  }
+  if (starts.empty()) return text;
+  const std::size_t at = r.Pick(starts);
+  std::size_t end = text.find_first_of(" )\r\n", at);
+  if (end == std::string::npos) end = text.size();
+  return text.replace(at, end - at, r.Pick(tokens));
+}
+
+std::string HostileFile(Rng& r) {
+  FileShape s = RandomShape(r);
+  switch (r.Below(12)) {
+    case 0:
+    case 1: return FormatFile(r, s, false, 0);  // a sound file
+    case 2: return FormatFile(r, s, true, 0);   // huge coordinates
+    case 3: {                                   // sizes no file may hold
+      static const std::vector<int> sizes = {0, 1, 31, 32, 33, 100, 101, -1};
+      s.rows = r.Pick(sizes);
+      s.cols = r.Percent(50) ? 1 : r.Pick(sizes);
+      if (s.rows > 31) s.triangles = 0;
+      return FormatFile(r, s, r.Percent(20), 0);
+    }
+    case 4: {  // orders at and beyond the knot storage
+      static const std::vector<int> orders = {0, 95, 96, 97, 98, 99, 100, -1, 1000};
+      s.xOrder = r.Pick(orders);
+      if (r.Percent(50)) s.yOrder = r.Pick(orders);
+      return FormatFile(r, s, false, 0);
+    }
+    case 5: return FormatFile(r, s, false, r.Percent(50) ? 1 : 2);  // knots decrease or are huge
+    case 6: {  // cut off anywhere
+      const std::string whole = FormatFile(r, s, r.Percent(30), 0);
+      return whole.substr(0, r.Below(static_cast<int>(whole.size())));
+    }
+    case 7: {  // random bytes
+      static const std::string alphabet = "0123456789 ()-+.eE\r\n\tnaif\x00\xff";
+      std::string text(r.Below(400), ' ');
+      for (char& c : text) c = r.Percent(80) ? alphabet[r.Below(alphabet.size())] : char(r.Below(256));
+      return text;
+    }
+    case 8: return r.Percent(50) ? "" : " \r\n\t ";
+    case 9: {  // one token replaced
+      std::string text = FormatFile(r, s, false, 0);
+      for (int n = r.Between(1, 3); n > 0; --n) text = MutateToken(r, text);
+      return text;
+    }
+    case 10: {  // the trailer at and beyond its limits
+      static const std::vector<std::string> trailers = {
+          "1e7 0 0 0 0 50 0 ", "1e8 0 0 0 0 50 0 ",  "0 0 0 0 0 9999 0 ", "1 0 0 0 0 10000 0 ",
+          "1 0 0 0 0 -9999 1 ", "1 0 0 0 0 50 2 ",   "nan 0 0 0 0 50 0 ", "1 0 0 0 0 50",
+          "1 1e35 -1e35 0 0 50 0", "0.5 424 300 30 60 16 1\r\n"};
+      return FormatFile(r, s, false, 0, r.Pick(trailers));
+    }
+    default: {  // a large curve: more rows than a file holds
+      s = FileShape{};
+      s.rows = r.Pick(std::vector<int>{32, 33, 40, 60, 96});
+      return FormatFile(r, s, false, 0);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Scripts.
+
+struct Session {
+  std::uint64_t seed = 0;
+  std::map<std::string, std::string> files;        // written before the run
+  std::vector<std::string> directories;            // created before the run
+  std::map<std::string, std::string> symlinks;     // link -> target, inside the directory
+  std::vector<std::string> lines;                  // the script, one action a line
+};
+
+const std::vector<int>& CommandIds() {
+  static const std::vector<int> ids = [] {
+    std::set<int> all = {
+        kCmdCurves, kCmdSurfaces, kCmdOpen, kCmdSave, kCmdSaveAs, kCmdOutput, kCmdCloseOutput,
+        kCmdExit, kCmdNew, kCmdCopy, kCmdPaste, kCmdControlPoints, kCmdWeights, kCmdXKnots,
+        kCmdYKnots, kCmdEditSave, kCmdBezier, kCmdBezierSimulation, kCmdBezierElevation,
+        kCmdReduceSimple, kCmdReduceEck, kCmdReduceLse, kCmdReduceLseC0, kCmdReduceLseC1,
+        kCmdReduceLseC2, kCmdReduceSurfaces, kCmdTriangularSE, kCmdTriangularNW,
+        kCmdTriangularSW, kCmdTriangularNE, kCmdBezierSave, kCmdRationalBezier,
+        kCmdRationalSimulation, kCmdRationalElevation, kCmdApproxLeastSquares,
+        kCmdApproxConsistent, kCmdApproxHybrid, kCmdRationalSave, kCmdBSpline,
+        kCmdBSplineSimulation, kCmdBSplineElevation, kCmdBSplineReduction, kCmdChaikin,
+        kCmdChaikinElevation, kCmdChaikinReduction, kCmdBSplineKnotInsert,
+        kCmdBSplineKnotDelete, kCmdBSplineSave, kCmdNurbs, kCmdNurbsSimulation,
+        kCmdNurbsElevation, kCmdNurbsReduction, kCmdNurbsKnotInsert, kCmdNurbsKnotDelete,
+        kCmdNurbsSave, kCmdAbout};
+    for (int id : MenuCommandIds()) all.insert(id);
+    return std::vector<int>(all.begin(), all.end());
+  }();
+  return ids;
+}
+
+// Commands that open a prompt or end the session; the generator writes
+// their answers itself.
+bool Prompts(int id) {
+  return id == kCmdOpen || id == kCmdSaveAs || id == kCmdOutput || id == kCmdExit ||
+         id == kCmdControlPoints || id == kCmdWeights || id == kCmdXKnots || id == kCmdYKnots ||
+         id == kCmdAbout || id == kCmdSave;
+}
+
+const std::vector<int> kUnknownIds = {0,     -1,    1,     99,    100,        102,
+                                      163,   1000,  40000, 40032, 65535,      65536,
+                                      -40001, INT_MAX, INT_MIN, 40001 + 65536};
+
+const std::vector<std::string> kFieldNames = {
+    "objectMode", "curveKind", "saveResults", "pointCount", "order", "degreeStep",
+    "chaikinSteps", "insertSpan", "approxDim", "netRows", "netCols", "xOrder", "yOrder",
+    "xDegreeStep", "yDegreeStep", "applyX", "applyY", "triangles", "grid", "logActive",
+    "acceptRelease", "pickActive", "pickedIndex", "hoverIndex", "dragX", "dragY",
+    "knotsDirection", "knotsShownOrder", "insertKnot", "scale", "tx", "ty", "tht", "phi",
+    "clientWidth", "clientHeight", "controlFileName", "outputFileName", "points", "weights",
+    "knots", "xKnots", "yKnots", "net", "netWeights", "triangleList"};
+
+std::string DialogValue(Rng& r) {
+  static const std::vector<std::string> values = {
+      "0", "-1", "-7", "1", "2", "3", "4", "5", "6", "7", "10", "31", "32", "33", "99", "100",
+      "101", "150", "1e38", "1e39", "-1e39", "3e38", "3.4e38", "-3.4e38", "1e35", "-1e35",
+      "1e-45", "nan", "-nan", "inf", "-inf", "infinity", "2147483647", "2147483648",
+      "-2147483648", "-2147483649", "99999999999999999999", "0.5", "-0.0", "abc", "1,5",
+      "0x10", "12abc", "9999", "-9999", "10000", "1e7", "-1e7", "1e8", "0.000001", "1e5",
+      "123456789", "-123456789"};
+  switch (r.Below(10)) {
+    case 0: return std::string(r.Between(10, 400), "91x-"[r.Below(4)]);  // long text
+    case 1: return "";
+    case 2: return std::to_string(r.Between(-20, 800));
+    case 3: return Real((r.Unit() - 0.5) * 2000.0);
+    case 4: return FarReal(r);
+    default: return r.Pick(values);
+  }
+}
+
+// The closing check: buttons released, a fresh canvas of the model, then
+// the mouse far from every point.
+const std::vector<std::string>& CheckLines() {
+  static const std::vector<std::string> lines = {
+      "lup 65535 65535", "rup 65535 65535",  "size 800 600", "paint",
+      std::string("png ") + kCheckBefore, "move 65535 65535", std::string("png ") + kCheckAfter};
+  return lines;
+}
+
+class Generator {
+ public:
+  explicit Generator(std::uint64_t seed) : r_(seed) { session_.seed = seed; }
+
+  Session Make() {
+    MakeFiles();
+    const int actions = r_.Between(3, 70);
+    for (int i = 0; i < actions; ++i) Action();
+    // Often a point is left highlighted, sometimes followed by what may take
+    // the point away, so that the canvas check has something to see.
+    if (r_.Percent(60)) {
+      const auto p = r_.Percent(60) ? known_.back() : r_.Pick(known_);
+      Add("move " + Pos(p));
+      if (r_.Percent(50)) {
+        static const std::vector<std::string> after = {
+            "command " + std::to_string(kCmdNew), "command " + std::to_string(kCmdPaste),
+            "command " + std::to_string(kCmdReduceSimple), "paint"};
+        Add(r_.Percent(50) ? "rclick " + Pos(p) : r_.Pick(after));
+      }
+    }
+    return session_;
+  }
+
+ private:
+  void Add(std::string line) { session_.lines.push_back(std::move(line)); }
+
+  void MakeFiles() {
+    const int count = r_.Between(3, 10);
+    for (int i = 0; i < count; ++i) {
+      const std::string name = "h" + std::to_string(i) + ".cnt";
+      session_.files[name] = HostileFile(r_);
+      openNames_.push_back(name);
+    }
+    session_.files["log.dat"] = "0.00000 1.00000\r\n";
+    session_.directories.push_back("adir.cnt");
+    session_.symlinks["link.cnt"] = "h0.cnt";
+    session_.symlinks["dangling.cnt"] = "missing-target.cnt";
+    for (const char* name : {"adir.cnt", "link.cnt", "dangling.cnt", "missing.cnt", "log.dat",
+                             "noname.cnt", "s0.cnt", "s1.cnt"}) {
+      openNames_.push_back(name);
+    }
+  }
+
+  std::string SaveName() {
+    static const std::vector<std::string> names = {
+        "s0.cnt",        "s1.cnt",       "s2.cnt",     "noname.cnt", "link.cnt",
+        "dangling.cnt",  "adir.cnt",     "adir.cnt/in.cnt", "nodir/x.cnt", "h1.cnt",
+        "no-extension",  std::string(240, 'a') + ".cnt"};
+    return r_.Pick(names);
+  }
+
+  std::string OutputName() {
+    static const std::vector<std::string> names = {"out0.dat", "out1.dat", "log.dat",
+                                                   "nodir/o.dat", "adir.cnt"};
+    return r_.Pick(names);
+  }
+
+  // Coordinates: inside the client area, beside a point clicked before, or
+  // anywhere a 16-bit packing can take them.
+  std::pair<int, int> Inside() {
+    return {r_.Below(std::max(width_, 1) + 2), r_.Below(std::max(height_, 1) + 2)};
+  }
+  std::pair<int, int> NearKnown() {
+    if (known_.empty()) return Inside();
+    const auto [x, y] = r_.Pick(known_);
+    auto near = [&](int v) {
+      return static_cast<int>(std::clamp<long long>(static_cast<long long>(v) + r_.Between(-3, 3),
+                                                    INT_MIN, INT_MAX));
+    };
+    return {near(x), near(y)};
+  }
+  std::pair<int, int> Extreme() {
+    static const std::vector<int> values = {-70000, -65536, -65535, -1, 0, 1, 32767, 32768,
+                                            65535,  65536,  65537,  65538, 70000, 131071,
+                                            INT_MAX, INT_MIN, 600, 800, 599, 799};
+    auto pick = [&] { return r_.Percent(70) ? r_.Pick(values) : r_.Between(-100000, 200000); };
+    return {pick(), pick()};
+  }
+  std::pair<int, int> Position() {
+    const int kind = r_.Below(10);
+    if (kind < 4) return Inside();
+    if (kind < 8) return NearKnown();
+    return Extreme();
+  }
+
+  static std::string Pos(const std::pair<int, int>& p) {
+    return std::to_string(p.first) + " " + std::to_string(p.second);
+  }
+
+  void Click() {
+    const auto p = r_.Percent(85) ? Inside() : Extreme();
+    known_.push_back(p);
+    Add("click " + Pos(p));
+  }
+
+  void Size() {
+    static const std::vector<std::pair<int, int>> sizes = {
+        {0, 0},     {1, 1},     {0, 600},   {800, 0},    {1, 600},   {800, 1},   {2, 2},
+        {640, 480}, {800, 600}, {800, 600}, {1024, 768}, {1920, 1080}, {4000, 3000},
+        {32767, 1}, {1, 32767}, {32767, 2}, {7, 32767}};
+    const auto s = r_.Pick(sizes);
+    width_ = s.first;
+    height_ = s.second;
+    Add("size " + Pos(s));
+  }
+
+  void Dialog(int id) {
+    Add("command " + std::to_string(id));
+    std::vector<int> ids;
+    std::vector<int> checks;
+    if (id == kCmdControlPoints) {
+      ids = {kIdN, kIdM, kIdXOrder, kIdYOrder, kIdXDegree, kIdYDegree, kIdScale, kIdGrid, kIdTx,
+             kIdTy, kIdPhi, kIdTht};
+      for (int i = 0; i < kControlRows + 2; ++i) {
+        for (int j = 0; j < kControlCols + 1; ++j) {
+          for (int c = 0; c < 3; ++c) ids.push_back(PointCellId(i, j, c));
+        }
+      }
+      checks = {kIdApplyX, kIdApplyY, kIdTriangles};
+    } else if (id == kCmdWeights) {
+      ids = {kIdAppDim};
+      for (int i = 0; i < kWeightRows + 1; ++i) {
+        for (int j = 0; j < kWeightCols + 1; ++j) ids.push_back(WeightCellId(i, j));
+      }
+    } else if (id == kCmdXKnots || id == kCmdYKnots) {
+      ids = {kIdOrder, kIdDegree, kIdChaikin, kIdInsertKnot};
+      for (int i = 0; i < kKnotCells + 2; ++i) ids.push_back(KnotCellId(i));
+    } else {
+      ids = {1, 2, 1076};
+    }
+    const int sets = r_.Percent(20) ? 0 : r_.Between(1, 10);
+    for (int k = 0; k < sets; ++k) {
+      if (!checks.empty() && r_.Percent(15)) {
+        Add("check " + std::to_string(r_.Pick(checks)) + " " + (r_.Percent(50) ? "1" : "0"));
+        continue;
+      }
+      // The size fields take two characters: 150 reads as 15.
+      const int target = id == kCmdControlPoints && r_.Percent(25) ? (r_.Percent(50) ? kIdN : kIdM)
+                                                                   : r_.Pick(ids);
+      std::string value = DialogValue(r_);
+      if ((target == kIdN || target == kIdM) && r_.Percent(30)) value = "150";
+      Add("set " + std::to_string(target) + (value.empty() ? "" : " " + value));
+      if (r_.Percent(8)) Add("reset");
+    }
+    const int end = r_.Below(10);
+    if (end < 7) {
+      Add("ok");
+    } else if (end < 9) {
+      Add("cancel");
+    } else {
+      Add("reset");
+      Add(r_.Percent(50) ? "ok" : "cancel");
+    }
+  }
+
+  void FileCommand(int id) {
+    Add("command " + std::to_string(id));
+    if (r_.Percent(10)) {
+      Add("file-cancel");
+      return;
+    }
+    if (id == kCmdOpen) {
+      std::string name = r_.Pick(openNames_);
+      if (!saved_.empty() && r_.Percent(40)) name = r_.Pick(saved_);
+      Add("file " + name);
+      return;
+    }
+    const std::string name = id == kCmdOutput ? OutputName() : SaveName();
+    if (id == kCmdSaveAs) saved_.push_back(name);
+    Add("file " + name);
+    // Most names exist by now; the mending adds or drops the question.
+    Add(std::string("answer ") + (r_.Percent(80) ? "ok" : "cancel"));
+  }
+
+  void Command() {
+    const int kind = r_.Below(100);
+    if (kind < 8) {
+      Add("command " + std::to_string(r_.Pick(kUnknownIds)));
+      return;
+    }
+    if (kind < 16) {
+      // Families and modes, so that the displays and reductions run often.
+      static const std::vector<int> frequent = {kCmdBezier, kCmdBezier, kCmdCurves, kCmdSurfaces,
+                                                kCmdNew, kCmdCopy, kCmdPaste, kCmdEditSave};
+      Add("command " + std::to_string(r_.Pick(frequent)));
+      return;
+    }
+    int id;
+    do id = r_.Pick(CommandIds());
+    while (Prompts(id));
+    Add("command " + std::to_string(id));
+  }
+
+  void Action() {
+    const int kind = r_.Below(200);
+    if (kind < 40) return Click();
+    if (kind < 52) return Add("rclick " + Pos(NearKnown()));
+    if (kind < 64) return Add("move " + Pos(Position()));
+    if (kind < 72) {
+      const auto to = Position();
+      known_.push_back(to);
+      return Add("drag " + Pos(NearKnown()) + " " + Pos(to));
+    }
+    if (kind < 80) {
+      static const std::vector<std::string> verbs = {"ldown", "lup", "rdown", "rup", "move"};
+      return Add(r_.Pick(verbs) + " " + Pos(Position()));
+    }
+    if (kind < 86) return Add("click " + Pos(Extreme()));
+    if (kind < 92) return Size();
+    if (kind < 102) return Add("paint");
+    if (kind < 134) return Command();
+    if (kind < 160) {
+      static const std::vector<int> dialogs = {kCmdControlPoints, kCmdControlPoints, kCmdWeights,
+                                               kCmdXKnots, kCmdYKnots, kCmdAbout};
+      return Dialog(r_.Pick(dialogs));
+    }
+    if (kind < 170) return FileCommand(kCmdOpen);
+    if (kind < 176) return Add("command " + std::to_string(kCmdSave));
+    if (kind < 184) return FileCommand(kCmdSaveAs);
+    if (kind < 188) return FileCommand(kCmdOutput);
+    if (kind < 191) return Add("command " + std::to_string(kCmdCloseOutput));
+    if (kind < 195) {
+      std::string line = "print";
+      for (int n = r_.Between(1, 4); n > 0; --n) line += " " + r_.Pick(kFieldNames);
+      return Add(line);
+    }
+    if (kind < 198) {
+      std::string line = "menu";
+      for (int n = r_.Between(1, 3); n > 0; --n) {
+        line += " " + std::to_string(r_.Percent(80) ? r_.Pick(CommandIds()) : r_.Pick(kUnknownIds));
+      }
+      return Add(line);
+    }
+    if (kind < 199) return Add("png shot.png");
+    if (r_.Percent(30)) return Add("command " + std::to_string(kCmdExit));
+    return Add("paint");
+  }
+
+  Rng r_;
+  Session session_;
+  std::vector<std::string> openNames_;
+  std::vector<std::string> saved_;
+  std::vector<std::pair<int, int>> known_ = {{100, 450}, {180, 160}, {340, 110}};
+  int width_ = 800;
+  int height_ = 600;
+};
+
+// ---------------------------------------------------------------------------
+// Mending a script at the line where the replay stopped.
+
+bool IsDialogVerb(const std::string& line) {
+  const std::string verb = line.substr(0, line.find(' '));
+  return verb == "set" || verb == "check" || verb == "reset" || verb == "ok" || verb == "cancel";
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Returns false when the fault is not a prompt that came or failed to come.
+bool Mend(std::vector<std::string>& lines, int lineNumber, const std::string& what, Rng& r) {
+  const std::size_t at = static_cast<std::size_t>(std::max(lineNumber - 1, 0));
+  const bool atEnd = what.find("left open at the end") != std::string::npos ||
+                     what.find("left without an answer") != std::string::npos;
+  const std::size_t insertAt = atEnd ? lines.size() : std::min(at, lines.size());
+  if (EndsWith(what, ": no dialog is open") && at < lines.size()) {
+    std::size_t end = at + 1;
+    while (end < lines.size() && IsDialogVerb(lines[end])) ++end;
+    lines.erase(lines.begin() + at, lines.begin() + end);
+  } else if ((EndsWith(what, ": nothing asks for a file name") ||
+              what == "answer: nothing asks a question") && at < lines.size()) {
+    lines.erase(lines.begin() + at);
+  } else if (what.find("expects file PATH") != std::string::npos ||
+             what.find("the prompt") == 0) {
+    lines.insert(lines.begin() + insertAt, "file-cancel");
+  } else if (what.find("question") != std::string::npos) {
+    lines.insert(lines.begin() + insertAt, r.Percent(50) ? "answer ok" : "answer cancel");
+  } else if (what.find("dialog") != std::string::npos) {
+    // A dialog that stays open after OK is closed with Cancel.
+    const bool okFailed = insertAt > 0 && lines[insertAt - 1] == "ok";
+    lines.insert(lines.begin() + insertAt, !okFailed && r.Percent(70) ? "ok" : "cancel");
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The last "NAME:LINE: what" line of the replay's error output.
+bool ScriptFault(const std::string& err, int& line, std::string& what) {
+  const std::string prefix = std::string(kScriptName) + ":";
+  const std::size_t start = err.rfind("\n" + prefix);
+  const std::size_t from = start == std::string::npos ? (err.rfind(prefix, 0) == 0 ? 0 : err.npos)
+                                                      : start + 1;
+  if (from == std::string::npos) return false;
+  std::string rest = err.substr(from + prefix.size());
+  if (!rest.empty() && rest.back() == '\n') rest.pop_back();
+  const std::size_t colon = rest.find(": ");
+  if (colon == std::string::npos) return false;
+  line = std::atoi(rest.substr(0, colon).c_str());
+  what = rest.substr(colon + 2);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Reading the check images back (the replay tool writes stored deflate
+// blocks, no filters).
+
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::uint32_t BigEndian(const std::string& s, std::size_t at) {
+  return (std::uint32_t(std::uint8_t(s[at])) << 24) | (std::uint32_t(std::uint8_t(s[at + 1])) << 16) |
+         (std::uint32_t(std::uint8_t(s[at + 2])) << 8) | std::uint32_t(std::uint8_t(s[at + 3]));
+}
+
+bool ReadPng(const std::string& file, Image& image) {
+  if (file.size() < 8) return false;
+  std::string zlib;
+  for (std::size_t at = 8; at + 12 <= file.size();) {
+    const std::uint32_t length = BigEndian(file, at);
+    const std::string type = file.substr(at + 4, 4);
+    if (at + 12 + length > file.size()) return false;
+    if (type == "IHDR") {
+      image.width = static_cast<int>(BigEndian(file, at + 8));
+      image.height = static_cast<int>(BigEndian(file, at + 12));
+    } else if (type == "IDAT") {
+      zlib += file.substr(at + 8, length);
+    }
+    at += 12 + length;
+  }
+  std::string raw;
+  for (std::size_t at = 2; at + 5 <= zlib.size();) {
+    const bool last = (zlib[at] & 1) != 0;
+    if ((zlib[at] & 6) != 0) return false;  // only stored blocks
+    const std::size_t length = std::uint8_t(zlib[at + 1]) | (std::uint8_t(zlib[at + 2]) << 8);
+    raw += zlib.substr(at + 5, length);
+    at += 5 + length;
+    if (last) break;
+  }
+  const std::size_t stride = 1 + 3 * static_cast<std::size_t>(image.width);
+  if (image.width <= 0 || image.height <= 0 || raw.size() != stride * image.height) return false;
+  image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const char* p = raw.data() + y * stride + 1 + 3 * x;
+      image.pixels[static_cast<std::size_t>(y) * image.width + x] =
+          (std::uint32_t(std::uint8_t(p[0])) << 16) | (std::uint32_t(std::uint8_t(p[1])) << 8) |
+          std::uint8_t(p[2]);
+    }
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The checks after a session. Each adds a line to `faults`.
+
+void CheckModel(std::vector<std::string>& faults) {
+  const ModelState& m = Model();
+  auto within = [&](const char* name, int value, int lo, int hi) {
+    if (value < lo || value > hi) {
+      faults.push_back(std::string(name) + " is " + std::to_string(value) + ", outside " +
+                       std::to_string(lo) + ".." + std::to_string(hi));
+    }
+  };
+  within("pointCount", m.pointCount, 0, kMaxPoints);
+  within("netRows", m.netRows, 0, kMaxNet);
+  within("netCols", m.netCols, 0, kMaxNet);
+  within("hoverIndex", m.hoverIndex, -1, kMaxPoints - 1);
+  within("pickedIndex", m.pickedIndex, 0, kMaxPoints - 1);
+  within("objectMode", m.objectMode, kCurves, kSurfaces);
+  within("curveKind", m.curveKind, kNoCurve, kNurbs);
+  within("triangles", m.triangles, 0, 1);
+  if (m.logActive == 1 && m.logFile == nullptr) faults.push_back("logActive is 1 without a log");
+}
+
+bool IsTemporaryOfSave(const std::string& name) {
+  return name.find(".tmp-") != std::string::npos || name.rfind(".tambra-", 0) == 0;
+}
+
+// Returns the number of saved files checked.
+int CheckSavedFiles(const Session& session, const fs::path& dir,
+                    std::vector<std::string>& faults) {
+  int checked = 0;
+  std::vector<fs::path> paths;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    if (entry.is_regular_file() && !entry.is_symlink()) paths.push_back(entry.path());
+  }
+  std::sort(paths.begin(), paths.end());
+  for (const fs::path& path : paths) {
+    const std::string name = fs::relative(path, dir).string();
+    const std::string base = path.filename().string();
+    if (IsTemporaryOfSave(base)) {
+      faults.push_back("a save left its temporary file " + name + " behind");
+      continue;
+    }
+    const std::string ext = path.extension().string();
+    if (ext == ".png" || ext == ".dat" || name == kScriptName) continue;
+    const std::string text = ReadFile(path);
+    const auto original = session.files.find(name);
+    if (original != session.files.end() && original->second == text) continue;
+    ++checked;
+    ControlFileContents contents;
+    std::string reason;
+    if (!ParseControlFile(text, contents, reason)) {
+      faults.push_back("saved file " + name + " cannot be opened again: " + reason);
+      continue;
+    }
+    ApplyControlFile(contents);
+    if (FormatControlFile() != text) {
+      faults.push_back("saved file " + name + " reads back as a different model");
+    }
+  }
+  return checked;
+}
+
+// The mouse moved away from every point on a freshly painted canvas: any
+// pixel it changed must lie in the mark of a current control point.
+// Returns false when the session ended before the check.
+bool CheckCanvas(const fs::path& dir, std::vector<std::string>& faults) {
+  if (!fs::exists(dir / kCheckBefore) || !fs::exists(dir / kCheckAfter)) return false;
+  const std::string beforeFile = ReadFile(dir / kCheckBefore);
+  const std::string afterFile = ReadFile(dir / kCheckAfter);
+  if (beforeFile == afterFile) return true;
+  Image before, after;
+  if (!ReadPng(beforeFile, before) || !ReadPng(afterFile, after) ||
+      before.width != after.width || before.height != after.height) {
+    faults.push_back("the check images cannot be read");
+    return true;
+  }
+  const ModelState& m = Model();
+  auto explained = [&](int x, int y) {
+    if (m.objectMode != kCurves) return false;
+    for (int i = 0; i < std::clamp(m.pointCount, 0, kMaxPoints); ++i) {
+      const int px = TruncateToPixel(m.points[i].x), py = TruncateToPixel(m.points[i].y);
+      if (x >= px - 3 && x < px + 3 && y >= py - 3 && y < py + 3) return true;
+    }
+    return false;
+  };
+  for (int y = 0; y < before.height; ++y) {
+    for (int x = 0; x < before.width; ++x) {
+      const std::size_t k = static_cast<std::size_t>(y) * before.width + x;
+      if (before.pixels[k] != after.pixels[k] && !explained(x, y)) {
+        faults.push_back("moving the mouse away drew a mark at (" + std::to_string(x) + ", " +
+                         std::to_string(y) + ") where the model has no point (pointCount " +
+                         std::to_string(m.pointCount) + ", hoverIndex " +
+                         std::to_string(m.hoverIndex) + ")");
+        return true;
+      }
+    }
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Running.
+
+struct Options {
+  std::uint64_t seed = 1;
+  std::uint64_t count = 100;
+  std::string keep;
+  bool verbose = false;
+  unsigned timeout = 60;
+};
+
+// What the crash and timeout handlers print; filled before each session.
+char g_crashNote[512] = "";
+
+void WriteCrashNote() {
+  const ssize_t ignored = ::write(2, g_crashNote, std::strlen(g_crashNote));
+  (void)ignored;
+}
+
+extern "C" void OnAlarm(int) {
+  static const char text[] = "TIMEOUT: the session ran past the time limit\n";
+  const ssize_t ignored = ::write(2, text, sizeof text - 1);
+  (void)ignored;
+  WriteCrashNote();
+  ::_exit(4);
+}
+
+extern "C" void OnFatalSignal(int signal) {
+  WriteCrashNote();
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+extern "C" void OnSanitizerDeath() { WriteCrashNote(); }
+
+}  // namespace
+}  // namespace tambra
+
+// An undefined-behaviour report aborts (and so reaches the crash note) with
+// its stack; the address sanitizer calls the death callback itself.
+extern "C" const char* __ubsan_default_options() {
+  return "abort_on_error=1:print_stacktrace=1";
+}
+
+namespace tambra {
+namespace {
+
+void InstallHandlers() {
+  ::signal(SIGALRM, OnAlarm);
+  ::signal(SIGABRT, OnFatalSignal);
+#if defined(__SANITIZE_ADDRESS__)
+  __sanitizer_set_death_callback(OnSanitizerDeath);
+#else
+  for (int s : {SIGSEGV, SIGFPE, SIGBUS, SIGILL}) ::signal(s, OnFatalSignal);
+#endif
+}
+
+void ClearDirectory(const fs::path& dir) {
+  for (const auto& entry : fs::directory_iterator(dir)) fs::remove_all(entry.path());
+}
+
+void Populate(const Session& session, const fs::path& dir) {
+  for (const std::string& d : session.directories) fs::create_directories(dir / d);
+  for (const auto& [name, text] : session.files) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+  }
+  for (const auto& [link, target] : session.symlinks) fs::create_symlink(target, dir / link);
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+struct Outcome {
+  bool synced = true;
+  int mends = 0;
+  int status = 0;
+  int savedFiles = 0;
+  bool canvasChecked = false;
+  std::vector<std::string> faults;
+};
+
+// One run of `lines` in a freshly populated directory; returns the replay's
+// exit status and leaves its error output in `err`.
+int RunOnce(const Session& session, const std::vector<std::string>& lines, const fs::path& work,
+            const fs::path& keepDir, unsigned timeout, std::string& err) {
+  ClearDirectory(work);
+  Populate(session, work);
+  const std::string script = JoinLines(lines);
+  if (!keepDir.empty()) {
+    if (!fs::exists(keepDir)) {
+      fs::create_directories(keepDir);
+      Populate(session, keepDir);
+    }
+    std::ofstream(keepDir / kScriptName, std::ios::binary) << script;
+  }
+  CloseOutputLog();
+  ResetModelState();
+  std::istringstream in(script);
+  std::ostringstream out, errors;
+  ::alarm(timeout);
+  const int status = RunReplay(in, kScriptName, out, errors);
+  ::alarm(0);
+  err = errors.str();
+  return status;
+}
+
+Outcome RunSession(Session& session, const fs::path& work, const fs::path& keepDir,
+                   const Options& options) {
+  Rng mendRng(session.seed ^ 0x5EED);
+  Outcome outcome;
+  if (!keepDir.empty()) fs::remove_all(keepDir);
+  std::string err;
+  for (int attempt = 0;; ++attempt) {
+    outcome.status = RunOnce(session, session.lines, work, keepDir, options.timeout, err);
+    if (outcome.status != kReplayBadScript) break;
+    ++outcome.mends;
+    int line = 0;
+    std::string what;
+    if (!ScriptFault(err, line, what) || !Mend(session.lines, line, what, mendRng)) {
+      outcome.faults.push_back("the replay refused the script: " + err);
+      break;
+    }
+    if (attempt == kMaxRepairs) {
+      outcome.synced = false;
+      break;
+    }
+  }
+  // Moving the mouse away draws only while a point is highlighted: only
+  // then is the session run again with the canvas check after it (writing
+  // the check images is the dearest part of a session).
+  if (outcome.status != kReplayBadScript && Model().objectMode == kCurves &&
+      Model().hoverIndex != -1) {
+    session.lines.insert(session.lines.end(), CheckLines().begin(), CheckLines().end());
+    outcome.status = RunOnce(session, session.lines, work, keepDir, options.timeout, err);
+    if (outcome.status == kReplayBadScript) {
+      outcome.faults.push_back("the replay refused the check lines: " + err);
+    }
+    outcome.canvasChecked = CheckCanvas(work, outcome.faults);
+  }
+  CheckModel(outcome.faults);
+  outcome.savedFiles = CheckSavedFiles(session, work, outcome.faults);
+  CloseOutputLog();
+  return outcome;
+}
+
+bool ParseArguments(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    auto number = [&](std::uint64_t& out) {
+      std::string text;
+      if (!value(text)) return false;
+      char* end = nullptr;
+      errno = 0;
+      out = std::strtoull(text.c_str(), &end, 10);
+      return errno == 0 && end != text.c_str() && *end == '\0' && text[0] != '-';
+    };
+    std::uint64_t n = 0;
+    if (arg == "--seed") {
+      if (!number(options.seed)) return false;
+    } else if (arg == "--count") {
+      if (!number(options.count)) return false;
+    } else if (arg == "--timeout") {
+      if (!number(n) || n == 0 || n > 3600) return false;
+      options.timeout = static_cast<unsigned>(n);
+    } else if (arg == "--keep") {
+      if (!value(options.keep)) return false;
+    } else if (arg == "--verbose") {
+      options.verbose = true;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+}  // namespace tambra
+
+int main(int argc, char** argv) {
+  using namespace tambra;
+  Options options;
+  if (!ParseArguments(argc, argv, options)) {
+    std::cerr << "usage: tambra-random-sessions --seed S --count N [--keep DIR] [--verbose] "
+                 "[--timeout SEC]\n"
+                 "Runs N random sessions (seeds S to S+N-1) through the replay tool and checks\n"
+                 "each; exits 1 when a session failed a check.\n";
+    return 2;
+  }
+  fs::path keep;
+  if (!options.keep.empty()) {
+    keep = fs::absolute(options.keep);
+    fs::create_directories(keep);
+  }
+  char pattern[] = "/tmp/tambra-sessions-XXXXXX";
+  if (::mkdtemp(pattern) == nullptr) {
+    std::perror("tambra-random-sessions: mkdtemp");
+    return 2;
+  }
+  const fs::path work = pattern;
+  fs::current_path(work);
+  InstallHandlers();
+
+  std::uint64_t failed = 0, unsynced = 0;
+  for (std::uint64_t k = 0; k < options.count; ++k) {
+    const std::uint64_t seed = options.seed + k;
+    const fs::path keepDir = keep.empty() ? fs::path() : keep / ("session-" + std::to_string(seed));
+    std::snprintf(g_crashNote, sizeof g_crashNote, "CRASH in session seed=%" PRIu64 "%s%s\n", seed,
+                  keepDir.empty() ? "" : ", script ",
+                  keepDir.empty() ? "" : (keepDir / kScriptName).c_str());
+    if (options.verbose) std::cerr << "session " << seed << std::endl;
+    Session session = Generator(seed).Make();
+    const Outcome outcome = RunSession(session, work, keepDir, options);
+    if (!outcome.synced) ++unsynced;
+    if (options.verbose) {
+      std::cerr << "  " << session.lines.size() << " lines, " << outcome.mends << " mends, exit "
+                << outcome.status << ", " << outcome.savedFiles << " saved files checked"
+                << (outcome.canvasChecked ? ", canvas checked" : "") << std::endl;
+    }
+    if (outcome.faults.empty()) {
+      if (!keepDir.empty()) fs::remove_all(keepDir);
+      continue;
+    }
+    ++failed;
+    std::cout << "FAIL seed=" << seed;
+    if (!keepDir.empty()) std::cout << " script=" << (keepDir / kScriptName).string();
+    std::cout << "\n";
+    for (const std::string& fault : outcome.faults) std::cout << "  " << fault << "\n";
+  }
+  fs::current_path("/");
+  fs::remove_all(work);
+  std::cout << options.count << " sessions: " << options.count - failed << " clean, " << failed
+            << " failed";
+  if (unsynced > 0) std::cout << " (" << unsynced << " left unmended at a prompt)";
+  std::cout << "\n";
+  return failed == 0 ? 0 : 1;
+}
