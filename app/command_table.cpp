@@ -4,6 +4,7 @@
 
 #include "base/model_state.h"
 #include "bezier/bezier_family.h"
+#include "rational/rational_family.h"
 #include "resources/command_ids.h"
 
 namespace tambra {
@@ -11,13 +12,12 @@ namespace tambra {
 namespace {
 
 // The families, in menu order.
-constexpr FamilyTable (*kFamilies[])() = {BezierFamily};
+constexpr FamilyTable (*kFamilies[])() = {BezierFamily, RationalFamily};
 
 // Menu items whose operations have not landed yet: they do nothing, and
 // their items are greyed as their operations will need.
 constexpr CommandEntry kPending[] = {
     // Choices of a curve family, and the surface side of Bezier > Bezier.
-    {kCmdRationalBezier, kInBothModes, nullptr},
     {kCmdBSpline, kInBothModes, nullptr},
     {kCmdNurbs, kInBothModes, nullptr},
     // Surface degree change and the corner conversions.

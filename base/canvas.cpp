@@ -1,5 +1,6 @@
 #include "base/canvas.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/output_log.h"
@@ -38,6 +39,8 @@ void FillMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, 3, 
 void DrawMark(Platform& window, float x, float y, int mode) { FillMark(window.Canvas(), x, y, mode); }
 
 void FillSmallMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, 2, mode); }
+
+int CurveSegments() { return std::min(Model().grid, kMaxCurveSegments); }
 
 Rgb SelectModePen(Raster& dc, int mode) { return dc.SelectPen(ModeColour(mode)); }
 

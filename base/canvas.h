@@ -41,6 +41,14 @@ void DrawPolygon(Platform& window, const Point2* points, int from, int to, int m
 // the log is active.
 void DrawMarks(Platform& window, const Point2* points, int from, int to, int mode);
 
+// The most line segments a curve display draws, whatever `grid` says: a
+// larger grid only adds sub-pixel segments and would make a drag or a
+// command take seconds or hang.
+inline constexpr int kMaxCurveSegments = 4096;
+
+// The number of segments the curve displays draw for the current grid.
+int CurveSegments();
+
 // Move-to and line-to a float point, truncated toward zero.
 void MoveToPoint(Raster& dc, float x, float y);
 void LineToPoint(Raster& dc, float x, float y);

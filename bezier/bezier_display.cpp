@@ -38,8 +38,6 @@ Point2 EvaluateBezier(const Point2* points, int count, float t, float* xs, float
 
 }  // namespace
 
-int CurveSegments() { return std::min(Model().grid, kMaxCurveSegments); }
-
 void DrawBezierCurve(Platform& window, int mode) {
   ModelState& m = Model();
   const int n = std::min(m.pointCount, kMaxPoints);

@@ -1,0 +1,90 @@
+#include "rational/rational_display.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/c_locale.h"
+#include "base/canvas.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
+#include "numeric/coefficients.h"
+
+namespace tambra {
+
+namespace {
+
+void LogCount(const char* format, int count) {
+  ModelState& m = Model();
+  FormatC(m.textBuffer, sizeof m.textBuffer, format, count);
+  LogText(m.textBuffer);
+}
+
+// "# Weight vector : " and every weight "%5.2f", comma-separated, on one line.
+void LogWeights(const float* weights, int count) {
+  ModelState& m = Model();
+  LogText("# Weight vector : ");
+  for (int j = 0; j < count; ++j) {
+    FormatC(m.textBuffer, sizeof m.textBuffer, j + 1 < count ? "%5.2f, " : "%5.2f\r\n",
+            static_cast<double>(weights[j]));
+    LogText(m.textBuffer);
+  }
+}
+
+// The weighted Bernstein sum over the weight sum at t; false when the
+// weight sum is 0 or the quotient is not finite. Sums are kept in single
+// precision, each term formed in double.
+bool EvaluateRational(const Point2* points, const float* weights, int count, float t, Point2& out) {
+  float w = 0.0f, x = 0.0f, y = 0.0f;
+  for (int j = 0; j < count; ++j) {
+    const float b = static_cast<float>(weights[j] * Bernstein(count, j, t));
+    w = static_cast<float>(double(w) + b);
+    x = static_cast<float>(x + double(b) * points[j].x);
+    y = static_cast<float>(y + double(b) * points[j].y);
+  }
+  if (w == 0.0f) return false;
+  out = Point2{static_cast<float>(x / double(w)), static_cast<float>(y / double(w))};
+  return std::isfinite(out.x) && std::isfinite(out.y);
+}
+
+}  // namespace
+
+void DrawRationalBezierCurve(Platform& window, int mode) {
+  ModelState& m = Model();
+  const int n = std::min(m.pointCount, kMaxPoints);
+  if (n < 3) return;
+  const bool logging = m.logActive == 1;
+  if (logging) {
+    LogCount("\r\n\r\n# In Rational Bezier curve, control point count:=%d\r\n", n);
+    LogWeights(m.weights, n);
+  }
+  DrawPolygon(window, m.points, 0, n, mode);
+  const int segments = CurveSegments();
+  if (logging) LogCount("\r\n\r\n# In Rational Bezier curve, data point count:=%d\r\n", segments);
+
+  Raster& dc = window.Canvas();
+  const Rgb previous = SelectModePen(dc, mode);
+  const Point2& first = m.points[0];
+  MoveToPoint(dc, first.x, first.y);
+  if (logging) LogPoint(first.x, first.y);
+  const bool marks = m.chaikinSteps == 0;
+  for (int i = 1; i < segments; ++i) {
+    const float t = static_cast<float>(static_cast<double>(i) / segments);
+    Point2 q;
+    if (!EvaluateRational(m.points, m.weights, n, t, q)) continue;
+    LineToPoint(dc, q.x, q.y);
+    if (marks) {
+      FillSmallMark(dc, q.x, q.y, mode);
+      MoveToPoint(dc, q.x, q.y);
+    }
+    if (logging) LogPoint(q.x, q.y);
+  }
+  const Point2& last = m.points[n - 1];
+  LineToPoint(dc, last.x, last.y);
+  if (logging) {
+    LogPoint(last.x, last.y);
+    LogText("# End Data\r\n\r\n");
+  }
+  dc.SelectPen(previous);
+}
+
+}  // namespace tambra
