@@ -28,7 +28,6 @@ constexpr CommandEntry kPending[] = {
     {kCmdTriangularSW, kInRectangularNets, nullptr},
     {kCmdTriangularNE, kInRectangularNets, nullptr},
     // Rational curves.
-    {kCmdRationalElevation, kInCurves, nullptr},
     {kCmdApproxLeastSquares, kInCurves, nullptr},
     {kCmdApproxConsistent, kInCurves, nullptr},
     {kCmdApproxHybrid, kInCurves, nullptr},
@@ -97,7 +96,9 @@ int CurveKindChosenBy(int commandId) {
 std::vector<ModeCommand> ModeSpecificCommands() {
   std::map<int, unsigned> scopes;  // the union of every entry's scope, by id
   ForEachTable([&](const FamilyTable& table) {
-    for (const CommandEntry& entry : table.commands) scopes[entry.id] |= entry.scope;
+    for (const CommandEntry& entry : table.commands) {
+      scopes[entry.id] |= entry.menuScope != 0 ? entry.menuScope : entry.scope;
+    }
     // Choosing a family applies in both modes.
     for (const DisplayEntry& entry : table.displays) scopes[entry.chooseCommand] |= kInBothModes;
   });

@@ -28,6 +28,11 @@ struct CommandEntry {
   int id;
   unsigned scope;
   CommandHandler run;  // null: the item exists, its operation has not landed yet
+  // Where the menu item is enabled, when that differs from where the
+  // command runs (0: the same): the rational algorithms run on the curve
+  // fields in either mode, but their items are greyed with the other curve
+  // algorithms in Surfaces mode.
+  unsigned menuScope = 0;
 };
 
 // The display of a curve kind, and the menu command that chooses it.

@@ -1,12 +1,18 @@
 #include "rational/rational_family.h"
 
+#include "base/canvas.h"
 #include "base/model_state.h"
 #include "rational/rational_display.h"
+#include "rational/rational_elevation.h"
 #include "resources/command_ids.h"
 
 namespace tambra {
 
 namespace {
+
+constexpr CommandEntry kCommands[] = {
+    {kCmdRationalElevation, kInBothModes, RationalDegreeElevation, kInCurves},
+};
 
 constexpr DisplayEntry kDisplays[] = {
     {kRationalBezier, kCmdRationalBezier, DrawRationalBezierCurve},
@@ -14,6 +20,6 @@ constexpr DisplayEntry kDisplays[] = {
 
 }  // namespace
 
-FamilyTable RationalFamily() { return FamilyTable{{}, kDisplays}; }
+FamilyTable RationalFamily() { return FamilyTable{kCommands, kDisplays}; }
 
 }  // namespace tambra

@@ -1,0 +1,47 @@
+#include "rational/rational_elevation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/canvas.h"
+#include "base/model_state.h"
+#include "base/snapshots.h"
+#include "numeric/matrix.h"
+#include "rational/rational_display.h"
+
+namespace tambra {
+
+void RationalDegreeElevation(Platform& window) {
+  ModelState& m = Model();
+  const int n = m.pointCount;
+  const int r = m.degreeStep;
+  if (n <= 0 || r < 0 || n + r >= kMatrixSize) return;
+
+  BuildElevationMatrix(n, r);
+  const Matrix& e = ElevationMatrix();
+  Point2 points[kMaxPoints];
+  float weights[kMaxPoints];
+  for (int j = 1; j <= n + r; ++j) {
+    float w = 0.0f, x = 0.0f, y = 0.0f;
+    for (int i = 1; i <= n; ++i) {
+      const double weighted = double(e[i][j]) * m.weights[i - 1];
+      w = static_cast<float>(w + weighted);
+      x = static_cast<float>(x + weighted * m.points[i - 1].x);
+      y = static_cast<float>(y + weighted * m.points[i - 1].y);
+    }
+    weights[j - 1] = w;
+    points[j - 1] = Point2{static_cast<float>(x / double(w)), static_cast<float>(y / double(w))};
+    if (w == 0.0f || !std::isfinite(w) || !std::isfinite(points[j - 1].x) ||
+        !std::isfinite(points[j - 1].y)) {
+      return;
+    }
+  }
+
+  CurveResult result;
+  std::copy_n(points, n + r, m.points);
+  std::copy_n(weights, n + r, m.weights);
+  m.pointCount = n + r;
+  DrawRationalBezierCurve(window, kBlueMode);
+}
+
+}  // namespace tambra
