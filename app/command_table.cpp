@@ -27,10 +27,6 @@ constexpr CommandEntry kPending[] = {
     {kCmdTriangularNW, kInRectangularNets, nullptr},
     {kCmdTriangularSW, kInRectangularNets, nullptr},
     {kCmdTriangularNE, kInRectangularNets, nullptr},
-    // Rational curves.
-    {kCmdApproxLeastSquares, kInCurves, nullptr},
-    {kCmdApproxConsistent, kInCurves, nullptr},
-    {kCmdApproxHybrid, kInCurves, nullptr},
     // B-spline and NURBS curves.
     {kCmdBSplineSimulation, kInBothModes, nullptr},
     {kCmdBSplineElevation, kInCurves, nullptr},

@@ -2,6 +2,7 @@
 
 #include "base/canvas.h"
 #include "base/model_state.h"
+#include "rational/polynomial_approximation.h"
 #include "rational/rational_display.h"
 #include "rational/rational_elevation.h"
 #include "resources/command_ids.h"
@@ -12,6 +13,9 @@ namespace {
 
 constexpr CommandEntry kCommands[] = {
     {kCmdRationalElevation, kInBothModes, RationalDegreeElevation, kInCurves},
+    {kCmdApproxLeastSquares, kInBothModes, ApproxLeastSquares, kInCurves},
+    {kCmdApproxConsistent, kInBothModes, ApproxConsistentEquation, kInCurves},
+    {kCmdApproxHybrid, kInBothModes, HybridBezierCurve, kInCurves},
 };
 
 constexpr DisplayEntry kDisplays[] = {

@@ -1,0 +1,215 @@
+// The three approximations work in the one-based scratch matrices: the
+// elevation matrix, MatrixA (normal matrix, then its inverse) and MatrixB.
+// Sums run in double and are stored in single precision.
+#include "rational/polynomial_approximation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/c_locale.h"
+#include "base/canvas.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
+#include "base/snapshots.h"
+#include "numeric/coefficients.h"
+#include "numeric/matrix.h"
+#include "rational/rational_display.h"
+
+namespace tambra {
+
+namespace {
+
+bool IsFinite(const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// The least-squares solution of Q E = D for the k points Q, with E the
+// one-based k by cols matrix `e` and D the one-based data: A = E E^T in
+// MatrixA, inverted, B = A^-1 E in MatrixB, Q(i) = sum of B(i, j) D(j).
+// `out` is zero-based. False when the system is singular or a result is not
+// finite.
+bool FitLeastSquares(const Matrix& e, int k, int cols, const Point2* data, Point2* out) {
+  Matrix& a = MatrixA();
+  Matrix& b = MatrixB();
+  for (int i = 1; i <= k; ++i) {
+    for (int l = 1; l <= k; ++l) {
+      double sum = 0.0;
+      for (int j = 1; j <= cols; ++j) sum += double(e[i][j]) * e[l][j];
+      a[i][l] = static_cast<float>(sum);
+    }
+    std::fill_n(b[i] + 1, k, 0.0f);  // the solver's right-hand block starts clean
+  }
+  if (SolveGaussJordan(k) == 0) return false;
+  for (int i = 1; i <= k; ++i) {
+    for (int j = 1; j <= cols; ++j) {
+      double sum = 0.0;
+      for (int l = 1; l <= k; ++l) sum += double(a[i][l]) * e[l][j];
+      b[i][j] = static_cast<float>(sum);
+    }
+  }
+  for (int i = 1; i <= k; ++i) {
+    double x = 0.0, y = 0.0;
+    for (int j = 1; j <= cols; ++j) {
+      x += double(b[i][j]) * data[j].x;
+      y += double(b[i][j]) * data[j].y;
+    }
+    out[i - 1] = Point2{static_cast<float>(x), static_cast<float>(y)};
+    if (!IsFinite(out[i - 1])) return false;
+  }
+  return true;
+}
+
+// Replaces the curve by the polynomial one of `count` points (weights 1)
+// and draws it in red, under the snapshot protocol.
+void ShowPolynomial(Platform& window, const Point2* points, int count) {
+  ModelState& m = Model();
+  CurveResult result;
+  std::copy_n(points, count, m.points);
+  std::fill_n(m.weights, count, 1.0f);
+  m.pointCount = count;
+  DrawRationalBezierCurve(window, kRedMode);
+}
+
+}  // namespace
+
+void ApproxLeastSquares(Platform& window) {
+  const ModelState& m = Model();
+  const int n = m.pointCount, s = m.approxDim, r = m.degreeStep;
+  if (n < 3 || s < 1 || r < 0 || s < r || n + s > kMaxOneBasedSize || n + r > kMaxOneBasedSize) {
+    return;
+  }
+  // The control points of R written in degree p + s.
+  BuildElevationMatrix(n, s);
+  const Matrix& e = ElevationMatrix();
+  Point2 data[kMatrixSize];
+  for (int j = 1; j <= n + s; ++j) {
+    double w = 0.0, x = 0.0, y = 0.0;
+    for (int i = 1; i <= n; ++i) {
+      const double weighted = double(e[i][j]) * m.weights[i - 1];
+      w += weighted;
+      x += weighted * m.points[i - 1].x;
+      y += weighted * m.points[i - 1].y;
+    }
+    const float wj = static_cast<float>(w);
+    if (wj == 0.0f) return;
+    data[j] = Point2{static_cast<float>(static_cast<float>(x) / double(wj)),
+                     static_cast<float>(static_cast<float>(y) / double(wj))};
+    if (!IsFinite(data[j])) return;
+  }
+  const int k = n + r;
+  BuildElevationMatrix(k, s - r);
+  Point2 q[kMatrixSize];
+  if (!FitLeastSquares(ElevationMatrix(), k, n + s, data, q)) return;
+  ShowPolynomial(window, q, k);
+}
+
+void ApproxConsistentEquation(Platform& window) {
+  const ModelState& m = Model();
+  const int n = m.pointCount, s = m.approxDim;
+  if (n < 3 || s < 1 || s > kMaxOneBasedSize || n + s - 1 > kMaxOneBasedSize) return;
+  const int cols = n + s - 1;
+  // The coefficients of X(t) in degree p + s - 1.
+  BuildElevationMatrix(n, s - 1);
+  Matrix& e = ElevationMatrix();
+  Point2 coefficients[kMatrixSize];
+  for (int j = 1; j <= cols; ++j) {
+    double x = 0.0, y = 0.0;
+    for (int i = 1; i <= n; ++i) {
+      const double weighted = double(e[i][j]) * m.weights[i - 1];
+      x += weighted * m.points[i - 1].x;
+      y += weighted * m.points[i - 1].y;
+    }
+    coefficients[j] = Point2{static_cast<float>(x), static_cast<float>(y)};
+    if (!IsFinite(coefficients[j])) return;
+  }
+  // M maps the s points of Q to the coefficients of Q(t) W(t).
+  BuildElevationMatrix(s, n - 1);
+  for (int i = 1; i <= s; ++i) {
+    for (int j = i; j <= i + n - 1; ++j) e[i][j] = static_cast<float>(double(e[i][j]) * m.weights[j - i]);
+  }
+  Point2 q[kMatrixSize];
+  if (!FitLeastSquares(e, s, cols, coefficients, q)) return;
+  ShowPolynomial(window, q, s);
+}
+
+namespace {
+
+// Sum over k of factor(k) (P(k) - H(index(k))), added to `base`, in double.
+template <typename Factor, typename Index>
+Point2 Accumulate(const Point2& base, int from, int to, const Point2* p, const Point2* h,
+                  Factor factor, Index index) {
+  double x = base.x, y = base.y;
+  for (int k = from; k <= to; ++k) {
+    const double c = factor(k);
+    const Point2& hk = h[index(k)];
+    x += c * (double(p[k].x) - hk.x);
+    y += c * (double(p[k].y) - hk.y);
+  }
+  return Point2{static_cast<float>(x), static_cast<float>(y)};
+}
+
+void LogHybridHeader(int count) {
+  ModelState& m = Model();
+  FormatC(m.textBuffer, sizeof m.textBuffer,
+          "\r\n\r\n# In Hybrid Bezier curve, control point count:=%d\r\n", count);
+  LogText(m.textBuffer);
+}
+
+}  // namespace
+
+void HybridBezierCurve(Platform& window) {
+  ModelState& m = Model();
+  const int n = m.pointCount, s = m.approxDim;
+  if (n < 3 || n > kMaxPoints || s < 1) return;
+  const int h = s / 2, d = 2 * h, p = n - 1;
+  if (d > kMaxOneBasedSize) return;
+  const Point2* pts = m.points;
+  const float* w = m.weights;
+  for (int i = 0; i <= p; ++i) {
+    if (w[i] == 0.0f) return;
+  }
+
+  // Q's points: H(0) .. H(h-1) from the front, H(h) = 0, H(h+1) .. H(d) from the back.
+  Point2 hp[kMatrixSize + 1] = {};
+  for (int j = 0; j <= h - 1; ++j) {
+    hp[j] = Accumulate(
+        pts[0], 1, std::min(p, j), pts, hp,
+        [&](int k) { return Binomial(p, k) * Binomial(d, j - k) * w[k] / (Binomial(d, j) * w[0]); },
+        [&](int k) { return j - k; });
+  }
+  hp[h] = Point2{0.0f, 0.0f};
+  for (int l = d + p; l >= h + p + 1; --l) {
+    hp[l - p] = Accumulate(
+        pts[p], std::max(l - d, 0), p - 1, pts, hp,
+        [&](int k) {
+          return Binomial(p, k) * Binomial(d, l - k) * w[k] / (Binomial(d, l - p) * w[p]);
+        },
+        [&](int k) { return l - k; });
+  }
+  // The error curve's points, only the terms of positive factor.
+  Point2 error[kMaxPoints];
+  for (int i = 0; i <= p; ++i) {
+    double x = 0.0, y = 0.0;
+    for (int k = std::max(i + h - d, 0); k <= std::min(i + h, p); ++k) {
+      const double e = Binomial(p, k) * Binomial(d, i + h - k) * w[k] /
+                       (Binomial(d, h) * Binomial(p, i) * w[i]);
+      if (!(e > 0.0)) continue;
+      x += e * (double(pts[k].x) - hp[i + h - k].x);
+      y += e * (double(pts[k].y) - hp[i + h - k].y);
+    }
+    error[i] = Point2{static_cast<float>(x), static_cast<float>(y)};
+  }
+  if (!std::all_of(hp, hp + d + 1, IsFinite) || !std::all_of(error, error + n, IsFinite)) return;
+
+  // Shown, never kept: the snapshot comes back whatever Save says.
+  TakeSnapshot();
+  std::copy_n(error, n, m.points);
+  const bool logging = m.logActive == 1;
+  if (logging) LogHybridHeader(h + 1);
+  DrawPolygon(window, hp, 0, h, kBlueMode);
+  if (logging) LogHybridHeader(d - h);
+  DrawPolygon(window, hp, h + 1, d + 1, kBlueMode);
+  if (logging) LogText("# End Data \r\n\r\n");
+  DrawRationalBezierCurve(window, kBlackMode);
+  RestoreSnapshot();
+}
+
+}  // namespace tambra
