@@ -1,0 +1,74 @@
+// The fixture of the tests that drive the program on the headless platform:
+// a fresh model, a window answering from a queue, a temporary folder, and
+// helpers for files and for comparing whole models.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <clocale>
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/model_state.h"
+#include "base/output_log.h"
+#include "tools/headless_platform.h"
+
+namespace tambra {
+
+inline std::string ReadFile(const std::string& path) {
+  std::stringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// The model's bytes, without the scratch text buffer, the log handle and the
+// hover, which no file or dialog holds.
+inline std::vector<unsigned char> ModelBytes(const ModelState& model = Model()) {
+  std::vector<unsigned char> bytes(sizeof(ModelState));
+  std::memcpy(bytes.data(), static_cast<const void*>(&model), sizeof(ModelState));
+  std::memset(bytes.data() + offsetof(ModelState, textBuffer), 0, sizeof(ModelState::textBuffer));
+  std::memset(bytes.data() + offsetof(ModelState, logFile), 0, sizeof(ModelState::logFile));
+  std::memset(bytes.data() + offsetof(ModelState, hoverIndex), 0, sizeof(ModelState::hoverIndex));
+  return bytes;
+}
+
+class SessionTest : public ::testing::Test {
+ protected:
+  // A window of the given size is started; none when the width is 0.
+  explicit SessionTest(int width = 800, int height = 600) : width_(width), height_(height) {}
+  void SetUp() override {
+    ResetModelState();
+    char pattern[] = "/tmp/tambra-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir = pattern;
+    window.SetAnswers(&answers);
+    if (width_ > 0) window.Start(width_, height_);
+  }
+  void TearDown() override {
+    CloseOutputLog();
+    std::filesystem::remove_all(dir);
+    ResetModelState();
+    std::setlocale(LC_ALL, "C");
+  }
+  std::string Path(const std::string& name) const { return dir + "/" + name; }
+
+  ModelState& m = Model();
+  HeadlessPlatform window;
+  QueuedAnswers answers;
+  std::string dir;
+
+ private:
+  int width_, height_;
+};
+
+}  // namespace tambra
