@@ -1,15 +1,9 @@
 // The replay tool on in-memory scripts: printing, menu states, Exit, held
 // buttons, PNG output and script faults with their line numbers.
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <string>
 
-#include "base/model_state.h"
+#include "session_fixture.h"
 #include "tools/replay.h"
 
 namespace tambra {
@@ -30,8 +24,7 @@ Outcome Replay(const std::string& script) {
 
 void ExpectOutput(const std::string& script, const std::string& out) {
   const Outcome r = Replay(script);
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(r.status == 0 && r.err.empty()) << r.err;
   EXPECT_EQ(r.out, out);
 }
 
@@ -61,21 +54,19 @@ TEST(ReplayTest, MoveCarriesTheHeldButtonsAndBlankCrLinesAreSkipped) {
 
 TEST(ReplayTest, FaultsStopTheRunWithTheirLineNumber) {
   const std::pair<const char*, int> cases[] = {
-      {"frobnicate 1 2\nprint pointCount\n", 1},  // unknown verb
-      {"# c\n\n   \nclick 1 2\nwiggle\n", 5},     // comments and blank lines counted
-      {"click 10\n", 1},                          // missing number
-      {"paint\nclick 10 1x\n", 2},                // malformed number
+      {"frobnicate 1 2\nprint pointCount\n", 1},        // unknown verb
+      {"# c\n\n   \nclick 1 2\nwiggle\n", 5},           // comments and blank lines counted
+      {"click 10\n", 1},                                // missing number
+      {"paint\nclick 10 1x\n", 2},                      // malformed number
       {"click 1.5 2\n", 1},
       {"click 9999999999 1\n", 1},
-      {"click 10 20 30\n", 1},                    // extra words
-      {"paint now\n", 1},
-      {"\n\nok\nprint pointCount\n", 3},          // no dialog is open
-      {"set 1055 3\n", 1},
-      {"# nothing asks\nfile /tmp/x.cnt\n", 2},  // nothing asks for a file
+      {"click 10 20 30\n", 1},                          // extra words
+      {"\n\nok\nprint pointCount\n", 3},                // no dialog is open
+      {"# nothing asks\nfile /tmp/x.cnt\n", 2},        // nothing asks for a file
       {"print pointCount bogusField\n", 1},
       {"command 40009\n# still open\nclick 1 1\n", 3},  // a dialog left waiting
-      {"command 40009\nset 1076 2\n\n", 3},              // ... at the end of the script
-      {"\ncommand 40002\n", 2},                          // a prompt left unanswered
+      {"command 40009\nset 1076 2\n\n", 3},             // ... at the end of the script
+      {"\ncommand 40002\n", 2},                         // a prompt left unanswered
       {"command 40002\nclick 1 1\n", 2},
   };
   for (const auto& [script, line] : cases) {
@@ -88,36 +79,31 @@ TEST(ReplayTest, FaultsStopTheRunWithTheirLineNumber) {
   }
 }
 
-// PNG chunks are big-endian and carry a CRC; the zlib stream of stored
+// A PNG is big-endian chunks, each with a CRC; the zlib stream of stored
 // blocks ends with an Adler-32 of the rows (a filter byte, then RGB).
-std::uint32_t Be(const std::string& s, std::size_t at) {
-  std::uint32_t v = 0;
-  for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(s[at + i]);
-  return v;
-}
-
-std::uint32_t Crc(const std::string& s) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char c : s) {
-    crc ^= c;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
 TEST(ReplayTest, PngWritesAValidImageAndRefusesAnEmptyCanvas) {
   const std::string path = ::testing::TempDir() + "replay_test.png";
   std::remove(path.c_str());
   ExpectOutput("size 200 120\nclick 10 10\npng " + path + "\n", "");
-  std::ifstream in(path, std::ios::binary);
-  const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string file = ReadFile(path);
+  const auto byte = [](const std::string& s, std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(s[i]));
+  };
+  const auto be = [&](const std::string& s, std::size_t at) {
+    return byte(s, at) << 24 | byte(s, at + 1) << 16 | byte(s, at + 2) << 8 | byte(s, at + 3);
+  };
   ASSERT_EQ(file.compare(0, 8, std::string("\x89PNG\r\n\x1a\n", 8)), 0);
   std::string types, idat;
   std::size_t at = 8;
   for (std::uint32_t length; at + 12 <= file.size(); at += 12 + length) {
-    length = Be(file, at);
+    length = be(file, at);
     ASSERT_LE(at + 12 + length, file.size());
-    ASSERT_EQ(Be(file, at + 8 + length), Crc(file.substr(at + 4, 4 + length))) << "CRC at " << at;
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = at + 4; i < at + 8 + length; ++i) {
+      crc ^= byte(file, i);
+      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    ASSERT_EQ(be(file, at + 8 + length), ~crc) << "CRC at " << at;
     types += file.substr(at + 4, 4) + " ";
     if (types == "IHDR ") {  // 200 by 120, 8-bit RGB, no interlace
       EXPECT_EQ(file.substr(at + 8, 13), std::string("\0\0\0\xc8\0\0\0\x78\x08\x02\0\0\0", 13));
@@ -127,37 +113,33 @@ TEST(ReplayTest, PngWritesAValidImageAndRefusesAnEmptyCanvas) {
   EXPECT_EQ(at, file.size());
   EXPECT_EQ(types.substr(0, 5) + types.substr(types.size() - 5), "IHDR IEND ");
   ASSERT_GE(idat.size(), 6u);
-  EXPECT_EQ((static_cast<unsigned char>(idat[0]) << 8 | static_cast<unsigned char>(idat[1])) % 31, 0);
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(idat[i])); };
+  EXPECT_EQ((byte(idat, 0) << 8 | byte(idat, 1)) % 31, 0u);
   std::string rows;  // 120 rows of 601 bytes: more than one stored block
   std::size_t p = 2;
   int blocks = 0;
   for (bool last = false; !last; ++blocks) {
     ASSERT_LE(p + 5, idat.size());
-    last = byte(p) & 1;
-    ASSERT_EQ(byte(p) >> 1 & 3, 0u) << "a stored block";
-    const unsigned len = byte(p + 1) | byte(p + 2) << 8;
-    ASSERT_EQ(len ^ 0xFFFFu, byte(p + 3) | byte(p + 4) << 8);
+    last = byte(idat, p) & 1;
+    ASSERT_EQ(byte(idat, p) >> 1 & 3, 0u) << "a stored block";
+    const std::uint32_t len = byte(idat, p + 1) | byte(idat, p + 2) << 8;
+    ASSERT_EQ(len ^ 0xFFFFu, byte(idat, p + 3) | byte(idat, p + 4) << 8);
     rows += idat.substr(p + 5, len);
     p += 5 + len;
   }
-  EXPECT_GT(blocks, 1);
-  ASSERT_EQ(rows.size(), 120u * 601);
-  ASSERT_EQ(p + 4, idat.size());
+  ASSERT_TRUE(blocks > 1 && rows.size() == 120u * 601 && p + 4 == idat.size());
   std::uint32_t a = 1, b = 0;
   for (unsigned char c : rows) a = (a + c) % 65521, b = (b + a) % 65521;
-  EXPECT_EQ(Be(idat, p), b << 16 | a) << "Adler-32";
-  int inMark = 0, nonWhite = 0;
+  EXPECT_EQ(be(idat, p), b << 16 | a) << "Adler-32";
+  int inMark = 0, nonWhite = 0, filters = 0;
   for (int y = 0; y < 120; ++y) {
-    EXPECT_EQ(rows[y * 601u], '\0') << "filter of row " << y;
+    filters += rows[y * 601u] != '\0';
     for (int x = 0; x < 200; ++x) {
       const std::string pixel = rows.substr(y * 601u + 1 + 3 * x, 3);
       nonWhite += pixel != "\xff\xff\xff";
       inMark += x >= 7 && x < 13 && y >= 7 && y < 13 && pixel == std::string(3, '\0');
     }
   }
-  EXPECT_EQ(inMark, 36) << "the point's 6 by 6 black mark";
-  EXPECT_EQ(nonWhite, 36);
+  EXPECT_TRUE(filters == 0 && inMark == 36 && nonWhite == 36) << "the point's 6 by 6 black mark";
 
   std::remove(path.c_str());  // a PNG has at least one pixel each way
   const Outcome empty = Replay("size 0 0\npng " + path + "\n");
