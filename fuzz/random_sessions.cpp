@@ -2,7 +2,8 @@
 // in-process one after the other, each followed by checks of what a session
 // must never leave behind.
 //
-//   tambra-random-sessions --seed S --count N [--keep DIR] [--verbose] [--timeout SEC]
+//   tambra-random-sessions --seed S --count N [--keep DIR] [--verbose] [--print-scripts]
+//                          [--timeout SEC]
 //
 // Session k of a run uses the seed S + k, so `--seed S+k --count 1` runs it
 // alone. Each session works in a fresh temporary directory (the current
@@ -128,9 +129,14 @@ struct FileShape {
 const std::vector<std::string> kHugeReals = {"1e35",   "-1e35", "3e38", "-3e38", "3.40282e+38",
                                              "1e-45",  "1e30",  "7e37", "1e20",  "-2e36"};
 
-// A value of any magnitude from 1e7 to the float range, either sign.
+// A value of any magnitude from 1e7 to the float range, either sign; often
+// around 1e35, or just beyond the 2^24 square the raster clips lines to.
 std::string FarReal(Rng& r) {
-  const double value = std::pow(10.0, 7.0 + r.Unit() * 31.5) * (r.Percent(50) ? 1 : -1);
+  const int band = r.Below(10);
+  const double exponent = band < 4 ? 35.0 + r.Unit() * 2.5
+                          : band < 7 ? 7.2 + r.Unit() * 2.0
+                                     : 7.0 + r.Unit() * 31.5;
+  const double value = std::pow(10.0, exponent) * (r.Percent(50) ? 1 : -1);
   char text[64];
   std::snprintf(text, sizeof text, "%.9g", std::clamp(value, -3.4e38, 3.4e38));
   return text;
@@ -462,7 +468,30 @@ class Generator {
     Add("size " + Pos(s));
   }
 
+  // Control Data typed as a curve: N points in column 0, often far off the
+  // canvas (lines between far ends are where clipping is hardest).
+  void CurveBurst() {
+    Add("command " + std::to_string(kCmdControlPoints));
+    const int n = r_.Between(2, kControlRows);
+    Add("set " + std::to_string(kIdN) + " " + std::to_string(n));
+    // None far, one coordinate of each point far, or both.
+    const int farness = r_.Below(3);
+    const int sameFarCoordinate = r_.Percent(70) ? r_.Below(2) : -1;
+    for (int i = 0; i < n; ++i) {
+      const int farCoordinate = sameFarCoordinate >= 0 ? sameFarCoordinate : r_.Below(2);
+      for (int c = 0; c < 2; ++c) {
+        const bool far = farness == 2 || (farness == 1 && c == farCoordinate);
+        Add("set " + std::to_string(PointCellId(i, 0, c)) + " " +
+            (far ? FarReal(r_) : std::to_string(r_.Between(0, 799))));
+      }
+    }
+    Add("ok");
+    if (r_.Percent(50)) Add("command " + std::to_string(kCmdBezier));
+    Add("paint");
+  }
+
   void Dialog(int id) {
+    if (id == kCmdControlPoints && r_.Percent(25)) return CurveBurst();
     Add("command " + std::to_string(id));
     std::vector<int> ids;
     std::vector<int> checks;
@@ -827,6 +856,7 @@ struct Options {
   std::uint64_t count = 100;
   std::string keep;
   bool verbose = false;
+  bool printScripts = false;
   unsigned timeout = 60;
 };
 
@@ -995,6 +1025,8 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       if (!value(options.keep)) return false;
     } else if (arg == "--verbose") {
       options.verbose = true;
+    } else if (arg == "--print-scripts") {
+      options.printScripts = true;
     } else {
       return false;
     }
@@ -1011,7 +1043,7 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseArguments(argc, argv, options)) {
     std::cerr << "usage: tambra-random-sessions --seed S --count N [--keep DIR] [--verbose] "
-                 "[--timeout SEC]\n"
+                 "[--print-scripts] [--timeout SEC]\n"
                  "Runs N random sessions (seeds S to S+N-1) through the replay tool and checks\n"
                  "each; exits 1 when a session failed a check.\n";
     return 2;
@@ -1041,6 +1073,9 @@ int main(int argc, char** argv) {
     Session session = Generator(seed).Make();
     const Outcome outcome = RunSession(session, work, keepDir, options);
     if (!outcome.synced) ++unsynced;
+    if (options.printScripts) {
+      std::cout << "# session " << seed << "\n" << JoinLines(session.lines) << std::flush;
+    }
     if (options.verbose) {
       std::cerr << "  " << session.lines.size() << " lines, " << outcome.mends << " mends, exit "
                 << outcome.status << ", " << outcome.savedFiles << " saved files checked"
