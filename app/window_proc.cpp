@@ -14,20 +14,6 @@ namespace tambra {
 
 namespace {
 
-// A redraw that only repeats the picture keeps the log out of it.
-class LogSuspension {
- public:
-  LogSuspension() : wasActive_(Model().logActive == 1) { Model().logActive = 0; }
-  ~LogSuspension() {
-    if (wasActive_) Model().logActive = 1;
-  }
-  LogSuspension(const LogSuspension&) = delete;
-  LogSuspension& operator=(const LogSuspension&) = delete;
-
- private:
-  bool wasActive_;
-};
-
 int LowWord(std::uint32_t value) { return static_cast<int>(value & 0xFFFFu); }
 int HighWord(std::uint32_t value) { return static_cast<int>((value >> 16) & 0xFFFFu); }
 

@@ -22,6 +22,12 @@ void WriteBuffer(std::FILE* file) {
 
 }  // namespace
 
+LogSuspension::LogSuspension() : wasActive_(Model().logActive == 1) { Model().logActive = 0; }
+
+LogSuspension::~LogSuspension() {
+  if (wasActive_) Model().logActive = 1;
+}
+
 void LogText(const char* text) {
   std::FILE* file = Model().logFile;
   if (file != nullptr) std::fwrite(text, 1, std::strlen(text), file);

@@ -7,6 +7,19 @@
 
 namespace tambra {
 
+// Keeps the log out of a drawing for the object's scope: a redraw that only
+// repeats the picture, or a display that draws only the polygon.
+class LogSuspension {
+ public:
+  LogSuspension();
+  ~LogSuspension();
+  LogSuspension(const LogSuspension&) = delete;
+  LogSuspension& operator=(const LogSuspension&) = delete;
+
+ private:
+  bool wasActive_;
+};
+
 // Writes a line already formatted by the caller (a section header).
 void LogText(const char* text);
 // "%7.5f %7.5f\r\n" with x and clientHeight - y (y upward in the log).
