@@ -91,7 +91,9 @@ class Rng {
   int Between(int lo, int hi) { return lo + Below(hi - lo + 1); }
   bool Percent(int p) { return Below(100) < p; }
   template <typename T>
-  const T& Pick(const std::vector<T>& items) { return items[Below(static_cast<int>(items.size()))]; }
+  const T& Pick(const std::vector<T>& items) {
+    return items[Below(static_cast<int>(items.size()))];
+  }
   double Unit() { return static_cast<double>(engine_() >> 11) / 9007199254740992.0; }
 
  private:
@@ -112,7 +114,7 @@ std::string Real(double value) {
 
 // ---------------------------------------------------------------------------
 // Model files. Every file is a variation of the one format; see
-// shell/control_file.h.
+// app/control_file.h.
 
 struct FileShape {
   int mode = 0;
@@ -158,7 +160,8 @@ std::vector<std::string> Knots(Rng& r, int count, int order, int variant) {
       case 1: knots.push_back(std::to_string(total - i)); break;  // decreasing
       case 2: knots.push_back(r.Percent(50) ? r.Pick(kHugeReals) : std::to_string(i)); break;
       default:
-        knots.push_back(std::to_string(std::clamp(i - order + 1, 0, std::max(count - order + 1, 0))));
+        knots.push_back(
+            std::to_string(std::clamp(i - order + 1, 0, std::max(count - order + 1, 0))));
     }
   }
   return knots;
@@ -255,9 +258,10 @@ std::string HostileFile(Rng& r) {
       return whole.substr(0, r.Below(static_cast<int>(whole.size())));
     }
     case 7: {  // random bytes
-      static const std::string alphabet = "0123456789 ()-+.eE\r\n\tnaif\x00\xff";
+      static const char kAlphabet[] = "0123456789 ()-+.eE\r\n\tnaif\x00\xff";
+      const int letters = static_cast<int>(sizeof kAlphabet) - 1;  // the NUL byte included
       std::string text(r.Below(400), ' ');
-      for (char& c : text) c = r.Percent(80) ? alphabet[r.Below(alphabet.size())] : char(r.Below(256));
+      for (char& c : text) c = r.Percent(80) ? kAlphabet[r.Below(letters)] : char(r.Below(256));
       return text;
     }
     case 8: return r.Percent(50) ? "" : " \r\n\t ";
@@ -641,7 +645,8 @@ bool IsDialogVerb(const std::string& line) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // Returns false when the fault is not a prompt that came or failed to come.
@@ -706,8 +711,9 @@ std::string ReadFile(const fs::path& path) {
 }
 
 std::uint32_t BigEndian(const std::string& s, std::size_t at) {
-  return (std::uint32_t(std::uint8_t(s[at])) << 24) | (std::uint32_t(std::uint8_t(s[at + 1])) << 16) |
-         (std::uint32_t(std::uint8_t(s[at + 2])) << 8) | std::uint32_t(std::uint8_t(s[at + 3]));
+  std::uint32_t value = 0;
+  for (std::size_t k = 0; k < 4; ++k) value = (value << 8) | std::uint8_t(s[at + k]);
+  return value;
 }
 
 bool ReadPng(const std::string& file, Image& image) {
