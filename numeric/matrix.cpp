@@ -1,5 +1,6 @@
 #include "numeric/matrix.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -31,46 +32,59 @@ void SwapColumns(Matrix& a, int first, int second, int n) {
   for (int row = 1; row <= n; ++row) std::swap(a[row][first], a[row][second]);
 }
 
+// The construction with its running values stored as `Running`. The
+// products A and B are carried from one k to the next instead of being
+// restarted: each is still the same chain of rounded multiplications in the
+// same order, so the entries are those of the plain triple loop.
+template <typename Running>
+void BuildElevation(Matrix& e, int n, int r, int base) {
+  const auto store = [](double value) { return static_cast<Running>(value); };
+  for (int row = 0; row < n + base; ++row) std::fill_n(e[row], n + r + base, 0.0f);
+
+  // D = n (n+1) .. (n+r-1).
+  Running d = 1;
+  for (int factor = n; factor <= n + r - 1; ++factor) d = store(double(d) * factor);
+  // falling[k] = A = r (r-1) .. (r-k+1), the same for every row.
+  Running falling[kMatrixSize];
+  falling[0] = 1;
+  for (int k = 1; k <= r; ++k) falling[k] = store(double(falling[k - 1]) * (r - k + 1));
+
+  Running c[kMatrixSize] = {};
+  Running rising[kMatrixSize];
+  for (int i = 0; i < n; ++i) {
+    // Running sums: afterwards c(k) = C(i+k, k).
+    c[0] = 1;
+    for (int k = 1; k <= r; ++k) c[k] = store(double(c[k]) + c[k - 1]);
+    // rising[k] = B = (n-i) (n-i+1) .. (n-i+r-k-1), built from k = r down.
+    rising[r] = 1;
+    for (int k = r - 1; k >= 0; --k) rising[k] = store(double(rising[k + 1]) * (n - i + r - k - 1));
+    for (int k = 0; k <= r; ++k) {
+      e[i + base][i + k + base] = static_cast<float>(double(falling[k]) * c[k] * rising[k] / d);
+    }
+  }
+}
+
 }  // namespace
 
 NumericScratch& Scratch() { return g_scratch; }
 
 void ResetNumericScratch() { std::memset(&g_scratch, 0, sizeof g_scratch); }
 
-void BuildElevationMatrix(int n, int r) {
-  if (n < 0 || r < 0 || n > kMaxOneBasedSize - r) return;
-  Matrix& e = ElevationMatrix();
-  for (int row = 0; row <= n; ++row) {
-    for (int col = 0; col <= n + r; ++col) e[row][col] = 0.0f;
-  }
-  // The binomial column is kept in double: in single precision C(n-1+r, r)
-  // stops being exact from n + r = 30 on, and the corner entry (n, n+r),
-  // which maps the last old point onto the last new one, would miss 1.
-  double c[kMatrixSize] = {};
-
-  // D = n (n+1) .. (n+r-1).
-  double d = 1.0;
-  for (int factor = n; factor <= n + r - 1; ++factor) d *= factor;
-
-  for (int i = 0; i < n; ++i) {
-    // Running sums: afterwards c(k) = C(i+k, k).
-    c[0] = 1.0;
-    for (int k = 1; k <= r; ++k) c[k] = c[k] + c[k - 1];
-    for (int k = 0; k <= r; ++k) {
-      // A = r (r-1) .. (r-k+1), B = (n-i) (n-i+1) .. (n-i+r-k-1).
-      double a = 1.0;
-      for (int factor = r; factor >= r - k + 1; --factor) a *= factor;
-      double b = 1.0;
-      for (int factor = n - i; factor <= n - i + r - k - 1; ++factor) b *= factor;
-      e[i + 1][i + k + 1] = static_cast<float>(a * c[k] * b / d);
-    }
+void BuildElevationMatrix(Matrix& e, int n, int r, int base, ElevationPrecision precision) {
+  if (n < 0 || r < 0 || (base != 0 && base != 1) || n > kMatrixSize - base - r) return;
+  if (precision == ElevationPrecision::kDouble) {
+    BuildElevation<double>(e, n, r, base);
+  } else {
+    BuildElevation<float>(e, n, r, base);
   }
 }
 
-int SolveGaussJordan(int n) {
+void BuildElevationMatrix(int n, int r) {
+  BuildElevationMatrix(ElevationMatrix(), n, r, 1, ElevationPrecision::kDouble);
+}
+
+int SolveGaussJordan(Matrix& a, Matrix& b, int n) {
   if (!FitsOneBased(n)) return 0;
-  Matrix& a = MatrixA();
-  Matrix& b = MatrixB();
   // A NaN is never taken as a pivot and an infinite one would scale its row
   // by 0; either way the result would be garbage, so refuse up front.
   if (!BlockIsFinite(a, n)) return 0;
@@ -148,6 +162,8 @@ int SolveGaussJordan(int n) {
   if (!BlockIsFinite(a, n) || !BlockIsFinite(b, n)) return 0;
   return 1;
 }
+
+int SolveGaussJordan(int n) { return SolveGaussJordan(MatrixA(), MatrixB(), n); }
 
 void MatMul(const Matrix& x, const Matrix& y, Matrix& z, int n, int k, int m) {
   if (!FitsZeroBased(n) || !FitsZeroBased(k) || !FitsZeroBased(m)) return;

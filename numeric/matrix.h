@@ -20,6 +20,9 @@
 // does nothing (the solver returns 0).
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 namespace tambra {
 
 inline constexpr int kMatrixSize = 100;
@@ -32,14 +35,22 @@ inline constexpr int kMaxOneBasedSize = kMatrixSize - 1;
 // matrix. Compared in double against the stored single-precision pivot.
 inline constexpr double kSingularPivot = 1e-20;
 
-// The four scratch matrices. They have no owner between operations: every
-// algorithm fills what it uses before use and nothing in them is part of the
-// model. They live in static storage (160 KB together).
+// A point or vector of D single-precision coordinates.
+template <std::size_t D>
+using Coords = std::array<float, D>;
+using VectorMatrix = Coords<2>[kMatrixSize][kMatrixSize];
+
+// The scratch storage of the algorithms. It has no owner between operations:
+// every algorithm fills what it uses before use and nothing in it is part of
+// the model. The global one lives in static storage (320 KB); the kernels
+// take the one they may overwrite as an argument.
 struct NumericScratch {
   Matrix matrixA;          // solver operand, replaced by its inverse
   Matrix matrixB;          // solver right-hand block
   Matrix matrixE;          // elevation matrix of the least-squares reductions
   Matrix elevationMatrix;  // output of BuildElevationMatrix
+  VectorMatrix directions; // how each parameter of a C1 or C2 reduction moves each point
+  VectorMatrix design;     // the same carried through the elevation
 };
 
 NumericScratch& Scratch();
@@ -48,38 +59,61 @@ inline Matrix& MatrixB() { return Scratch().matrixB; }
 inline Matrix& MatrixE() { return Scratch().matrixE; }
 inline Matrix& ElevationMatrix() { return Scratch().elevationMatrix; }
 
-// Sets every entry of the four scratch matrices to 0.
+// Sets everything in the global scratch to 0.
 void ResetNumericScratch();
 
-// Fills ElevationMatrix (1-based) with the matrix that maps the n control
-// points of a Bezier curve of degree n-1 to the n+r points of the same curve
-// written in degree n-1+r: entry (i+1, i+k+1) = C(n-1, i) C(r, k) /
-// C(n-1+r, i+k) for i = 0..n-1, k = 0..r; the rest of rows 0..n, columns
-// 0..n+r is 0. New point j is the sum over rows i of entry (i, j) times old
-// point i. Each entry is formed in double from running sums c(k) = C(i+k, k)
-// kept in single precision, and stored in single precision.
-// Refused when n < 0, r < 0 or n + r > 99.
+// How the elevation-matrix construction keeps its running values: the
+// binomial column c(k) (in-place running sums) and the products A = r (r-1)
+// .. (r-k+1), B = (n-i) (n-i+1) .. (n-i+r-k-1) and D = n (n+1) .. (n+r-1).
+// Every value is formed in double from the stored ones and stored in the
+// chosen precision; the entry A c(k) B / D is formed in double and stored in
+// single precision.
+enum class ElevationPrecision {
+  // Exact while the binomials fit 53 bits, so the corner entry (n-1, n-1+r)
+  // is exactly 1 and an elevation keeps its last point: BuildElevationMatrix
+  // and Bezier degree elevation.
+  kDouble,
+  // Rounded to single precision after every step: the least-squares degree
+  // reductions, whose results depend on that rounding.
+  kSingle,
+};
+
+// Writes into `e` the matrix that maps the n control points of a Bezier
+// curve of degree n-1 to the n+r points of the same curve written in degree
+// n-1+r: entry (i, i+k) = C(n-1, i) C(r, k) / C(n-1+r, i+k) for i = 0..n-1,
+// k = 0..r, stored at e[i + base][i + k + base] (base 0 or 1, Farin's degree
+// elevation). The rest of rows 0..n-1+base, columns 0..n+r-1+base is 0;
+// nothing else is touched. New point j is the sum over rows i of entry
+// (i, j) times old point i. Refused (nothing written) when n or r is
+// negative, base is neither 0 nor 1, or a column index would leave `e`.
+void BuildElevationMatrix(Matrix& e, int n, int r, int base, ElevationPrecision precision);
+
+// BuildElevationMatrix(ElevationMatrix(), n, r, 1, ElevationPrecision::kDouble):
+// 1-based, the binomial column kept in double. Refused when n < 0, r < 0 or
+// n + r > 99.
 void BuildElevationMatrix(int n, int r);
 
-// Inverts rows and columns 1..n of MatrixA in place by Gauss-Jordan
+// Inverts rows and columns 1..n of `a` in place by Gauss-Jordan
 // elimination with full pivoting (the classical scheme with row and column
 // pivot lists, as in Numerical Recipes' gaussj), applying the same row
-// operations to columns 1..n of MatrixB after setting its diagonal to 1.
-// On success returns 1: MatrixA holds the inverse A^-1 and MatrixB holds
-// A^-1 times the given MatrixB with its diagonal set to 1 (so A^-1 itself
-// when the caller had cleared MatrixB). Nothing outside rows and columns
-// 1..n is touched.
+// operations to columns 1..n of `b` after setting its diagonal to 1. `a` and
+// `b` must be different matrices. On success returns 1: `a` holds the
+// inverse A^-1 and `b` holds A^-1 times the given `b` with its diagonal set
+// to 1 (so A^-1 itself when the caller had cleared `b`). Nothing outside rows
+// and columns 1..n is touched.
 //
 // Returns 0, with both matrices partly reduced and of no use, when
 //  - n is outside 0..99;
-//  - the block of MatrixA holds a NaN or an infinity;
+//  - the block of `a` holds a NaN or an infinity;
 //  - a pivot's magnitude is below kSingularPivot (a singular matrix);
 //  - the result in either block is not finite (it overflowed).
 // Ties in the pivot search go to the last maximal element in row-by-row scan
 // order. Every stored intermediate (largest magnitude, reciprocal pivot,
 // factor, matrix entry) is single precision; each update is evaluated in
 // double from the stored floats and rounded once when stored.
-int SolveGaussJordan(int n);
+[[nodiscard]] int SolveGaussJordan(Matrix& a, Matrix& b, int n);
+// The same on MatrixA and MatrixB.
+[[nodiscard]] int SolveGaussJordan(int n);
 
 // Z = X Y for the 0-based blocks X (n by k) and Y (k by m): each entry of Z
 // starts at 0 and adds X(i, l) Y(l, j) for l = 0..k-1 in that order, rounded

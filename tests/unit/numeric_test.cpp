@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <random>
@@ -66,33 +67,68 @@ TEST(CoefficientsTest, BinomialTrinomialAndBernstein) {
   EXPECT_EQ(Bernstein(3, -1, 0.0), 0.0) << "a pole outside the basis is 0";
 }
 
-TEST_F(NumericTest, ElevationMatrix) {
-  const Matrix& e = ElevationMatrix();
-  for (int n = 0; n <= kMaxOneBasedSize; ++n) {
-    Mark(ElevationMatrix(), 5.0f);
-    BuildElevationMatrix(n, 0);
-    for (int i = 0; i <= n; ++i)
-      for (int j = 0; j <= n; ++j) ASSERT_EQ(e[i][j], i == j && i > 0 ? 1.0f : 0.0f) << n << ": " << i << ", " << j;
+// The construction as its three former copies wrote it, as plain nested
+// loops: running values in double (ElevationMatrix 1-based, Bezier
+// elevation 0-based) or rounded to float after every step (the
+// least-squares reductions, either base).
+template <typename Running>
+void FormerElevation(Matrix& e, int n, int r, int base) {
+  for (int i = 0; i < n + base; ++i) std::fill_n(e[i], n + r + base, 0.0f);
+  Running c[kMatrixSize] = {}, d = 1;
+  for (int f = n; f <= n + r - 1; ++f) d = static_cast<Running>(double(d) * f);
+  for (int i = 0; i < n; ++i) {
+    c[0] = 1;
+    for (int k = 1; k <= r; ++k) c[k] = static_cast<Running>(double(c[k]) + c[k - 1]);
+    for (int k = 0; k <= r; ++k) {
+      Running a = 1, b = 1;
+      for (int f = r; f >= r - k + 1; --f) a = static_cast<Running>(double(a) * f);
+      for (int f = n - i; f <= n - i + r - k - 1; ++f) b = static_cast<Running>(double(b) * f);
+      e[i + base][i + k + base] = static_cast<float>(double(a) * c[k] * b / d);
+    }
   }
-  // Entry (i+1, j+1) = C(n-1, i) C(r, j-i) / C(n-1+r, j), 0 off the band; the
-  // running sums are single precision, so allow a few float ulps.
-  for (int n = 1; n <= kMaxOneBasedSize; ++n)
-    for (int r = 0; n + r <= kMaxOneBasedSize; ++r) {
-      BuildElevationMatrix(n, r);
-      SCOPED_TRACE(::testing::Message() << "n=" << n << " r=" << r);
-      ASSERT_EQ(e[1][1], 1.0f);
-      ASSERT_EQ(e[n][n + r], 1.0f) << "needs the binomial column in double";
-      for (int j = 0; j < n + r; ++j) {
-        double sum = 0.0;
-        for (int i = 0; i < n; ++i) {
-          const int k = j - i;
-          const double want = k < 0 || k > r ? 0 : std::exp(LogC(n - 1, i) + LogC(r, k) - LogC(n - 1 + r, j));
-          ASSERT_NEAR(e[i + 1][j + 1], want, want * 4e-7) << "entry " << i + 1 << ", " << j + 1;
-          sum += e[i + 1][j + 1];
+}
+
+// One builder gives the bits of each former copy, clears exactly its block,
+// and in double is the closed form C(n-1, i) C(r, j-i) / C(n-1+r, j) (0 off
+// the band) rounded once to float, every column summing to 1, both corners 1.
+TEST_F(NumericTest, ElevationMatrix) {
+  static Matrix want, got;
+  for (auto precision : {ElevationPrecision::kDouble, ElevationPrecision::kSingle}) {
+    for (int base : {0, 1}) {
+      for (int n = 0; n + base <= kMatrixSize; ++n) {
+        for (int r : {0, 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, kMatrixSize - base - n}) {
+          if (n + r + base > kMatrixSize) continue;
+          SCOPED_TRACE(::testing::Message() << "n=" << n << " r=" << r << " base " << base
+                                            << " precision " << int(precision));
+          Mark(want, 9.0f);
+          Mark(got, 9.0f);
+          BuildElevationMatrix(got, n, r, base, precision);
+          const bool exact = precision == ElevationPrecision::kDouble;
+          exact ? FormerElevation<double>(want, n, r, base) : FormerElevation<float>(want, n, r, base);
+          ASSERT_EQ(std::memcmp(want, got, sizeof want), 0);
+          if (base == 1 && exact && n + r <= kMaxOneBasedSize) {
+            Mark(ElevationMatrix(), 9.0f);
+            BuildElevationMatrix(n, r);
+            ASSERT_EQ(std::memcmp(ElevationMatrix(), got, sizeof got), 0);
+          }
+          if (!exact || n == 0) continue;
+          ASSERT_EQ(got[base][base], 1.0f);
+          ASSERT_EQ(got[n - 1 + base][n - 1 + r + base], 1.0f) << "needs the binomial column in double";
+          for (int j = 0; j < n + r; ++j) {
+            double sum = 0.0;
+            for (int i = 0; i < n; ++i) {
+              const int k = j - i;
+              const double e = got[i + base][j + base];
+              ASSERT_NEAR(e, k < 0 || k > r ? 0 : std::exp(LogC(n - 1, i) + LogC(r, k) - LogC(n - 1 + r, j)),
+                          e * 4e-7) << "entry " << i << ", " << j;
+              sum += e;
+            }
+            ASSERT_NEAR(sum, 1.0, 1e-6) << "column " << j;
+          }
         }
-        ASSERT_NEAR(sum, 1.0, 1e-6) << "column " << j + 1;
       }
     }
+  }
 }
 
 TEST_F(NumericTest, SolverEdgeCases) {
@@ -206,9 +242,12 @@ TEST_F(NumericTest, SizesBeyondStorageAreRefused) {
     ShiftMatrixIndex(MatrixA(), 2, bad, 0);
     BuildElevationMatrix(bad, 0);
     BuildElevationMatrix(0, bad);
+    BuildElevationMatrix(ElevationMatrix(), 3, 1, bad, ElevationPrecision::kDouble);
   }
   BuildElevationMatrix(50, 50);
   BuildElevationMatrix(INT_MAX, INT_MAX);
+  BuildElevationMatrix(ElevationMatrix(), 1, 100, 0, ElevationPrecision::kSingle);
+  BuildElevationMatrix(ElevationMatrix(), 100, 0, 1, ElevationPrecision::kSingle);
   EXPECT_TRUE(KeptOutside(MatrixA(), a) && KeptOutside(MatrixB(), b));
   EXPECT_TRUE(KeptOutside(MatrixE(), e) && KeptOutside(ElevationMatrix(), el));
 }
