@@ -1,18 +1,17 @@
-// Tests of the six Bezier degree reductions: LSE, LSE (C0), LSE (C1),
-// LSE (C2), Simple and Eck. Oracles, in double and independent of the code
-// under test: a polygon elevated from a known Q reduces back to Q; a
-// least-squares result leaves a residual orthogonal to every direction in
-// which its free parameters move the elevated polygon; Eck's blend by hand.
-
-#include <algorithm>
+// The six Bezier degree reductions (LSE, LSE C0, C1 and C2, Simple, Eck):
+// the kernels directly, and the commands around them and around elevation. Oracles, in double and
+// independent of the code under test: a polygon elevated from a known Q
+// reduces back to Q; a least-squares result leaves a residual orthogonal to
+// every direction in which its free parameters move the elevated polygon;
+// Simple's and Eck's formulas by hand.
 #include <climits>
-#include <cstdio>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
+#include "bezier/degree_elevation.h"
 #include "bezier/degree_reduction.h"
 #include "bezier_test_support.h"
 #include "resources/command_ids.h"
@@ -20,90 +19,64 @@
 namespace tambra::bezier_test {
 namespace {
 
+using Kernel = PolygonResult<2> (*)(const Coords<2>*, int n, int r, NumericScratch&);
+
 struct Variant {
   const char* name;
-  void (*run)(Platform&);
-  int command;
-  bool followsStep;  // m = n - degreeStep; Simple and Eck always take m = n - 1
-  int least;         // fewest new points
-  int held;          // points held at each end: C0 1, C1 2, C2 3
+  Kernel kernel;
+  void (*command)(Platform&);
+  int menu;
+  int least;  // fewest new points
+  int held;   // points held at each end: C0 1, C1 2, C2 3
+  int change = -1;  // new count n + change * step; 0: n - 1 whatever the step
 };
-const Variant kLse{"Lse", LseDegreeReduction, kCmdReduceLse, true, 3, 0};
-const Variant kLseC0{"LseC0", LseC0DegreeReduction, kCmdReduceLseC0, true, 3, 1};
-const Variant kLseC1{"LseC1", LseC1DegreeReduction, kCmdReduceLseC1, true, 4, 2};
-const Variant kLseC2{"LseC2", LseC2DegreeReduction, kCmdReduceLseC2, true, 6, 3};
-const Variant kSimple{"Simple", SimpleDegreeReduction, kCmdReduceSimple, false, 3, 0};
-const Variant kEck{"Eck", EckDegreeReduction, kCmdReduceEck, false, 2, 0};
+const Variant kLse{"Lse", ReduceLse<2>, LseDegreeReduction, kCmdReduceLse, 3, 0};
+const Variant kLseC0{"LseC0", ReduceLseC0<2>, LseC0DegreeReduction, kCmdReduceLseC0, 3, 1};
+const Variant kLseC1{"LseC1", ReduceLseC1, LseC1DegreeReduction, kCmdReduceLseC1, 4, 2};
+const Variant kLseC2{"LseC2", ReduceLseC2, LseC2DegreeReduction, kCmdReduceLseC2, 6, 3};
+const Variant kSimple{"Simple",
+                      [](const Coords<2>* p, int n, int, NumericScratch& s) { return ReduceSimple(p, n, s); },
+                      SimpleDegreeReduction, kCmdReduceSimple, 3, 0, 0};
+const Variant kEck{"Eck", [](const Coords<2>* p, int n, int, NumericScratch&) { return ReduceEck(p, n); },
+                   EckDegreeReduction, kCmdReduceEck, 2, 0, 0};
 const Variant kAll[] = {kLse, kLseC0, kLseC1, kLseC2, kSimple, kEck};
+const Variant kElevation{"Elevation", ElevateDegree<2>, BezierDegreeElevation, kCmdBezierElevation, 1, 0, 1};
 
-int NewCount(const Variant& v, int n, int step) { return v.followsStep ? n - step : n - 1; }
+int NewCount(const Variant& v, int n, int step) { return v.change == 0 ? n - 1 : n + v.change * step; }
 
-struct D { double x = 0.0, y = 0.0; };  // a point or vector in double
-D operator+(D a, D b) { return {a.x + b.x, a.y + b.y}; }
-D operator-(D a, D b) { return {a.x - b.x, a.y - b.y}; }
-D operator*(double s, D a) { return {s * a.x, s * a.y}; }
-D V(Point2 p) { return {p.x, p.y}; }
-double Dot(D a, D b) { return a.x * b.x + a.y * b.y; }
-// |sin| of the angle between a and b.
-double Sine(D a, D b) {
-  return std::fabs(a.x * b.y - a.y * b.x) / std::sqrt(Dot(a, a) * Dot(b, b));
+Poly Reduce(const Variant& v, const Poly& p, int step) {
+  return Points(v.kernel(p.data(), static_cast<int>(p.size()), step, PoisonedScratch()));
 }
 
-class BezierReductionTest : public BezierFixture {
- protected:
-  void TearDown() override { CloseLog(); }
-  void CloseLog() {
-    if (m.logFile != nullptr) std::fclose(m.logFile);
-    m.logFile = nullptr;
-    m.logActive = 0;
-  }
-  void OpenLog() {
-    CloseLog();
-    m.logFile = std::tmpfile();
-    m.logActive = m.logFile != nullptr;
-  }
-  std::string LogBytes() {
-    std::string bytes;
-    if (m.logFile == nullptr) return bytes;
-    std::fflush(m.logFile);
-    std::rewind(m.logFile);
-    for (int c; (c = std::fgetc(m.logFile)) != EOF;) bytes += static_cast<char>(c);
-    return bytes;
-  }
-  void Run(const Variant& v, const std::vector<Point2>& p, int step, int save = 1) {
-    SetPolygon(p);
-    m.degreeStep = step;
-    m.saveResults = save;
-    v.run(window);
-  }
-};
+using V = std::array<double, 2>;  // a point or vector in double
+V operator+(V a, V b) { return {a[0] + b[0], a[1] + b[1]}; }
+V operator-(V a, V b) { return {a[0] - b[0], a[1] - b[1]}; }
+V operator*(double s, V a) { return {s * a[0], s * a[1]}; }
+V At(Coords<2> p) { return {p[0], p[1]}; }
+double Dot(V a, V b) { return a[0] * b[0] + a[1] * b[1]; }
+double Sine(V a, V b) { return std::fabs(a[0] * b[1] - a[1] * b[0]) / std::sqrt(Dot(a, a) * Dot(b, b)); }
 
 // An elevated polygon reduces back to the polygon it came from, up to the
-// largest systems the solver takes (99 data points, 98 unknowns), whatever
-// an earlier command left in the scratch matrices. C1 and C2 at 10 points
-// solve for more unknowns than there are points: stale work matrices beyond
-// the point count once piled up there until every run failed.
-TEST_F(BezierReductionTest, ElevatedPolygonsReduceBackToTheOriginal) {
+// largest systems the solver takes (99 data points, 98 unknowns). C1 and C2
+// at 10 points solve for more unknowns than there are points: stale work
+// matrices beyond the point count once piled up there until every run failed.
+TEST(BezierReductionKernel, ElevatedPolygonsReduceBackToTheOriginal) {
   std::vector<std::tuple<const Variant*, int, int>> cases = {
       {&kLse, 98, 1}, {&kLseC0, 98, 1}, {&kLseC1, 52, 1}, {&kLseC2, 53, 1}, {&kSimple, 98, 1}};
   for (const Variant& v : kAll) {
     for (int size : {v.least, 7, 10}) {
       for (int r : {0, 1, 3}) {
-        if (v.followsStep || r == 1) cases.emplace_back(&v, size, r);
+        if (v.change != 0 || r == 1) cases.emplace_back(&v, size, r);
       }
     }
   }
   for (const auto& [v, size, r] : cases) {
     SCOPED_TRACE(::testing::Message() << v->name << ": " << size << " points, r = " << r);
-    const std::vector<Point2> q = GenericPolygon(size, 1000 + 13 * size + r);
-    const int step = v->followsStep ? r : 3;  // Simple puts degreeStep back
-    PoisonScratch();
-    Run(*v, ElevatedPolygon(q, r), step);
-    ASSERT_EQ(m.pointCount, size);
-    EXPECT_EQ(m.degreeStep, step);
+    const Poly q = GenericPolygon(size, 1000 + 13 * size + r);
+    const Poly reduced = Reduce(*v, ElevatedPolygon(q, r), r);
     const double tolerance = size > 10 ? 0.5 : 1e-2;
-    ExpectPolygonNear(Polygon(), q, tolerance);
-    EXPECT_LE(MaxCurveDistance(q, Polygon()), tolerance);
+    ExpectPolygonNear(reduced, q, tolerance);
+    EXPECT_LE(MaxCurveDistance(q, reduced), tolerance);
   }
 }
 
@@ -113,24 +86,23 @@ TEST_F(BezierReductionTest, ElevatedPolygonsReduceBackToTheOriginal) {
 // moves Q1 and Q2 by T0 and 2 T0, and Q2 along the second difference S0;
 // the same mirrored at the far end. C1 at m = 4 and C2 at m = 6 have no
 // free point at all.
-TEST_F(BezierReductionTest, LeastSquaresResidualIsOrthogonalToEveryParameter) {
-  using Motion = std::vector<std::pair<int, D>>;  // (point, direction)
-  auto second = [](Point2 a, Point2 b, Point2 c) { return V(a) - 2.0 * V(b) + V(c); };
+TEST(BezierReductionKernel, LeastSquaresResidualIsOrthogonalToEveryParameter) {
+  using Motion = std::vector<std::pair<int, V>>;  // (point, direction)
+  auto second = [](Coords<2> a, Coords<2> b, Coords<2> c) { return At(a) - 2.0 * At(b) + At(c); };
   for (const Variant& v : {kLse, kLseC0, kLseC1, kLseC2}) {
     for (int step : {1, 2, 3}) {
       for (int extra : {0, 2, 5}) {
         const int mm = v.least + extra, n = mm + step;
         SCOPED_TRACE(::testing::Message() << v.name << ", n = " << n << ", r = " << step);
-        const std::vector<Point2> p = GenericPolygon(n, 500 + 3 * n + step);
-        Run(v, p, step);
-        ASSERT_EQ(m.pointCount, mm);
-        const std::vector<Point2> q = Polygon();
-        const D t0 = V(p[1]) - V(p[0]), t1 = V(p[n - 2]) - V(p[n - 1]);
-        const D s0 = second(p[0], p[1], p[2]), s1 = second(p[n - 1], p[n - 2], p[n - 3]);
+        const Poly p = GenericPolygon(n, 500 + 3 * n + step);
+        const Poly q = Reduce(v, p, step);
+        ASSERT_EQ(q.size(), static_cast<size_t>(mm));
+        const V t0 = At(p[1]) - At(p[0]), t1 = At(p[n - 2]) - At(p[n - 1]);
+        const V s0 = second(p[0], p[1], p[2]), s1 = second(p[n - 1], p[n - 2], p[n - 3]);
         // Q belongs to the family: the ends held, the end directions kept.
-        EXPECT_TRUE(v.held == 0 || SameBits({q[0], q[mm - 1]}, {p[0], p[n - 1]}));
-        EXPECT_LE(v.held < 2 ? 0.0 : Sine(V(q[1]) - V(q[0]), t0), 1e-5);
-        EXPECT_LE(v.held < 2 ? 0.0 : Sine(V(q[mm - 2]) - V(q[mm - 1]), t1), 1e-5);
+        EXPECT_TRUE(v.held == 0 || SameBits(Poly{q[0], q[mm - 1]}, Poly{p[0], p[n - 1]}));
+        EXPECT_LE(v.held < 2 ? 0.0 : Sine(At(q[1]) - At(q[0]), t0), 1e-5);
+        EXPECT_LE(v.held < 2 ? 0.0 : Sine(At(q[mm - 2]) - At(q[mm - 1]), t1), 1e-5);
         EXPECT_LE(v.held < 3 ? 0.0 : Sine(second(q[0], q[1], q[2]), s0), 1e-4);
         EXPECT_LE(v.held < 3 ? 0.0 : Sine(second(q[mm - 1], q[mm - 2], q[mm - 3]), s1), 1e-4);
         std::vector<Motion> motions;
@@ -141,14 +113,14 @@ TEST_F(BezierReductionTest, LeastSquaresResidualIsOrthogonalToEveryParameter) {
           add({{{1, t0}, {2, 2.0 * t0}}, {{2, s0}}});
           add({{{mm - 2, t1}, {mm - 3, 2.0 * t1}}, {{mm - 3, s1}}});
         }
-        const std::vector<Point2> elevated = ElevatedPolygon(q, step);
+        const Poly elevated = ElevatedPolygon(q, step);
         for (const Motion& motion : motions) {
           double dot = 0.0, scale = 0.0;
           for (int j = 0; j < n; ++j) {
             for (const auto& [i, d] : motion) {
               const double e = ElevationWeight(mm, step, i, j);
-              dot += e * Dot(V(p[j]) - V(elevated[j]), d);
-              scale += e * std::sqrt(Dot(d, d)) * std::max(std::fabs(p[j].x), std::fabs(p[j].y));
+              dot += e * Dot(At(p[j]) - At(elevated[j]), d);
+              scale += e * std::sqrt(Dot(d, d)) * std::max(std::fabs(p[j][0]), std::fabs(p[j][1]));
             }
           }
           EXPECT_LE(std::fabs(dot), 1e-4 * scale) << "motion of point " << motion[0].first;
@@ -158,11 +130,100 @@ TEST_F(BezierReductionTest, LeastSquaresResidualIsOrthogonalToEveryParameter) {
   }
 }
 
-// A reduction that cannot run (too few points, a system beyond the storage
-// or the solver, a zero-length end direction, an overflow) leaves the model,
-// the picture and the log alone, with and without Save.
-TEST_F(BezierReductionTest, ReductionsThatCannotRunDoNothing) {
-  using Poly = std::vector<Point2>;
+// Every size from empty to full, any step, degenerate and extreme points,
+// for elevation too: nothing crashes (the sanitiser build checks the storage), and the result
+// is either nothing or the reduced count of finite points.
+TEST(BezierReductionKernel, EverySizeStepAndShapeIsSafe) {
+  using Shape = Coords<2> (*)(int i, Coords<2> generic);
+  const Shape shapes[] = {
+      [](int, Coords<2> g) { return g; }, [](int, Coords<2>) { return Coords<2>{250, 250}; },
+      [](int, Coords<2>) { return Coords<2>{0, 0}; },
+      [](int i, Coords<2>) { return Coords<2>{100.0f + 10.0f * i, 50.0f + 5.0f * i}; },  // collinear
+      [](int i, Coords<2>) { return Coords<2>{1e-30f * i, 1e-30f * (i % 3)}; },  // squares underflow
+      [](int i, Coords<2>) { return Coords<2>{1e-40f * (i % 2), 1e-40f * (i % 3)}; },  // subnormal
+      [](int, Coords<2> g) { return Coords<2>{g[0] * 4e35f, -g[1] * 4e35f}; },  // huge
+  };
+  const Poly generic = GenericPolygon(kMaxPoints, 210);
+  for (const Variant& v : {kLse, kLseC0, kLseC1, kLseC2, kSimple, kEck, kElevation}) {
+    for (size_t s = 0; s < std::size(shapes); ++s) {
+      Poly all(kMaxPoints);
+      for (int i = 0; i < kMaxPoints; ++i) all[i] = shapes[s](i, generic[i]);
+      for (int n = 0; n <= kMaxPoints; n += s == 0 || n < 9 ? 1 : 9) {
+        for (int step : s == 0 ? std::vector<int>{INT_MIN, -1, 0, 1, 2, 7, 48, INT_MAX}
+                               : std::vector<int>{1, 2}) {
+          const Poly q = Points(v.kernel(all.data(), n, step, Scratch()));
+          ASSERT_TRUE(q.empty() || static_cast<int>(q.size()) == NewCount(v, n, step))
+              << v.name << ", shape " << s << ", n = " << n << ", r = " << step;
+          for (const auto& e : q) ASSERT_TRUE(std::isfinite(e[0]) && std::isfinite(e[1]));
+        }
+      }
+    }
+  }
+}
+
+// The kernels that treat coordinates alike give each coordinate of a 3-D
+// polygon the bits the planar kernel gives it.
+TEST(BezierReductionKernel, ThreeCoordinateKernelsMatchThePlanarOnes) {
+  using Run3 = PolygonResult<3> (*)(const Coords<3>*, int, int, NumericScratch&);
+  const std::pair<Kernel, Run3> kernels[] = {
+      {ElevateDegree<2>, ElevateDegree<3>}, {ReduceLse<2>, ReduceLse<3>},
+      {ReduceLseC0<2>, ReduceLseC0<3>},
+      {kSimple.kernel, [](const Coords<3>* p, int n, int, NumericScratch& s) { return ReduceSimple(p, n, s); }},
+      {kEck.kernel, [](const Coords<3>* p, int n, int, NumericScratch&) { return ReduceEck(p, n); }}};
+  for (int n : {5, 12, 40}) {
+    const Poly xy = GenericPolygon(n, 70 + n), zx = GenericPolygon(n, 90 + n);
+    std::vector<Coords<3>> xyz(n);
+    for (int i = 0; i < n; ++i) xyz[i] = {xy[i][0], xy[i][1], zx[i][0]};
+    for (size_t k = 0; k < std::size(kernels); ++k) {
+      const auto [planar, spatial] = kernels[k];
+      const Poly a = Points(planar(xy.data(), n, 2, PoisonedScratch()));
+      const Poly b = Points(planar(zx.data(), n, 2, PoisonedScratch()));
+      const std::vector<Coords<3>> c = Points(spatial(xyz.data(), n, 2, PoisonedScratch()));
+      ASSERT_TRUE(!a.empty() && a.size() == c.size()) << "kernel " << k << ", n = " << n;
+      std::vector<Coords<3>> want(a.size());
+      for (size_t i = 0; i < a.size(); ++i) want[i] = {a[i][0], a[i][1], b[i][0]};
+      EXPECT_TRUE(SameBits(c, want)) << "kernel " << k << ", n = " << n;
+    }
+  }
+}
+
+// Simple removes the leading power term (S / 8)(2t - 1)^3, S = P3 - 3 P2 +
+// 3 P1 - P0, which leaves a quadratic written with 4 points: the result is
+// that quadratic. Eck blends its forward and backward recursions F and B as
+// (1 - lambda_i) F_i + lambda_i B_(i+1), lambda = 1/32, 16/32, 31/32.
+TEST(BezierReductionKernel, SimpleAndEckOnFourPointsFollowTheirFormulas) {
+  const Poly p = {{100, 500}, {250, 80}, {520, 420}, {700, 150}};
+  const V s = At(p[3]) - 3.0 * At(p[2]) + 3.0 * At(p[1]) - At(p[0]);
+  const std::vector<V> adjusted = {At(p[0]) + 0.125 * s, At(p[1]) - 0.125 * s,
+                                   At(p[2]) + 0.125 * s, At(p[3]) - 0.125 * s};
+  ExpectPolygonNear(ElevatedPolygon(Reduce(kSimple, p, 7), 1), adjusted, 1e-2);
+
+  const V f0 = At(p[0]), f1 = 0.5 * (3.0 * At(p[1]) - f0), f2 = 3.0 * At(p[2]) - 2.0 * f1;
+  const V b3 = At(p[3]), b2 = 0.5 * (3.0 * At(p[2]) - b3), b1 = 3.0 * At(p[1]) - 2.0 * b2;
+  ExpectPolygonNear(Reduce(kEck, p, 7),
+                    std::vector<V>{(31.0 / 32) * f0 + (1.0 / 32) * b1, (16.0 / 32) * f1 + (16.0 / 32) * b2,
+                                   (1.0 / 32) * f2 + (31.0 / 32) * b3}, 1e-3);
+}
+
+// Near the far end the forward recursion's error grows like C(m-1, m/2)
+// while its weight 1 - lambda_i falls to 2^-(2m-1): unless that weight keeps
+// its relative precision, polygons of 40 or more points come back far off.
+TEST(BezierReductionKernel, EckRecoversElevatedPolygonsOfEverySize) {
+  const Poly cubic = GenericPolygon(4, 170);
+  for (int n = 5; n <= kMaxPoints; ++n) {
+    SCOPED_TRACE(n);
+    ExpectPolygonNear(Reduce(kEck, ElevatedPolygon(cubic, n - 4), 1), ElevatedPolygon(cubic, n - 5), 1e-2);
+  }
+}
+
+class BezierDegreeCommandTest : public BezierFixture {};
+
+// A command that cannot run (too few points, a system beyond the storage or
+// the solver, a zero-length end direction, an overflow, a step beyond what
+// elevation allows) leaves the model, the picture and the log alone, with
+// and without Save; so does its kernel unless only the command's limits
+// refuse (elevation to 100 points or by more than 40).
+TEST_F(BezierDegreeCommandTest, CommandsThatCannotRunDoNothing) {
   struct Case {
     const Variant* v;
     int n, step;
@@ -182,166 +243,63 @@ TEST_F(BezierReductionTest, ReductionsThatCannotRunDoNothing) {
       {&kLseC2, 10, 2, "P1 = P0", [](Poly& p) { p[1] = p[0]; }},
       {&kLseC2, 10, 2, "last two equal", [](Poly& p) { p[8] = p[9]; }},
       {&kLseC2, 10, 2, "no start second difference",
-       [](Poly& p) { p[2] = Point2{2 * p[1].x - p[0].x, 2 * p[1].y - p[0].y}; }},
+       [](Poly& p) { p[2] = {2 * p[1][0] - p[0][0], 2 * p[1][1] - p[0][1]}; }},
       {&kLseC2, 10, 2, "no end second difference",
-       [](Poly& p) { p[7] = Point2{2 * p[8].x - p[9].x, 2 * p[8].y - p[9].y}; }},
+       [](Poly& p) { p[7] = {2 * p[8][0] - p[9][0], 2 * p[8][1] - p[9][1]}; }},
       {&kSimple, 6, 1, "leading difference overflows", [](Poly& p) { p[2] = {3e38f, -3e38f}; }},
-  };
+      {&kElevation, 0, 1, "no points"}, {&kElevation, 3, -1, "r < 0"},
+      {&kElevation, 3, INT_MAX, "n + r overflows"}, {&kElevation, 60, 40, "n + r = 100"},
+      {&kElevation, 99, 1, "n + r = 100"}, {&kElevation, 100, 0, "n = 100"},
+      {&kElevation, 3, 41, "r = 41"}};
   for (const Case& c : cases) {
-    Poly p = GenericPolygon(kMaxPoints, 140 + c.n);
-    if (c.spoil != nullptr) c.spoil(p);
+    Poly all = GenericPolygon(kMaxPoints, 140 + c.n);
+    if (c.spoil != nullptr) c.spoil(all);
+    const Poly p(all.begin(), all.begin() + c.n);
+    const bool onlyTheCommand = c.v == &kElevation && c.step >= 0 && c.n > 0 && c.step <= 100 - c.n;
+    EXPECT_EQ(Reduce(*c.v, p, c.step).empty(), !onlyTheCommand) << c.v->name << ": " << c.what;
     for (int save : {0, 1}) {
       SCOPED_TRACE(::testing::Message() << c.v->name << ": " << c.what << ", save " << save);
-      window.Canvas().Resize(800, 600);
-      OpenLog();
-      SetPolygon(p);
-      Run(*c.v, Poly(p.begin(), p.begin() + c.n), c.step, save);
-      EXPECT_EQ(m.pointCount, c.n);
+      SetPolygon(all);
+      Run(c.v->command, p, c.step, save);
       EXPECT_EQ(m.degreeStep, c.step);
-      EXPECT_TRUE(SameBits(AllPoints(), p));
+      EXPECT_TRUE(m.pointCount == c.n && SameBits(Polygon(kMaxPoints), all));
       EXPECT_EQ(window.Canvas().CountNonWhite(), 0);
       EXPECT_EQ(LogBytes(), "");
     }
   }
 }
 
-// Every size from empty to full, any step and degenerate or extreme points:
-// nothing crashes (the sanitiser build checks the storage), every point and
-// logged number stays finite, and the result is either the reduced polygon
-// (with Save) or the untouched input.
-TEST_F(BezierReductionTest, EverySizeStepAndShapeIsSafe) {
-  using Shape = Point2 (*)(int i, Point2 generic);
-  const Shape shapes[] = {
-      [](int, Point2 g) { return g; }, [](int, Point2) { return Point2{250, 250}; },
-      [](int, Point2) { return Point2{0, 0}; },
-      [](int i, Point2) { return Point2{100.0f + 10.0f * i, 50.0f + 5.0f * i}; },  // collinear
-      [](int i, Point2) { return Point2{1e-30f * i, 1e-30f * (i % 3)}; },  // squares underflow
-      [](int i, Point2) { return Point2{1e-40f * (i % 2), 1e-40f * (i % 3)}; },  // subnormal
-      [](int, Point2 g) { return Point2{g.x * 4e35f, -g.y * 4e35f}; },  // huge
-  };
-  const std::vector<Point2> generic = GenericPolygon(kMaxPoints, 210);
-  const std::vector<int> everyStep = {-1, 0, 1, 2, 7, 48, INT_MAX}, smallSteps = {1, 2};
-  for (const Variant& v : kAll) {
-    for (size_t s = 0; s < std::size(shapes); ++s) {
-      std::vector<Point2> all(kMaxPoints);
-      for (int i = 0; i < kMaxPoints; ++i) all[i] = shapes[s](i, generic[i]);
-      CloseLog();
-      if (s > 0) OpenLog();  // the generic shape's log is large and plain
-      for (int n = 0; n <= kMaxPoints; n += s == 0 || n < 9 ? 1 : 9) {
-        for (int step : s == 0 ? everyStep : smallSteps) {
-          for (int save : {0, 1}) {
-            SCOPED_TRACE(::testing::Message() << v.name << ", shape " << s << ", n = " << n
-                                              << ", r = " << step << ", save " << save);
-            SetPolygon(all);
-            Run(v, std::vector<Point2>(all.begin(), all.begin() + n), step, save);
-            ASSERT_EQ(m.degreeStep, step);
-            for (Point2 e : AllPoints()) ASSERT_TRUE(std::isfinite(e.x) && std::isfinite(e.y));
-            if (m.pointCount != n) {
-              ASSERT_EQ(save, 1) << "without Save the count changed";
-              ASSERT_EQ(m.pointCount, NewCount(v, n, step));
-            } else if (save == 0 || !v.followsStep || step != 0) {
-              ASSERT_TRUE(SameBits(AllPoints(), all)) << "the count is kept, the points changed";
-            }
-          }
-        }
-      }
-      const std::string log = LogBytes();
-      EXPECT_EQ(log.find("nan"), std::string::npos) << v.name << ", shape " << s;
-      EXPECT_EQ(log.find("inf"), std::string::npos) << v.name << ", shape " << s;
-    }
-  }
-}
-
-// Without Save the model is kept and the result only drawn in red; with
-// Save it replaces the curve; the log is the same either way. The menu runs
-// the same reduction on curves and none on surfaces.
-TEST_F(BezierReductionTest, SaveDecidesWhetherTheResultIsKeptAndTheMenuRunsIt) {
-  const std::vector<Point2> p = GenericPolygon(10, 181);
-  for (const Variant& v : kAll) {
-    std::string logs[2];
+// Each command shows its kernel's polygon as a drawing in its colour would,
+// log included, at the limits too; Save decides whether the model keeps it.
+// The menu runs the same on curves; the reductions do nothing on surfaces.
+TEST_F(BezierDegreeCommandTest, CommandsShowTheKernelsPolygonAndSaveDecidesWhetherItIsKept) {
+  const std::tuple<const Variant*, int, int> cases[] = {
+      {&kLse, 10, 2},  {&kLseC0, 10, 2},      {&kLseC1, 10, 2},      {&kLseC2, 10, 2},
+      {&kSimple, 10, 2}, {&kEck, 10, 2},      {&kElevation, 10, 2},  {&kElevation, 59, 40},
+      {&kElevation, 99, 0}, {&kLse, 99, 1}, {&kLseC2, 54, 1}};
+  for (const auto& [v, n, step] : cases) {
+    const Poly p = GenericPolygon(n, 181), shown = Reduce(*v, p, step);
+    ASSERT_EQ(shown.size(), static_cast<size_t>(NewCount(*v, n, step))) << v->name;
+    const auto [pixels, log] = Drawing(shown, v == &kElevation ? kBlueMode : kRedMode);
     for (int save : {0, 1}) {
-      SCOPED_TRACE(::testing::Message() << v.name << ", save " << save);
-      window.Canvas().Resize(800, 600);
-      OpenLog();
-      Run(v, p, 2, save);
-      logs[save] = LogBytes();
-      EXPECT_EQ(m.degreeStep, 2);
-      EXPECT_GT(CountPixels(kRed), 0);
-      EXPECT_EQ(CountPixels(kBlack), 0);
-      EXPECT_EQ(m.pointCount, save == 1 ? NewCount(v, 10, 2) : 10);
-      EXPECT_TRUE(save == 1 || SameBits(Polygon(), p));
-      for (Point2 e : Polygon()) {
-        const bool inside = e.x >= 0 && e.y >= 0 && e.x < 800 && e.y < 600;
-        EXPECT_TRUE(save == 0 || !inside || MarkedIn(e, kRed)) << e.x << ", " << e.y;
-      }
+      SCOPED_TRACE(::testing::Message() << v->name << ", n = " << n << ", save " << save);
+      Run(v->command, p, step, save);
+      EXPECT_EQ(m.degreeStep, step);
+      EXPECT_TRUE(SameBits(Polygon(), save == 1 ? shown : p));
+      EXPECT_TRUE(Pixels() == pixels);
+      EXPECT_EQ(LogBytes(), log);
     }
-    EXPECT_NE(logs[0], "") << v.name;
-    EXPECT_EQ(logs[0], logs[1]) << v.name;
-    const std::vector<Point2> saved = Polygon();
     SetPolygon(p);
-    window.Command(v.command);
-    EXPECT_TRUE(SameBits(Polygon(), saved)) << v.name << " by the menu";
+    window.Command(v->menu);
+    EXPECT_TRUE(SameBits(Polygon(), shown)) << v->name << " by the menu";
   }
   window.Command(kCmdSurfaces);
   for (const Variant& v : kAll) {
     window.Canvas().Resize(800, 600);
-    SetPolygon(p);
-    window.Command(v.command);
-    EXPECT_TRUE(SameBits(Polygon(), p) && window.Canvas().CountNonWhite() == 0) << v.name;
+    SetPolygon(GenericPolygon(10, 181));
+    window.Command(v.menu);
+    EXPECT_TRUE(m.pointCount == 10 && window.Canvas().CountNonWhite() == 0) << v.name;
   }
-}
-
-// Simple removes the leading power term (S / 8)(2t - 1)^3, S = P3 - 3 P2 +
-// 3 P1 - P0, which leaves a quadratic written with 4 points: the result is
-// that quadratic. Eck blends its forward and backward recursions F and B as
-// (1 - lambda_i) F_i + lambda_i B_(i+1), lambda = 1/32, 16/32, 31/32.
-TEST_F(BezierReductionTest, SimpleAndEckOnFourPointsFollowTheirFormulas) {
-  const std::vector<Point2> p = {{100, 500}, {250, 80}, {520, 420}, {700, 150}};
-  const D s = V(p[3]) - 3.0 * V(p[2]) + 3.0 * V(p[1]) - V(p[0]);
-  const std::vector<D> adjusted = {V(p[0]) + 0.125 * s, V(p[1]) - 0.125 * s,
-                                   V(p[2]) + 0.125 * s, V(p[3]) - 0.125 * s};
-  Run(kSimple, p, 1);
-  ASSERT_EQ(m.pointCount, 3);
-  ExpectPolygonNear(ElevatedPolygon(Polygon(), 1), adjusted, 1e-2);
-
-  const D f0 = V(p[0]), f1 = 0.5 * (3.0 * V(p[1]) - f0), f2 = 3.0 * V(p[2]) - 2.0 * f1;
-  const D b3 = V(p[3]), b2 = 0.5 * (3.0 * V(p[2]) - b3), b1 = 3.0 * V(p[1]) - 2.0 * b2;
-  Run(kEck, p, 1);
-  ExpectPolygonNear(Polygon(), std::vector<D>{(31.0 / 32) * f0 + (1.0 / 32) * b1,
-                                              (16.0 / 32) * f1 + (16.0 / 32) * b2,
-                                              (1.0 / 32) * f2 + (31.0 / 32) * b3}, 1e-3);
-}
-
-// Near the far end the forward recursion's error grows like C(m-1, m/2)
-// while its weight 1 - lambda_i falls to 2^-(2m-1): unless that weight keeps
-// its relative precision, polygons of 40 or more points come back far off.
-TEST_F(BezierReductionTest, EckRecoversElevatedPolygonsOfEverySize) {
-  const std::vector<Point2> cubic = GenericPolygon(4, 170);
-  for (int n = 5; n <= kMaxPoints; ++n) {
-    SCOPED_TRACE(n);
-    Run(kEck, ElevatedPolygon(cubic, n - 4), 1);
-    ExpectPolygonNear(Polygon(), ElevatedPolygon(cubic, n - 5), 1e-2);
-  }
-}
-
-// The log holds exactly the reduced polygon's section: its control points,
-// then the curve's points (with grid 1 only the two ends), y measured up.
-TEST_F(BezierReductionTest, LogHoldsExactlyTheReducedPolygonsSection) {
-  const std::vector<Point2> cubic = {{100, 500}, {200, 100}, {500, 150}, {700, 450}};
-  m.grid = 1;
-  OpenLog();
-  Run(kLse, ElevatedPolygon(cubic, 1), 1);
-  ASSERT_EQ(m.pointCount, 4);
-  char line[128];
-  auto point = [&](Point2 e) {
-    std::snprintf(line, sizeof line, "%7.5f %7.5f\r\n", double(e.x), 600.0 - double(e.y));
-    return std::string(line);
-  };
-  std::string expected = "\r\n\r\n# In Bezier curve, control point count:=4\r\n";
-  for (Point2 e : Polygon()) expected += point(e);
-  expected += "\r\n\r\n# In Bezier curve, data point count:=1\r\n" + point(m.points[0]) +
-              point(m.points[3]) + "# End Data\r\n\r\n";
-  EXPECT_EQ(LogBytes(), expected);
 }
 
 }  // namespace

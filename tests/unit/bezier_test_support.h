@@ -1,6 +1,7 @@
 // Shared by the Bezier elevation and reduction tests: a double-precision
 // oracle written without the code under test (binomials, the closed-form
-// elevation, the Bernstein sum), generic polygons and a fixture base.
+// elevation, the Bernstein sum), generic polygons, kernel calls on vectors
+// and a fixture for the commands.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,16 +9,23 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
-#include "numeric/matrix.h"
 #include "base/canvas.h"
-#include "tools/headless_platform.h"
 #include "base/model_state.h"
+#include "bezier/bezier_display.h"
+#include "numeric/bezier_degree.h"
+#include "tools/headless_platform.h"
 
 namespace tambra::bezier_test {
+
+using Poly = std::vector<Coords<2>>;
 
 // C(n, k) by Pascal's rule in extended precision; 0 outside 0 <= k <= n.
 inline long double Binomial(int n, int k) {
@@ -40,31 +48,31 @@ inline double ElevationWeight(int count, int r, int i, int j) {
 }
 
 // The same curve written with r more points, in double, rounded once.
-inline std::vector<Point2> ElevatedPolygon(const std::vector<Point2>& q, int r) {
+inline Poly ElevatedPolygon(const Poly& q, int r) {
   const int count = static_cast<int>(q.size());
-  std::vector<Point2> p(count + r);
+  Poly p(count + r);
   for (int j = 0; j < count + r; ++j) {
     double x = 0.0, y = 0.0;
     for (int i = 0; i < count; ++i) {
-      x += ElevationWeight(count, r, i, j) * q[i].x;
-      y += ElevationWeight(count, r, i, j) * q[i].y;
+      x += ElevationWeight(count, r, i, j) * q[i][0];
+      y += ElevationWeight(count, r, i, j) * q[i][1];
     }
-    p[j] = Point2{static_cast<float>(x), static_cast<float>(y)};
+    p[j] = {static_cast<float>(x), static_cast<float>(y)};
   }
   return p;
 }
 
 // The largest distance between the two curves (Bernstein sums in double)
 // over 200 parameters; a NaN counts as the largest.
-inline double MaxCurveDistance(const std::vector<Point2>& a, const std::vector<Point2>& b) {
-  auto at = [](const std::vector<Point2>& p, double t, double& x, double& y) {
+inline double MaxCurveDistance(const Poly& a, const Poly& b) {
+  auto at = [](const Poly& p, double t, double& x, double& y) {
     const int count = static_cast<int>(p.size());
     x = y = 0.0;
     for (int i = 0; i < count; ++i) {
       const double w = static_cast<double>(Binomial(count - 1, i)) * std::pow(t, i) *
                        std::pow(1.0 - t, count - 1 - i);
-      x += w * p[i].x;
-      y += w * p[i].y;
+      x += w * p[i][0];
+      y += w * p[i][1];
     }
   };
   double worst = 0.0;
@@ -79,74 +87,96 @@ inline double MaxCurveDistance(const std::vector<Point2>& a, const std::vector<P
 }
 
 // Points in general position on a quarter-pixel lattice inside 800 by 600.
-inline std::vector<Point2> GenericPolygon(int count, unsigned seed) {
+inline Poly GenericPolygon(int count, unsigned seed) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> xs(160, 3040), ys(160, 2240);
-  std::vector<Point2> p(count);
-  for (Point2& e : p) e = Point2{xs(random) / 4.0f, ys(random) / 4.0f};
+  Poly p(count);
+  for (auto& e : p) e = {xs(random) / 4.0f, ys(random) / 4.0f};
   return p;
 }
 
-// Every point within `tolerance` pixels of the expected one (Point2 or any
-// type with double x and y).
+// Every point within `tolerance` pixels of the expected one (float or
+// double coordinates).
 template <typename Expected>
-void ExpectPolygonNear(const std::vector<Point2>& actual, const std::vector<Expected>& expected,
+void ExpectPolygonNear(const Poly& actual, const std::vector<Expected>& expected,
                        double tolerance) {
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t j = 0; j < expected.size(); ++j) {
-    EXPECT_LE(std::hypot(actual[j].x - double(expected[j].x), actual[j].y - double(expected[j].y)),
-              tolerance)
-        << "point " << j << " is (" << actual[j].x << ", " << actual[j].y << "), expected ("
-        << expected[j].x << ", " << expected[j].y << ")";
+    const double x = expected[j][0], y = expected[j][1];
+    EXPECT_LE(std::hypot(actual[j][0] - x, actual[j][1] - y), tolerance)
+        << "point " << j << " is (" << actual[j][0] << ", " << actual[j][1] << "), expected ("
+        << x << ", " << y << ")";
   }
 }
 
-inline bool SameBits(const std::vector<Point2>& a, const std::vector<Point2>& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](Point2 u, Point2 v) {
-           return std::memcmp(&u, &v, sizeof u) == 0;
-         });
+template <typename T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
 }
 
-// Fills the scratch matrices with NaN: no result may depend on what an
-// earlier command left in them.
-inline void PoisonScratch() {
-  NumericScratch& s = Scratch();
-  for (Matrix* matrix : {&s.matrixA, &s.matrixB, &s.matrixE, &s.elevationMatrix}) {
-    for (auto& row : *matrix) std::fill(std::begin(row), std::end(row), std::nanf(""));
-  }
+// A scratch of the test's own filled with NaN, and the global one too: a
+// kernel must use the scratch it is given, and fill what it reads first.
+inline NumericScratch& PoisonedScratch() {
+  static const auto own = std::make_unique<NumericScratch>();
+  for (NumericScratch* s : {own.get(), &Scratch()}) std::memset(s, 0xFF, sizeof *s);  // all NaN
+  return *own;
+}
+
+// The kernel's polygon, or an empty one when it refused.
+template <std::size_t D>
+std::vector<Coords<D>> Points(const PolygonResult<D>& result) {
+  if (!result) return {};
+  return std::vector<Coords<D>>(result->points.begin(), result->points.begin() + result->count);
 }
 
 class BezierFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetModelState();
-    ResetNumericScratch();
-    window.Start(800, 600);
-  }
-  void SetPolygon(const std::vector<Point2>& p) {
+  void SetUp() override { ResetModelState(), ResetNumericScratch(), window.Start(800, 600); }
+  void TearDown() override { CloseLog(); }
+  void SetPolygon(const Poly& p) {
     m.pointCount = static_cast<int>(p.size());
-    std::copy(p.begin(), p.end(), m.points);
+    for (size_t i = 0; i < p.size(); ++i) m.points[i] = Point2{p[i][0], p[i][1]};
   }
-  std::vector<Point2> Polygon() const {
-    return std::vector<Point2>(m.points, m.points + std::clamp(m.pointCount, 0, kMaxPoints));
+  Poly Polygon(int count = -1) const {
+    Poly p(count < 0 ? std::clamp(m.pointCount, 0, kMaxPoints) : count);
+    for (size_t i = 0; i < p.size(); ++i) p[i] = {m.points[i].x, m.points[i].y};
+    return p;
   }
-  std::vector<Point2> AllPoints() const {
-    return std::vector<Point2>(m.points, m.points + kMaxPoints);
+  // Sets the polygon, step and Save, and runs the command on a blank canvas
+  // with a fresh log.
+  void Run(void (*command)(Platform&), const Poly& p, int step, int save) {
+    SetPolygon(p);
+    m.degreeStep = step;
+    m.saveResults = save;
+    OpenLog();
+    command(window);
+  }
+  void CloseLog() {
+    if (m.logFile != nullptr) std::fclose(m.logFile);
+    m.logFile = nullptr, m.logActive = 0;
+  }
+  void OpenLog() {
+    CloseLog();
+    window.Canvas().Resize(800, 600);
+    m.logActive = (m.logFile = std::tmpfile()) != nullptr;
+  }
+  std::string LogBytes() {
+    std::string bytes;
+    if (m.logFile != nullptr) std::fflush(m.logFile), std::rewind(m.logFile);
+    for (int c; m.logFile != nullptr && (c = std::fgetc(m.logFile)) != EOF;) bytes += char(c);
+    return bytes;
   }
   std::vector<std::uint32_t> Pixels() {
     const Raster& c = window.Canvas();
     return std::vector<std::uint32_t>(c.Data(), c.Data() + c.width() * c.height());
   }
-  int CountPixels(Rgb colour) {
-    const Raster& c = window.Canvas();
-    int count = 0;
-    for (int y = 0; y < c.height(); ++y) {
-      for (int x = 0; x < c.width(); ++x) count += c.Pixel(x, y) == colour;
-    }
-    return count;
-  }
-  bool MarkedIn(Point2 p, Rgb colour) {
-    return window.Canvas().Pixel(TruncateToPixel(p.x), TruncateToPixel(p.y)) == colour;
+  // The picture and the log of `p` drawn in `mode` on a blank canvas: what
+  // a command that shows `p` leaves behind.
+  std::pair<std::vector<std::uint32_t>, std::string> Drawing(const Poly& p, int mode) {
+    SetPolygon(p);
+    OpenLog();
+    DrawBezierCurve(window, mode);
+    return {Pixels(), LogBytes()};
   }
 
   ModelState& m = Model();
