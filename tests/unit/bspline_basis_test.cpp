@@ -1,0 +1,229 @@
+// The B-spline basis against the recursion written out literally (the
+// oracle), and the knot-vector helpers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "numeric/bspline_basis.h"
+#include "numeric/coefficients.h"
+#include "numeric/knot_vector.h"
+
+namespace tambra {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+// The recursion as defined: right-end rule first at every level, half-open
+// order-1 intervals, 0/0 = 0, double arithmetic on the float knots.
+double Recursion(const float* u, int m, int i, int k, double t) {
+  if (i == m - 1 && t == u[m]) return 1.0;
+  if (k == 1) return u[i] <= t && t < u[i + 1] ? 1.0 : 0.0;
+  const double ui = u[i], uik1 = u[i + k - 1], ui1 = u[i + 1], uik = u[i + k];
+  const double a = uik1 != ui ? (t - ui) / (uik1 - ui) : 0.0;
+  const double b = uik != ui1 ? (uik - t) / (uik - ui1) : 0.0;
+  return a * Recursion(u, m, i, k - 1, t) + b * Recursion(u, m, i + 1, k - 1, t);
+}
+
+std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x); }
+
+// A knot vector in 100-entry storage, terminated by a 0 after its n + k knots.
+std::vector<float> Storage(std::vector<float> used) {
+  used.resize(kKnotCapacity, 0.0f);
+  return used;
+}
+
+// Clamped uniform knots 0 .. 0, 1, 2, .., n-k+1 .. n-k+1 (n >= k - 1).
+std::vector<float> ClampedUniform(int n, int k) {
+  std::vector<float> u(kKnotCapacity, 0.0f);
+  for (int i = 0; i < n + k; ++i) u[i] = static_cast<float>(std::clamp(i - k + 1, 0, n - k + 1));
+  return u;
+}
+
+// Random knots of mixed magnitudes, repeated now and then. `kind`: 0 clamped
+// (exactly k copies of each end value), 1 unclamped, 2 mostly repeated, 3
+// decreasing once, 4 all zero (the vector before the Knots dialog opens).
+std::vector<float> RandomKnots(std::mt19937& rng, int n, int k, int kind) {
+  std::uniform_int_distribution<int> repeat(0, kind == 2 ? 1 : 3);
+  std::uniform_real_distribution<float> step(-10.0f, 1.0f);
+  std::vector<float> u{-1.5f + std::exp2(step(rng))};
+  for (int i = 1; i < n + k; ++i) u.push_back(u.back() + (repeat(rng) ? std::exp2(step(rng)) : 0));
+  if (kind == 0) {
+    for (int i = 0; i < k; ++i) u[i] = u[k] - 1.0f;
+    for (int i = n; i < n + k; ++i) u[i] = u[n - 1] + 1.0f;
+  }
+  if (kind == 3) u[(n + k) / 2 - 1] = u[n + k - 1] + 1.0f;
+  return Storage(kind == 4 ? std::vector<float>{} : u);
+}
+
+// Parameters that reach every branch: each knot, the doubles just beside it,
+// midpoints, the outside and random values.
+std::vector<double> Parameters(std::mt19937& rng, const std::vector<float>& u, int used) {
+  std::vector<double> ts{u[0] - 1.0, u[used - 1] + 1.0};
+  for (int i = 0; i < used; ++i) {
+    const double knot = u[i];
+    ts.insert(ts.end(), {knot, std::nextafter(knot, -1e9), std::nextafter(knot, 1e9)});
+    if (i + 1 < used) ts.push_back((double{u[i]} + u[i + 1]) / 2);
+  }
+  std::uniform_real_distribution<double> any(std::min(u[0], u[used - 1]) - 0.5, u[used - 1] + 0.5);
+  for (int r = 0; r < 8; ++r) ts.push_back(any(rng));
+  return ts;
+}
+
+// The first disagreement of either entry with the recursion, or "".
+std::string Disagreement(const std::vector<float>& u, int n, int k, double t, bool windowed) {
+  double values[kMaxSplineOrder];
+  std::fill(values, values + kMaxSplineOrder, kNaN);  // shows a value left unwritten
+  const int first = BSplineBasisValues(u.data(), n, k, t, values);
+  const auto where = [&](const char* what, int i) {
+    return what + std::to_string(i) + " n=" + std::to_string(n) + " k=" + std::to_string(k);
+  };
+  if (windowed && (first < 0 || first > std::max(0, n - k))) return where("first ", first);
+  for (int i = 0; i < std::max(n, first + k); ++i) {
+    const double want = i < n ? Recursion(u.data(), n, i, k, t) : 0.0;  // padding: +0
+    if (i < n && Bits(BSplineBasis(u.data(), n, i, k, t)) != Bits(want)) return where("i=", i);
+    const double inWindow = i >= first && i < first + k ? values[i - first] : 0.0;
+    if (windowed && Bits(inWindow) != Bits(want)) return where("window i=", i);
+  }
+  return "";
+}
+
+TEST(BSplineBasisTest, BitForBitWithTheRecursion) {
+  std::mt19937 rng(7);
+  for (int k = 1; k <= 10; ++k) {
+    for (int kind = 0; kind < 5; ++kind) {
+      for (int draw = 0; draw < 3; ++draw) {
+        const int n = kind == 0 ? k + draw * 3 : 1 + draw * 5;  // n < k too
+        const std::vector<float> u = RandomKnots(rng, n, k, kind);
+        for (double t : Parameters(rng, u, n + k)) {
+          // A decreasing vector has no window of nonzero values: only
+          // BSplineBasis evaluates it.
+          ASSERT_EQ(Disagreement(u, n, k, t, kind != 3), "") << "kind " << kind << " t=" << t;
+        }
+      }
+    }
+  }
+}
+
+TEST(BSplineBasisTest, PartitionOfUnityAndBezierPieceOnClampedVectors) {
+  std::mt19937 rng(3);
+  for (int k = 1; k <= 20; ++k) {
+    const int n = k + 7;
+    for (const std::vector<float>& u : {ClampedUniform(n, k), RandomKnots(rng, n, k, 0)}) {
+      ASSERT_TRUE(IsClampedKnotVector(u.data(), n, k));
+      for (int j = 0; j <= 40; ++j) {
+        const double t = u[k - 1] + (double{u[n]} - u[k - 1]) * j / 40;
+        double values[kMaxSplineOrder], sum = 0.0;
+        ASSERT_GE(BSplineBasisValues(u.data(), n, k, t, values), 0);
+        for (int r = 0; r < k; ++r) sum += values[r];
+        EXPECT_NEAR(sum, 1.0, 1e-12) << "k=" << k << " t=" << t;
+        EXPECT_TRUE(j < 40 || sum == 1.0) << "exactly 1 at the right end";
+      }
+    }
+  }
+  // n = k: one piece, the Bernstein polynomials of degree k - 1.
+  const std::vector<float> bezier = ClampedUniform(5, 5);
+  for (double t : {0.0, 0.125, 0.5, 0.875, 1.0}) {
+    for (int i = 0; i < 5; ++i) {
+      EXPECT_NEAR(BSplineBasis(bezier.data(), 5, i, 5, t), Bernstein(5, i, t), 1e-14);
+    }
+  }
+}
+
+TEST(BSplineBasisTest, RightEndRepeatedKnotsAndHalfOpenIntervals) {
+  std::mt19937 rng(5);
+  for (int k = 1; k <= 12; ++k) {
+    for (int kind = 0; kind < 3; ++kind) {
+      // The last function is 1 at u(n); on a clamped vector the others are 0.
+      const std::vector<float> u = RandomKnots(rng, 9, k, kind);
+      for (int i = kind == 0 ? 0 : 8; i < 9; ++i) {
+        EXPECT_EQ(Bits(BSplineBasis(u.data(), 9, i, k, u[9])), Bits(i == 8)) << k << " " << kind;
+      }
+    }
+  }
+  // Order 1 at a knot: 1 for the interval that starts there, 0 for the one
+  // that ends there; an empty interval is 0 everywhere.
+  const std::vector<float> u = Storage({0, 1, 1, 2, 3});
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(BSplineBasis(u.data(), 4, i, 1, 1.0), i == 2 ? 1.0 : 0.0);
+  // Linear functions over a triple knot: the one whose support is the point
+  // 1 is 0 there and elsewhere (its terms are 0/0), the next one peaks there.
+  const std::vector<float> triple = Storage({0, 1, 1, 1, 2, 3, 4});
+  for (double t : {0.5, 1.0, 1.5}) EXPECT_EQ(Bits(BSplineBasis(triple.data(), 5, 1, 2, t)), 0u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(BSplineBasis(triple.data(), 5, i, 2, 1.0), i == 2);
+}
+
+TEST(BSplineBasisTest, RefusesWhatDoesNotFit) {
+  const std::vector<float> good = ClampedUniform(5, 4);
+  std::vector<float> nan = good, inf = good, minusInf = good;
+  nan[3] = std::numeric_limits<float>::quiet_NaN();
+  inf[8] = kInf;
+  minusInf[0] = -kInf;
+  const float* g = good.data();
+  for (auto [u, n, k, t] : {std::tuple{g, 5, 0, 0.5}, {g, 5, -1, 0.5}, {g, 0, 4, 0.5},
+                            {g, -3, 4, 0.5}, {g, 97, 4, 0.5}, {g, 5, INT_MAX, 0.5},
+                            {nullptr, 5, 4, 0.5}, {nan.data(), 5, 4, 0.5}, {inf.data(), 5, 4, 0.5},
+                            {minusInf.data(), 5, 4, 0.5}, {g, 5, 4, kNaN}, {g, 5, 4, -kInf}}) {
+    double values[kMaxSplineOrder] = {};
+    EXPECT_EQ(BSplineBasis(u, n, 0, k, t), 0.0) << n << " " << k;
+    EXPECT_EQ(BSplineBasisValues(u, n, k, t, values), -1) << n << " " << k;
+    EXPECT_EQ(FindKnotSpan(u, n, k, t), -1) << n << " " << k;
+    EXPECT_EQ(CheckKnotVector(u, n, k) == kKnotsRefused, std::isfinite(t)) << n << " " << k;
+  }
+  for (int i : {-1, 5}) EXPECT_EQ(BSplineBasis(g, 5, i, 4, 0.5), 0.0);
+  // Exactly full storage: n + k = 100, read to the last entry and no further.
+  std::vector<float> full(kKnotCapacity);
+  for (int i = 0; i < kKnotCapacity; ++i) full[i] = static_cast<float>(std::clamp(i - 9, 0, 81));
+  double values[kMaxSplineOrder];
+  EXPECT_EQ(CheckKnotVector(full.data(), 90, 10), kKnotsValid);
+  EXPECT_EQ(BSplineBasisValues(full.data(), 90, 10, 81.0, values), 80);
+  EXPECT_EQ(values[9], 1.0);
+  EXPECT_EQ(BSplineBasis(full.data(), 1, 0, 99, 0.0), 1.0);
+}
+
+TEST(BSplineKnotVectorTest, ScanClampedCheckAndSpans) {
+  std::vector<float> full(kKnotCapacity, 1.0f);  // exactly the storage
+  EXPECT_EQ(ScanKnots(full.data()), -1) << "no terminating entry";
+  full[99] = 0.0f;
+  EXPECT_EQ(ScanKnots(full.data()), 99);
+  EXPECT_EQ(ScanKnots(full.data(), 99), -1) << "the terminator lies beyond the given capacity";
+  full[40] = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_EQ(ScanKnots(full.data()), -1);
+  EXPECT_EQ(ScanKnots(ClampedUniform(5, 4).data()), 9);
+  EXPECT_EQ(ScanKnots(Storage({3, 1, 2}).data()), 1);
+  EXPECT_EQ(ScanKnots(nullptr), -1);
+
+  // Clamped means exactly k copies of the first and of the last value.
+  for (const auto& [u, n, k, want] :
+       {std::tuple{ClampedUniform(5, 4), 5, 4, true}, {ClampedUniform(4, 4), 4, 4, true},
+        {Storage({2, 2, 2, 2, 3, 4, 4, 4, 4}), 5, 4, true}, {Storage({}), 4, 4, false},
+        {Storage({0, 0, 0, 0, 0, 1, 2, 2, 2, 2}), 6, 4, false}, {ClampedUniform(3, 4), 3, 4, false},
+        {Storage({0, 1, 2, 3, 4, 5, 6, 7}), 4, 4, false},
+        {Storage({0, 0, 2, 1, 3, 3}), 4, 2, false}}) {
+    EXPECT_EQ(IsClampedKnotVector(u.data(), n, k), want) << n << " " << k;
+  }
+
+  // Knots 0 0 0 0 1 2 2 2 2 (n = 5, k = 4): only the span search finds a
+  // span at the right end.
+  const std::vector<float> u = ClampedUniform(5, 4);
+  const double ts[] = {-0.5, 0.0, 0.5, 1.0, 1.5, std::nextafter(2.0, 0.0), 2.0, 2.5};
+  const int spans[] = {-1, 3, 3, 4, 4, 4, 4, -1}, intervals[] = {-1, 3, 3, 4, 4, 4, -1, -1};
+  for (int j = 0; j < 8; ++j) {
+    EXPECT_EQ(FindKnotSpan(u.data(), 5, 4, ts[j]), spans[j]) << ts[j];
+    EXPECT_EQ(FindKnotInterval(u.data(), 9, ts[j]), intervals[j]) << ts[j];
+  }
+  EXPECT_EQ(FindKnotInterval(u.data(), 101, 0.5), -1);
+  EXPECT_EQ(CheckKnotVector(Storage({0, 0, 2, 1, 3, 3}).data(), 4, 2), kKnotsDecreasing);
+  EXPECT_EQ(FindKnotSpan(Storage({0, 0, 2, 1, 3, 3}).data(), 4, 2, 0.5), -1);
+}
+
+}  // namespace
+}  // namespace tambra
