@@ -73,7 +73,8 @@ void ShowPolynomial(Platform& window, const Point2* points, int count) {
 void ApproxLeastSquares(Platform& window) {
   const ModelState& m = Model();
   const int n = m.pointCount, s = m.approxDim, r = m.degreeStep;
-  if (n < 3 || s < 1 || r < 0 || s < r || n + s > kMaxOneBasedSize || n + r > kMaxOneBasedSize) {
+  // n + s and n + r at most 99, compared without forming a sum that could overflow.
+  if (n < 3 || s < 1 || r < 0 || s < r || s > kMaxOneBasedSize - n || r > kMaxOneBasedSize - n) {
     return;
   }
   // The control points of R written in degree p + s.
@@ -104,7 +105,7 @@ void ApproxLeastSquares(Platform& window) {
 void ApproxConsistentEquation(Platform& window) {
   const ModelState& m = Model();
   const int n = m.pointCount, s = m.approxDim;
-  if (n < 3 || s < 1 || s > kMaxOneBasedSize || n + s - 1 > kMaxOneBasedSize) return;
+  if (n < 3 || s < 1 || s > kMaxOneBasedSize || s - 1 > kMaxOneBasedSize - n) return;
   const int cols = n + s - 1;
   // The coefficients of X(t) in degree p + s - 1.
   BuildElevationMatrix(n, s - 1);

@@ -32,11 +32,16 @@ void LogWeights(const float* weights, int count) {
 
 // The weighted Bernstein sum over the weight sum at t; false when the
 // weight sum is 0 or the quotient is not finite. Sums are kept in single
-// precision, each term formed in double.
-bool EvaluateRational(const Point2* points, const float* weights, int count, float t, Point2& out) {
+// precision, each term formed in double. `binomials` holds C(count - 1, j):
+// the basis value is the one Bernstein gives, without forming the binomial
+// again for every term of every sample (which made a drag step slow).
+bool EvaluateRational(const Point2* points, const float* weights, const double* binomials,
+                      int count, float t, Point2& out) {
+  const double u = t, s = 1.0 - u;
   float w = 0.0f, x = 0.0f, y = 0.0f;
   for (int j = 0; j < count; ++j) {
-    const float b = static_cast<float>(weights[j] * Bernstein(count, j, t));
+    const double basis = binomials[j] * std::pow(u, double(j)) * std::pow(s, double(count - 1 - j));
+    const float b = static_cast<float>(weights[j] * basis);
     w = static_cast<float>(double(w) + b);
     x = static_cast<float>(x + double(b) * points[j].x);
     y = static_cast<float>(y + double(b) * points[j].y);
@@ -67,10 +72,12 @@ void DrawRationalBezierCurve(Platform& window, int mode) {
   MoveToPoint(dc, first.x, first.y);
   if (logging) LogPoint(first.x, first.y);
   const bool marks = m.chaikinSteps == 0;
+  double binomials[kMaxPoints];
+  for (int j = 0; j < n; ++j) binomials[j] = Binomial(n - 1, j);
   for (int i = 1; i < segments; ++i) {
     const float t = static_cast<float>(static_cast<double>(i) / segments);
     Point2 q;
-    if (!EvaluateRational(m.points, m.weights, n, t, q)) continue;
+    if (!EvaluateRational(m.points, m.weights, binomials, n, t, q)) continue;
     LineToPoint(dc, q.x, q.y);
     if (marks) {
       FillSmallMark(dc, q.x, q.y, mode);

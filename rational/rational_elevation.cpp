@@ -15,7 +15,8 @@ void RationalDegreeElevation(Platform& window) {
   ModelState& m = Model();
   const int n = m.pointCount;
   const int r = m.degreeStep;
-  if (n <= 0 || r < 0 || n + r >= kMatrixSize) return;
+  // n + r below 100, written so that a huge step cannot overflow the sum.
+  if (n <= 0 || r < 0 || r >= kMatrixSize - n) return;
 
   BuildElevationMatrix(n, r);
   const Matrix& e = ElevationMatrix();

@@ -1,0 +1,404 @@
+// The rational Bezier display, rational degree elevation and the three
+// polynomial approximations, checked through the window commands and the
+// log against rational Bernstein sums evaluated here in double.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <numbers>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bezier/bezier_display.h"
+#include "rational/rational_display.h"
+#include "resources/command_ids.h"
+#include "session_fixture.h"
+
+namespace tambra {
+namespace {
+
+using Points = std::vector<Point2>;
+using Weights = std::vector<float>;
+struct P { double x, y; };
+
+constexpr int kHeight = 600;
+const Points kFive = {{40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {760, 420}};
+const std::string kData = "# In Rational Bezier curve, data point count:=";
+const std::string kWeightLine = "# Weight vector : ";
+const std::string kHybrid = "# In Hybrid Bezier curve, control point count:=";
+
+double Bern(int degree, int i, double t) {
+  double c = 1;
+  for (int k = 1; k <= i; ++k) c = c * (degree - i + k) / k;
+  return c * std::pow(t, i) * std::pow(1.0 - t, degree - i);
+}
+
+// The rational curve in double; no weights means all 1.
+template <typename Pt>
+P RationalAt(const std::vector<Pt>& p, const Weights& w, double t) {
+  double x = 0, y = 0, sum = 0;
+  for (size_t i = 0; i < p.size(); ++i) {
+    const double b = (w.empty() ? 1.0 : w[i]) * Bern(int(p.size()) - 1, int(i), t);
+    sum += b, x += b * p[i].x, y += b * p[i].y;
+  }
+  return {x / sum, y / sum};
+}
+
+double Distance(P a, P b) { return std::hypot(a.x - b.x, a.y - b.y); }
+void Widen(double& gap, double d) { gap = d <= gap ? gap : d; }  // a NaN widens to NaN
+
+// The largest distance between matching points (infinite for other sizes)
+// and between two rational curves over 201 parameters.
+template <typename A, typename B>
+double PointGap(const std::vector<A>& a, const std::vector<B>& b) {
+  double gap = a.size() == b.size() ? 0 : INFINITY;
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+    Widen(gap, Distance({a[i].x, a[i].y}, {b[i].x, b[i].y}));
+  return gap;
+}
+double CurveGap(const Points& a, const Weights& wa, const Points& b, const Weights& wb) {
+  double gap = 0;
+  for (double t = 0; t <= 1; t += 1 / 256.0)
+    Widen(gap, Distance(RationalAt(a, wa, t), RationalAt(b, wb, t)));
+  return gap;
+}
+bool AllFinite(const std::string& log) {  // no "nan" or "inf" written
+  return log.find("nan") == std::string::npos && log.find("inf") == std::string::npos;
+}
+
+Weights RandomWeights(int n, unsigned seed, float low = 0.5f, float high = 2.0f) {
+  std::mt19937 random(seed);
+  Weights w(n);
+  for (float& e : w) e = std::uniform_real_distribution<float>(low, high)(random);
+  return w;
+}
+Points GenericPolygon(int n, unsigned seed) {  // inside the window
+  const Weights v = RandomWeights(2 * n, seed, 40, 560);
+  Points p(n);
+  for (int i = 0; i < n; ++i) p[i] = Point2{v[2 * i] * 1.35f, v[2 * i + 1]};
+  return p;
+}
+
+std::vector<std::string> Lines(const std::string& text) {  // split at CR LF
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+// The points logged after the `occurrence`-th line of `header`, up to the
+// next header, the log's upward y turned back into window y.
+std::vector<P> PointsAfter(const std::string& log, const std::string& header, int occurrence = 0) {
+  size_t at = log.find(header);
+  for (int k = 0; k < occurrence && at != std::string::npos; ++k) at = log.find(header, at + 1);
+  std::vector<P> points;
+  std::istringstream in(at == std::string::npos ? "" : log.substr(log.find("\r\n", at)));
+  for (P q; in >> q.x >> q.y;) points.push_back({q.x, kHeight - q.y});
+  return points;
+}
+
+class RationalTest : public SessionTest {
+ protected:
+  void SetCurve(const Points& p, const Weights& w) {
+    m.pointCount = int(p.size());
+    std::copy(p.begin(), p.end(), m.points);
+    std::copy(w.begin(), w.end(), m.weights);
+  }
+  // Runs `action` on a white canvas with a fresh log; returns the log.
+  template <typename Action>
+  std::string Logged(Action action) {
+    if (m.logFile != nullptr) std::fclose(m.logFile);
+    m.logFile = std::fopen(Path("log").c_str(), "wb");
+    m.logActive = 1;
+    window.Canvas().Resize(800, kHeight);
+    action();
+    std::fflush(m.logFile);
+    return ReadFile(Path("log"));
+  }
+  std::string Draw(const Points& p, const Weights& w, int grid = 50) {
+    SetCurve(p, w);
+    m.grid = grid;
+    return Logged([&] { DrawRationalBezierCurve(window, kBlackMode); });
+  }
+  std::string Run(int command) { return Logged([&] { window.Command(command); }); }
+  int Used() const { return std::clamp(m.pointCount, 0, kMaxPoints); }
+  Points Polygon() const { return Points(m.points, m.points + Used()); }
+  Weights CurveWeights() const { return Weights(m.weights, m.weights + Used()); }
+};
+
+// Display ----------------------------------------------------------------------
+
+TEST_F(RationalTest, DisplaySamplesFollowTheRationalCurve) {
+  const Weights w = {1, 2.5f, 0.5f, 1.5f, 1};
+  for (float factor : {1.0f, 0.5f, 3.0f, 1000.0f, 1e-3f}) {  // a common factor changes nothing
+    Weights scaled = w;
+    for (float& e : scaled) e *= factor;
+    const std::vector<P> s = PointsAfter(Draw(kFive, scaled), kData);
+    ASSERT_EQ(s.size(), 51u);
+    for (int i = 0; i <= 50; ++i)
+      EXPECT_LE(Distance(s[i], RationalAt(kFive, w, float(i / 50.0))), 2e-3) << factor << " " << i;
+  }
+  // Unit weights: the polynomial display's samples.
+  const std::vector<P> rational = PointsAfter(Draw(kFive, Weights(5, 1.0f)), kData);
+  const std::string bezierLog = Logged([&] { DrawBezierCurve(window, kBlackMode); });
+  EXPECT_LE(PointGap(rational, PointsAfter(bezierLog, "# In Bezier curve, data point")), 2e-3);
+  // A zero inner weight: moving that point leaves every sample as it was.
+  const std::string before = Draw(kFive, {1, 0, 2, 1, 1});
+  Points moved = kFive;
+  moved[1] = Point2{700, 30};
+  const std::string after = Draw(moved, {1, 0, 2, 1, 1});
+  EXPECT_EQ(after.substr(after.find(kData)), before.substr(before.find(kData)));
+  // A quarter circle: every sample on the circle.
+  const Weights conic = {1, float(std::cos(std::numbers::pi / 4)), 1};
+  for (const P& q : PointsAfter(Draw({{700, 500}, {700, 200}, {400, 200}}, conic, 200), kData))
+    EXPECT_NEAR(Distance(q, {400, 500}), 300, 2e-3);
+}
+
+TEST_F(RationalTest, LogSectionAndWeightLine) {
+  const Points p = {{100, 400}, {300, 100}, {500, 400}};
+  const std::vector<std::string> l = Lines(Draw(p, {1, 2, 1}, 4));
+  ASSERT_EQ(l.size(), 17u);
+  EXPECT_EQ(l[2], "# In Rational Bezier curve, control point count:=3");
+  EXPECT_EQ(l[3], "# Weight vector :  1.00,  2.00,  1.00");
+  EXPECT_EQ(l[4] + l[5] + l[6], "100.00000 200.00000300.00000 500.00000500.00000 200.00000");
+  EXPECT_EQ(l[9], kData + "4");
+  EXPECT_TRUE(l[10] == l[4] && l[14] == l[6] && l[15] == "# End Data" && l[16].empty());
+  EXPECT_EQ(Lines(Draw(p, {12.5f, -3, 100}, 4))[3], "# Weight vector : 12.50, -3.00, 100.00");
+}
+
+TEST_F(RationalTest, MarksOnlyAtTheInnerSamplesWhenChaikinIsZero) {
+  const Weights w = {1, 3, 0.5f, 2, 1};
+  Draw(kFive, w, 12);
+  const Raster plain = window.Canvas();
+  m.chaikinSteps = 0;
+  const std::vector<P> s = PointsAfter(Draw(kFive, w, 12), kData);
+  ASSERT_EQ(s.size(), 13u);
+  // Black in the 4 by 4 mark of each inner sample, everything else as without marks.
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      const bool mark = std::any_of(s.begin() + 1, s.end() - 1, [&](const P& q) {
+        return std::abs(x - int(q.x) + 0.5) <= 2 && std::abs(y - int(q.y) + 0.5) <= 2;
+      });
+      EXPECT_EQ(window.Canvas().Pixel(x, y), mark ? kBlack : plain.Pixel(x, y)) << x << ", " << y;
+    }
+  }
+}
+
+// A weight sum of 0 at a sample skips it: only finite points are logged,
+// still from P0 to the last control point.
+TEST_F(RationalTest, ZeroWeightSumsSkipSamples) {
+  const Points p = {{100, 400}, {300, 100}, {500, 400}};
+  const struct { Weights w; size_t logged; } cases[] = {
+      {{1, -1, 1}, 50}, {{1, 0, -1}, 50}, {{0, 0, 0}, 2}, {{-1, 2, -1}, 51}, {{0, 1, 0}, 51}};
+  for (const auto& c : cases) {
+    const std::string log = Draw(p, c.w);
+    EXPECT_TRUE(AllFinite(log));
+    const std::vector<P> s = PointsAfter(log, kData);
+    ASSERT_EQ(s.size(), c.logged) << c.w[0] << " " << c.w[1];
+    EXPECT_TRUE(s.front().x == 100 && s.back().x == 500 && s.back().y == 400);
+    EXPECT_TRUE(c.logged != 2 || window.Canvas().Pixel(300, 400) == kBlack) << "the chord";
+  }
+}
+
+// Elevation --------------------------------------------------------------------
+
+TEST_F(RationalTest, ElevationKeepsTheCurve) {
+  m.saveResults = 1;
+  m.degreeStep = 3;  // unit weights: polynomial elevation, weights 1
+  SetCurve(kFive, Weights(5, 1.0f));
+  Run(kCmdBezierElevation);
+  const Points polynomial = Polygon();
+  SetCurve(kFive, Weights(5, 1.0f));
+  Run(kCmdRationalElevation);
+  EXPECT_LE(PointGap(Polygon(), polynomial), 1e-3);
+  for (float w : CurveWeights()) EXPECT_NEAR(w, 1.0f, 1e-6);
+  m.degreeStep = 1;
+  SetCurve({{100, 400}, {300, 100}, {500, 450}}, {1, 2, 1});
+  Run(kCmdRationalElevation);
+  EXPECT_LE(PointGap(Polygon(), Points{{100, 400}, {260, 160}, {340, 170}, {500, 450}}), 1e-4);
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(m.weights[i], i % 3 == 0 ? 1 : 5 / 3.0, 1e-6);
+  for (auto [n, r] : {std::pair{3, 1}, {6, 4}, {12, 20}, {40, 59}}) {
+    const Points p = GenericPolygon(n, 7 * n);
+    const Weights w = RandomWeights(n, r, 0.3f, 3.0f);
+    m.degreeStep = r;
+    SetCurve(p, w);
+    Run(kCmdRationalElevation);
+    ASSERT_EQ(m.pointCount, n + r);
+    EXPECT_TRUE(m.weights[0] == w[0] && m.weights[n + r - 1] == w[n - 1]);
+    EXPECT_LE(CurveGap(p, w, Polygon(), CurveWeights()), 1e-2) << n << " " << r;
+  }
+}
+
+// Save off: points and count come back, weights beyond n keep the elevated
+// values. A new weight of 0 refuses the elevation, the model unchanged.
+TEST_F(RationalTest, ElevationSaveOffAndNewWeightZero) {
+  const Points p = GenericPolygon(4, 3);
+  const Weights w = {1, 2, 0.5f, 1.5f};
+  Weights elevated;
+  m.degreeStep = 2;
+  for (int save : {1, 0}) {
+    m.saveResults = save;
+    SetCurve(p, w);
+    Run(kCmdRationalElevation);
+    if (save) elevated = CurveWeights();
+  }
+  EXPECT_TRUE(PointGap(Polygon(), p) == 0 && window.Canvas().CountNonWhite() > 0);
+  EXPECT_EQ(Weights(m.weights, m.weights + 6),
+            (Weights{1, 2, 0.5f, 1.5f, elevated[4], elevated[5]}));
+  m.saveResults = 1, m.degreeStep = 1;
+  SetCurve(GenericPolygon(3, 1), {2, -1, 5});  // new weights 2, 0, 1, 5
+  const auto before = ModelBytes();
+  Run(kCmdRationalElevation);
+  EXPECT_TRUE(ModelBytes() == before && window.Canvas().CountNonWhite() == 0);
+}
+
+// Approximations -------------------------------------------------------------
+
+// With unit weights both fits give the polynomial curve back, as n + r (least
+// squares) or s (consistent equation) points of weight 1: a polygon of that
+// size drawing the same curve is the elevated polygon. (The float normal
+// equations lose that for least squares beyond about 15 points.)
+TEST_F(RationalTest, ApproximationsGiveTheCurveBack) {
+  m.saveResults = 1;
+  const Points p = GenericPolygon(5, 11);
+  const struct { int command, s, r, count; } cases[] = {
+      {kCmdApproxLeastSquares, 1, 0, 5},  {kCmdApproxLeastSquares, 30, 0, 5},
+      {kCmdApproxLeastSquares, 30, 2, 7}, {kCmdApproxConsistent, 5, 0, 5},
+      {kCmdApproxConsistent, 8, 0, 8},    {kCmdApproxConsistent, 30, 0, 30}};
+  for (const auto& c : cases) {
+    m.approxDim = c.s, m.degreeStep = c.r;
+    SetCurve(p, Weights(5, 1.0f));
+    Run(c.command);
+    EXPECT_EQ(CurveWeights(), Weights(c.count, 1.0f)) << c.command << " " << c.s;
+    EXPECT_LE(CurveGap(Polygon(), {}, p, {}), 1e-2) << c.command << " " << c.s;
+    EXPECT_TRUE(c.r > 0 || c.count > 5 || PointGap(Polygon(), p) < 1e-2) << "the polygon itself";
+  }
+  // Real weights: with r = s least squares returns the curve's own control
+  // points in degree p + s (as elevation gives them), and the consistent
+  // equation's polynomial of 30 points follows the rational curve closely.
+  const Weights w = {1.2f, 1.6f, 0.7f, 1.3f, 0.9f};
+  m.approxDim = 8, m.degreeStep = 8;
+  SetCurve(p, w);
+  Run(kCmdRationalElevation);
+  const Points elevated = Polygon();
+  SetCurve(p, w);
+  Run(kCmdApproxLeastSquares);
+  EXPECT_LE(PointGap(Polygon(), elevated), 1e-2);
+  m.approxDim = 30;
+  SetCurve(p, w);
+  Run(kCmdApproxConsistent);
+  EXPECT_LE(CurveGap(Polygon(), {}, p, w), 1e-2);
+}
+
+// Q(t) + B(h, 2h)(t) E(t) = R(t), Q read from the two hybrid log sections
+// (its middle point 0) and E from the rational section after them.
+TEST_F(RationalTest, HybridFormReproducesTheCurve) {
+  m.saveResults = 1;
+  for (auto [n, s] : {std::pair{4, 30}, {6, 4}, {5, 3}, {8, 11}, {3, 98}, {10, 2}}) {
+    SCOPED_TRACE(::testing::Message() << "n " << n << " s " << s);
+    const int h = s / 2, d = 2 * h;
+    const Points p = GenericPolygon(n, s);
+    const Weights w = RandomWeights(n, n);
+    m.approxDim = s;
+    SetCurve(p, w);
+    const std::string log = Run(kCmdApproxHybrid);
+    EXPECT_TRUE(PointGap(Polygon(), p) == 0 && CurveWeights() == w) << "the model is kept";
+    std::vector<P> q = PointsAfter(log, kHybrid), back = PointsAfter(log, kHybrid, 1);
+    const std::vector<P> e = PointsAfter(log, kWeightLine);
+    ASSERT_TRUE(q.size() == size_t(h) && back.size() == size_t(d - h) && e.size() == size_t(n));
+    q.push_back({0, 0});
+    q.insert(q.end(), back.begin(), back.end());
+    double scale = 1;
+    for (const P& a : q) scale = std::max({scale, std::fabs(a.x), std::fabs(a.y)});
+    for (int i = 0; i <= 100; ++i) {
+      const double t = i / 100.0, b = Bern(d, h, t);
+      const P r = RationalAt(p, w, t), qt = RationalAt(q, {}, t), et = RationalAt(e, w, t);
+      EXPECT_LE(Distance({qt.x + b * et.x, qt.y + b * et.y}, r), 1e-3 + 1e-5 * scale) << t;
+    }
+  }
+}
+
+TEST_F(RationalTest, HybridLogLayoutAndOddDimension) {
+  SetCurve(GenericPolygon(4, 9), Weights(4, 1.0f));
+  const std::string log = Run(kCmdApproxHybrid);
+  const Raster canvas = window.Canvas();
+  const std::vector<std::string> l = Lines(log);
+  ASSERT_GE(l.size(), 41u);
+  EXPECT_EQ(l[2] + "|" + l[20] + "|" + l[36] + "|" + l[40], kHybrid + "16|" + kHybrid +
+                "15|# End Data |# In Rational Bezier curve, control point count:=4");
+  EXPECT_TRUE(l[18].empty() && l[37].empty() && PointsAfter(log, kHybrid, 1).size() == 15u);
+  // Unit weights and d >= p: the error curve is a single point.
+  const std::vector<P> e = PointsAfter(log, kWeightLine);
+  EXPECT_LE(PointGap(e, std::vector<P>(4, e[0])), 1e-2);
+  m.approxDim = 31;
+  EXPECT_EQ(Run(kCmdApproxHybrid), log);
+  EXPECT_EQ(std::memcmp(canvas.Data(), window.Canvas().Data(), 800 * kHeight * 4), 0);
+}
+
+// At and beyond the size limits, in Curves and in Surfaces mode (where the
+// items are greyed but the commands act on the curve): accepted, or refused
+// with the model's bytes unchanged, nothing drawn and nothing logged.
+TEST_F(RationalTest, SizeLimitsInBothModes) {
+  m.saveResults = 1;
+  const struct { int command, n, s, r, count; } cases[] = {
+      {kCmdApproxLeastSquares, 4, 95, 1, 5}, {kCmdApproxLeastSquares, 4, 96, 1, 0},
+      {kCmdApproxLeastSquares, 5, 3, 4, 0},  {kCmdApproxLeastSquares, 5, 0, 0, 0},
+      {kCmdApproxLeastSquares, 2, 5, 1, 0},  {kCmdApproxLeastSquares, 5, 30, 95, 0},
+      {kCmdApproxConsistent, 4, 96, 1, 96},  {kCmdApproxConsistent, 4, 97, 1, 0},
+      {kCmdApproxConsistent, 3, 0, 1, 0},    {kCmdApproxConsistent, 2, 5, 1, 0},
+      {kCmdApproxHybrid, 4, 99, 1, 4},       {kCmdApproxHybrid, 4, 100, 1, 0},
+      {kCmdApproxHybrid, 4, 0, 1, 0},        {kCmdApproxHybrid, 2, 30, 1, 0},
+      {kCmdRationalElevation, 50, 0, 49, 99}, {kCmdRationalElevation, 50, 0, 50, 0},
+      {kCmdRationalElevation, 99, 0, 0, 99},  {kCmdRationalElevation, 100, 0, 0, 0},
+      {kCmdRationalElevation, 0, 0, 1, 0},    {kCmdRationalElevation, 5, 0, INT_MAX, 0}};
+  for (int mode : {kCmdCurves, kCmdSurfaces}) {
+    window.Command(mode);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(::testing::Message() << c.command << " n " << c.n << " s " << c.s << " r "
+                                        << c.r);
+      EXPECT_EQ(window.MenuState(c.command) == MenuItemState::kGreyed, mode == kCmdSurfaces);
+      m.approxDim = c.s, m.degreeStep = c.r;
+      SetCurve(GenericPolygon(c.n, 4), RandomWeights(c.n, 5));
+      const auto before = ModelBytes();
+      const std::string log = Run(c.command);
+      EXPECT_EQ(window.Canvas().CountNonWhite() > 0, c.count > 0);
+      EXPECT_TRUE(c.count > 0 || (ModelBytes() == before && log.empty()));
+      EXPECT_TRUE(c.count == 0 || m.pointCount == c.count) << m.pointCount;
+    }
+  }
+}
+
+// Bad input -------------------------------------------------------------------
+
+TEST_F(RationalTest, BadInputNeverCrashesOrHalfChangesTheModel) {
+  const Weights weightSets[] = {{0, 0, 0, 0, 0},     {1, 0, 1, 1, 1},      {1, -1, 1, -1, 1},
+                                {-1, -1, -1, -1, -1}, {1e38f, 1e38f, 1e38f, 1e38f, 1e38f},
+                                {1, 1e38f, 1, 1, 1},  {1, 1, 1, 1, 0}};
+  const int dims[] = {0, -1, 30, 99, 100, INT_MAX};
+  const int commands[] = {kCmdRationalElevation, kCmdApproxLeastSquares, kCmdApproxConsistent,
+                          kCmdApproxHybrid};
+  for (int k = 0; k < 7 * 6 * 4 * 2 * 2; ++k) {  // every weight set, dim, command, step and Save
+    const Weights& w = weightSets[k % 7];
+    const int dim = dims[k / 7 % 6], command = commands[k / 42 % 4], save = k / 336;
+    m.saveResults = save, m.approxDim = dim, m.degreeStep = k / 168 % 2 ? INT_MAX : 1;
+    SCOPED_TRACE(::testing::Message() << command << " dim " << dim << " step " << m.degreeStep
+                                      << " save " << save << " w " << w[0] << " " << w[1]);
+    SetCurve(kFive, w);
+    const auto before = ModelBytes();
+    EXPECT_TRUE(AllFinite(Run(command)));
+    if (save == 0 || ModelBytes() == before) {
+      EXPECT_TRUE(PointGap(Polygon(), kFive) == 0 && CurveWeights() == w);
+      continue;
+    }
+    ASSERT_TRUE(m.pointCount >= 3 && m.pointCount <= 99) << m.pointCount;
+    for (const Point2& q : Polygon()) EXPECT_TRUE(std::isfinite(q.x) && std::isfinite(q.y));
+    for (float x : CurveWeights()) EXPECT_TRUE(std::isfinite(x) && x != 0);
+  }
+}
+
+}  // namespace
+}  // namespace tambra
