@@ -5,6 +5,8 @@
 #include "base/model_state.h"
 #include "bezier/bezier_family.h"
 #include "rational/rational_family.h"
+#include "spline/spline_family.h"
+#include "surface/surface_family.h"
 #include "resources/command_ids.h"
 
 namespace tambra {
@@ -12,14 +14,13 @@ namespace tambra {
 namespace {
 
 // The families, in menu order.
-constexpr FamilyTable (*kFamilies[])() = {BezierFamily, RationalFamily};
+constexpr FamilyTable (*kFamilies[])() = {BezierFamily, RationalFamily, SplineFamily,
+                                           SurfaceFamily};
 
 // Menu items whose operations have not landed yet: they do nothing, and
 // their items are greyed as their operations will need.
 constexpr CommandEntry kPending[] = {
     // Choices of a curve family, and the surface side of Bezier > Bezier.
-    {kCmdBSpline, kInBothModes, nullptr},
-    {kCmdNurbs, kInBothModes, nullptr},
     // Surface degree change and the corner conversions.
     {kCmdBezierElevation, kInSurfaces, nullptr},
     {kCmdReduceSurfaces, kInSurfaces, nullptr},
@@ -31,16 +32,9 @@ constexpr CommandEntry kPending[] = {
     {kCmdBSplineSimulation, kInBothModes, nullptr},
     {kCmdBSplineElevation, kInCurves, nullptr},
     {kCmdBSplineReduction, kInCurves, nullptr},
-    {kCmdChaikin, kInCurves, nullptr},
-    {kCmdChaikinElevation, kInCurves, nullptr},
-    {kCmdChaikinReduction, kInCurves, nullptr},
-    {kCmdBSplineKnotInsert, kInCurves, nullptr},
-    {kCmdBSplineKnotDelete, kInCurves, nullptr},
     {kCmdNurbsSimulation, kInBothModes, nullptr},
     {kCmdNurbsElevation, kInCurves, nullptr},
     {kCmdNurbsReduction, kInCurves, nullptr},
-    {kCmdNurbsKnotInsert, kInCurves, nullptr},
-    {kCmdNurbsKnotDelete, kInCurves, nullptr},
 };
 
 // Every table the window reads: its own, the families', the pending items.
@@ -77,6 +71,14 @@ DisplayFunction FindCurveDisplay(int curveKind) {
     }
   });
   return draw;
+}
+
+DisplayFunction FindNetView() {
+  DisplayFunction view = nullptr;
+  ForEachTable([&](const FamilyTable& table) {
+    if (view == nullptr) view = table.netView;
+  });
+  return view;
 }
 
 int CurveKindChosenBy(int commandId) {

@@ -32,9 +32,10 @@ bool DrawCurveFamily(Platform& window, int mode) {
   return true;
 }
 
-// The surface view joins here when it lands; until then Surfaces mode shows
-// an empty canvas.
-void DrawSurfaceView(Platform&, int) {}
+// The control net in Surfaces mode.
+void DrawSurfaceView(Platform& window, int mode) {
+  if (const DisplayFunction view = FindNetView()) view(window, mode);
+}
 
 // A view rotation by the mouse displacement since (dragX, dragY): a full
 // client width or height turns the view by 360 degrees.

@@ -45,6 +45,9 @@ struct DisplayEntry {
 struct FamilyTable {
   std::span<const CommandEntry> commands;
   std::span<const DisplayEntry> displays;
+  // What Surfaces mode shows on a repaint and while the view turns: the
+  // control net (one family provides it).
+  DisplayFunction netView = nullptr;
 };
 
 }  // namespace tambra

@@ -1,0 +1,32 @@
+#include "spline/spline_family.h"
+
+#include "base/model_state.h"
+#include "resources/command_ids.h"
+#include "spline/chaikin.h"
+#include "spline/knot_operations.h"
+#include "spline/spline_display.h"
+
+namespace tambra {
+
+namespace {
+
+constexpr CommandEntry kCommands[] = {
+    {kCmdBSplineKnotInsert, kInBothModes, KnotInsertCommand, kInCurves},
+    {kCmdNurbsKnotInsert, kInBothModes, KnotInsertCommand, kInCurves},
+    {kCmdBSplineKnotDelete, kInBothModes, KnotDeleteCommand, kInCurves},
+    {kCmdNurbsKnotDelete, kInBothModes, KnotDeleteCommand, kInCurves},
+    {kCmdChaikin, kInBothModes, ChaikinMethod, kInCurves},
+    {kCmdChaikinElevation, kInBothModes, ChaikinKnotElevation, kInCurves},
+    {kCmdChaikinReduction, kInBothModes, ChaikinKnotReduction, kInCurves},
+};
+
+constexpr DisplayEntry kDisplays[] = {
+    {kBSpline, kCmdBSpline, DrawBSplineCurve},
+    {kNurbs, kCmdNurbs, DrawNurbsCurve},
+};
+
+}  // namespace
+
+FamilyTable SplineFamily() { return FamilyTable{kCommands, kDisplays}; }
+
+}  // namespace tambra

@@ -1,0 +1,29 @@
+// The surface view: the control net as a perspective wireframe.
+#pragma once
+
+#include "base/model_state.h"
+#include "base/platform.h"
+
+namespace tambra {
+
+// A projected point in window pixels; `visible` is false for a point at or
+// behind the eye, or one the projection cannot place (scale 0, a value that
+// is not finite). Segments touching an invisible point are not drawn.
+struct ScreenPoint {
+  int x;
+  int y;
+  bool visible;
+};
+
+// Projects the model point (x, y, z) with the view's angles, scale and
+// translation: the eye 30 units from the origin, focal factor 420 / scale,
+// window y downwards.
+ScreenPoint ProjectPoint(float x, float y, float z);
+
+// The current net in the DrawMode: a grid of rows and columns, or the
+// triangles of a triangular net. An empty net draws nothing.
+void DrawControlNet(Platform& window, int mode);
+void DrawRectNet(Platform& window, int mode);
+void DrawTriangleNet(Platform& window, int mode);
+
+}  // namespace tambra
