@@ -4,6 +4,7 @@
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
+#include "base/curve_polyline.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 
@@ -48,26 +49,14 @@ void DrawBezierCurve(Platform& window, int mode) {
   const int segments = CurveSegments();
   if (logging) LogCount("\r\n\r\n# In Bezier curve, data point count:=%d\r\n", segments);
 
-  Raster& dc = window.Canvas();
-  const Rgb previous = SelectModePen(dc, mode);
-  const Point2& first = m.points[0];
-  MoveToPoint(dc, first.x, first.y);
-  if (logging) LogPoint(first.x, first.y);
   float xs[kMaxPoints];
   float ys[kMaxPoints];
-  for (int i = 1; i < segments; ++i) {
-    const float t = static_cast<float>(static_cast<double>(i) / segments);
-    const Point2 q = EvaluateBezier(m.points, n, t, xs, ys);
-    LineToPoint(dc, q.x, q.y);
-    if (logging) LogPoint(q.x, q.y);
-  }
-  const Point2& last = m.points[n - 1];
-  LineToPoint(dc, last.x, last.y);
-  if (logging) {
-    LogPoint(last.x, last.y);
-    LogText("# End Data\r\n\r\n");
-  }
-  dc.SelectPen(previous);
+  DrawCurvePolyline(window, CurvePolyline{mode, segments, "# End Data\r\n\r\n", false},
+                    m.points[0], m.points[n - 1], [&](int i, Point2& q) {
+                      const float t = static_cast<float>(static_cast<double>(i) / segments);
+                      q = EvaluateBezier(m.points, n, t, xs, ys);
+                      return true;
+                    });
 }
 
 }  // namespace tambra

@@ -5,6 +5,7 @@
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
+#include "base/curve_polyline.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "numeric/coefficients.h"
@@ -66,32 +67,13 @@ void DrawRationalBezierCurve(Platform& window, int mode) {
   const int segments = CurveSegments();
   if (logging) LogCount("\r\n\r\n# In Rational Bezier curve, data point count:=%d\r\n", segments);
 
-  Raster& dc = window.Canvas();
-  const Rgb previous = SelectModePen(dc, mode);
-  const Point2& first = m.points[0];
-  MoveToPoint(dc, first.x, first.y);
-  if (logging) LogPoint(first.x, first.y);
-  const bool marks = m.chaikinSteps == 0;
   double binomials[kMaxPoints];
   for (int j = 0; j < n; ++j) binomials[j] = Binomial(n - 1, j);
-  for (int i = 1; i < segments; ++i) {
+  const CurvePolyline line{mode, segments, "# End Data\r\n\r\n", m.chaikinSteps == 0};
+  DrawCurvePolyline(window, line, m.points[0], m.points[n - 1], [&](int i, Point2& q) {
     const float t = static_cast<float>(static_cast<double>(i) / segments);
-    Point2 q;
-    if (!EvaluateRational(m.points, m.weights, binomials, n, t, q)) continue;
-    LineToPoint(dc, q.x, q.y);
-    if (marks) {
-      FillSmallMark(dc, q.x, q.y, mode);
-      MoveToPoint(dc, q.x, q.y);
-    }
-    if (logging) LogPoint(q.x, q.y);
-  }
-  const Point2& last = m.points[n - 1];
-  LineToPoint(dc, last.x, last.y);
-  if (logging) {
-    LogPoint(last.x, last.y);
-    LogText("# End Data\r\n\r\n");
-  }
-  dc.SelectPen(previous);
+    return EvaluateRational(m.points, m.weights, binomials, n, t, q);
+  });
 }
 
 }  // namespace tambra

@@ -5,6 +5,7 @@
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
+#include "base/curve_polyline.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "numeric/bspline_basis.h"
@@ -102,26 +103,13 @@ void DrawSplineCurve(Platform& window, int mode, const SplineSection& section) {
                  segments);
   }
 
-  Raster& dc = window.Canvas();
-  const Rgb previous = SelectModePen(dc, mode);
-  const Point2& first = m.points[0];
-  MoveToPoint(dc, first.x, first.y);
-  if (logging) LogPoint(first.x, first.y);
   const double a = m.knots[k - 1], b = m.knots[n];
-  for (int j = 1; j < segments; ++j) {
-    const double t = a + j * (b - a) / segments;
-    Point2 q;
-    if (!EvaluateSpline(m, n, k, knots == kKnotsValid, section.rational, t, q)) continue;
-    LineToPoint(dc, q.x, q.y);
-    if (logging) LogPoint(q.x, q.y);
-  }
-  const Point2& last = m.points[n - 1];
-  LineToPoint(dc, last.x, last.y);
-  if (logging) {
-    LogPoint(last.x, last.y);
-    LogText(section.end);
-  }
-  dc.SelectPen(previous);
+  const bool windowed = knots == kKnotsValid;
+  DrawCurvePolyline(window, CurvePolyline{mode, segments, section.end, false}, m.points[0],
+                    m.points[n - 1], [&](int j, Point2& q) {
+                      const double t = a + j * (b - a) / segments;
+                      return EvaluateSpline(m, n, k, windowed, section.rational, t, q);
+                    });
 }
 
 }  // namespace
