@@ -305,8 +305,9 @@ SplinePolygonResult CoarsenUniformBSpline(const Point2* points, int n, int order
 
 void ClampedUniformKnots(float* knots, int n, int k) {
   const float end = static_cast<float>(n - k + 1);
-  for (int i = 0; i < n + k; ++i)
+  for (int i = 0; i < n + k; ++i) {
     knots[i] = i < k ? 0.0f : i < n ? static_cast<float>(i - k + 1) : end;
+  }
   knots[n + k] = 0.0f;  // the terminating entry: the knot scan ends at the first decrease
 }
 

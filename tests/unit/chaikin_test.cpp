@@ -1,0 +1,194 @@
+// Chaikin's method, knot elevation and knot reduction: counts and capacity
+// edges, the curve kept by every conversion (against the basis and Bernstein
+// sums), the round trip, and the commands' marks, log and model.
+#include <climits>
+#include <cmath>
+#include <vector>
+
+#include "numeric/bspline_basis.h"
+#include "numeric/coefficients.h"
+#include "numeric/knot_vector.h"
+#include "resources/command_ids.h"
+#include "session_fixture.h"
+#include "spline/chaikin.h"
+
+namespace tambra {
+namespace {
+
+// Points in general position, 25 pixels apart in x.
+std::vector<Point2> Polygon(int n) {
+  std::vector<Point2> p(n);
+  for (int i = 0; i < n; ++i) p[i] = Point2{20.0f + 25.0f * i, 100.0f + 37.0f * (i * 7 % 11)};
+  return p;
+}
+
+// The clamped uniform B-spline of the points at t.
+Point2 SplineAt(const Point2* p, int n, int k, double t) {
+  float u[kKnotCapacity + 1];
+  ClampedUniformKnots(u, n, k);
+  double x = 0.0, y = 0.0;
+  for (int i = 0; i < n; ++i)
+    x += BSplineBasis(u, n, i, k, t) * p[i].x, y += BSplineBasis(u, n, i, k, t) * p[i].y;
+  return Point2{float(x), float(y)};
+}
+
+// Pieces of k points sharing their ends: piece floor(s) at s - floor(s).
+Point2 PiecesAt(const SplinePolygon& q, int k, double s) {
+  const int piece = std::min(int(s), (q.count - 1) / (k - 1) - 1);
+  double x = 0.0, y = 0.0;
+  for (int j = 0, i = piece * (k - 1); j < k; ++j, ++i) {
+    x += Bernstein(k, j, s - piece) * q.points[i].x,
+        y += Bernstein(k, j, s - piece) * q.points[i].y;
+  }
+  return Point2{float(x), float(y)};
+}
+
+double Distance(Point2 a, Point2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// Order, n, the count of Bezier points and how many counts there are, the
+// passes' (each 2n - 1) included; 0 when nothing runs.
+const int kMethodCases[][4] = {{4, 10, 22, 3}, {3, 5, 7, 5},    {3, 3, 3, 6},   {4, 4, 4, 6},
+                               {5, 7, 13, 4},  {4, 36, 100, 1}, {3, 51, 99, 1}, {4, 37, 0, 0},
+                               {3, 52, 0, 0},  {5, 6, 0, 0},    {5, 8, 0, 0},   {4, 3, 0, 0},
+                               {3, 2, 0, 0},   {6, 7, 0, 0}};
+
+TEST(ChaikinKernels, MethodCountsAndTheCurveOfEveryPass) {
+  for (const auto& [k, n, first, runs] : kMethodCases) {
+    const std::vector<Point2> p = Polygon(n);
+    std::vector<int> counts, expected;
+    SplinePolygonResult q = UniformBSplineToBezier(p.data(), n, k, Scratch());
+    for (int pass = 0; q && pass < 10; ++pass) {
+      counts.push_back(q->count);
+      const double span = n - k + 1, scale = double(q->count - 1) / (k - 1) / span;
+      for (double t = 0.0; t <= span; t += span / 37) {
+        EXPECT_LT(Distance(SplineAt(p.data(), n, k, t), PiecesAt(*q, k, t * scale)), 1e-3)
+            << k << " " << n << " " << t;
+      }
+      q = SubdivideBezierPieces(q->points, q->count, k);
+    }
+    for (int i = 0, count = first; i < runs; ++i, count = 2 * count - 1) expected.push_back(count);
+    EXPECT_EQ(counts, expected) << "order " << k << ", n " << n;
+  }
+}
+
+// Order, n, passes, the count after them (0: refused), and for elevation
+// whether reducing by as many passes gives the polygon back.
+const int kElevations[][5] = {{4, 4, 1, 5, 1},   {3, 5, 2, 14, 1},       {4, 10, 2, 31, 1},
+                              {3, 12, 3, 82, 1}, {4, 49, 1, 95, 1},      {3, 49, 0, 96, 1},
+                              {3, 30, 2, 58, 0}, {4, 4, INT_MAX, 67, 0}, {4, 50, 1, 0, 0},
+                              {4, 51, 1, 0, 0},  {4, 52, 1, 0, 0},       {3, 50, 1, 0, 0},
+                              {5, 7, 1, 0, 0},   {4, 3, 1, 0, 0}};
+const int kReductions[][4] = {{4, 10, 1, 0}, {4, 11, 1, 7},       {3, 6, 1, 4},
+                              {3, 5, 1, 0},  {4, 13, 2, 5},       {4, 11, 3, 4},
+                              {4, 11, 4, 0}, {3, 96, INT_MAX, 0}, {5, 13, 1, 0}};
+
+TEST(ChaikinKernels, ElevationKeepsTheCurveAndReductionUndoesIt) {
+  for (const auto& [k, n, passes, count, back] : kElevations) {
+    SCOPED_TRACE(testing::Message() << "order " << k << ", n " << n << ", passes " << passes);
+    const std::vector<Point2> p = Polygon(n);
+    const SplinePolygonResult q = RefineUniformBSpline(p.data(), n, k, passes, Scratch());
+    ASSERT_EQ(q ? q->count : 0, count);
+    if (!q) continue;
+    const double span = n - k + 1, scale = double(count - k + 1) / span;
+    for (double t = 0.0; t < span; t += span / 29) {
+      EXPECT_LT(Distance(SplineAt(p.data(), n, k, t), SplineAt(q->points, count, k, t * scale)),
+                1e-3)
+          << t;
+    }
+    const SplinePolygonResult coarse =
+        CoarsenUniformBSpline(q->points, count, k, passes, Scratch());
+    ASSERT_EQ(coarse && coarse->count == n, back == 1);
+    for (int i = 0; back && i < n; ++i) EXPECT_LT(Distance(coarse->points[i], p[i]), 1e-3);
+  }
+  for (const auto& [k, n, passes, count] : kReductions) {
+    const std::vector<Point2> p = Polygon(n);
+    const SplinePolygonResult q = CoarsenUniformBSpline(p.data(), n, k, passes, Scratch());
+    EXPECT_EQ(q ? q->count : 0, count) << "order " << k << ", n " << n << ", passes " << passes;
+  }
+}
+
+class ChaikinCommandTest : public SessionTest {
+ protected:
+  void SetCurve(int k, int n, int steps, int save) {
+    const std::vector<Point2> p = Polygon(n);
+    std::copy(p.begin(), p.end(), m.points);
+    m.pointCount = n, m.order = k, m.chaikinSteps = steps, m.saveResults = save;
+    if (n + k < kMaxKnots) ClampedUniformKnots(m.knots, n, k);
+  }
+  // The curve fields in use: knots and the entry after them, points, weights.
+  std::vector<float> Curve() {
+    std::vector<float> v(m.knots, m.knots + m.pointCount + m.order + 1);
+    for (int i = 0; i < m.pointCount; ++i)
+      v.insert(v.end(), {m.points[i].x, m.points[i].y, m.weights[i]});
+    return v;
+  }
+  Rgb At(Point2 p) { return window.Canvas().Pixel(int(p.x), int(p.y)); }
+  std::vector<Rgb> Pixels() { return {window.Canvas().Data(), window.Canvas().Data() + 800 * 600}; }
+};
+
+// A single piece and no pass: the green marks sit on the control points,
+// which are logged; the model stays, even with Save on. A pass marks the piece
+// ends blue and the inner points red.
+TEST_F(ChaikinCommandTest, MethodMarksLogsAndLeavesTheModel) {
+  std::snprintf(m.outputFileName, kMaxFileName, "%s", Path("c.dat").c_str());
+  ASSERT_EQ(OpenOutputLog(window), 1);
+  SetCurve(3, 3, 0, 1);
+  const std::vector<unsigned char> before = ModelBytes();
+  window.Command(kCmdChaikin);
+  EXPECT_EQ(ModelBytes(), before);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(At(m.points[i]), kGreen) << i;
+  CloseOutputLog();
+  EXPECT_EQ(ReadFile(Path("c.dat")),
+            "# In chaikin control polygon\r\n20.00000 500.00000\r\n45.00000 241.00000\r\n"
+            "70.00000 389.00000\r\n# End data\r\n\r\n");
+  SetCurve(3, 5, 1, 0);
+  window.Command(kCmdChaikin);
+  const SplinePolygonResult pass =
+      SubdivideBezierPieces(UniformBSplineToBezier(m.points, 5, 3, Scratch())->points, 7, 3);
+  ASSERT_EQ(pass->count, 13);
+  for (int i = 0; i < 13; ++i) EXPECT_EQ(At(pass->points[i]), i % 2 == 0 ? kBlue : kRed) << i;
+}
+
+// With Save off the curve is as before but the result was drawn; with Save
+// on it keeps the result, the clamped uniform knots and the entry after them.
+TEST_F(ChaikinCommandTest, SaveDecidesWhatStays) {
+  for (int command : {kCmdChaikinElevation, kCmdChaikinReduction}) {
+    SetCurve(4, 11, 1, 0);
+    const std::vector<float> before = Curve();
+    window.Command(command);
+    const std::vector<Rgb> pixels = Pixels();
+    const Rgb colour = 0xFF000000u | (command == kCmdChaikinElevation ? kBlue : kRed);
+    EXPECT_NE(std::find(pixels.begin(), pixels.end(), colour), pixels.end());
+    EXPECT_EQ(Curve(), before) << command;
+    m.saveResults = 1;
+    window.Command(command);
+    EXPECT_EQ(m.pointCount, command == kCmdChaikinElevation ? 19 : 7);
+    EXPECT_TRUE(ScanKnots(m.knots) == m.pointCount + 4 &&
+                m.knots[m.pointCount + 3] == m.pointCount - 3);
+  }
+  SetCurve(4, 4, 1, 1);
+  window.Command(kCmdChaikinElevation);
+  EXPECT_EQ(std::vector<float>(m.knots, m.knots + 10),
+            (std::vector<float>{0, 0, 0, 0, 1, 2, 2, 2, 2, 0}));
+  EXPECT_EQ(m.points[2].x, 57.5f);
+}
+
+// Nothing drawn, nothing changed: counts that fit no variant, order 6,
+// parity, capacity and a point that is not finite (1 in the last column).
+TEST_F(ChaikinCommandTest, RefusalsLeaveCanvasAndModel) {
+  const int cases[][4] = {{kCmdChaikin, 5, 6, 0},           {kCmdChaikin, 5, 8, 0},
+                          {kCmdChaikin, 6, 7, 0},           {kCmdChaikin, 4, 10, 1},
+                          {kCmdChaikinElevation, 4, 51, 0}, {kCmdChaikinElevation, 3, 6, 1},
+                          {kCmdChaikinReduction, 4, 10, 0}, {kCmdChaikinReduction, 4, 11, 1}};
+  for (const auto& [command, k, n, nan] : cases) {
+    SetCurve(k, n, 1, 1);
+    if (nan == 1) m.points[n / 2].y = std::nanf("");
+    const std::vector<Rgb> pixels = Pixels();
+    const std::vector<unsigned char> before = ModelBytes();
+    window.Command(command);
+    EXPECT_TRUE(Pixels() == pixels && ModelBytes() == before) << command << " " << k << " " << n;
+  }
+}
+
+}  // namespace
+}  // namespace tambra
