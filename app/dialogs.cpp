@@ -285,7 +285,8 @@ int KnotsDialog::Accept() {
 void KnotsDialog::Reset() {
   ModelState& m = Model();
   const long typed = ParseLongC(Text(kIdOrder).c_str(), nullptr);
-  if (typed < 1 || m.pointCount + typed >= kMaxKnots) return;
+  // Compared without a sum that a huge typed order would overflow.
+  if (typed < 1 || typed >= kMaxKnots - m.pointCount) return;
   const int k = static_cast<int>(typed);
   const int n = m.pointCount;
   BuildDefaultKnots(k, n);
