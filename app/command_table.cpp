@@ -29,7 +29,6 @@ constexpr CommandEntry kPending[] = {
     {kCmdTriangularSW, kInRectangularNets, nullptr},
     {kCmdTriangularNE, kInRectangularNets, nullptr},
     // B-spline and NURBS curves.
-    {kCmdBSplineSimulation, kInBothModes, nullptr},
     {kCmdBSplineElevation, kInCurves, nullptr},
     {kCmdBSplineReduction, kInCurves, nullptr},
     {kCmdNurbsSimulation, kInBothModes, nullptr},

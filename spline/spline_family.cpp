@@ -2,6 +2,7 @@
 
 #include "base/model_state.h"
 #include "resources/command_ids.h"
+#include "spline/bspline_simulation.h"
 #include "spline/chaikin.h"
 #include "spline/knot_operations.h"
 #include "spline/spline_display.h"
@@ -18,6 +19,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdChaikin, kInBothModes, ChaikinMethod, kInCurves},
     {kCmdChaikinElevation, kInBothModes, ChaikinKnotElevation, kInCurves},
     {kCmdChaikinReduction, kInBothModes, ChaikinKnotReduction, kInCurves},
+    {kCmdBSplineSimulation, kInBothModes, BSplineSimulation},
 };
 
 constexpr DisplayEntry kDisplays[] = {
