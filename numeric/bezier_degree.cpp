@@ -87,8 +87,13 @@ bool PrepareOneBased(NumericScratch& scratch, int n, int r, int least) {
 // shift + cols of E, solves A = E' E'^T (1-based in matrixA), forms B =
 // A^-1 E' in matrixB and returns out[i] = sum of B(i, j) data[j], i = 1..k,
 // j = 1..cols.
+//
+// E'(i, j) is 0 unless j - i is 0..band. A zero term leaves a sum that starts
+// at +0 as it was, so the products skip what lies off the band: the same bits
+// in a fraction of the time. A non-finite entry still reaches the diagonal
+// of A, and the solver refuses it as before.
 template <std::size_t D>
-bool SolveNormalEquations(NumericScratch& scratch, int k, int cols, int shift,
+bool SolveNormalEquations(NumericScratch& scratch, int k, int cols, int shift, int band,
                           const Coords<D>* data, Coords<D>* out) {
   const Matrix& e = scratch.matrixE;
   Matrix& a = scratch.matrixA;
@@ -96,7 +101,8 @@ bool SolveNormalEquations(NumericScratch& scratch, int k, int cols, int shift,
   for (int i = 1; i <= k; ++i) {
     for (int l = 1; l <= k; ++l) {
       float sum = 0.0f;
-      for (int j = 1; j <= cols; ++j) {
+      const int last = std::min(std::min(i, l) + band, cols);
+      for (int j = std::max(i, l); j <= last; ++j) {
         sum = Round(sum + double(e[i + shift][j + shift]) * e[l + shift][j + shift]);
       }
       a[i][l] = sum;
@@ -106,7 +112,10 @@ bool SolveNormalEquations(NumericScratch& scratch, int k, int cols, int shift,
   for (int i = 1; i <= k; ++i) {
     for (int j = 1; j <= cols; ++j) {
       float sum = 0.0f;
-      for (int l = 1; l <= k; ++l) sum = Round(sum + double(a[i][l]) * e[l + shift][j + shift]);
+      const int last = std::min(k, j);
+      for (int l = std::max(1, j - band); l <= last; ++l) {
+        sum = Round(sum + double(a[i][l]) * e[l + shift][j + shift]);
+      }
       b[i][j] = sum;
     }
   }
@@ -129,7 +138,7 @@ PolygonResult<D> ReduceLse(const Coords<D>* points, int n, int r, NumericScratch
   Coords<D> data[kMatrixSize];  // 1-based: data[j] = P(j-1)
   std::copy_n(points, n, data + 1);
   Coords<D> q[kMatrixSize];
-  if (!SolveNormalEquations(scratch, m, n, 0, data, q)) return std::nullopt;
+  if (!SolveNormalEquations(scratch, m, n, 0, r, data, q)) return std::nullopt;
   Polygon<D> reduced;
   reduced.count = m;
   std::copy_n(q + 1, m, reduced.points.begin());
@@ -153,7 +162,7 @@ PolygonResult<D> ReduceLseC0(const Coords<D>* points, int n, int r, NumericScrat
   }
   Polygon<D> reduced;
   reduced.count = m;
-  if (!SolveNormalEquations(scratch, m - 2, n - 2, 1, reducedData, reduced.points.data())) {
+  if (!SolveNormalEquations(scratch, m - 2, n - 2, 1, r, reducedData, reduced.points.data())) {
     return std::nullopt;
   }
   reduced.points[0] = first;
@@ -266,21 +275,41 @@ PolygonResult<2> ReduceWithTangents(const Vec* p, int n, int r, NumericScratch& 
   const Matrix& plainE = secondOrder ? scratch.elevationMatrix : scratch.matrixE;
   BuildDirections(g, frame, m, k);
 
-  // Design vectors H(j, c) = sum over inner rows i of E(i, j) G(i, c).
-  for (int j = 1; j <= n - 2; ++j) {
-    for (int c = 1; c <= k; ++c) {
+  // Design vectors H(j, c) = sum over inner rows i of E(i, j) G(i, c), and
+  // the normal matrix A(c, d) = sum over j of H(j, c) . H(j, d). G has one
+  // non-zero row per parameter and H(., c) is zero off that row's band of E.
+  // A zero term leaves a sum that starts at +0 as it was, so both sums skip
+  // the zeros: the same bits in a fraction of the time. A non-finite E or H
+  // still reaches the diagonal of A, and the solver refuses it as before.
+  int from[kMatrixSize], to[kMatrixSize];  // where H(., c) is not zero
+  for (int c = 1; c <= k; ++c) {
+    int rows[kMatrixSize], count = 0;
+    for (int i = 1; i <= m - 2; ++i) {
+      if (g[i][c][0] != 0.0f || g[i][c][1] != 0.0f) rows[count++] = i;
+    }
+    from[c] = n - 1;
+    to[c] = 0;
+    for (int j = 1; j <= n - 2; ++j) {
       Vec sum{};
-      for (int i = 1; i <= m - 2; ++i) {
+      for (int at = 0; at < count; ++at) {
+        const int i = rows[at];
         sum[0] = Round(sum[0] + double(e[i][j]) * g[i][c][0]);
         sum[1] = Round(sum[1] + double(e[i][j]) * g[i][c][1]);
       }
       h[j][c] = sum;
+      if (sum[0] != 0.0f || sum[1] != 0.0f) {
+        from[c] = std::min(from[c], j);
+        to[c] = j;
+      }
     }
   }
   for (int c = 1; c <= k; ++c) {
     for (int d = 1; d <= k; ++d) {
       float sum = 0.0f;
-      for (int j = 1; j <= n - 2; ++j) sum = Round(sum + double(Dot(h[j][c], h[j][d])));
+      const int end = std::min(to[c], to[d]);
+      for (int j = std::max(from[c], from[d]); j <= end; ++j) {
+        sum = Round(sum + double(Dot(h[j][c], h[j][d])));
+      }
       a[c][d] = sum;
     }
   }
