@@ -28,12 +28,6 @@ constexpr CommandEntry kPending[] = {
     {kCmdTriangularNW, kInRectangularNets, nullptr},
     {kCmdTriangularSW, kInRectangularNets, nullptr},
     {kCmdTriangularNE, kInRectangularNets, nullptr},
-    // B-spline and NURBS curves.
-    {kCmdBSplineElevation, kInCurves, nullptr},
-    {kCmdBSplineReduction, kInCurves, nullptr},
-    {kCmdNurbsSimulation, kInBothModes, nullptr},
-    {kCmdNurbsElevation, kInCurves, nullptr},
-    {kCmdNurbsReduction, kInCurves, nullptr},
 };
 
 // Every table the window reads: its own, the families', the pending items.

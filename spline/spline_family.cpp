@@ -4,7 +4,9 @@
 #include "resources/command_ids.h"
 #include "spline/bspline_simulation.h"
 #include "spline/chaikin.h"
+#include "spline/degree_change.h"
 #include "spline/knot_operations.h"
+#include "spline/nurbs_simulation.h"
 #include "spline/spline_display.h"
 
 namespace tambra {
@@ -19,6 +21,11 @@ constexpr CommandEntry kCommands[] = {
     {kCmdChaikin, kInBothModes, ChaikinMethod, kInCurves},
     {kCmdChaikinElevation, kInBothModes, ChaikinKnotElevation, kInCurves},
     {kCmdChaikinReduction, kInBothModes, ChaikinKnotReduction, kInCurves},
+    {kCmdBSplineElevation, kInCurves, SplineDegreeElevation},
+    {kCmdNurbsElevation, kInCurves, SplineDegreeElevation},
+    {kCmdBSplineReduction, kInCurves, SplineDegreeReduction},
+    {kCmdNurbsReduction, kInCurves, SplineDegreeReduction},
+    {kCmdNurbsSimulation, kInBothModes, NurbsSimulation},
     {kCmdBSplineSimulation, kInBothModes, BSplineSimulation},
 };
 

@@ -1,0 +1,423 @@
+#include "spline/degree_change.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "base/c_locale.h"
+#include "base/canvas.h"
+#include "base/model_state.h"
+#include "base/output_log.h"
+#include "base/snapshots.h"
+#include "numeric/coefficients.h"
+#include "numeric/knot_vector.h"
+#include "numeric/spline_matrices.h"
+#include "spline/spline_display.h"
+
+namespace tambra {
+
+namespace {
+
+// Room for a knot copy that grows while knots are inserted.
+constexpr int kGrowingKnots = kKnotCapacity + kMatrixSize + 1;
+
+// The distinct values of a knot vector and their multiplicities.
+struct KnotGroups {
+  int count = 0;
+  float value[kKnotCapacity];
+  int mult[kKnotCapacity];
+};
+
+KnotGroups Groups(const float* knots, int used) {
+  KnotGroups g;
+  for (int i = 0; i < used; ++i) {
+    if (g.count > 0 && knots[i] == g.value[g.count - 1]) {
+      ++g.mult[g.count - 1];
+    } else {
+      g.value[g.count] = knots[i];
+      g.mult[g.count++] = 1;
+    }
+  }
+  return g;
+}
+
+bool IsFinite(const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+void ClearBlock(Matrix& a, int rows, int cols) {
+  for (int i = 0; i < rows; ++i) std::fill_n(a[i], cols, 0.0f);
+}
+
+// The control points and weights of the current curve, w P and w, as the
+// homogeneous coordinates the matrices act on.
+struct Homogeneous {
+  double x[kMaxPoints], y[kMaxPoints], w[kMaxPoints];
+};
+
+// Maps the n homogeneous points through the first `rows` rows of `a` and
+// divides: false when a weight comes out 0 or anything is not finite.
+bool MapPoints(const Matrix& a, int rows, const Homogeneous& h, int n, Point2* points,
+               float* weights) {
+  for (int i = 0; i < rows; ++i) {
+    double x = 0.0, y = 0.0, w = 0.0;
+    for (int j = 0; j < n; ++j) {
+      x += a[i][j] * h.x[j], y += a[i][j] * h.y[j], w += a[i][j] * h.w[j];
+    }
+    const float stored = static_cast<float>(w);
+    if (stored == 0.0f || !std::isfinite(stored)) return false;
+    points[i] = Point2{static_cast<float>(x / w), static_cast<float>(y / w)};
+    if (!IsFinite(points[i])) return false;
+    if (weights != nullptr) weights[i] = stored;
+  }
+  return true;
+}
+
+// Marks a Bezier polygon with its log section (empty when not drawn).
+void ShowBezierPoints(Platform& window, const Point2* points, int count, bool draw) {
+  const bool logging = Model().logActive == 1;
+  if (logging) LogText("# In debug control polygon\r\n");
+  if (draw) DrawMarks(window, points, 0, count, kBlueMode);
+  if (logging) LogText("# End data\r\n\r\n");
+}
+
+}  // namespace
+
+float TerminatingKnot(float last) {
+  if (last > 0.0f) return 0.0f;
+  return std::nextafter(last, -std::numeric_limits<float>::infinity());
+}
+
+int UsableCurveKnots(int minOrder, bool bezierSplit) {
+  const ModelState& m = Model();
+  const int n = m.pointCount, k = m.order;
+  if (k < minOrder || n < k || n > kMaxPoints || k > kMaxSplineOrder) return -1;
+  if (static_cast<long long>(n) + k >= kKnotCapacity) return -1;  // room for the terminator
+  const int used = ScanKnots(m.knots);
+  if (used != n + k || !IsClampedKnotVector(m.knots, n, k)) return -1;
+  if (!std::isfinite(TerminatingKnot(m.knots[used - 1]))) return -1;
+  for (int i = 0; i < n; ++i) {
+    if (!IsFinite(m.points[i])) return -1;
+  }
+  if (bezierSplit) {
+    const KnotGroups g = Groups(m.knots, used);
+    for (int i = 1; i + 1 < g.count; ++i) {
+      if (g.mult[i] > k - 1) return -1;
+    }
+  }
+  return used;
+}
+
+void InsertKnotRows(Matrix& a, const float* knots, int r, float u, int lastCol, int lastRow,
+                    int p) {
+  if (p < 1 || r - p < 1 || r > lastRow || lastRow >= kMatrixSize || lastCol < 0 ||
+      lastCol >= kMatrixSize || r - 1 + p >= kGrowingKnots) {
+    return;
+  }
+  float fresh[kMatrixSize][kMatrixSize];
+  for (int i = r - p; i < r; ++i) {
+    const double span = double(knots[i + p]) - knots[i];
+    const double alpha = span > 0.0 ? (double(u) - knots[i]) / span : 0.0;
+    for (int c = 0; c <= lastCol; ++c) {
+      fresh[i - r + p][c] = static_cast<float>((1.0 - alpha) * a[i - 1][c] + alpha * a[i][c]);
+    }
+  }
+  for (int i = lastRow; i >= r; --i) std::copy_n(a[i - 1], lastCol + 1, a[i]);
+  for (int i = r - p; i < r; ++i) std::copy_n(fresh[i - r + p], lastCol + 1, a[i]);
+}
+
+int BuildSplineToBezierMatrix(Matrix& a, const float* knots, int knotCount, int order) {
+  const int m = knotCount - 1, p = order - 1, c = m - p - 1;
+  if (p < 1 || knotCount > kKnotCapacity || c < p || c >= kMatrixSize) return -1;
+  float u[kGrowingKnots];
+  std::copy_n(knots, knotCount, u);
+  ClearBlock(a, c + 1, c + 1);
+  for (int i = 0; i <= c; ++i) a[i][i] = 1.0f;
+  // Every interior value is inserted until it is repeated p times.
+  const KnotGroups g = Groups(knots, knotCount);
+  int pos = p, ins = 1;
+  for (int v = 1; v + 1 < g.count; ++v) {
+    pos += g.mult[v];
+    for (int rep = g.mult[v]; rep < p; ++rep) {
+      if (c + ins >= kMatrixSize) return -1;
+      InsertKnotRows(a, u, pos, g.value[v], c, c + ins, p);
+      for (int i = m + ins - 1; i >= pos; --i) u[i + 1] = u[i];
+      u[pos++] = g.value[v];
+      ++ins;
+    }
+  }
+  return c + ins;
+}
+
+int BuildPiecewiseElevationMatrix(Matrix& e, int order, int step, int pieces) {
+  const int p = order - 1, t = step, s = pieces;
+  if (p < 1 || t < 0 || s < 1) return -1;
+  const long long rows = static_cast<long long>(p + t) * s + 1, cols = static_cast<long long>(p) * s + 1;
+  if (rows > kMatrixSize || cols > kMatrixSize) return -1;
+  ClearBlock(e, int(rows), int(cols));
+  for (int piece = 0; piece < s; ++piece) {
+    for (int i = piece == 0 ? 0 : 1; i <= p + t; ++i) {
+      for (int j = std::max(0, i - t); j <= std::min(p, i); ++j) {
+        e[i + (p + t) * piece][j + p * piece] = static_cast<float>(
+            Binomial(p, j) * Binomial(t, i - j) / Binomial(p + t, i));
+      }
+    }
+  }
+  return int(rows);
+}
+
+int BuildBezierToSplineMatrix(Matrix& b, const float* knots, int knotCount, int order, int step,
+                              float* newKnots, int* newKnotCount) {
+  if (knotCount < 1 || knotCount > kKnotCapacity || step < 0) return -1;
+  const KnotGroups g = Groups(knots, knotCount);
+  const long long count = knotCount + static_cast<long long>(g.count) * step;
+  if (count >= kMaxKnots) return -1;  // room for the terminating entry
+  int used = 0;
+  for (int v = 0; v < g.count; ++v) {
+    for (int rep = 0; rep < g.mult[v] + step; ++rep) newKnots[used++] = g.value[v];
+  }
+  newKnots[used] = TerminatingKnot(newKnots[used - 1]);
+  *newKnotCount = used;
+  const int q = order + step - 1, n = used - q - 1;
+  if (n < 1 || n > kMaxOneBasedSize) return -1;
+  // A: the Bezier points of the new knot vector from its control points.
+  const int rows = BuildSplineToBezierMatrix(b, newKnots, used, order + step);
+  if (rows < 0) return -1;
+  Matrix& normal = MatrixA();
+  Matrix& right = MatrixB();
+  for (int i = 1; i <= n; ++i) {
+    for (int j = 1; j <= n; ++j) {
+      double sum = 0.0;
+      for (int l = 0; l < rows; ++l) sum += double(b[l][i - 1]) * b[l][j - 1];
+      normal[i][j] = static_cast<float>(sum);
+    }
+    std::fill_n(right[i] + 1, n, 0.0f);
+  }
+  if (SolveGaussJordan(n) == 0) return -1;
+  std::vector<float> a(static_cast<size_t>(rows) * n);
+  for (int l = 0; l < rows; ++l) std::copy_n(b[l], n, &a[static_cast<size_t>(l) * n]);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < rows; ++j) {
+      double sum = 0.0;
+      for (int l = 1; l <= n; ++l) sum += double(normal[i + 1][l]) * a[static_cast<size_t>(j) * n + l - 1];
+      b[i][j] = static_cast<float>(sum);
+      if (!std::isfinite(b[i][j])) return -1;
+    }
+  }
+  return n;
+}
+
+int BuildBernsteinGramMatrix(Matrix& g, int order, int pieces) {
+  const int p = order - 1;
+  if (p < 1 || pieces < 1 || static_cast<long long>(p) * pieces + 1 > kMatrixSize) return -1;
+  const int size = p * pieces + 1;
+  ClearBlock(g, size, size);
+  for (int s = 0; s < pieces; ++s) {
+    for (int i = 0; i <= p; ++i) {
+      for (int j = 0; j <= p; ++j) {
+        const double entry =
+            Binomial(p, i) * Binomial(p, j) / (Binomial(2 * p, i + j) * (2 * p + 1));
+        // A shared end point collects both pieces' contributions.
+        g[s * p + i][s * p + j] = static_cast<float>(s > 0 && i == 0 && j == 0 ? 2 * entry : entry);
+      }
+    }
+  }
+  return size;
+}
+
+DumpFile::DumpFile(const char* name) : name_(name) {}
+
+DumpFile::~DumpFile() {
+  if (file_ != nullptr) std::fclose(file_);
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+void DumpFile::Report(Platform& window, const char* what, int error) {
+  const std::string text = std::string(what) + " \"" + name_ + "\": " + std::strerror(error);
+  window.ReportError(text.c_str());
+}
+
+bool DumpFile::Open(Platform& window) {
+  std::string pattern = name_ + ".XXXXXX";
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) {
+    Report(window, "Cannot create", errno);
+    return false;
+  }
+  temporary_ = pattern;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);  // the permissions a plain fopen would give
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    Report(window, "Cannot create", error);
+    return false;
+  }
+  return true;
+}
+
+void DumpFile::Matrix(const tambra::Matrix& a, int rows, int cols) { LogMatrix(file_, a, rows, cols); }
+
+bool DumpFile::Commit(Platform& window) {
+  const bool failed = std::ferror(file_) != 0;
+  const int closed = std::fclose(file_);
+  file_ = nullptr;
+  if (failed || closed != 0) {
+    Report(window, "Cannot write", failed ? EIO : errno);
+    return false;
+  }
+  if (std::rename(temporary_.c_str(), name_.c_str()) != 0) {
+    Report(window, "Cannot create", errno);
+    return false;
+  }
+  temporary_.clear();
+  return true;
+}
+
+void SplineDegreeElevation(Platform& window) {
+  ModelState& m = Model();
+  const int used = UsableCurveKnots(2, true);
+  const int n = m.pointCount, k = m.order, t = m.degreeStep;
+  if (used < 0 || t < 0 || t > kMaxSplineOrder) return;
+  Homogeneous h;
+  for (int i = 0; i < n; ++i) {
+    const double w = m.curveKind == kBSpline ? 1.0 : m.weights[i];
+    if (w == 0.0 || !std::isfinite(w)) return;
+    h.w[i] = w, h.x[i] = w * m.points[i].x, h.y[i] = w * m.points[i].y;
+  }
+  SplineMatrices& s = SplineScratch();
+  const int pieces = Groups(m.knots, used).count - 1;
+  float knots[kMaxKnots];
+  int knotCount = 0;
+  const int bo = BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k);
+  const int be = BuildPiecewiseElevationMatrix(s.piecewiseElevation, k, t, pieces);
+  if (bo < 0 || be < 0) return;
+  const int count = BuildBezierToSplineMatrix(s.bezierToSpline, m.knots, used, k, t, knots, &knotCount);
+  if (count < 1 || count > kMaxPoints) return;
+
+  // The Bezier points before and after elevation, then the new polygon.
+  Point2 before[kMatrixSize], after[kMatrixSize], points[kMaxPoints];
+  float weights[kMaxPoints];
+  MatMul(s.piecewiseElevation, s.splineToBezier, MatrixA(), be, bo, n);
+  MatMul(s.bezierToSpline, MatrixA(), MatrixB(), count, be, n);
+  if (!MapPoints(s.splineToBezier, bo, h, n, before, nullptr) ||
+      !MapPoints(MatrixA(), be, h, n, after, nullptr) ||
+      !MapPoints(MatrixB(), count, h, n, points, weights)) {
+    return;
+  }
+
+  CurveResult result;
+  ShowBezierPoints(window, before, bo, m.chaikinSteps == 0);
+  ShowBezierPoints(window, after, be, m.chaikinSteps == 0);
+  std::copy_n(points, count, m.points);
+  std::copy_n(weights, count, m.weights);
+  std::copy_n(knots, knotCount + 1, m.knots);
+  m.pointCount = count;
+  m.order = k + t;
+  DrawNurbsCurve(window, kBlueMode);
+}
+
+void SplineDegreeReduction(Platform& window) {
+  ModelState& m = Model();
+  const int used = UsableCurveKnots(2, true);
+  const int n = m.pointCount, k = m.order, t = m.degreeStep;
+  // The reduced curve needs degree 1 at least.
+  if (used < 0 || t < 0 || k - t < 2) return;
+  // Every value but the last must be repeated more than t times.
+  const KnotGroups g = Groups(m.knots, used);
+  for (int v = 0; v + 1 < g.count; ++v) {
+    if (g.mult[v] <= t) return;
+  }
+  Homogeneous h;
+  for (int i = 0; i < n; ++i) {
+    const double w = m.weights[i];
+    if (!std::isfinite(w)) return;
+    h.w[i] = w, h.x[i] = w * m.points[i].x, h.y[i] = w * m.points[i].y;
+  }
+  float reduced[kMaxKnots];
+  int reducedCount = 0;
+  for (int v = 0; v < g.count; ++v) {
+    for (int rep = t; rep < g.mult[v]; ++rep) reduced[reducedCount++] = g.value[v];
+  }
+  reduced[reducedCount] = TerminatingKnot(reduced[reducedCount - 1]);
+  const int pieces = g.count - 1, newOrder = k - t, newCount = reducedCount - newOrder;
+  if (newCount < newOrder || newCount > kMaxOneBasedSize) return;
+
+  SplineMatrices& s = SplineScratch();
+  Matrix& a = MatrixA();
+  Matrix& b = MatrixB();
+  Matrix& gram = MatrixE();
+  const int bq = BuildSplineToBezierMatrix(s.splineToBezier, reduced, reducedCount, newOrder);
+  const int bp = BuildPiecewiseElevationMatrix(s.piecewiseElevation, newOrder, t, pieces);
+  if (bq < 0 || bp < 0 || BuildBernsteinGramMatrix(gram, k, pieces) != bp) return;
+
+  DumpFile dump("matrix.dat");
+  if (!dump.Open(window)) return;
+  dump.Matrix(s.piecewiseElevation, bp, bq);
+  dump.Matrix(s.splineToBezier, bq, newCount);
+  dump.Matrix(gram, bp, bp);
+
+  // K maps the reduced points to the Bezier points at the old degree; the
+  // normal matrix K^T G K is inverted in MatrixA.
+  Matrix& kmat = s.bezierToSpline;
+  MatMul(s.piecewiseElevation, s.splineToBezier, kmat, bp, bq, newCount);
+  TransposeMatrix(kmat, b, bp, newCount);
+  MatMul(b, gram, s.reduction, newCount, bp, bp);
+  MatMul(s.reduction, kmat, a, newCount, bp, newCount);
+  ShiftMatrixIndex(a, newCount, newCount, 1);
+  for (int i = 1; i <= newCount; ++i) std::fill_n(b[i] + 1, newCount, 0.0f);
+  if (SolveGaussJordan(newCount) == 0) return;
+  ShiftMatrixIndex(a, newCount, newCount, 0);
+
+  // The Bezier points of the given curve, then R = (K^T G K)^-1 K^T G E.
+  if (BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k) != bp) return;
+  dump.Matrix(s.splineToBezier, bp, n);
+  MatMul(a, s.reduction, b, newCount, newCount, bp);
+  MatMul(b, s.splineToBezier, s.reduction, newCount, bp, n);
+
+  // The error form E^T G (I - K X) E, X = (K^T G K)^-1 K^T G.
+  MatMul(kmat, b, s.piecewiseElevation, bp, newCount, bp);
+  for (int i = 0; i < bp; ++i) {
+    for (int j = 0; j < bp; ++j) a[i][j] = (i == j ? 1.0f : 0.0f) - s.piecewiseElevation[i][j];
+  }
+  MatMul(gram, a, b, bp, bp, bp);
+  MatMul(b, s.splineToBezier, a, bp, bp, n);
+  TransposeMatrix(s.splineToBezier, b, bp, n);
+  MatMul(b, a, gram, n, bp, n);
+  dump.Matrix(gram, n, n);
+  double sum = 0.0;
+  for (int i = 0; i < n; ++i) {
+    double sx = 0.0, sy = 0.0;
+    for (int j = 0; j < n; ++j) sx += m.points[j].x * double(gram[j][i]), sy += m.points[j].y * double(gram[j][i]);
+    sum += m.points[i].x * sx + m.points[i].y * sy;
+    FormatC(m.textBuffer, sizeof m.textBuffer, "%10.7f %10.7f \r\n", double(m.points[i].x),
+            double(m.points[i].y));
+    std::fputs(m.textBuffer, dump.File());
+  }
+  if (!std::isfinite(sum)) return;
+  FormatC(m.textBuffer, sizeof m.textBuffer, "\r\nsum:=%10.7f\r\n", sum);
+  std::fputs(m.textBuffer, dump.File());
+
+  Point2 points[kMaxPoints];
+  float weights[kMaxPoints];
+  if (!MapPoints(s.reduction, newCount, h, n, points, weights)) return;
+  if (!dump.Commit(window)) return;
+
+  CurveResult result;
+  std::copy_n(points, newCount, m.points);
+  std::copy_n(weights, newCount, m.weights);
+  std::copy_n(reduced, reducedCount + 1, m.knots);
+  m.pointCount = newCount;
+  m.order = newOrder;
+  DrawNurbsCurve(window, kRedMode);
+}
+
+}  // namespace tambra

@@ -1,0 +1,85 @@
+#include "spline/nurbs_simulation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/canvas.h"
+#include "base/model_state.h"
+#include "base/snapshots.h"
+#include "numeric/knot_vector.h"
+#include "numeric/spline_matrices.h"
+#include "spline/degree_change.h"
+#include "spline/spline_display.h"
+
+namespace tambra {
+
+void NurbsSimulation(Platform& window) {
+  ModelState& m = Model();
+  const int used = UsableCurveKnots(2, false);
+  if (used < 0) return;
+  const int n = m.pointCount, p = m.order - 1;
+
+  // The distinct values and their multiplicities.
+  float value[kKnotCapacity];
+  int mult[kKnotCapacity] = {}, groups = 0;
+  for (int i = 0; i < used; ++i) {
+    if (groups > 0 && m.knots[i] == value[groups - 1]) {
+      ++mult[groups - 1];
+    } else {
+      value[groups] = m.knots[i], mult[groups++] = 1;
+    }
+  }
+  int minMult = mult[1];
+  for (int g = 1; g + 1 < groups; ++g) minMult = std::min(minMult, mult[g]);
+  const long long inserted = static_cast<long long>(groups - 1) * minMult;
+  const long long newCount = n + inserted;
+  // The matrix has a row per new point; the knots keep room for the terminator.
+  if (newCount > kMaxPoints || used + inserted >= kMaxKnots) return;
+
+  Matrix& a = SplineToBezierMatrix();
+  for (int i = 0; i < n; ++i) {
+    std::fill_n(a[i], n, 0.0f);
+    a[i][i] = 1.0f;
+  }
+  float knots[kKnotCapacity + 1];
+  std::copy_n(m.knots, used, knots);
+  float u = 0.0f;
+  int pos = 0, ins = 1;
+  for (int g = 0; g + 1 < groups; ++g) {
+    pos += mult[g];
+    u = static_cast<float>((double(value[g]) + value[g + 1]) / 2);
+    // Adjacent floats have no midpoint between them.
+    if (!(value[g] < u && u < value[g + 1])) return;
+    for (int rep = 0; rep < minMult; ++rep) {
+      InsertKnotRows(a, knots, pos, u, n - 1, n - 1 + ins, p);
+      for (int i = used + ins - 2; i >= pos; --i) knots[i + 1] = knots[i];
+      knots[pos++] = u;
+      ++ins;
+    }
+  }
+  const int count = static_cast<int>(newCount), knotCount = used + static_cast<int>(inserted);
+
+  Point2 points[kMaxPoints];
+  for (int i = 0; i < count; ++i) {
+    double x = 0.0, y = 0.0;
+    for (int j = 0; j < n; ++j) x += a[i][j] * double(m.points[j].x), y += a[i][j] * double(m.points[j].y);
+    points[i] = Point2{static_cast<float>(x), static_cast<float>(y)};
+    if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) return;
+  }
+
+  DumpFile dump("mdmat.dat");
+  if (!dump.Open(window)) return;
+  dump.Matrix(a, count, n);
+  if (!dump.Commit(window)) return;
+
+  m.insertKnot = u;  // outside the snapshot: it stays with Save off
+  CurveResult result;
+  std::copy_n(points, count, m.points);
+  std::fill(m.weights + n, m.weights + count, 1.0f);
+  std::copy_n(knots, knotCount, m.knots);
+  m.knots[knotCount] = TerminatingKnot(knots[knotCount - 1]);
+  m.pointCount = count;
+  DrawNurbsCurve(window, kBlueMode);
+}
+
+}  // namespace tambra
