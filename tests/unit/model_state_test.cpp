@@ -30,32 +30,31 @@ TEST_F(ModelStateTest, DirectionsStayInsideTheKnotStorage) {
   StoreDirection(0);
 }
 
-TEST_F(ModelStateTest, TrianglePackingStopsAtTheListCapacity) {
+// Row i of a triangular net keeps its first i + 1 points in the list: 31
+// rows fill 496 of its 500 entries; with 32, packing stops at the last entry
+// and unpacking is refused. Unpacking zeroes the net above the diagonal.
+TEST_F(ModelStateTest, TrianglePackingAndUnpackingStayWithinTheList) {
   for (int i = 0; i < 32; ++i)
     for (int j = 0; j < 32; ++j) m.net[i][j] = Point3{float(i), float(j), float(10 * i + j)};
-  m.netRows = 3;
-  EXPECT_EQ(PackTriangle(), 1);
-  const float packed[] = {0, 10, 11, 20, 21, 22};  // row i keeps its first i + 1 points
-  for (int k = 0; k < 6; ++k) EXPECT_EQ(m.triangleList[k].z, packed[k]) << "entry " << k;
   m.netRows = 31;
   m.triangleList[496].x = -1.0f;
   EXPECT_EQ(PackTriangle(), 1);
-  EXPECT_EQ(m.triangleList[496].x, -1.0f) << "31 rows pack exactly 496 points";
+  EXPECT_EQ(m.triangleList[496].x, -1.0f);
   m.netRows = 32;
   m.net[31][3].x = 77.0f;  // list entry 31 * 32 / 2 + 3 = 499, the last
   EXPECT_EQ(PackTriangle(), 0);
   EXPECT_EQ(m.triangleList[499].x, 77.0f);
-}
 
-TEST_F(ModelStateTest, UnpackingZeroesTheUpperTriangleOnly) {
   m.netRows = 3;
-  for (int k = 0; k < 6; ++k) m.triangleList[k] = Point3{float(k), 0, 0};
+  EXPECT_EQ(PackTriangle(), 1);
+  const float packed[] = {0, 10, 11, 20, 21, 22};
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(m.triangleList[k].z, packed[k]) << "entry " << k;
   for (auto& row : m.net) std::fill(std::begin(row), std::end(row), Point3{-1, -1, -1});
   UnpackTriangle();
-  EXPECT_TRUE(m.net[1][1].x == 2.0f && m.net[2][2].x == 5.0f);
+  EXPECT_TRUE(m.net[1][1].z == 11.0f && m.net[2][2].z == 22.0f);
   EXPECT_TRUE(m.net[0][2].y == 0.0f && m.net[1][2].z == 0.0f) << "above the diagonal";
   EXPECT_TRUE(m.net[0][3].x == -1.0f && m.net[3][0].x == -1.0f) << "beyond netRows";
-  m.netRows = 32;  // more rows than the list holds: refused
+  m.netRows = 32;
   UnpackTriangle();
   EXPECT_EQ(m.net[0][3].x, -1.0f);
 }
