@@ -9,11 +9,11 @@
 #include <random>
 #include <vector>
 
+#include "base/model_state.h"
 #include "bezier/degree_elevation.h"
 #include "bezier/degree_reduction.h"
-#include "tools/headless_platform.h"
-#include "base/model_state.h"
 #include "numeric/bezier_degree.h"
+#include "tools/headless_platform.h"
 
 namespace tambra {
 namespace {
@@ -80,7 +80,7 @@ BENCHMARK(BM_BezierDegreeElevation98)->Unit(benchmark::kMicrosecond);
 
 // The kernels alone, on the same polygons: what is left is drawing.
 template <typename Kernel>
-void RunKernel(benchmark::State& state, Kernel kernel, int count) {
+void RunKernel(benchmark::State& state, int count, Kernel kernel) {
   std::vector<Coords<2>> polygon;
   for (const Point2& p : GenericPolygon(count)) polygon.push_back({p.x, p.y});
   if (!kernel(polygon.data(), count)) state.SkipWithError("the kernel refused the input");
@@ -88,17 +88,17 @@ void RunKernel(benchmark::State& state, Kernel kernel, int count) {
 }
 
 void BM_ReduceLseC2Kernel54(benchmark::State& state) {
-  RunKernel(state, [](const Coords<2>* p, int n) { return ReduceLseC2(p, n, 1, Scratch()); }, 54);
+  RunKernel(state, 54, [](const Coords<2>* p, int n) { return ReduceLseC2(p, n, 1, Scratch()); });
 }
 BENCHMARK(BM_ReduceLseC2Kernel54)->Unit(benchmark::kMillisecond);
 
 void BM_ReduceLseKernel99(benchmark::State& state) {
-  RunKernel(state, [](const Coords<2>* p, int n) { return ReduceLse(p, n, 1, Scratch()); }, 99);
+  RunKernel(state, 99, [](const Coords<2>* p, int n) { return ReduceLse(p, n, 1, Scratch()); });
 }
 BENCHMARK(BM_ReduceLseKernel99)->Unit(benchmark::kMillisecond);
 
 void BM_ElevateDegreeKernel98(benchmark::State& state) {
-  RunKernel(state, [](const Coords<2>* p, int n) { return ElevateDegree(p, n, 1, Scratch()); }, 98);
+  RunKernel(state, 98, [](const Coords<2>* p, int n) { return ElevateDegree(p, n, 1, Scratch()); });
 }
 BENCHMARK(BM_ElevateDegreeKernel98)->Unit(benchmark::kMicrosecond);
 

@@ -19,7 +19,9 @@ KernelInput CurrentPolygon() {
 void ShowPolygon(Platform& window, const Polygon<2>& result, int mode) {
   const CurveResult scope;
   ModelState& model = Model();
-  for (int i = 0; i < result.count; ++i) model.points[i] = Point2{result.points[i][0], result.points[i][1]};
+  for (int i = 0; i < result.count; ++i) {
+    model.points[i] = Point2{result.points[i][0], result.points[i][1]};
+  }
   model.pointCount = result.count;
   DrawBezierCurve(window, mode);
 }

@@ -43,10 +43,10 @@ void ClearSolverMatrices(NumericScratch& scratch, int n) {
   }
 }
 
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // [SECTION] Elevation
-
-}  // namespace
 
 template <std::size_t D>
 PolygonResult<D> ElevateDegree(const Coords<D>* points, int n, int r, NumericScratch& scratch) {
@@ -456,11 +456,11 @@ PolygonResult<D> ReduceEck(const Coords<D>* p, int n) {
 }
 
 // The planar curves and the homogeneous or spatial variants.
-#define TAMBRA_INSTANTIATE(D)                                                                  \
-  template PolygonResult<D> ElevateDegree<D>(const Coords<D>*, int, int, NumericScratch&);    \
-  template PolygonResult<D> ReduceLse<D>(const Coords<D>*, int, int, NumericScratch&);        \
-  template PolygonResult<D> ReduceLseC0<D>(const Coords<D>*, int, int, NumericScratch&);      \
-  template PolygonResult<D> ReduceSimple<D>(const Coords<D>*, int, NumericScratch&);          \
+#define TAMBRA_INSTANTIATE(D)                                                              \
+  template PolygonResult<D> ElevateDegree<D>(const Coords<D>*, int, int, NumericScratch&); \
+  template PolygonResult<D> ReduceLse<D>(const Coords<D>*, int, int, NumericScratch&);     \
+  template PolygonResult<D> ReduceLseC0<D>(const Coords<D>*, int, int, NumericScratch&);   \
+  template PolygonResult<D> ReduceSimple<D>(const Coords<D>*, int, NumericScratch&);       \
   template PolygonResult<D> ReduceEck<D>(const Coords<D>*, int);
 TAMBRA_INSTANTIATE(2)
 TAMBRA_INSTANTIATE(3)

@@ -45,12 +45,12 @@ using VectorMatrix = Coords<2>[kMatrixSize][kMatrixSize];
 // the model. The global one lives in static storage (320 KB); the kernels
 // take the one they may overwrite as an argument.
 struct NumericScratch {
-  Matrix matrixA;          // solver operand, replaced by its inverse
-  Matrix matrixB;          // solver right-hand block
-  Matrix matrixE;          // elevation matrix of the least-squares reductions
-  Matrix elevationMatrix;  // output of BuildElevationMatrix
-  VectorMatrix directions; // how each parameter of a C1 or C2 reduction moves each point
-  VectorMatrix design;     // the same carried through the elevation
+  Matrix matrixA;           // solver operand, replaced by its inverse
+  Matrix matrixB;           // solver right-hand block
+  Matrix matrixE;           // elevation matrix of the least-squares reductions
+  Matrix elevationMatrix;   // output of BuildElevationMatrix
+  VectorMatrix directions;  // how each parameter of a C1 or C2 reduction moves each point
+  VectorMatrix design;      // the same carried through the elevation
 };
 
 NumericScratch& Scratch();

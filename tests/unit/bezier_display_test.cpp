@@ -23,7 +23,8 @@ namespace {
 
 constexpr int kHeight = 600;
 const std::vector<Point2> kParabola = {{100, 400}, {300, 100}, {500, 400}};
-const std::vector<Point2> kFive = {{40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {760, 420}};
+const std::vector<Point2> kFive = {
+    {40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {760, 420}};
 
 std::string ReadAll(std::FILE* file) {
   std::fflush(file);
@@ -85,7 +86,8 @@ TEST_F(BezierDisplayTest, PolylineHasNSegmentsFromFirstToLastThroughTheCurve) {
         ASSERT_EQ(std::sscanf(l[first + i].c_str(), "%lf %lf", &gotX, &gotY), 2) << l[first + i];
         EXPECT_NEAR(gotX, x, 1e-3) << "sample " << i;
         EXPECT_NEAR(gotY, kHeight - y, 1e-3) << "sample " << i << ", y written upward";
-        const bool offEdge = std::fabs(x - std::round(x)) > 1e-3 && std::fabs(y - std::round(y)) > 1e-3;
+        const bool offEdge =
+            std::fabs(x - std::round(x)) > 1e-3 && std::fabs(y - std::round(y)) > 1e-3;
         EXPECT_TRUE(!offEdge || window.Canvas().Pixel(int(x), int(y)) == kBlack) << i;
       }
     }
@@ -118,11 +120,13 @@ TEST_F(BezierDisplayTest, HugeGridAndHugeCoordinatesStayBounded) {
   auto start = std::chrono::steady_clock::now();
   const std::string log = Draw(hundred, INT_MAX);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-  EXPECT_NE(log.find("data point count:=" + std::to_string(kMaxCurveSegments) + "\r\n"), std::string::npos);
-  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), kMaxPoints + kMaxCurveSegments + 9) << "lines";
+  const std::string header = "data point count:=" + std::to_string(kMaxCurveSegments) + "\r\n";
+  EXPECT_NE(log.find(header), std::string::npos);
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), kMaxPoints + kMaxCurveSegments + 9);
 
   start = std::chrono::steady_clock::now();
-  const std::string text = Draw({{1e30f, 1e30f}, {-1e30f, 5}, {100, 100}, {FLT_MAX, -FLT_MAX}, {-FLT_MAX, 50}}, 50);
+  const std::string text =
+      Draw({{1e30f, 1e30f}, {-1e30f, 5}, {100, 100}, {FLT_MAX, -FLT_MAX}, {-FLT_MAX, 50}}, 50);
   DrawBezierCurve(window, kEraseMode);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(window.Canvas().CountNonWhite(), 0) << "erasing in white leaves nothing";
@@ -158,8 +162,9 @@ TEST_F(BezierDisplayTest, LogWriters) { CheckLogWriters(); }
 
 TEST_F(BezierDisplayTest, LogWritersKeepADecimalPointUnderACommaLocale) {
   for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
-    if (std::setlocale(LC_ALL, name) != nullptr && std::string(std::localeconv()->decimal_point) == ",")
+    if (std::setlocale(LC_ALL, name) != nullptr && *std::localeconv()->decimal_point == ',') {
       return CheckLogWriters();
+    }
   }
   GTEST_SKIP() << "no locale with a decimal comma is installed";
 }

@@ -22,7 +22,9 @@ TEST(BezierElevationKernel, ElevatesUpToTheStorageAndRefusesBeyond) {
                {98, 1}, {99, 0}, {1, 40}, {8, 0}, {60, 40}, {99, 1},  {100, 0}, {1, 99}},
     refused[] = {{100, 1}, {3, -1}, {0, 1}, {0, 0}, {3, INT_MAX}, {99, INT_MAX}, {3, INT_MIN}};
   const Poly all = GenericPolygon(kMaxPoints, 5);
-  for (const auto& c : refused) EXPECT_TRUE(Elevate(Poly(all.begin(), all.begin() + c.n), c.r).empty());
+  for (const auto& c : refused) {
+    EXPECT_TRUE(Elevate(Poly(all.begin(), all.begin() + c.n), c.r).empty()) << c.n << ", " << c.r;
+  }
   for (const auto& c : works) {
     SCOPED_TRACE(::testing::Message() << "n = " << c.n << ", r = " << c.r);
     const Poly p(all.begin(), all.begin() + c.n), q = Elevate(p, c.r);

@@ -20,11 +20,15 @@ namespace {
 
 using Rows = std::vector<std::vector<double>>;
 
-double LogC(int n, int k) { return std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0); }
+double LogC(int n, int k) {
+  return std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0);
+}
 
 // Fills `m` with values no kernel would produce; returns a copy.
 std::vector<float> Mark(Matrix& m, float base) {
-  for (int i = 0; i < kMatrixSize * kMatrixSize; ++i) m[i / kMatrixSize][i % kMatrixSize] = base + i;
+  for (int i = 0; i < kMatrixSize * kMatrixSize; ++i) {
+    m[i / kMatrixSize][i % kMatrixSize] = base + i;
+  }
   return {&m[0][0], &m[0][0] + kMatrixSize * kMatrixSize};
 }
 
@@ -40,7 +44,7 @@ bool KeptOutside(const Matrix& m, const std::vector<float>& before,
 
 void Load(Matrix& m, const Rows& rows, std::size_t base = 1) {
   for (std::size_t i = 0; i < rows.size(); ++i)
-    for (std::size_t j = 0; j < rows[i].size(); ++j) m[i + base][j + base] = static_cast<float>(rows[i][j]);
+    for (std::size_t j = 0; j < rows[i].size(); ++j) m[i + base][j + base] = float(rows[i][j]);
 }
 
 class NumericTest : public ::testing::Test {
@@ -104,7 +108,7 @@ TEST_F(NumericTest, ElevationMatrix) {
           Mark(got, 9.0f);
           BuildElevationMatrix(got, n, r, base, precision);
           const bool exact = precision == ElevationPrecision::kDouble;
-          exact ? FormerElevation<double>(want, n, r, base) : FormerElevation<float>(want, n, r, base);
+          (exact ? FormerElevation<double> : FormerElevation<float>)(want, n, r, base);
           ASSERT_EQ(std::memcmp(want, got, sizeof want), 0);
           if (base == 1 && exact && n + r <= kMaxOneBasedSize) {
             Mark(ElevationMatrix(), 9.0f);
@@ -113,14 +117,14 @@ TEST_F(NumericTest, ElevationMatrix) {
           }
           if (!exact || n == 0) continue;
           ASSERT_EQ(got[base][base], 1.0f);
-          ASSERT_EQ(got[n - 1 + base][n - 1 + r + base], 1.0f) << "needs the binomial column in double";
+          ASSERT_EQ(got[n - 1 + base][n - 1 + r + base], 1.0f) << "needs the sums in double";
           for (int j = 0; j < n + r; ++j) {
             double sum = 0.0;
             for (int i = 0; i < n; ++i) {
               const int k = j - i;
               const double e = got[i + base][j + base];
-              ASSERT_NEAR(e, k < 0 || k > r ? 0 : std::exp(LogC(n - 1, i) + LogC(r, k) - LogC(n - 1 + r, j)),
-                          e * 4e-7) << "entry " << i << ", " << j;
+              const double closed = std::exp(LogC(n - 1, i) + LogC(r, k) - LogC(n - 1 + r, j));
+              ASSERT_NEAR(e, k < 0 || k > r ? 0 : closed, e * 4e-7) << "entry " << i << ", " << j;
               sum += e;
             }
             ASSERT_NEAR(sum, 1.0, 1e-6) << "column " << j;
@@ -177,7 +181,7 @@ TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
     // but the solver has to swap rows and unscramble columns.
     Rows given(n, std::vector<double>(n)), rhs = given, unit = given;
     for (int i = 0; i < n; ++i) {
-      for (int j = 0; j < n; ++j) given[i][j] = entry(rng), rhs[i][j] = static_cast<float>(10 * entry(rng));
+      for (int j = 0; j < n; ++j) given[i][j] = entry(rng), rhs[i][j] = float(10 * entry(rng));
       given[i][i] += given[i][i] < 0 ? -n - 1.0 : n + 1.0;
     }
     std::shuffle(given.begin(), given.end(), rng);
@@ -188,7 +192,8 @@ TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
     Load(MatrixB(), rhs);
     for (int i = 0; i < n; ++i) unit[i][i] = rhs[i][i] = 1.0;  // the solver sets B's diagonal to 1
     ASSERT_EQ(SolveGaussJordan(n), 1);
-    for (auto [result, want, tolerance] : {std::tuple{&MatrixA(), &unit, 4e-6}, {&MatrixB(), &rhs, 5e-5}}) {
+    for (auto [result, want, tolerance] :
+         {std::tuple{&MatrixA(), &unit, 4e-6}, {&MatrixB(), &rhs, 5e-5}}) {
       double worst = 0.0;  // |given * result - want| in double
       for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
@@ -228,7 +233,8 @@ TEST_F(NumericTest, MatMulTransposeAndShift) {
 }
 
 TEST_F(NumericTest, SizesBeyondStorageAreRefused) {
-  const auto a = Mark(MatrixA(), 1), b = Mark(MatrixB(), 2), e = Mark(MatrixE(), 3), el = Mark(ElevationMatrix(), 4);
+  const auto a = Mark(MatrixA(), 1), b = Mark(MatrixB(), 2), e = Mark(MatrixE(), 3);
+  const auto el = Mark(ElevationMatrix(), 4);
   for (int bad : {101, INT_MAX, -1, INT_MIN}) {
     MatMul(MatrixA(), MatrixB(), MatrixE(), bad, 2, 2);
     MatMul(MatrixA(), MatrixB(), MatrixE(), 2, bad, 2);
