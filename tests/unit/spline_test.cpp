@@ -1,0 +1,400 @@
+// The B-spline and NURBS displays and the knot commands, checked through the
+// log and the raster against de Boor's algorithm evaluated here in double.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/canvas.h"
+#include "bezier/bezier_display.h"
+#include "resources/command_ids.h"
+#include "session_fixture.h"
+#include "spline/spline_display.h"
+
+namespace tambra {
+namespace {
+
+using Points = std::vector<Point2>;
+using Floats = std::vector<float>;
+struct P { double x, y; };
+
+constexpr int kHeight = 600;
+const float kNaN = std::nanf(""), kInf = INFINITY;
+const Points kFive = {{40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {760, 420}};
+const Floats kCubic5 = {0, 0, 0, 0, 1, 2, 2, 2, 2};
+const std::string kBData = "# In Bspline curve, data point count=";
+const std::string kNData = "# In NURBS curve, data point count:=";
+
+// The point at u by de Boor's algorithm on the homogeneous points (w P, w),
+// for non-decreasing knots t and t(k-1) <= u < t(n).
+P DeBoor(const Points& p, const Floats& w, const Floats& t, int k, double u) {
+  int s = k - 1;
+  while (s + 1 < int(p.size()) && t[s + 1] <= u) ++s;
+  std::vector<double> x(k), y(k), h(k);
+  for (int j = 0, i = s - k + 1; j < k; ++j, ++i)
+    h[j] = w.empty() ? 1.0 : w[i], x[j] = h[j] * p[i].x, y[j] = h[j] * p[i].y;
+  for (int r = 1; r < k; ++r) {
+    for (int j = k - 1, i = s; j >= r; --j, --i) {
+      const double a = (u - t[i]) / (double(t[i + k - r]) - t[i]);
+      x[j] = (1 - a) * x[j - 1] + a * x[j], y[j] = (1 - a) * y[j - 1] + a * y[j];
+      h[j] = (1 - a) * h[j - 1] + a * h[j];
+    }
+  }
+  return {x[k - 1] / h[k - 1], y[k - 1] / h[k - 1]};
+}
+
+Floats Clamped(int n, int k) {  // k zeros, 1 .. n-k, k copies of n-k+1
+  Floats t(n + k);
+  for (int i = 0; i < n + k; ++i) t[i] = float(std::clamp(i - k + 1, 0, n - k + 1));
+  return t;
+}
+
+struct Random {
+  std::mt19937 g;
+  int Int(int low, int high) { return std::uniform_int_distribution<int>(low, high)(g); }
+  float Real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(g); }
+  Points Polygon(int n) {  // quarter pixels inside the window
+    Points p(n);
+    for (Point2& q : p) q = Point2{Int(160, 3040) / 4.0f, Int(160, 2240) / 4.0f};
+    return p;
+  }
+  Floats Weights(int n) { Floats w(n); for (float& e : w) e = Real(0.3f, 3); return w; }
+  // Clamped from a random start, inner knots at random steps, some repeated
+  // (at most k - 1 copies).
+  Floats Knots(int n, int k) {
+    Floats t(k, float(Int(-3, 4)));
+    for (int i = k, same = 1; i < n; ++i) {
+      same = i > k && same < k - 1 && Int(0, 3) == 0 ? same + 1 : 1;
+      t.push_back(t.back() + (same > 1 ? 0.0f : Int(1, 8) * 0.25f));
+    }
+    t.resize(n + k, t.back() + 0.5f);
+    return t;
+  }
+};
+
+// The point lines after the line starting with `header`, in window y.
+std::vector<P> PointsAfter(const std::string& log, const std::string& header) {
+  std::vector<P> points;
+  size_t at = log.find(header);
+  for (P q; at != std::string::npos; points.push_back({q.x, kHeight - q.y})) {
+    at = log.find("\r\n", at) + 2;
+    int used = 0;
+    if (log[at] == '\r' || std::sscanf(log.c_str() + at, "%lf %lf%n", &q.x, &q.y, &used) != 2 ||
+        log.compare(at + used, 2, "\r\n") != 0)
+      break;
+  }
+  return points;
+}
+
+void ExpectNear(const std::vector<P>& a, const std::vector<P>& b, double tolerance) {
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t i = 0; i < a.size(); ++i)
+    EXPECT_LE(std::hypot(a[i].x - b[i].x, a[i].y - b[i].y), tolerance) << "sample " << i;
+}
+
+class SplineTest : public SessionTest {
+ protected:
+  void SetCurve(const Points& p, Floats w, const Floats& t, int k, int kind = kNurbs) {
+    m.curveKind = kind, m.pointCount = int(p.size()), m.order = k;
+    w.resize(kMaxPoints, w.empty() ? 1.0f : 0.0f);
+    std::fill_n(m.knots, kMaxKnots, 0.0f);
+    std::copy(p.begin(), p.end(), m.points), std::copy(w.begin(), w.end(), m.weights);
+    std::copy(t.begin(), t.end(), m.knots);
+  }
+  // What `draw` logs, on a white canvas and into a fresh log.
+  template <typename Action>
+  std::string Logged(Action draw) {
+    if (m.logFile != nullptr) std::fclose(m.logFile);
+    m.logFile = std::tmpfile(), m.logActive = 1;
+    window.Canvas().Resize(800, kHeight);
+    draw();
+    std::string text(std::ftell(m.logFile), '\0');
+    std::rewind(m.logFile);
+    return text.substr(0, std::fread(text.data(), 1, text.size(), m.logFile));
+  }
+  std::string Draw(bool rational, int grid = 50) {
+    m.grid = grid;
+    return Logged([&] { (rational ? DrawNurbsCurve : DrawBSplineCurve)(window, kBlackMode); });
+  }
+  std::string Run(int command) { return Logged([&] { window.Command(command); }); }
+  Floats Knots() const {
+    return Floats(m.knots, m.knots + std::clamp(m.pointCount + m.order, 0, kMaxKnots));
+  }
+  // The model's bytes but the log switch, the snapshot and the span the knot
+  // search reports; with `usedOnly` the points and weights beyond the curve's
+  // too (a result undone by the snapshot leaves its last point there).
+  std::vector<unsigned char> Bytes(bool usedOnly = false) {
+    static ModelState copy;
+    copy = m;
+    copy.insertSpan = 0, copy.logActive = 0, copy.curveSnapshot = {};
+    const int n = usedOnly ? std::clamp(m.pointCount, 0, kMaxPoints) : kMaxPoints;
+    std::fill(copy.points + n, copy.points + kMaxPoints, Point2{});
+    std::fill(copy.weights + n, copy.weights + kMaxPoints, 0.0f);
+    return ModelBytes(copy);
+  }
+  // Whether the canvas shows exactly the logged polygon and polyline in
+  // `mode`, or the model's polygon alone when nothing was logged.
+  bool ShowsLog(const std::string& log, const std::string& data, int mode) {
+    Raster dc(800, kHeight);
+    dc.SelectPen(ModeColour(mode));
+    std::vector<P> polygon = PointsAfter(log, "# Knots vector"), curve = PointsAfter(log, data);
+    for (int i = 0; log.empty() && i < m.pointCount; ++i)
+      polygon.push_back({m.points[i].x, m.points[i].y});
+    const size_t marks = polygon.size();
+    polygon.insert(polygon.end(), curve.begin(), curve.end());
+    for (size_t i = 0; i < polygon.size(); ++i) {
+      const float x = float(polygon[i].x), y = float(polygon[i].y);
+      if (i < marks) FillMark(dc, x, y, mode);
+      (i == 0 || i == marks ? MoveToPoint : LineToPoint)(dc, x, y);
+    }
+    return std::equal(dc.Data(), dc.Data() + 800 * kHeight, window.Canvas().Data());
+  }
+};
+
+// Displays ---------------------------------------------------------------------
+
+TEST_F(SplineTest, SamplesAreTheDeBoorPointsAndUnitWeightsGiveTheBSpline) {
+  Random random{std::mt19937(7)};
+  for (auto [n, k] : {std::pair{3, 3}, {5, 4}, {9, 2}, {20, 5}, {96, 4}, {50, 50}, {99, 1}}) {
+    SCOPED_TRACE(::testing::Message() << "n " << n << " k " << k);
+    const Points p = random.Polygon(n);
+    const Floats t = random.Knots(n, k), w = random.Weights(n);
+    SetCurve(p, w, t, k);
+    const std::vector<P> rational = PointsAfter(Draw(true, 64), kNData);
+    SetCurve(p, {}, t, k);
+    const std::vector<P> plain = PointsAfter(Draw(false, 64), kBData);
+    ExpectNear(PointsAfter(Draw(true, 64), kNData), plain, 2e-3);
+    ASSERT_TRUE(plain.size() == 65 && rational.size() == 65);
+    for (int j = 0; j < 64; ++j) {
+      const double u = t[k - 1] + j * (double(t[n]) - t[k - 1]) / 64;
+      ExpectNear({plain[j], rational[j]}, {DeBoor(p, {}, t, k, u), DeBoor(p, w, t, k, u)}, 2e-3);
+    }
+    ExpectNear({plain[64], rational[64]}, {{p[n - 1].x, p[n - 1].y}, {p[n - 1].x, p[n - 1].y}}, 0);
+  }
+}
+
+TEST_F(SplineTest, BezierCaseShiftedKnotsAllZeroKnotsAndCircle) {
+  Random random{std::mt19937(3)};
+  for (int n : {3, 5, 8}) {
+    SetCurve(random.Polygon(n), {}, Clamped(n, n), n, kBSpline);
+    const std::vector<P> spline = PointsAfter(Draw(false), kBData);
+    const std::string bezier = Logged([&] { DrawBezierCurve(window, kBlackMode); });
+    ExpectNear(spline, PointsAfter(bezier, "# In Bezier curve, data point count:="), 2e-3);
+  }
+  SetCurve(kFive, {}, kCubic5, 4);
+  const std::vector<P> base = PointsAfter(Draw(false), kBData);
+  SetCurve(kFive, {}, {2, 2, 2, 2, 3, 4, 4, 4, 4}, 4);
+  ExpectNear(PointsAfter(Draw(false), kBData), base, 1e-3);
+  // Knots still all zero: the chord, every inner sample a copy of the last point.
+  SetCurve(kFive, {}, {}, 4);
+  std::string chord = kBData + "7\r\n40.00000 100.00000\r\n";
+  for (int i = 0; i < 7; ++i) chord += "760.00000 180.00000\r\n";
+  EXPECT_NE(Draw(false, 7).find(chord + "# End Data \r\n"), std::string::npos);
+  EXPECT_EQ(window.Canvas().Pixel(400, 460), kBlack) << "on the chord only";
+  // A full circle of radius 250 around (400, 300).
+  const float c = std::sqrt(0.5f);  // cos 45 degrees
+  SetCurve({{650, 300}, {650, 50}, {400, 50}, {150, 50}, {150, 300}, {150, 550}, {400, 550},
+            {650, 550}, {650, 300}},
+           {1, c, 1, c, 1, c, 1, c, 1}, {0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4}, 3);
+  const std::vector<P> circle = PointsAfter(Draw(true, 200), kNData);
+  ASSERT_EQ(circle.size(), 201u);
+  for (const P& q : circle) EXPECT_NEAR(std::hypot(q.x - 400, q.y - 300), 250, 2e-3);
+  ExpectNear({circle[50], circle[100], circle[150]}, {{400, 50}, {150, 300}, {400, 550}}, 1e-4);
+}
+
+TEST_F(SplineTest, LogSectionTextsAndSkippedSamples) {
+  const Points three = {{100, 400}, {300, 100}, {500, 400}};
+  SetCurve(three, {1, 2, 1}, {0, 0, 0, 1, 1, 1}, 3);
+  const std::string knots = "\r\n# Knots vector :  0.00,  0.00,  0.00,  1.00,  1.00,  1.00\r\n"
+                            "100.00000 200.00000\r\n300.00000 500.00000\r\n500.00000 200.00000\r\n";
+  EXPECT_EQ(Draw(false, 2), "\r\n\r\n# In Bspline curve, control point count=3\r\n" + knots +
+                                "\r\n\r\n" + kBData + "2\r\n100.00000 200.00000\r\n"
+                                "300.00000 350.00000\r\n500.00000 200.00000\r\n"
+                                "# End Data \r\n\r\n");
+  EXPECT_EQ(Draw(true, 2), "\r\n\r\n# In NURBS curve, control point count:=3, order:=3\r\n"
+                           "# Weight vector :  1.00,  2.00,  1.00, " + knots + "\r\n\r\n" +
+                               kNData + "2\r\n100.00000 200.00000\r\n300.00000 400.00000\r\n"
+                               "500.00000 200.00000\r\n# End Data\r\n\r\n");
+  // Samples whose weight sum is 0 or not finite are left out.
+  const struct { Floats w; size_t logged; } cases[] = {
+      {{0, 0, 0}, 2}, {{1, -1, 1}, 50}, {{1, kInf, 1}, 2}, {{1, kNaN, 1}, 2}, {{-1, 2, -1}, 51}};
+  for (const auto& c : cases) {
+    SetCurve(three, c.w, {0, 0, 0, 1, 1, 1}, 3);
+    const std::string log = Draw(true);
+    EXPECT_EQ(PointsAfter(log, kNData).size(), c.logged) << c.w[1];
+    for (const P& q : PointsAfter(log, kNData)) EXPECT_TRUE(std::isfinite(q.x + q.y)) << c.w[1];
+    EXPECT_TRUE(ShowsLog(log, kNData, kBlackMode)) << c.w[1];
+  }
+}
+
+// Knots ------------------------------------------------------------------------
+
+TEST_F(SplineTest, InsertionKeepsTheCurveAndDeletionUndoesIt) {
+  Random random{std::mt19937(11)};
+  m.saveResults = 1;
+  for (int trial = 0; trial < 40; ++trial) {
+    const int n = random.Int(4, 40), k = random.Int(2, std::min(n, 7));
+    const bool rational = trial % 2 == 1;
+    const Points p = random.Polygon(n);
+    const Floats t = random.Knots(n, k), w = rational ? random.Weights(n) : Floats(n, 1.0f);
+    // Sometimes a value that is a knot already.
+    const float u = trial % 5 == 0 && n > k ? t[(n + k) / 2] : random.Real(t[k - 1], t[n]);
+    SCOPED_TRACE(::testing::Message() << "n " << n << " k " << k << " u " << u);
+    SetCurve(p, w, t, k, rational ? kNurbs : kBSpline);
+    m.insertKnot = u;
+    Run(rational ? kCmdNurbsKnotInsert : kCmdBSplineKnotInsert);
+    Floats knots = t;
+    knots.insert(std::upper_bound(knots.begin(), knots.end(), u), u);
+    ASSERT_EQ(Knots(), knots);
+    EXPECT_EQ(m.knots[n + 1 + k], 0.0f);
+    const Points q(m.points, m.points + n + 1);
+    const Floats v(m.weights, m.weights + n + 1);
+    for (int i = 0; i < 200; ++i) {
+      const double s = t[k - 1] + i * (double(t[n]) - t[k - 1]) / 200;
+      ExpectNear({DeBoor(q, v, knots, k, s)}, {DeBoor(p, w, t, k, s)}, 1e-3);
+    }
+    Run(rational ? kCmdNurbsKnotDelete : kCmdBSplineKnotDelete);
+    ASSERT_EQ(Knots(), t);
+    EXPECT_EQ(m.knots[n + k], 0.0f);
+    for (int i = 0; i < n; ++i) {
+      EXPECT_LE(std::hypot(m.points[i].x - p[i].x, m.points[i].y - p[i].y), 1e-2) << i;
+      EXPECT_NEAR(m.weights[i], w[i], 1e-4 * w[i]) << i;
+    }
+  }
+}
+
+// Run in Surfaces mode: the knot commands act on the curve there too, with
+// their menu items greyed.
+TEST_F(SplineTest, InsertionAndDeletionExamples) {
+  window.Command(kCmdSurfaces);
+  for (int id : {kCmdBSplineKnotInsert, kCmdBSplineKnotDelete, kCmdNurbsKnotInsert,
+                 kCmdNurbsKnotDelete})
+    EXPECT_EQ(window.MenuState(id), MenuItemState::kGreyed) << id;
+  m.saveResults = 1;
+  SetCurve(kFive, {}, kCubic5, 4, kBSpline);
+  m.insertKnot = 0.5f;
+  Run(kCmdBSplineKnotInsert);
+  EXPECT_EQ(Knots(), (Floats{0, 0, 0, 0, 0.5f, 1, 2, 2, 2, 2}));
+  EXPECT_EQ(m.insertSpan, 3);
+  // Deleting 1: four points whose subdivision at 1 (the rows of `a`) comes
+  // closest to the old five; the residual is orthogonal to the columns of `a`.
+  SetCurve(kFive, {}, kCubic5, 4, kBSpline);
+  m.insertKnot = 1;
+  Run(kCmdBSplineKnotDelete);
+  ASSERT_EQ(Knots(), (Floats{0, 0, 0, 0, 2, 2, 2, 2}));
+  EXPECT_EQ(m.knots[8], 0.0f);
+  const double a[5][4] = {{1, 0, 0, 0}, {.5, .5, 0, 0}, {0, .5, .5, 0}, {0, 0, .5, .5},
+                          {0, 0, 0, 1}};
+  for (int c = 0; c < 4; ++c) {
+    P residual = {0, 0};
+    for (int l = 0; l < 5; ++l) {
+      double x = -kFive[l].x, y = -kFive[l].y;
+      for (int j = 0; j < 4; ++j) x += a[l][j] * m.points[j].x, y += a[l][j] * m.points[j].y;
+      residual.x += a[l][c] * x, residual.y += a[l][c] * y;
+    }
+    ExpectNear({residual}, {{0, 0}}, 1e-3);
+  }
+  // A double knot: its last copy goes.
+  SetCurve(Random{std::mt19937(5)}.Polygon(6), {}, {0, 0, 0, 0, 1, 1, 2, 2, 2, 2}, 4);
+  Run(kCmdNurbsKnotDelete);
+  EXPECT_EQ(Knots(), kCubic5);
+  EXPECT_EQ(m.insertSpan, 5);
+}
+
+// Refused: the model keeps every byte and its curve is drawn all the same.
+// Done with Save off: the model keeps its bytes as well.
+TEST_F(SplineTest, RefusedOrSavedOffCommandsLeaveTheModel) {
+  Random random{std::mt19937(1)};
+  const Floats decreasing = {0, 0, 0, 0, 1, 2, 2, 2, 1}, shifted = {2, 2, 2, 2, 3, 4, 4, 4, 4};
+  struct Case { const char* what; int n, k; Floats t, w; float u; bool insert, remove; };
+  const Case cases[] = {
+      {"inner knot", 5, 4, kCubic5, {}, 1, true, true},
+      {"below the first knot", 5, 4, shifted, {}, 1, false, false},
+      {"the last knot", 5, 4, kCubic5, {}, 2, false, false},
+      {"beyond the knots", 5, 4, kCubic5, {}, 99, false, false},
+      {"one of the first k", 5, 4, kCubic5, {}, 0, true, false},
+      {"not a knot", 5, 4, kCubic5, {}, 0.5f, true, false},
+      {"zero weight copied", 8, 4, Clamped(8, 4), {0, 1, 1, 1, 1, 1, 1, 1}, 4.5f, false, false},
+      {"overflow", 4, 4, Clamped(4, 4), {1, -0.999f, 1, 1}, 0.5f, false, false},
+      {"infinite weight", 5, 4, kCubic5, {1, 1, kInf, 1, 1}, 1, false, false},
+      {"largest insertion", 94, 4, Clamped(94, 4), {}, 3, true, true},
+      {"past the capacity", 95, 4, Clamped(95, 4), {}, 3.5f, false, false},
+      {"order 0", 5, 0, {0, 0, 0, 0, 1}, {}, 1, false, false},
+      {"order -1", 5, -1, {0, 0, 0, 0}, {}, 1, false, false},
+      {"n + k over 100", 5, 96, kCubic5, {}, 1, false, false},
+      {"NaN knot", 5, 4, {0, 0, 0, 0, 1, kNaN, 2, 2, 2}, {}, 1, false, false},
+      {"decreasing knots", 5, 4, decreasing, {}, 1, false, false}};
+  for (const auto& c : cases) {
+    for (int save : {0, 1}) {
+      for (bool insert : {true, false}) {
+        SCOPED_TRACE(::testing::Message() << c.what << (insert ? " insert" : " delete") << save);
+        Points p = random.Polygon(c.n);
+        if (c.n == 4) p[0].x = 3e36f, p[1].x = -3e36f;  // 3e36 / 0.0005 overflows
+        SetCurve(p, c.w, c.t, c.k);
+        m.saveResults = save, m.insertKnot = c.u;
+        const bool works = insert ? c.insert : c.remove;
+        const auto before = Bytes(works);
+        const std::string log = Run(insert ? kCmdNurbsKnotInsert : kCmdNurbsKnotDelete);
+        EXPECT_EQ(Bytes(works) == before, !works || save == 0);
+        EXPECT_EQ(m.pointCount, c.n + (works && save == 1 ? (insert ? 1 : -1) : 0));
+        EXPECT_TRUE(ShowsLog(log, kNData, insert ? kBlueMode : kRedMode));
+        SetCurve(p, c.w, c.t, c.k);
+        EXPECT_TRUE(works || log == Draw(true)) << "the unchanged curve";
+      }
+    }
+  }
+  // A B-spline's weights become 1 even when nothing else happens.
+  for (int command : {kCmdBSplineKnotInsert, kCmdBSplineKnotDelete}) {
+    for (int save : {0, 1}) {
+      SetCurve(kFive, {2, 0.5f, 3, 1, 4}, kCubic5, 4, kBSpline);
+      m.saveResults = save, m.insertKnot = 99;
+      const auto before = Bytes();
+      Run(command);
+      EXPECT_EQ(Floats(m.weights, m.weights + 5), save ? Floats(5, 1) : (Floats{2, 0.5f, 3, 1, 4}));
+      std::copy_n(Floats{2, 0.5f, 3, 1, 4}.begin(), 5, m.weights);
+      EXPECT_TRUE(Bytes() == before);
+    }
+  }
+}
+
+// Bad input ---------------------------------------------------------------------
+
+// No crash, no hang, no non-finite number logged, exactly the logged figure
+// drawn (the polygon alone, unlogged, for an order or knots that cannot be
+// used); a result kept by Save stays finite.
+TEST_F(SplineTest, BadInputDrawsOnlyFinitePoints) {
+  const Floats knotSets[] = {Clamped(5, 4), {3, 2, 1, 0, 4, 0.5f, 2, 1, 0}, Floats(9, 1.5f),
+                             {0, 0, 0, 0, 1, kInf, 2, 2, 2}, {0, 0, kNaN, 0, 1, 2, 2, 2, 2}};
+  const Floats weightSets[] = {Floats(5, 0), {-1, -2, -1, -3, -1}, {1, -1, 1, -1, 1},
+                               {1, 0, 0, 0, 1}};
+  // 0 and 1 stand for the B-spline and the NURBS display.
+  const int runs[] = {0, 1, kCmdBSplineKnotInsert, kCmdBSplineKnotDelete, kCmdNurbsKnotInsert,
+                      kCmdNurbsKnotDelete};
+  for (int order : {0, -1, 99, 4, 3}) {
+    for (const Floats& t : knotSets) {
+      const bool refused = order < 1 || order == 99 || !std::isfinite(t[2] + t[5]);
+      for (const Floats& w : weightSets) {
+        for (int run : runs) {
+          SCOPED_TRACE(::testing::Message() << "order " << order << " knots " << t[1] << " "
+                                            << t[5] << " weights " << w[1] << " run " << run);
+          SetCurve(kFive, w, t, order, run == kCmdBSplineKnotInsert ? kBSpline : kNurbs);
+          m.saveResults = 1, m.insertKnot = 1;
+          const std::string log = run <= 1 ? Draw(run == 1) : Run(run);
+          EXPECT_EQ(log.find("nan"), std::string::npos);
+          EXPECT_EQ(log.find("inf"), std::string::npos);
+          EXPECT_EQ(log.empty(), refused);
+          const int mode = run <= 1 ? kBlackMode : run % 2 == 1 ? kBlueMode : kRedMode;
+          EXPECT_TRUE(ShowsLog(log, run == 0 ? kBData : kNData, mode));
+          ASSERT_TRUE(m.pointCount >= 4 && m.pointCount <= 6);
+          for (int i = 0; i < m.pointCount; ++i)
+            EXPECT_TRUE(std::isfinite(m.points[i].x + m.points[i].y + m.weights[i])) << i;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tambra
