@@ -5,6 +5,9 @@
 
 #include <cstdio>
 
+#include "base/c_locale.h"
+#include "base/model_state.h"
+
 namespace tambra {
 
 // Keeps the log out of a drawing for the object's scope: a redraw that only
@@ -22,6 +25,14 @@ class LogSuspension {
 
 // Writes a line already formatted by the caller (a section header).
 void LogText(const char* text);
+// Formats a line into the text buffer in the C numeric locale and writes it.
+template <typename... Values>
+void LogFormat(const char* format, Values... values) {
+  ModelState& m = Model();
+  FormatC(m.textBuffer, sizeof m.textBuffer, format, values...);
+  LogText(m.textBuffer);
+}
+
 // "%7.5f %7.5f\r\n" with x and clientHeight - y (y upward in the log).
 void LogPoint(float x, float y);
 // "%7.5f %7.5f %7.5f\r\n" with the values unchanged.

@@ -12,12 +12,6 @@ namespace tambra {
 
 namespace {
 
-void LogCount(const char* format, int count) {
-  ModelState& m = Model();
-  FormatC(m.textBuffer, sizeof m.textBuffer, format, count);
-  LogText(m.textBuffer);
-}
-
 // One de Casteljau pass at t over a fresh copy of the control points, x and
 // y kept apart so the inner loop vectorises; every intermediate value is
 // stored in single precision.
@@ -44,10 +38,10 @@ void DrawBezierCurve(Platform& window, int mode) {
   const int n = std::min(m.pointCount, kMaxPoints);
   if (n < 3) return;
   const bool logging = m.logActive == 1;
-  if (logging) LogCount("\r\n\r\n# In Bezier curve, control point count:=%d\r\n", n);
+  if (logging) LogFormat("\r\n\r\n# In Bezier curve, control point count:=%d\r\n", n);
   DrawPolygon(window, m.points, 0, n, mode);
   const int segments = CurveSegments();
-  if (logging) LogCount("\r\n\r\n# In Bezier curve, data point count:=%d\r\n", segments);
+  if (logging) LogFormat("\r\n\r\n# In Bezier curve, data point count:=%d\r\n", segments);
 
   float xs[kMaxPoints];
   float ys[kMaxPoints];

@@ -148,10 +148,7 @@ Point2 Accumulate(const Point2& base, int from, int to, const Point2* p, const P
 }
 
 void LogHybridHeader(int count) {
-  ModelState& m = Model();
-  FormatC(m.textBuffer, sizeof m.textBuffer,
-          "\r\n\r\n# In Hybrid Bezier curve, control point count:=%d\r\n", count);
-  LogText(m.textBuffer);
+  LogFormat("\r\n\r\n# In Hybrid Bezier curve, control point count:=%d\r\n", count);
 }
 
 }  // namespace

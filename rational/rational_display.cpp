@@ -14,20 +14,11 @@ namespace tambra {
 
 namespace {
 
-void LogCount(const char* format, int count) {
-  ModelState& m = Model();
-  FormatC(m.textBuffer, sizeof m.textBuffer, format, count);
-  LogText(m.textBuffer);
-}
-
 // "# Weight vector : " and every weight "%5.2f", comma-separated, on one line.
 void LogWeights(const float* weights, int count) {
-  ModelState& m = Model();
   LogText("# Weight vector : ");
   for (int j = 0; j < count; ++j) {
-    FormatC(m.textBuffer, sizeof m.textBuffer, j + 1 < count ? "%5.2f, " : "%5.2f\r\n",
-            static_cast<double>(weights[j]));
-    LogText(m.textBuffer);
+    LogFormat(j + 1 < count ? "%5.2f, " : "%5.2f\r\n", static_cast<double>(weights[j]));
   }
 }
 
@@ -60,12 +51,12 @@ void DrawRationalBezierCurve(Platform& window, int mode) {
   if (n < 3) return;
   const bool logging = m.logActive == 1;
   if (logging) {
-    LogCount("\r\n\r\n# In Rational Bezier curve, control point count:=%d\r\n", n);
+    LogFormat("\r\n\r\n# In Rational Bezier curve, control point count:=%d\r\n", n);
     LogWeights(m.weights, n);
   }
   DrawPolygon(window, m.points, 0, n, mode);
   const int segments = CurveSegments();
-  if (logging) LogCount("\r\n\r\n# In Rational Bezier curve, data point count:=%d\r\n", segments);
+  if (logging) LogFormat("\r\n\r\n# In Rational Bezier curve, data point count:=%d\r\n", segments);
 
   double binomials[kMaxPoints];
   for (int j = 0; j < n; ++j) binomials[j] = Binomial(n - 1, j);

@@ -15,16 +15,10 @@ namespace tambra {
 
 namespace {
 
-void LogFormatted(const char* format, auto... values) {
-  ModelState& m = Model();
-  FormatC(m.textBuffer, sizeof m.textBuffer, format, values...);
-  LogText(m.textBuffer);
-}
-
 // Each value "%5.2f, "; the last with `lastFormat`.
 void LogValues(const float* values, int count, const char* lastFormat) {
   for (int i = 0; i < count; ++i) {
-    LogFormatted(i + 1 < count ? "%5.2f, " : lastFormat, static_cast<double>(values[i]));
+    LogFormat(i + 1 < count ? "%5.2f, " : lastFormat, static_cast<double>(values[i]));
   }
 }
 
@@ -86,11 +80,11 @@ void DrawSplineCurve(Platform& window, int mode, const SplineSection& section) {
   const bool logging = m.logActive == 1;
   if (logging) {
     if (section.rational) {
-      LogFormatted("\r\n\r\n# In NURBS curve, control point count:=%d, order:=%d\r\n", n, k);
+      LogFormat("\r\n\r\n# In NURBS curve, control point count:=%d, order:=%d\r\n", n, k);
       LogText("# Weight vector : ");
       LogValues(m.weights, n, "%5.2f, ");
     } else {
-      LogFormatted("\r\n\r\n# In Bspline curve, control point count=%d\r\n", n);
+      LogFormat("\r\n\r\n# In Bspline curve, control point count=%d\r\n", n);
     }
     LogText("\r\n# Knots vector : ");
     LogValues(m.knots, n + k, "%5.2f\r\n");
@@ -98,7 +92,7 @@ void DrawSplineCurve(Platform& window, int mode, const SplineSection& section) {
   DrawPolygon(window, m.points, 0, n, mode);
   const int segments = CurveSegments();
   if (logging) {
-    LogFormatted(section.rational ? "\r\n\r\n# In NURBS curve, data point count:=%d\r\n"
+    LogFormat(section.rational ? "\r\n\r\n# In NURBS curve, data point count:=%d\r\n"
                                   : "\r\n\r\n# In Bspline curve, data point count=%d\r\n",
                  segments);
   }
