@@ -211,9 +211,11 @@ TEST_F(DialogsTest, KnotsResetRebuildsFromTheTypedOrderAndBlanksStaleCells) {
   EXPECT_EQ(m.order, 4) << "Reset does not change the order";
   EXPECT_EQ(dialog.Press(kButtonCancel), 0);
   EXPECT_EQ(m.knots[7], 5.0f) << "Cancel does not undo Reset";
-  dialog.SetText(kIdOrder, "0");
-  dialog.Press(kButtonReset);
-  EXPECT_EQ(m.knots[7], 5.0f) << "an order below 1 resets nothing";
+  for (const char* order : {"0", "94", "9223372036854775807"}) {
+    dialog.SetText(kIdOrder, order);
+    dialog.Press(kButtonReset);
+    EXPECT_EQ(m.knots[7], 5.0f) << order << ": an order below 1 or one whose knots do not fit";
+  }
 }
 
 TEST_F(DialogsTest, KnotsInSurfacesModeEditOneNetDirection) {

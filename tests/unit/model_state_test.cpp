@@ -57,6 +57,10 @@ TEST_F(ModelStateTest, TrianglePackingAndUnpackingStayWithinTheList) {
   m.netRows = 32;
   UnpackTriangle();
   EXPECT_EQ(m.net[0][3].x, -1.0f);
+  // A net too large for the list stops being triangular rather than keep a partial list.
+  m.objectMode = kSurfaces, m.triangles = 1;
+  TakeModelFromNet();
+  EXPECT_EQ(m.triangles, 0);
 }
 
 TEST_F(ModelStateTest, PasteBeforeACopyEmptiesTheCurveAfterOneBringsItBackInEitherMode) {
