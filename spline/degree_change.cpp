@@ -49,6 +49,22 @@ KnotGroups Groups(const float* knots, int used) {
   return g;
 }
 
+// Z = X Y for 0-based blocks (X n by k, Y k by m), each entry accumulated in
+// double and rounded once; zero entries of X are skipped, which makes the
+// banded extraction, elevation and Gram matrices cheap. Z must not share
+// storage with X or Y.
+void Multiply(const Matrix& x, const Matrix& y, Matrix& z, int n, int k, int m) {
+  for (int i = 0; i < n; ++i) {
+    double row[kMatrixSize] = {};
+    for (int l = 0; l < k; ++l) {
+      const double factor = x[i][l];
+      if (factor == 0.0) continue;
+      for (int j = 0; j < m; ++j) row[j] += factor * y[l][j];
+    }
+    for (int j = 0; j < m; ++j) z[i][j] = static_cast<float>(row[j]);
+  }
+}
+
 bool IsFinite(const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 void ClearBlock(Matrix& a, int rows, int cols) {
@@ -158,14 +174,15 @@ int BuildSplineToBezierMatrix(Matrix& a, const float* knots, int knotCount, int 
 int BuildPiecewiseElevationMatrix(Matrix& e, int order, int step, int pieces) {
   const int p = order - 1, t = step, s = pieces;
   if (p < 1 || t < 0 || s < 1) return -1;
-  const long long rows = static_cast<long long>(p + t) * s + 1, cols = static_cast<long long>(p) * s + 1;
+  const long long rows = static_cast<long long>(p + t) * s + 1,
+                  cols = static_cast<long long>(p) * s + 1;
   if (rows > kMatrixSize || cols > kMatrixSize) return -1;
   ClearBlock(e, int(rows), int(cols));
   for (int piece = 0; piece < s; ++piece) {
     for (int i = piece == 0 ? 0 : 1; i <= p + t; ++i) {
       for (int j = std::max(0, i - t); j <= std::min(p, i); ++j) {
-        e[i + (p + t) * piece][j + p * piece] = static_cast<float>(
-            Binomial(p, j) * Binomial(t, i - j) / Binomial(p + t, i));
+        e[i + (p + t) * piece][j + p * piece] =
+            static_cast<float>(Binomial(p, j) * Binomial(t, i - j) / Binomial(p + t, i));
       }
     }
   }
@@ -205,7 +222,8 @@ int BuildBezierToSplineMatrix(Matrix& b, const float* knots, int knotCount, int 
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < rows; ++j) {
       double sum = 0.0;
-      for (int l = 1; l <= n; ++l) sum += double(normal[i + 1][l]) * a[static_cast<size_t>(j) * n + l - 1];
+      for (int l = 1; l <= n; ++l)
+        sum += double(normal[i + 1][l]) * a[static_cast<size_t>(j) * n + l - 1];
       b[i][j] = static_cast<float>(sum);
       if (!std::isfinite(b[i][j])) return -1;
     }
@@ -264,7 +282,9 @@ bool DumpFile::Open(Platform& window) {
   return true;
 }
 
-void DumpFile::Matrix(const tambra::Matrix& a, int rows, int cols) { LogMatrix(file_, a, rows, cols); }
+void DumpFile::Matrix(const tambra::Matrix& a, int rows, int cols) {
+  LogMatrix(file_, a, rows, cols);
+}
 
 bool DumpFile::Commit(Platform& window) {
   const bool failed = std::ferror(file_) != 0;
@@ -300,14 +320,15 @@ void SplineDegreeElevation(Platform& window) {
   const int bo = BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k);
   const int be = BuildPiecewiseElevationMatrix(s.piecewiseElevation, k, t, pieces);
   if (bo < 0 || be < 0) return;
-  const int count = BuildBezierToSplineMatrix(s.bezierToSpline, m.knots, used, k, t, knots, &knotCount);
+  const int count =
+      BuildBezierToSplineMatrix(s.bezierToSpline, m.knots, used, k, t, knots, &knotCount);
   if (count < 1 || count > kMaxPoints) return;
 
   // The Bezier points before and after elevation, then the new polygon.
   Point2 before[kMatrixSize], after[kMatrixSize], points[kMaxPoints];
   float weights[kMaxPoints];
-  MatMul(s.piecewiseElevation, s.splineToBezier, MatrixA(), be, bo, n);
-  MatMul(s.bezierToSpline, MatrixA(), MatrixB(), count, be, n);
+  Multiply(s.piecewiseElevation, s.splineToBezier, MatrixA(), be, bo, n);
+  Multiply(s.bezierToSpline, MatrixA(), MatrixB(), count, be, n);
   if (!MapPoints(s.splineToBezier, bo, h, n, before, nullptr) ||
       !MapPoints(MatrixA(), be, h, n, after, nullptr) ||
       !MapPoints(MatrixB(), count, h, n, points, weights)) {
@@ -368,10 +389,10 @@ void SplineDegreeReduction(Platform& window) {
   // K maps the reduced points to the Bezier points at the old degree; the
   // normal matrix K^T G K is inverted in MatrixA.
   Matrix& kmat = s.bezierToSpline;
-  MatMul(s.piecewiseElevation, s.splineToBezier, kmat, bp, bq, newCount);
+  Multiply(s.piecewiseElevation, s.splineToBezier, kmat, bp, bq, newCount);
   TransposeMatrix(kmat, b, bp, newCount);
-  MatMul(b, gram, s.reduction, newCount, bp, bp);
-  MatMul(s.reduction, kmat, a, newCount, bp, newCount);
+  Multiply(b, gram, s.reduction, newCount, bp, bp);
+  Multiply(s.reduction, kmat, a, newCount, bp, newCount);
   ShiftMatrixIndex(a, newCount, newCount, 1);
   for (int i = 1; i <= newCount; ++i) std::fill_n(b[i] + 1, newCount, 0.0f);
   if (SolveGaussJordan(newCount) == 0) return;
@@ -380,23 +401,24 @@ void SplineDegreeReduction(Platform& window) {
   // The Bezier points of the given curve, then R = (K^T G K)^-1 K^T G E.
   if (BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k) != bp) return;
   dump.Matrix(s.splineToBezier, bp, n);
-  MatMul(a, s.reduction, b, newCount, newCount, bp);
-  MatMul(b, s.splineToBezier, s.reduction, newCount, bp, n);
+  Multiply(a, s.reduction, b, newCount, newCount, bp);
+  Multiply(b, s.splineToBezier, s.reduction, newCount, bp, n);
 
-  // The error form E^T G (I - K X) E, X = (K^T G K)^-1 K^T G.
-  MatMul(kmat, b, s.piecewiseElevation, bp, newCount, bp);
+  // The error form E^T G (I - K X) E with X = (K^T G K)^-1 K^T G, formed as
+  // E^T G (E - K R), R = X E, to keep the products small.
+  Multiply(kmat, s.reduction, a, bp, newCount, n);
   for (int i = 0; i < bp; ++i) {
-    for (int j = 0; j < bp; ++j) a[i][j] = (i == j ? 1.0f : 0.0f) - s.piecewiseElevation[i][j];
+    for (int j = 0; j < n; ++j) a[i][j] = s.splineToBezier[i][j] - a[i][j];
   }
-  MatMul(gram, a, b, bp, bp, bp);
-  MatMul(b, s.splineToBezier, a, bp, bp, n);
+  Multiply(gram, a, s.piecewiseElevation, bp, bp, n);
   TransposeMatrix(s.splineToBezier, b, bp, n);
-  MatMul(b, a, gram, n, bp, n);
+  Multiply(b, s.piecewiseElevation, gram, n, bp, n);
   dump.Matrix(gram, n, n);
   double sum = 0.0;
   for (int i = 0; i < n; ++i) {
     double sx = 0.0, sy = 0.0;
-    for (int j = 0; j < n; ++j) sx += m.points[j].x * double(gram[j][i]), sy += m.points[j].y * double(gram[j][i]);
+    for (int j = 0; j < n; ++j)
+      sx += m.points[j].x * double(gram[j][i]), sy += m.points[j].y * double(gram[j][i]);
     sum += m.points[i].x * sx + m.points[i].y * sy;
     FormatC(m.textBuffer, sizeof m.textBuffer, "%10.7f %10.7f \r\n", double(m.points[i].x),
             double(m.points[i].y));

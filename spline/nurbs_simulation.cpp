@@ -62,7 +62,8 @@ void NurbsSimulation(Platform& window) {
   Point2 points[kMaxPoints];
   for (int i = 0; i < count; ++i) {
     double x = 0.0, y = 0.0;
-    for (int j = 0; j < n; ++j) x += a[i][j] * double(m.points[j].x), y += a[i][j] * double(m.points[j].y);
+    for (int j = 0; j < n; ++j)
+      x += a[i][j] * double(m.points[j].x), y += a[i][j] * double(m.points[j].y);
     points[i] = Point2{static_cast<float>(x), static_cast<float>(y)};
     if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) return;
   }

@@ -19,7 +19,9 @@ namespace {
 
 using Points = std::vector<Point2>;
 using Floats = std::vector<float>;
-struct P { double x, y; };
+struct P {
+  double x, y;
+};
 
 const Points kFive = {{40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {760, 420}};
 const Floats kCubic5 = {0, 0, 0, 0, 1, 2, 2, 2, 2};
@@ -62,7 +64,8 @@ std::vector<std::pair<int, int>> Headers(const std::string& text) {
   for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
     int rows, cols, used = 0;
     const std::string line = text.substr(at, end - at);
-    if (std::sscanf(line.c_str(), "%d, %d, %n", &rows, &cols, &used) == 2 && used == int(line.size()))
+    if (std::sscanf(line.c_str(), "%d, %d, %n", &rows, &cols, &used) == 2 &&
+        used == int(line.size()))
       sizes.emplace_back(rows, cols);
   }
   return sizes;
@@ -105,7 +108,12 @@ class SplineDegreeTest : public SessionTest {
 };
 
 TEST_F(SplineDegreeTest, ElevationKeepsTheCurve) {
-  struct Case { int n, k, t, kind; Floats w; Floats knots; Floats expect; };
+  struct Case {
+    int n, k, t, kind;
+    Floats w;
+    Floats knots;
+    Floats expect;
+  };
   const Floats wave = {1, 2.5f, 0.5f, 1.5f, 1};
   const Case cases[] = {
       {5, 4, 1, kBSpline, {}, kCubic5, {0, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 2}},
@@ -191,7 +199,8 @@ TEST_F(SplineDegreeTest, ReductionFitsInLeastSquares) {
 }
 
 TEST_F(SplineDegreeTest, SaveOffLeavesTheModel) {
-  for (int command : {kCmdBSplineElevation, kCmdNurbsElevation, kCmdNurbsReduction, kCmdNurbsSimulation}) {
+  for (int command :
+       {kCmdBSplineElevation, kCmdNurbsElevation, kCmdNurbsReduction, kCmdNurbsSimulation}) {
     SCOPED_TRACE(command);
     SetCurve(kFive, {0, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 2}, 5);
     m.pointCount = 7, m.saveResults = 0, m.insertKnot = 1.5f;
@@ -203,7 +212,15 @@ TEST_F(SplineDegreeTest, SaveOffLeavesTheModel) {
 }
 
 TEST_F(SplineDegreeTest, RefusalsLeaveTheModel) {
-  struct Case { const char* name; int command; Floats knots; int k; int t; Floats w; int n = 5; };
+  struct Case {
+    const char* name;
+    int command;
+    Floats knots;
+    int k;
+    int t;
+    Floats w;
+    int n = 5;
+  };
   const Floats wave = {1, 2, 1, 2, 1};
   const Case cases[] = {
       {"reduce simple knots", kCmdNurbsReduction, kCubic5, 4, 1, {}},
@@ -213,7 +230,12 @@ TEST_F(SplineDegreeTest, RefusalsLeaveTheModel) {
       {"order 1", kCmdNurbsElevation, {0, 1, 2, 3, 4, 5}, 1, 1, {}},
       {"order too low", kCmdNurbsReduction, {0, 0, 0, 0, 0, 2, 2, 2, 2, 2}, 5, 4, {}},
       {"zero weight", kCmdNurbsElevation, kCubic5, 4, 1, {1, 0, 1, 1, 1}},
-      {"infinite weight", kCmdNurbsReduction, {0, 0, 0, 0, 0, 2, 2, 2, 2, 2}, 5, 1, {1, INFINITY, 1, 1, 1}},
+      {"infinite weight",
+       kCmdNurbsReduction,
+       {0, 0, 0, 0, 0, 2, 2, 2, 2, 2},
+       5,
+       1,
+       {1, INFINITY, 1, 1, 1}},
       {"beyond the storage", kCmdNurbsElevation, {}, 4, 40, wave},
       {"beyond the storage", kCmdNurbsSimulation, {}, 4, 1, wave, 90},
   };
@@ -222,7 +244,8 @@ TEST_F(SplineDegreeTest, RefusalsLeaveTheModel) {
     Points p(c.n);
     for (int i = 0; i < c.n; ++i) p[i] = Point2{10.0f + 7 * i, 100.0f + (i % 3) * 50};
     Floats t = c.knots;
-    for (int i = 0; t.empty() && i < c.n + c.k; ++i) t.push_back(float(std::clamp(i - c.k + 1, 0, c.n - c.k + 1)));
+    for (int i = 0; t.empty() && i < c.n + c.k; ++i)
+      t.push_back(float(std::clamp(i - c.k + 1, 0, c.n - c.k + 1)));
     SetCurve(p, t, c.k, kNurbs, c.w);
     m.degreeStep = c.t;
     if (std::string(c.name) == "no terminator") std::fill(m.knots + 9, std::end(m.knots), 5.0f);

@@ -1,0 +1,78 @@
+// The spline degree commands and the NURBS refinement through the menu with
+// Save off, each on the largest curve it accepts. Target: under 16 ms each.
+// The dumps go to a temporary folder made the current directory.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "base/model_state.h"
+#include "resources/command_ids.h"
+#include "tools/headless_platform.h"
+
+namespace tambra {
+namespace {
+
+// n points on a wave, order k, clamped uniform knots 0 .. n-k+1 with the
+// terminating 0, weights between 0.5 and 2.
+void SetCurve(int n, int k) {
+  ResetModelState();
+  ModelState& m = Model();
+  m.curveKind = kNurbs;
+  m.pointCount = n;
+  m.order = k;
+  for (int i = 0; i < n; ++i) {
+    const float x = 20.0f + 760.0f * static_cast<float>(i) / static_cast<float>(n - 1);
+    m.points[i] = Point2{x, 300.0f + 200.0f * static_cast<float>(std::sin(i * 0.3))};
+    m.weights[i] = 1.25f + 0.75f * static_cast<float>(std::cos(i * 0.7));
+  }
+  for (int i = 0; i < n + k; ++i)
+    m.knots[i] = static_cast<float>(std::clamp(i - k + 1, 0, n - k + 1));
+}
+
+// Arguments: command, points, order, degree step, whether the curve is first
+// elevated by the step (kept) so that a reduction applies.
+void BM_SplineDegreeCommand(benchmark::State& state) {
+  char folder[] = "/tmp/tambra-bench-XXXXXX";
+  if (::mkdtemp(folder) == nullptr) return state.SkipWithError("no temporary folder");
+  const std::filesystem::path old = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  HeadlessPlatform window;
+  window.Start(800, 600);
+  const int id = static_cast<int>(state.range(0));
+  ModelState& m = Model();
+  SetCurve(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+  m.degreeStep = static_cast<int>(state.range(3));
+  m.saveResults = 1;
+  if (state.range(4) != 0) window.Command(kCmdNurbsElevation);
+  const int n = m.pointCount, k = m.order;
+  window.Command(id);  // one run kept, to see that the command is not refused
+  const bool refused = m.pointCount == n && m.order == k;
+  if (state.range(4) != 0) window.Command(kCmdNurbsElevation);
+  if (refused) {
+    state.SkipWithError("the command was refused");
+  } else {
+    SetCurve(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+    m.degreeStep = static_cast<int>(state.range(3));
+    if (state.range(4) != 0) m.saveResults = 1, window.Command(kCmdNurbsElevation);
+    m.saveResults = 0;
+    state.counters["points"] = m.pointCount;
+    for (auto _ : state) window.Command(id);
+  }
+  benchmark::DoNotOptimize(window.Canvas().Data());
+  ResetModelState();
+  std::filesystem::current_path(old);
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_SplineDegreeCommand)
+    ->ArgNames({"id", "n", "k", "t", "elevated"})
+    ->Args({kCmdNurbsElevation, 27, 4, 1, 0})   // 97 elevated Bezier points
+    ->Args({kCmdNurbsElevation, 48, 48, 1, 0})  // one piece, 49 new points
+    ->Args({kCmdNurbsReduction, 27, 4, 1, 1})   // 51 points of order 5, 97 Bezier points
+    ->Args({kCmdNurbsSimulation, 49, 4, 1, 0})  // 95 refined points, 99 knots
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tambra
