@@ -1,6 +1,5 @@
-// Chaikin's method, knot elevation and knot reduction: counts and capacity
-// edges, the curve kept by every conversion (against the basis and Bernstein
-// sums), the round trip, and the commands' marks, log and model.
+// Chaikin's method, knot elevation and reduction against basis and Bernstein
+// sums, and the commands' marks, log and model.
 #include <climits>
 #include <cmath>
 #include <vector>
@@ -37,8 +36,8 @@ Point2 PiecesAt(const SplinePolygon& q, int k, double s) {
   const int piece = std::min(int(s), (q.count - 1) / (k - 1) - 1);
   double x = 0.0, y = 0.0;
   for (int j = 0, i = piece * (k - 1); j < k; ++j, ++i) {
-    x += Bernstein(k, j, s - piece) * q.points[i].x,
-        y += Bernstein(k, j, s - piece) * q.points[i].y;
+    const double b = Bernstein(k, j, s - piece);
+    x += b * q.points[i].x, y += b * q.points[i].y;
   }
   return Point2{float(x), float(y)};
 }
@@ -60,10 +59,8 @@ TEST(ChaikinKernels, MethodCountsAndTheCurveOfEveryPass) {
     for (int pass = 0; q && pass < 10; ++pass) {
       counts.push_back(q->count);
       const double span = n - k + 1, scale = double(q->count - 1) / (k - 1) / span;
-      for (double t = 0.0; t <= span; t += span / 37) {
-        EXPECT_LT(Distance(SplineAt(p.data(), n, k, t), PiecesAt(*q, k, t * scale)), 1e-3)
-            << k << " " << n << " " << t;
-      }
+      for (double t = 0.0; t <= span; t += span / 37)
+        EXPECT_LT(Distance(SplineAt(p.data(), n, k, t), PiecesAt(*q, k, t * scale)), 1e-3) << t;
       q = SubdivideBezierPieces(q->points, q->count, k);
     }
     for (int i = 0, count = first; i < runs; ++i, count = 2 * count - 1) expected.push_back(count);
@@ -90,11 +87,9 @@ TEST(ChaikinKernels, ElevationKeepsTheCurveAndReductionUndoesIt) {
     ASSERT_EQ(q ? q->count : 0, count);
     if (!q) continue;
     const double span = n - k + 1, scale = double(count - k + 1) / span;
-    for (double t = 0.0; t < span; t += span / 29) {
+    for (double t = 0.0; t < span; t += span / 29)
       EXPECT_LT(Distance(SplineAt(p.data(), n, k, t), SplineAt(q->points, count, k, t * scale)),
-                1e-3)
-          << t;
-    }
+                1e-3) << t;
     const SplinePolygonResult coarse =
         CoarsenUniformBSpline(q->points, count, k, passes, Scratch());
     ASSERT_EQ(coarse && coarse->count == n, back == 1);
@@ -126,9 +121,8 @@ class ChaikinCommandTest : public SessionTest {
   std::vector<Rgb> Pixels() { return {window.Canvas().Data(), window.Canvas().Data() + 800 * 600}; }
 };
 
-// A single piece and no pass: the green marks sit on the control points,
-// which are logged; the model stays, even with Save on. A pass marks the piece
-// ends blue and the inner points red.
+// No pass: green marks on the logged control points, the model kept even with
+// Save on. A pass marks piece ends blue, inner points red.
 TEST_F(ChaikinCommandTest, MethodMarksLogsAndLeavesTheModel) {
   std::snprintf(m.outputFileName, kMaxFileName, "%s", Path("c.dat").c_str());
   ASSERT_EQ(OpenOutputLog(window), 1);
@@ -149,8 +143,8 @@ TEST_F(ChaikinCommandTest, MethodMarksLogsAndLeavesTheModel) {
   for (int i = 0; i < 13; ++i) EXPECT_EQ(At(pass->points[i]), i % 2 == 0 ? kBlue : kRed) << i;
 }
 
-// With Save off the curve is as before but the result was drawn; with Save
-// on it keeps the result, the clamped uniform knots and the entry after them.
+// Save off: the result drawn, the curve kept. Save on: the result and clamped
+// uniform knots kept, the entry after them 0.
 TEST_F(ChaikinCommandTest, SaveDecidesWhatStays) {
   for (int command : {kCmdChaikinElevation, kCmdChaikinReduction}) {
     SetCurve(4, 11, 1, 0);
@@ -173,8 +167,8 @@ TEST_F(ChaikinCommandTest, SaveDecidesWhatStays) {
   EXPECT_EQ(m.points[2].x, 57.5f);
 }
 
-// Nothing drawn, nothing changed: counts that fit no variant, order 6,
-// parity, capacity and a point that is not finite (1 in the last column).
+// Nothing drawn or changed: counts that fit no variant, order 6, parity,
+// capacity, a point not finite (last column 1).
 TEST_F(ChaikinCommandTest, RefusalsLeaveCanvasAndModel) {
   const int cases[][4] = {{kCmdChaikin, 5, 6, 0},           {kCmdChaikin, 5, 8, 0},
                           {kCmdChaikin, 6, 7, 0},           {kCmdChaikin, 4, 10, 1},

@@ -1,30 +1,23 @@
-// The rational Bezier display, rational degree elevation and the three
-// polynomial approximations, checked through the window commands and the
-// log against rational Bernstein sums evaluated here in double.
+// The rational Bezier display, rational elevation and the three polynomial
+// approximations against rational Bernstein sums evaluated here in double.
 #include <algorithm>
 #include <climits>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <numbers>
 #include <random>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "bezier/bezier_display.h"
+#include "curve_test_support.h"
 #include "rational/rational_display.h"
 #include "resources/command_ids.h"
-#include "session_fixture.h"
 
 namespace tambra {
 namespace {
+using namespace curve_test;
 
 using Points = std::vector<Point2>;
 using Weights = std::vector<float>;
-struct P { double x, y; };
 
-constexpr int kHeight = 600;
 const Points kFive = {{40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {760, 420}};
 const std::string kData = "# In Rational Bezier curve, data point count:=";
 const std::string kWeightLine = "# Weight vector : ";
@@ -36,8 +29,7 @@ double Bern(int degree, int i, double t) {
   return c * std::pow(t, i) * std::pow(1.0 - t, degree - i);
 }
 
-// The rational curve in double; no weights means all 1.
-template <typename Pt>
+template <typename Pt>  // no weights means all 1
 P RationalAt(const std::vector<Pt>& p, const Weights& w, double t) {
   double x = 0, y = 0, sum = 0;
   for (size_t i = 0; i < p.size(); ++i) {
@@ -47,11 +39,8 @@ P RationalAt(const std::vector<Pt>& p, const Weights& w, double t) {
   return {x / sum, y / sum};
 }
 
-double Distance(P a, P b) { return std::hypot(a.x - b.x, a.y - b.y); }
 void Widen(double& gap, double d) { gap = d <= gap ? gap : d; }  // a NaN widens to NaN
-
-// The largest distance between matching points (infinite for other sizes)
-// and between two rational curves over 201 parameters.
+// The largest distance between matching points (infinite for other sizes).
 template <typename A, typename B>
 double PointGap(const std::vector<A>& a, const std::vector<B>& b) {
   double gap = a.size() == b.size() ? 0 : INFINITY;
@@ -64,9 +53,6 @@ double CurveGap(const Points& a, const Weights& wa, const Points& b, const Weigh
   for (double t = 0; t <= 1; t += 1 / 256.0)
     Widen(gap, Distance(RationalAt(a, wa, t), RationalAt(b, wb, t)));
   return gap;
-}
-bool AllFinite(const std::string& log) {  // no "nan" or "inf" written
-  return log.find("nan") == std::string::npos && log.find("inf") == std::string::npos;
 }
 
 Weights RandomWeights(int n, unsigned seed, float low = 0.5f, float high = 2.0f) {
@@ -82,55 +68,22 @@ Points GenericPolygon(int n, unsigned seed) {  // inside the window
   return p;
 }
 
-std::vector<std::string> Lines(const std::string& text) {  // split at CR LF
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
-// The points logged after the `occurrence`-th line of `header`, up to the
-// next header, the log's upward y turned back into window y.
-std::vector<P> PointsAfter(const std::string& log, const std::string& header, int occurrence = 0) {
-  size_t at = log.find(header);
-  for (int k = 0; k < occurrence && at != std::string::npos; ++k) at = log.find(header, at + 1);
-  std::vector<P> points;
-  std::istringstream in(at == std::string::npos ? "" : log.substr(log.find("\r\n", at)));
-  for (P q; in >> q.x >> q.y;) points.push_back({q.x, kHeight - q.y});
-  return points;
-}
-
-class RationalTest : public SessionTest {
+class RationalTest : public CurveTest {
  protected:
   void SetCurve(const Points& p, const Weights& w) {
     m.pointCount = int(p.size());
     std::copy(p.begin(), p.end(), m.points);
     std::copy(w.begin(), w.end(), m.weights);
   }
-  // Runs `action` on a white canvas with a fresh log; returns the log.
-  template <typename Action>
-  std::string Logged(Action action) {
-    if (m.logFile != nullptr) std::fclose(m.logFile);
-    m.logFile = std::fopen(Path("log").c_str(), "wb");
-    m.logActive = 1;
-    window.Canvas().Resize(800, kHeight);
-    action();
-    std::fflush(m.logFile);
-    return ReadFile(Path("log"));
-  }
   std::string Draw(const Points& p, const Weights& w, int grid = 50) {
     SetCurve(p, w);
     m.grid = grid;
     return Logged([&] { DrawRationalBezierCurve(window, kBlackMode); });
   }
-  std::string Run(int command) { return Logged([&] { window.Command(command); }); }
   int Used() const { return std::clamp(m.pointCount, 0, kMaxPoints); }
   Points Polygon() const { return Points(m.points, m.points + Used()); }
   Weights CurveWeights() const { return Weights(m.weights, m.weights + Used()); }
 };
-
-// Display ----------------------------------------------------------------------
 
 TEST_F(RationalTest, DisplaySamplesFollowTheRationalCurve) {
   const Weights w = {1, 2.5f, 0.5f, 1.5f, 1};
@@ -142,17 +95,15 @@ TEST_F(RationalTest, DisplaySamplesFollowTheRationalCurve) {
     for (int i = 0; i <= 50; ++i)
       EXPECT_LE(Distance(s[i], RationalAt(kFive, w, float(i / 50.0))), 2e-3) << factor << " " << i;
   }
-  // Unit weights: the polynomial display's samples.
   const std::vector<P> rational = PointsAfter(Draw(kFive, Weights(5, 1.0f)), kData);
   const std::string bezierLog = Logged([&] { DrawBezierCurve(window, kBlackMode); });
   EXPECT_LE(PointGap(rational, PointsAfter(bezierLog, "# In Bezier curve, data point")), 2e-3);
-  // A zero inner weight: moving that point leaves every sample as it was.
+  // Moving a point of weight 0 moves no sample.
   const std::string before = Draw(kFive, {1, 0, 2, 1, 1});
   Points moved = kFive;
   moved[1] = Point2{700, 30};
   const std::string after = Draw(moved, {1, 0, 2, 1, 1});
   EXPECT_EQ(after.substr(after.find(kData)), before.substr(before.find(kData)));
-  // A quarter circle: every sample on the circle.
   const Weights conic = {1, float(std::cos(std::numbers::pi / 4)), 1};
   for (const P& q : PointsAfter(Draw({{700, 500}, {700, 200}, {400, 200}}, conic, 200), kData))
     EXPECT_NEAR(Distance(q, {400, 500}), 300, 2e-3);
@@ -177,7 +128,7 @@ TEST_F(RationalTest, MarksOnlyAtTheInnerSamplesWhenChaikinIsZero) {
   m.chaikinSteps = 0;
   const std::vector<P> s = PointsAfter(Draw(kFive, w, 12), kData);
   ASSERT_EQ(s.size(), 13u);
-  // Black in the 4 by 4 mark of each inner sample, everything else as without marks.
+  // Black 4 by 4 marks at the inner samples, nothing else changed.
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < 800; ++x) {
       const bool mark = std::any_of(s.begin() + 1, s.end() - 1, [&](const P& q) {
@@ -188,8 +139,7 @@ TEST_F(RationalTest, MarksOnlyAtTheInnerSamplesWhenChaikinIsZero) {
   }
 }
 
-// A weight sum of 0 at a sample skips it: only finite points are logged,
-// still from P0 to the last control point.
+// A sample of weight sum 0 is skipped; the log still runs from P0 to the last point.
 TEST_F(RationalTest, ZeroWeightSumsSkipSamples) {
   const Points p = {{100, 400}, {300, 100}, {500, 400}};
   const struct { Weights w; size_t logged; } cases[] = {
@@ -203,8 +153,6 @@ TEST_F(RationalTest, ZeroWeightSumsSkipSamples) {
     EXPECT_TRUE(c.logged != 2 || window.Canvas().Pixel(300, 400) == kBlack) << "the chord";
   }
 }
-
-// Elevation --------------------------------------------------------------------
 
 TEST_F(RationalTest, ElevationKeepsTheCurve) {
   m.saveResults = 1;
@@ -233,8 +181,7 @@ TEST_F(RationalTest, ElevationKeepsTheCurve) {
   }
 }
 
-// Save off: points and count come back, weights beyond n keep the elevated
-// values. A new weight of 0 refuses the elevation, the model unchanged.
+// Save off: weights beyond n keep the elevated values. A new weight 0 refuses.
 TEST_F(RationalTest, ElevationSaveOffAndNewWeightZero) {
   const Points p = GenericPolygon(4, 3);
   const Weights w = {1, 2, 0.5f, 1.5f};
@@ -256,12 +203,7 @@ TEST_F(RationalTest, ElevationSaveOffAndNewWeightZero) {
   EXPECT_TRUE(ModelBytes() == before && window.Canvas().CountNonWhite() == 0);
 }
 
-// Approximations -------------------------------------------------------------
-
-// With unit weights both fits give the polynomial curve back, as n + r (least
-// squares) or s (consistent equation) points of weight 1: a polygon of that
-// size drawing the same curve is the elevated polygon. (The float normal
-// equations lose that for least squares beyond about 15 points.)
+// Unit weights: both fits give the curve back as n + r or s points of weight 1.
 TEST_F(RationalTest, ApproximationsGiveTheCurveBack) {
   m.saveResults = 1;
   const Points p = GenericPolygon(5, 11);
@@ -277,9 +219,7 @@ TEST_F(RationalTest, ApproximationsGiveTheCurveBack) {
     EXPECT_LE(CurveGap(Polygon(), {}, p, {}), 1e-2) << c.command << " " << c.s;
     EXPECT_TRUE(c.r > 0 || c.count > 5 || PointGap(Polygon(), p) < 1e-2) << "the polygon itself";
   }
-  // Real weights: with r = s least squares returns the curve's own control
-  // points in degree p + s (as elevation gives them), and the consistent
-  // equation's polynomial of 30 points follows the rational curve closely.
+  // Real weights: least squares with r = s gives the elevated polygon.
   const Weights w = {1.2f, 1.6f, 0.7f, 1.3f, 0.9f};
   m.approxDim = 8, m.degreeStep = 8;
   SetCurve(p, w);
@@ -294,8 +234,7 @@ TEST_F(RationalTest, ApproximationsGiveTheCurveBack) {
   EXPECT_LE(CurveGap(Polygon(), {}, p, w), 1e-2);
 }
 
-// Q(t) + B(h, 2h)(t) E(t) = R(t), Q read from the two hybrid log sections
-// (its middle point 0) and E from the rational section after them.
+// Q(t) + B(h, 2h)(t) E(t) = R(t), Q from the two hybrid sections, E after them.
 TEST_F(RationalTest, HybridFormReproducesTheCurve) {
   m.saveResults = 1;
   for (auto [n, s] : {std::pair{4, 30}, {6, 4}, {5, 3}, {8, 11}, {3, 98}, {10, 2}}) {
@@ -331,7 +270,7 @@ TEST_F(RationalTest, HybridLogLayoutAndOddDimension) {
   EXPECT_EQ(l[2] + "|" + l[20] + "|" + l[36] + "|" + l[40], kHybrid + "16|" + kHybrid +
                 "15|# End Data |# In Rational Bezier curve, control point count:=4");
   EXPECT_TRUE(l[18].empty() && l[37].empty() && PointsAfter(log, kHybrid, 1).size() == 15u);
-  // Unit weights and d >= p: the error curve is a single point.
+  // Unit weights, d >= p: the error curve is a point.
   const std::vector<P> e = PointsAfter(log, kWeightLine);
   EXPECT_LE(PointGap(e, std::vector<P>(4, e[0])), 1e-2);
   m.approxDim = 31;
@@ -339,27 +278,22 @@ TEST_F(RationalTest, HybridLogLayoutAndOddDimension) {
   EXPECT_EQ(std::memcmp(canvas.Data(), window.Canvas().Data(), 800 * kHeight * 4), 0);
 }
 
-// At and beyond the size limits, in Curves and in Surfaces mode (where the
-// items are greyed but the commands act on the curve): accepted, or refused
-// with the model's bytes unchanged, nothing drawn and nothing logged.
+// In both modes (greyed in Surfaces, still acting): accepted, or refused with
+// the model unchanged, nothing drawn and nothing logged.
 TEST_F(RationalTest, SizeLimitsInBothModes) {
   m.saveResults = 1;
+  const int kLsq = kCmdApproxLeastSquares, kCon = kCmdApproxConsistent, kHyb = kCmdApproxHybrid,
+            kEl = kCmdRationalElevation;
   const struct { int command, n, s, r, count; } cases[] = {
-      {kCmdApproxLeastSquares, 4, 95, 1, 5}, {kCmdApproxLeastSquares, 4, 96, 1, 0},
-      {kCmdApproxLeastSquares, 5, 3, 4, 0},  {kCmdApproxLeastSquares, 5, 0, 0, 0},
-      {kCmdApproxLeastSquares, 2, 5, 1, 0},  {kCmdApproxLeastSquares, 5, 30, 95, 0},
-      {kCmdApproxConsistent, 4, 96, 1, 96},  {kCmdApproxConsistent, 4, 97, 1, 0},
-      {kCmdApproxConsistent, 3, 0, 1, 0},    {kCmdApproxConsistent, 2, 5, 1, 0},
-      {kCmdApproxHybrid, 4, 99, 1, 4},       {kCmdApproxHybrid, 4, 100, 1, 0},
-      {kCmdApproxHybrid, 4, 0, 1, 0},        {kCmdApproxHybrid, 2, 30, 1, 0},
-      {kCmdRationalElevation, 50, 0, 49, 99}, {kCmdRationalElevation, 50, 0, 50, 0},
-      {kCmdRationalElevation, 99, 0, 0, 99},  {kCmdRationalElevation, 100, 0, 0, 0},
-      {kCmdRationalElevation, 0, 0, 1, 0},    {kCmdRationalElevation, 5, 0, INT_MAX, 0}};
+      {kLsq, 4, 95, 1, 5},  {kLsq, 4, 96, 1, 0},  {kLsq, 5, 3, 4, 0},   {kLsq, 5, 0, 0, 0},
+      {kLsq, 2, 5, 1, 0},   {kLsq, 5, 30, 95, 0}, {kCon, 4, 96, 1, 96}, {kCon, 4, 97, 1, 0},
+      {kCon, 3, 0, 1, 0},   {kCon, 2, 5, 1, 0},   {kHyb, 4, 99, 1, 4},  {kHyb, 4, 100, 1, 0},
+      {kHyb, 4, 0, 1, 0},   {kHyb, 2, 30, 1, 0},  {kEl, 50, 0, 49, 99}, {kEl, 50, 0, 50, 0},
+      {kEl, 99, 0, 0, 99},  {kEl, 100, 0, 0, 0},  {kEl, 0, 0, 1, 0},    {kEl, 5, 0, INT_MAX, 0}};
   for (int mode : {kCmdCurves, kCmdSurfaces}) {
     window.Command(mode);
     for (const auto& c : cases) {
-      SCOPED_TRACE(::testing::Message() << c.command << " n " << c.n << " s " << c.s << " r "
-                                        << c.r);
+      SCOPED_TRACE(::testing::Message() << c.command << " " << c.n << " " << c.s << " " << c.r);
       EXPECT_EQ(window.MenuState(c.command) == MenuItemState::kGreyed, mode == kCmdSurfaces);
       m.approxDim = c.s, m.degreeStep = c.r;
       SetCurve(GenericPolygon(c.n, 4), RandomWeights(c.n, 5));
@@ -371,8 +305,6 @@ TEST_F(RationalTest, SizeLimitsInBothModes) {
     }
   }
 }
-
-// Bad input -------------------------------------------------------------------
 
 TEST_F(RationalTest, BadInputNeverCrashesOrHalfChangesTheModel) {
   const Weights weightSets[] = {{0, 0, 0, 0, 0},     {1, 0, 1, 1, 1},      {1, -1, 1, -1, 1},

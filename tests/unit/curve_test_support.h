@@ -1,0 +1,65 @@
+// Shared by the curve display tests: points in double, the log's point lines
+// read back, and a fixture that logs a drawing or a command.
+#pragma once
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "session_fixture.h"
+
+namespace tambra::curve_test {
+
+struct P { double x, y; };
+constexpr int kHeight = 600;
+
+inline double Distance(P a, P b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// The "x y" lines after the `occurrence`-th line starting with `header`, up
+// to the first other line, the log's upward y turned back into window y.
+inline std::vector<P> PointsAfter(const std::string& log, const std::string& header,
+                                  int occurrence = 0) {
+  std::vector<P> points;
+  size_t at = log.find(header);
+  for (int k = 0; k < occurrence && at != std::string::npos; ++k) at = log.find(header, at + 1);
+  for (P q; at != std::string::npos && (at = log.find("\r\n", at)) != std::string::npos;
+       points.push_back({q.x, kHeight - q.y})) {
+    at += 2;
+    int used = 0;
+    if (log[at] == '\r' || std::sscanf(log.c_str() + at, "%lf %lf%n", &q.x, &q.y, &used) != 2 ||
+        log.compare(at + used, 2, "\r\n") != 0)
+      break;
+  }
+  return points;
+}
+
+inline bool AllFinite(const std::string& log) {  // no "nan" or "inf" logged
+  return log.find("nan") == std::string::npos && log.find("inf") == std::string::npos;
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {  // split at CR LF
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+class CurveTest : public SessionTest {
+ protected:
+  // What `action` logs, on a white canvas and into a fresh log.
+  template <typename Action>
+  std::string Logged(Action action) {
+    if (m.logFile != nullptr) std::fclose(m.logFile);
+    m.logFile = std::tmpfile(), m.logActive = 1;
+    window.Canvas().Resize(800, kHeight);
+    action();
+    std::string text(std::ftell(m.logFile), '\0');
+    std::rewind(m.logFile);
+    return text.substr(0, std::fread(text.data(), 1, text.size(), m.logFile));
+  }
+  std::string Run(int command) { return Logged([&] { window.Command(command); }); }
+};
+
+}  // namespace tambra::curve_test
