@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,34 @@ inline std::vector<std::string> Lines(const std::string& text) {  // split at CR
     lines.push_back(text.substr(start, end - start));
   return lines;
 }
+
+// Polygons of quarter pixels inside the window, weights and knots.
+struct Random {
+  std::mt19937 g;
+  explicit Random(unsigned seed) : g(seed) {}
+  int Int(int low, int high) { return std::uniform_int_distribution<int>(low, high)(g); }
+  float Real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(g); }
+  std::vector<Point2> Polygon(int n) {
+    std::vector<Point2> p(n);
+    for (Point2& q : p) q = Point2{Int(160, 3040) / 4.0f, Int(160, 2240) / 4.0f};
+    return p;
+  }
+  std::vector<float> Weights(int n, float low = 0.3f, float high = 3) {
+    std::vector<float> w(n);
+    for (float& e : w) e = Real(low, high);
+    return w;
+  }
+  // Clamped from a random start, inner knots repeated at most k - 1 times.
+  std::vector<float> Knots(int n, int k) {
+    std::vector<float> t(k, float(Int(-3, 4)));
+    for (int i = k, same = 1; i < n; ++i) {
+      same = i > k && same < k - 1 && Int(0, 3) == 0 ? same + 1 : 1;
+      t.push_back(t.back() + (same > 1 ? 0.0f : Int(1, 8) * 0.25f));
+    }
+    t.resize(n + k, t.back() + 0.5f);
+    return t;
+  }
+};
 
 class CurveTest : public SessionTest {
  protected:

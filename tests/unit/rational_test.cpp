@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstring>
 #include <numbers>
-#include <random>
 
 #include "bezier/bezier_display.h"
 #include "curve_test_support.h"
@@ -53,19 +52,6 @@ double CurveGap(const Points& a, const Weights& wa, const Points& b, const Weigh
   for (double t = 0; t <= 1; t += 1 / 256.0)
     Widen(gap, Distance(RationalAt(a, wa, t), RationalAt(b, wb, t)));
   return gap;
-}
-
-Weights RandomWeights(int n, unsigned seed, float low = 0.5f, float high = 2.0f) {
-  std::mt19937 random(seed);
-  Weights w(n);
-  for (float& e : w) e = std::uniform_real_distribution<float>(low, high)(random);
-  return w;
-}
-Points GenericPolygon(int n, unsigned seed) {  // inside the window
-  const Weights v = RandomWeights(2 * n, seed, 40, 560);
-  Points p(n);
-  for (int i = 0; i < n; ++i) p[i] = Point2{v[2 * i] * 1.35f, v[2 * i + 1]};
-  return p;
 }
 
 class RationalTest : public CurveTest {
@@ -170,8 +156,8 @@ TEST_F(RationalTest, ElevationKeepsTheCurve) {
   EXPECT_LE(PointGap(Polygon(), Points{{100, 400}, {260, 160}, {340, 170}, {500, 450}}), 1e-4);
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(m.weights[i], i % 3 == 0 ? 1 : 5 / 3.0, 1e-6);
   for (auto [n, r] : {std::pair{3, 1}, {6, 4}, {12, 20}, {40, 59}}) {
-    const Points p = GenericPolygon(n, 7 * n);
-    const Weights w = RandomWeights(n, r, 0.3f, 3.0f);
+    const Points p = Random(7 * n).Polygon(n);
+    const Weights w = Random(r).Weights(n);
     m.degreeStep = r;
     SetCurve(p, w);
     Run(kCmdRationalElevation);
@@ -183,7 +169,7 @@ TEST_F(RationalTest, ElevationKeepsTheCurve) {
 
 // Save off: weights beyond n keep the elevated values. A new weight 0 refuses.
 TEST_F(RationalTest, ElevationSaveOffAndNewWeightZero) {
-  const Points p = GenericPolygon(4, 3);
+  const Points p = Random(3).Polygon(4);
   const Weights w = {1, 2, 0.5f, 1.5f};
   Weights elevated;
   m.degreeStep = 2;
@@ -197,7 +183,7 @@ TEST_F(RationalTest, ElevationSaveOffAndNewWeightZero) {
   EXPECT_EQ(Weights(m.weights, m.weights + 6),
             (Weights{1, 2, 0.5f, 1.5f, elevated[4], elevated[5]}));
   m.saveResults = 1, m.degreeStep = 1;
-  SetCurve(GenericPolygon(3, 1), {2, -1, 5});  // new weights 2, 0, 1, 5
+  SetCurve(Random(1).Polygon(3), {2, -1, 5});  // new weights 2, 0, 1, 5
   const auto before = ModelBytes();
   Run(kCmdRationalElevation);
   EXPECT_TRUE(ModelBytes() == before && window.Canvas().CountNonWhite() == 0);
@@ -206,7 +192,7 @@ TEST_F(RationalTest, ElevationSaveOffAndNewWeightZero) {
 // Unit weights: both fits give the curve back as n + r or s points of weight 1.
 TEST_F(RationalTest, ApproximationsGiveTheCurveBack) {
   m.saveResults = 1;
-  const Points p = GenericPolygon(5, 11);
+  const Points p = Random(11).Polygon(5);
   const struct { int command, s, r, count; } cases[] = {
       {kCmdApproxLeastSquares, 1, 0, 5},  {kCmdApproxLeastSquares, 30, 0, 5},
       {kCmdApproxLeastSquares, 30, 2, 7}, {kCmdApproxConsistent, 5, 0, 5},
@@ -240,8 +226,8 @@ TEST_F(RationalTest, HybridFormReproducesTheCurve) {
   for (auto [n, s] : {std::pair{4, 30}, {6, 4}, {5, 3}, {8, 11}, {3, 98}, {10, 2}}) {
     SCOPED_TRACE(::testing::Message() << "n " << n << " s " << s);
     const int h = s / 2, d = 2 * h;
-    const Points p = GenericPolygon(n, s);
-    const Weights w = RandomWeights(n, n);
+    const Points p = Random(s).Polygon(n);
+    const Weights w = Random(n).Weights(n, 0.5f, 2);
     m.approxDim = s;
     SetCurve(p, w);
     const std::string log = Run(kCmdApproxHybrid);
@@ -262,7 +248,7 @@ TEST_F(RationalTest, HybridFormReproducesTheCurve) {
 }
 
 TEST_F(RationalTest, HybridLogLayoutAndOddDimension) {
-  SetCurve(GenericPolygon(4, 9), Weights(4, 1.0f));
+  SetCurve(Random(9).Polygon(4), Weights(4, 1.0f));
   const std::string log = Run(kCmdApproxHybrid);
   const Raster canvas = window.Canvas();
   const std::vector<std::string> l = Lines(log);
@@ -296,7 +282,7 @@ TEST_F(RationalTest, SizeLimitsInBothModes) {
       SCOPED_TRACE(::testing::Message() << c.command << " " << c.n << " " << c.s << " " << c.r);
       EXPECT_EQ(window.MenuState(c.command) == MenuItemState::kGreyed, mode == kCmdSurfaces);
       m.approxDim = c.s, m.degreeStep = c.r;
-      SetCurve(GenericPolygon(c.n, 4), RandomWeights(c.n, 5));
+      SetCurve(Random(4).Polygon(c.n), Random(5).Weights(c.n, 0.5f, 2));
       const auto before = ModelBytes();
       const std::string log = Run(c.command);
       EXPECT_EQ(window.Canvas().CountNonWhite() > 0, c.count > 0);

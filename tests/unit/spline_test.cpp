@@ -1,7 +1,6 @@
 // The B-spline and NURBS displays and the knot commands against de Boor's
 // algorithm evaluated here in double.
 #include <algorithm>
-#include <random>
 
 #include "base/canvas.h"
 #include "curve_test_support.h"
@@ -42,28 +41,6 @@ Floats Clamped(int n, int k) {  // k zeros, 1 .. n-k, k copies of n-k+1
   for (int i = 0; i < n + k; ++i) t[i] = float(std::clamp(i - k + 1, 0, n - k + 1));
   return t;
 }
-
-struct Random {
-  std::mt19937 g;
-  int Int(int low, int high) { return std::uniform_int_distribution<int>(low, high)(g); }
-  float Real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(g); }
-  Points Polygon(int n) {  // quarter pixels inside the window
-    Points p(n);
-    for (Point2& q : p) q = Point2{Int(160, 3040) / 4.0f, Int(160, 2240) / 4.0f};
-    return p;
-  }
-  Floats Weights(int n) { Floats w(n); for (float& e : w) e = Real(0.3f, 3); return w; }
-  // Clamped from a random start, inner knots repeated at most k - 1 times.
-  Floats Knots(int n, int k) {
-    Floats t(k, float(Int(-3, 4)));
-    for (int i = k, same = 1; i < n; ++i) {
-      same = i > k && same < k - 1 && Int(0, 3) == 0 ? same + 1 : 1;
-      t.push_back(t.back() + (same > 1 ? 0.0f : Int(1, 8) * 0.25f));
-    }
-    t.resize(n + k, t.back() + 0.5f);
-    return t;
-  }
-};
 
 void ExpectNear(const std::vector<P>& a, const std::vector<P>& b, double tolerance) {
   ASSERT_EQ(a.size(), b.size());
@@ -118,7 +95,7 @@ class SplineTest : public CurveTest {
 };
 
 TEST_F(SplineTest, SamplesAreTheDeBoorPointsAndUnitWeightsGiveTheBSpline) {
-  Random random{std::mt19937(7)};
+  Random random(7);
   for (auto [n, k] : {std::pair{3, 3}, {5, 4}, {9, 2}, {20, 5}, {96, 4}, {50, 50}, {99, 1}}) {
     SCOPED_TRACE(::testing::Message() << "n " << n << " k " << k);
     const Points p = random.Polygon(n);
@@ -182,7 +159,7 @@ TEST_F(SplineTest, LogSectionTextsAndSkippedSamples) {
 }
 
 TEST_F(SplineTest, InsertionKeepsTheCurveAndDeletionUndoesIt) {
-  Random random{std::mt19937(11)};
+  Random random(11);
   m.saveResults = 1;
   for (int trial = 0; trial < 40; ++trial) {
     const int n = random.Int(4, 40), k = random.Int(2, std::min(n, 7));
@@ -245,7 +222,7 @@ TEST_F(SplineTest, InsertionAndDeletionExamples) {
     ExpectNear({residual}, {{0, 0}}, 1e-3);
   }
   // A double knot: its last copy goes.
-  SetCurve(Random{std::mt19937(5)}.Polygon(6), {}, {0, 0, 0, 0, 1, 1, 2, 2, 2, 2}, 4);
+  SetCurve(Random(5).Polygon(6), {}, {0, 0, 0, 0, 1, 1, 2, 2, 2, 2}, 4);
   Run(kCmdNurbsKnotDelete);
   EXPECT_EQ(Knots(), kCubic5);
   EXPECT_EQ(m.insertSpan, 5);
@@ -253,7 +230,7 @@ TEST_F(SplineTest, InsertionAndDeletionExamples) {
 
 // Refused or with Save off: the model keeps its bytes; a refusal draws the curve.
 TEST_F(SplineTest, RefusedOrSavedOffCommandsLeaveTheModel) {
-  Random random{std::mt19937(1)};
+  Random random(1);
   const Floats decreasing = {0, 0, 0, 0, 1, 2, 2, 2, 1}, shifted = {2, 2, 2, 2, 3, 4, 4, 4, 4};
   struct Case { const char* what; int n, k; Floats t, w; float u; bool insert, remove; };
   const Case cases[] = {
