@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "numeric/knot_vector.h"
 #include "resources/command_ids.h"
 #include "session_fixture.h"
 
@@ -102,13 +103,13 @@ class SplineDegreeTest : public SessionTest {
     std::filesystem::current_path(old_);
     SessionTest::TearDown();
   }
-  // A curve with its knots and the terminating 0; weights 1 when none given.
+  // A curve with its knots and a terminating entry below the last; weights 1 when none given.
   void SetCurve(const Points& p, const Floats& t, int k, int kind = kNurbs, Floats w = {}) {
     m.curveKind = kind, m.pointCount = int(p.size()), m.order = k, m.saveResults = 1;
     std::copy(p.begin(), p.end(), m.points);
     w.resize(p.size(), 1.0f);
     std::copy(w.begin(), w.end(), m.weights);
-    std::fill(std::begin(m.knots), std::end(m.knots), 0.0f);
+    std::fill(std::begin(m.knots), std::end(m.knots), std::min(0.0f, t.back() - 1));
     std::copy(t.begin(), t.end(), m.knots);
   }
   std::filesystem::path old_;
@@ -124,6 +125,7 @@ TEST_F(SplineDegreeTest, ElevationKeepsTheCurve) {
       {5, 4, 1, kBSpline, {}, kCubic5, {0, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 2}},
       {5, 4, 2, kNurbs, wave, kCubic5, {0, 0, 0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 2, 2, 2}},
       {5, 3, 1, kNurbs, wave, {-1, -1, -1, 0.5f, 0.5f, 3, 3, 3}, {}},
+      {5, 3, 1, kNurbs, wave, {-4, -4, -4, -3, -3, -1, -1, -1}, {}},  // the terminator below -1
       {4, 4, 3, kNurbs, {1, 3, 0.25f, 1}, {0, 0, 0, 0, 1, 1, 1, 1}, {}},
   };
   for (const Case& c : cases) {
@@ -138,7 +140,7 @@ TEST_F(SplineDegreeTest, ElevationKeepsTheCurve) {
     if (!c.expect.empty()) {
       EXPECT_EQ(KnotsOf(m), c.expect);
     }
-    EXPECT_EQ(m.knots[m.pointCount + m.order], 0.0f);
+    EXPECT_EQ(ScanKnots(m.knots), m.pointCount + m.order);
     EXPECT_LT(CurveDistance(before, m), 1e-3);
   }
 }
