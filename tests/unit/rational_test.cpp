@@ -21,6 +21,8 @@ const Points kFive = {{40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {7
 const std::string kData = "# In Rational Bezier curve, data point count:=";
 const std::string kWeightLine = "# Weight vector : ";
 const std::string kHybrid = "# In Hybrid Bezier curve, control point count:=";
+constexpr int kLsq = kCmdApproxLeastSquares, kCon = kCmdApproxConsistent, kHyb = kCmdApproxHybrid,
+              kEl = kCmdRationalElevation;
 
 double Bern(int degree, int i, double t) {
   double c = 1;
@@ -140,7 +142,7 @@ TEST_F(RationalTest, ZeroWeightSumsSkipSamples) {
   }
 }
 
-TEST_F(RationalTest, ElevationKeepsTheCurve) {
+TEST_F(RationalTest, ElevationKeepsTheCurveOrRefuses) {
   m.saveResults = 1;
   m.degreeStep = 3;  // unit weights: polynomial elevation, weights 1
   SetCurve(kFive, Weights(5, 1.0f));
@@ -165,10 +167,7 @@ TEST_F(RationalTest, ElevationKeepsTheCurve) {
     EXPECT_TRUE(m.weights[0] == w[0] && m.weights[n + r - 1] == w[n - 1]);
     EXPECT_LE(CurveGap(p, w, Polygon(), CurveWeights()), 1e-2) << n << " " << r;
   }
-}
-
-// Save off: weights beyond n keep the elevated values. A new weight 0 refuses.
-TEST_F(RationalTest, ElevationSaveOffAndNewWeightZero) {
+  // Save off: weights beyond n keep the elevated values. A new weight 0 refuses.
   const Points p = Random(3).Polygon(4);
   const Weights w = {1, 2, 0.5f, 1.5f};
   Weights elevated;
@@ -194,9 +193,8 @@ TEST_F(RationalTest, ApproximationsGiveTheCurveBack) {
   m.saveResults = 1;
   const Points p = Random(11).Polygon(5);
   const struct { int command, s, r, count; } cases[] = {
-      {kCmdApproxLeastSquares, 1, 0, 5},  {kCmdApproxLeastSquares, 30, 0, 5},
-      {kCmdApproxLeastSquares, 30, 2, 7}, {kCmdApproxConsistent, 5, 0, 5},
-      {kCmdApproxConsistent, 8, 0, 8},    {kCmdApproxConsistent, 30, 0, 30}};
+      {kLsq, 1, 0, 5}, {kLsq, 30, 0, 5}, {kLsq, 30, 2, 7},
+      {kCon, 5, 0, 5}, {kCon, 8, 0, 8},  {kCon, 30, 0, 30}};
   for (const auto& c : cases) {
     m.approxDim = c.s, m.degreeStep = c.r;
     SetCurve(p, Weights(5, 1.0f));
@@ -268,8 +266,6 @@ TEST_F(RationalTest, HybridLogLayoutAndOddDimension) {
 // the model unchanged, nothing drawn and nothing logged.
 TEST_F(RationalTest, SizeLimitsInBothModes) {
   m.saveResults = 1;
-  const int kLsq = kCmdApproxLeastSquares, kCon = kCmdApproxConsistent, kHyb = kCmdApproxHybrid,
-            kEl = kCmdRationalElevation;
   const struct { int command, n, s, r, count; } cases[] = {
       {kLsq, 4, 95, 1, 5},  {kLsq, 4, 96, 1, 0},  {kLsq, 5, 3, 4, 0},   {kLsq, 5, 0, 0, 0},
       {kLsq, 2, 5, 1, 0},   {kLsq, 5, 30, 95, 0}, {kCon, 4, 96, 1, 96}, {kCon, 4, 97, 1, 0},
@@ -297,8 +293,7 @@ TEST_F(RationalTest, BadInputNeverCrashesOrHalfChangesTheModel) {
                                 {-1, -1, -1, -1, -1}, {1e38f, 1e38f, 1e38f, 1e38f, 1e38f},
                                 {1, 1e38f, 1, 1, 1},  {1, 1, 1, 1, 0}};
   const int dims[] = {0, -1, 30, 99, 100, INT_MAX};
-  const int commands[] = {kCmdRationalElevation, kCmdApproxLeastSquares, kCmdApproxConsistent,
-                          kCmdApproxHybrid};
+  const int commands[] = {kEl, kLsq, kCon, kHyb};
   for (int k = 0; k < 7 * 6 * 4 * 2 * 2; ++k) {  // every weight set, dim, command, step and Save
     const Weights& w = weightSets[k % 7];
     const int dim = dims[k / 7 % 6], command = commands[k / 42 % 4], save = k / 336;
