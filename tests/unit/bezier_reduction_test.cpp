@@ -1,15 +1,9 @@
-// The six Bezier degree reductions (LSE, LSE C0, C1 and C2, Simple, Eck):
-// the kernels directly, and the commands around them and around elevation. Oracles, in double and
-// independent of the code under test: a polygon elevated from a known Q
-// reduces back to Q; a least-squares result leaves a residual orthogonal to
-// every direction in which its free parameters move the elevated polygon;
-// Simple's and Eck's formulas by hand.
+// The six Bezier degree reductions, their kernels and commands (and elevation's command),
+// against oracles in double: elevate-then-reduce, least-squares orthogonality, hand formulas.
 #include <climits>
 #include <initializer_list>
 #include <iterator>
-#include <string>
 #include <tuple>
-#include <utility>
 
 #include "bezier/degree_elevation.h"
 #include "bezier/degree_reduction.h"
@@ -21,8 +15,7 @@ namespace {
 
 using Kernel = PolygonResult<2> (*)(const Coords<2>*, int n, int r, NumericScratch&);
 
-// Simple and Eck with the signature of the others; they take no step.
-template <std::size_t D>
+template <std::size_t D>  // Simple and Eck with the others' signature; they take no step
 PolygonResult<D> Simple(const Coords<D>* p, int n, int, NumericScratch& s) {
   return ReduceSimple(p, n, s);
 }
@@ -60,14 +53,12 @@ V operator-(V a, V b) { return {a[0] - b[0], a[1] - b[1]}; }
 V operator*(double s, V a) { return {s * a[0], s * a[1]}; }
 V At(Coords<2> p) { return {p[0], p[1]}; }
 double Dot(V a, V b) { return a[0] * b[0] + a[1] * b[1]; }
-double Sine(V a, V b) {  // |sin| of the angle between a and b
+double Sine(V a, V b) {
   return std::fabs(a[0] * b[1] - a[1] * b[0]) / std::sqrt(Dot(a, a) * Dot(b, b));
 }
 
-// An elevated polygon reduces back to the polygon it came from, up to the
-// largest systems the solver takes (99 data points, 98 unknowns). C1 and C2
-// at 10 points solve for more unknowns than there are points: stale work
-// matrices beyond the point count once piled up there until every run failed.
+// Up to the solver's largest systems. C1 and C2 at 10 points solve for more unknowns than
+// points: stale work matrices beyond the point count once piled up there until every run failed.
 TEST(BezierReductionKernel, ElevatedPolygonsReduceBackToTheOriginal) {
   std::vector<std::tuple<const Variant*, int, int>> cases = {
       {&kLse, 98, 1}, {&kLseC0, 98, 1}, {&kLseC1, 52, 1}, {&kLseC2, 53, 1}, {&kSimple, 98, 1}};
@@ -85,12 +76,8 @@ TEST(BezierReductionKernel, ElevatedPolygonsReduceBackToTheOriginal) {
   }
 }
 
-// On generic data every LSE variant is a least-squares fit: the residual
-// P - E^T Q is orthogonal to each way a parameter moves the polygon. A free
-// point moves in x and in y; C1 moves Q1 along the start tangent T0; C2
-// moves Q1 and Q2 by T0 and 2 T0, and Q2 along the second difference S0;
-// the same mirrored at the far end. C1 at m = 4 and C2 at m = 6 have no
-// free point at all.
+// The residual P - E^T Q is orthogonal to every parameter's motion: a free point in x and y;
+// C1's Q1 along the end tangent T0; C2's Q1, Q2 by T0, 2 T0 and Q2 along S0; mirrored at the end.
 TEST(BezierReductionKernel, LeastSquaresResidualIsOrthogonalToEveryParameter) {
   using Motion = std::vector<std::pair<int, V>>;  // (point, direction)
   auto second = [](Coords<2> a, Coords<2> b, Coords<2> c) { return At(a) - 2.0 * At(b) + At(c); };
@@ -104,7 +91,6 @@ TEST(BezierReductionKernel, LeastSquaresResidualIsOrthogonalToEveryParameter) {
         ASSERT_EQ(q.size(), static_cast<size_t>(mm));
         const V t0 = At(p[1]) - At(p[0]), t1 = At(p[n - 2]) - At(p[n - 1]);
         const V s0 = second(p[0], p[1], p[2]), s1 = second(p[n - 1], p[n - 2], p[n - 3]);
-        // Q belongs to the family: the ends held, the end directions kept.
         EXPECT_TRUE(v.held == 0 || SameBits(Poly{q[0], q[mm - 1]}, Poly{p[0], p[n - 1]}));
         EXPECT_LE(v.held < 2 ? 0.0 : Sine(At(q[1]) - At(q[0]), t0), 1e-5);
         EXPECT_LE(v.held < 2 ? 0.0 : Sine(At(q[mm - 2]) - At(q[mm - 1]), t1), 1e-5);
@@ -135,10 +121,8 @@ TEST(BezierReductionKernel, LeastSquaresResidualIsOrthogonalToEveryParameter) {
   }
 }
 
-// Every size from empty to full, any step, degenerate and extreme points,
-// elevation included: nothing crashes (the sanitiser build checks the
-// storage), and the result is either nothing or the new count of finite
-// points.
+// Any size, step and degenerate or extreme shape: nothing crashes, and the result is nothing
+// or the new count of finite points.
 TEST(BezierReductionKernel, EverySizeStepAndShapeIsSafe) {
   using Shape = Coords<2> (*)(int i, Coords<2> generic);
   const Shape shapes[] = {
@@ -167,8 +151,7 @@ TEST(BezierReductionKernel, EverySizeStepAndShapeIsSafe) {
   }
 }
 
-// The kernels that treat coordinates alike give each coordinate of a 3-D
-// polygon the bits the planar kernel gives it.
+// A 3-D kernel gives each coordinate the bits the planar one does.
 TEST(BezierReductionKernel, ThreeCoordinateKernelsMatchThePlanarOnes) {
   using Run3 = PolygonResult<3> (*)(const Coords<3>*, int, int, NumericScratch&);
   const std::pair<Kernel, Run3> kernels[] = {
@@ -191,10 +174,7 @@ TEST(BezierReductionKernel, ThreeCoordinateKernelsMatchThePlanarOnes) {
   }
 }
 
-// Simple removes the leading power term (S / 8)(2t - 1)^3, S = P3 - 3 P2 +
-// 3 P1 - P0, which leaves a quadratic written with 4 points: the result is
-// that quadratic. Eck blends its forward and backward recursions F and B as
-// (1 - lambda_i) F_i + lambda_i B_(i+1), lambda = 1/32, 16/32, 31/32.
+// Simple drops the power term (S / 8)(2t - 1)^3; Eck blends F and B by lambda = 1/32, 1/2, 31/32.
 TEST(BezierReductionKernel, SimpleAndEckOnFourPointsFollowTheirFormulas) {
   const Poly p = {{100, 500}, {250, 80}, {520, 420}, {700, 150}};
   const V s = At(p[3]) - 3.0 * At(p[2]) + 3.0 * At(p[1]) - At(p[0]);
@@ -209,9 +189,8 @@ TEST(BezierReductionKernel, SimpleAndEckOnFourPointsFollowTheirFormulas) {
   ExpectPolygonNear(Reduce(kEck, p, 7), blend, 1e-3);
 }
 
-// Near the far end the forward recursion's error grows like C(m-1, m/2)
-// while its weight 1 - lambda_i falls to 2^-(2m-1): unless that weight keeps
-// its relative precision, polygons of 40 or more points come back far off.
+// Unless the forward recursion's tiny weight near the far end keeps its relative precision,
+// polygons of 40 or more points come back far off.
 TEST(BezierReductionKernel, EckRecoversElevatedPolygonsOfEverySize) {
   const Poly cubic = GenericPolygon(4, 170);
   for (int n = 5; n <= kMaxPoints; ++n) {
@@ -223,11 +202,8 @@ TEST(BezierReductionKernel, EckRecoversElevatedPolygonsOfEverySize) {
 
 class BezierDegreeCommandTest : public BezierFixture {};
 
-// A command that cannot run (too few points, a system beyond the storage or
-// the solver, a zero-length end direction, an overflow, a step beyond what
-// elevation allows) leaves the model, the picture and the log alone, with
-// and without Save; so does its kernel unless only the command's limits
-// refuse (elevation to 100 points or by more than 40).
+// A refused command leaves model, picture and log alone, with and without Save; so does its
+// kernel unless only the command's limits refuse (elevation to 100 points or by more than 40).
 TEST_F(BezierDegreeCommandTest, CommandsThatCannotRunDoNothing) {
   struct Case {
     const Variant* v;
@@ -272,9 +248,8 @@ TEST_F(BezierDegreeCommandTest, CommandsThatCannotRunDoNothing) {
   }
 }
 
-// Each command shows its kernel's polygon as a drawing in its colour would,
-// log included, at the limits too; Save decides whether the model keeps it.
-// The menu runs the same on curves; the reductions do nothing on surfaces.
+// A command shows its kernel's polygon (picture and log) and Save decides whether it is kept;
+// the menu runs the same on curves; the reductions do nothing on surfaces.
 TEST_F(BezierDegreeCommandTest, CommandsShowTheKernelsPolygonAndSaveDecidesWhetherItIsKept) {
   const std::tuple<const Variant*, int, int> cases[] = {
       {&kLse, 10, 2},  {&kLseC0, 10, 2},      {&kLseC1, 10, 2},      {&kLseC2, 10, 2},

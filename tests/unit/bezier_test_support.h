@@ -1,7 +1,5 @@
 // Shared by the Bezier elevation and reduction tests: a double-precision
-// oracle written without the code under test (binomials, the closed-form
-// elevation, the Bernstein sum), generic polygons, kernel calls on vectors
-// and a fixture for the commands.
+// oracle independent of the code under test, generic polygons and a fixture.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,8 +25,7 @@ namespace tambra::bezier_test {
 
 using Poly = std::vector<Coords<2>>;
 
-// C(n, k) from log-gamma, apart from the code under test's binomials.
-inline double Binomial(int n, int k) {
+inline double Binomial(int n, int k) {  // from log-gamma, apart from the code under test
   return std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0));
 }
 
@@ -45,31 +42,27 @@ inline Poly ElevatedPolygon(const Poly& q, int r) {
   for (int j = 0; j < count + r; ++j) {
     double x = 0.0, y = 0.0;
     for (int i = 0; i < count; ++i) {
-      x += ElevationWeight(count, r, i, j) * q[i][0];
-      y += ElevationWeight(count, r, i, j) * q[i][1];
+      const double w = ElevationWeight(count, r, i, j);
+      x += w * q[i][0], y += w * q[i][1];
     }
     p[j] = {static_cast<float>(x), static_cast<float>(y)};
   }
   return p;
 }
 
-// The largest distance between the two curves (Bernstein sums in double)
-// over 200 parameters; a NaN counts as the largest.
+// The largest distance between the two curves over 200 parameters; NaN counts as largest.
 inline double MaxCurveDistance(const Poly& a, const Poly& b) {
   auto at = [](const Poly& p, double t, double& x, double& y) {
     const int count = static_cast<int>(p.size());
     x = y = 0.0;
     for (int i = 0; i < count; ++i) {
       const double w = Binomial(count - 1, i) * std::pow(t, i) * std::pow(1.0 - t, count - 1 - i);
-      x += w * p[i][0];
-      y += w * p[i][1];
+      x += w * p[i][0], y += w * p[i][1];
     }
   };
-  double worst = 0.0;
+  double worst = 0.0, ax, ay, bx, by;
   for (int s = 0; s < 200; ++s) {
-    double ax, ay, bx, by;
-    at(a, s / 199.0, ax, ay);
-    at(b, s / 199.0, bx, by);
+    at(a, s / 199.0, ax, ay), at(b, s / 199.0, bx, by);
     const double d = std::hypot(ax - bx, ay - by);
     if (!(d <= worst)) worst = d;
   }
@@ -85,17 +78,12 @@ inline Poly GenericPolygon(int count, unsigned seed) {
   return p;
 }
 
-// Every point within `tolerance` pixels of the expected one (float or
-// double coordinates).
 template <typename Expected>
-void ExpectPolygonNear(const Poly& actual, const std::vector<Expected>& expected,
-                       double tolerance) {
+void ExpectPolygonNear(const Poly& actual, const std::vector<Expected>& expected, double tol) {
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t j = 0; j < expected.size(); ++j) {
-    const double x = expected[j][0], y = expected[j][1];
-    EXPECT_LE(std::hypot(actual[j][0] - x, actual[j][1] - y), tolerance)
-        << "point " << j << " is (" << actual[j][0] << ", " << actual[j][1] << "), expected ("
-        << x << ", " << y << ")";
+    EXPECT_LE(std::hypot(actual[j][0] - expected[j][0], actual[j][1] - expected[j][1]), tol)
+        << "point " << j << " is (" << actual[j][0] << ", " << actual[j][1] << ")";
   }
 }
 
@@ -104,11 +92,11 @@ bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
 }
 
-// A scratch of the test's own filled with NaN, and the global one too: a
-// kernel must use the scratch it is given, and fill what it reads first.
+// Its own scratch and the global one, all NaN: a kernel must use the scratch
+// it is given, and fill what it reads first.
 inline NumericScratch& PoisonedScratch() {
   static const auto own = std::make_unique<NumericScratch>();
-  for (NumericScratch* s : {own.get(), &Scratch()}) std::memset(s, 0xFF, sizeof *s);  // all NaN
+  for (NumericScratch* s : {own.get(), &Scratch()}) std::memset(s, 0xFF, sizeof *s);
   return *own;
 }
 
@@ -132,12 +120,10 @@ class BezierFixture : public ::testing::Test {
     for (size_t i = 0; i < p.size(); ++i) p[i] = {m.points[i].x, m.points[i].y};
     return p;
   }
-  // Sets the polygon, step and Save, and runs the command on a blank canvas
-  // with a fresh log.
+  // Runs the command on polygon `p` on a blank canvas with a fresh log.
   void Run(void (*command)(Platform&), const Poly& p, int step, int save) {
     SetPolygon(p);
-    m.degreeStep = step;
-    m.saveResults = save;
+    m.degreeStep = step, m.saveResults = save;
     OpenLog();
     command(window);
   }
@@ -160,8 +146,7 @@ class BezierFixture : public ::testing::Test {
     const Raster& c = window.Canvas();
     return std::vector<std::uint32_t>(c.Data(), c.Data() + c.width() * c.height());
   }
-  // The picture and the log of `p` drawn in `mode` on a blank canvas: what
-  // a command that shows `p` leaves behind.
+  // The picture and log of `p` drawn in `mode`: what a command showing `p` leaves.
   std::pair<std::vector<std::uint32_t>, std::string> Drawing(const Poly& p, int mode) {
     SetPolygon(p);
     OpenLog();

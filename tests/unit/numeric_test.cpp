@@ -1,5 +1,4 @@
-// The numerical kernels against independent oracles: coefficients from
-// log-gamma, inverses multiplied back in double.
+// The numerical kernels against oracles: coefficients from log-gamma, inverses multiplied back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +9,6 @@
 #include <limits>
 #include <random>
 #include <tuple>
-#include <vector>
 
 #include "numeric/coefficients.h"
 #include "numeric/matrix.h"
@@ -26,13 +24,10 @@ double LogC(int n, int k) {
 
 // Fills `m` with values no kernel would produce; returns a copy.
 std::vector<float> Mark(Matrix& m, float base) {
-  for (int i = 0; i < kMatrixSize * kMatrixSize; ++i) {
-    m[i / kMatrixSize][i % kMatrixSize] = base + i;
-  }
+  for (int i = 0; i < kMatrixSize * kMatrixSize; ++i) (&m[0][0])[i] = base + i;
   return {&m[0][0], &m[0][0] + kMatrixSize * kMatrixSize};
 }
 
-// Whether every entry outside `changed` still holds its value in `before`.
 bool KeptOutside(const Matrix& m, const std::vector<float>& before,
                  const std::function<bool(int, int)>& changed = [](int, int) { return false; }) {
   for (int i = 0; i < kMatrixSize * kMatrixSize; ++i) {
@@ -71,10 +66,8 @@ TEST(CoefficientsTest, BinomialTrinomialAndBernstein) {
   EXPECT_EQ(Bernstein(3, -1, 0.0), 0.0) << "a pole outside the basis is 0";
 }
 
-// The construction as its three former copies wrote it, as plain nested
-// loops: running values in double (ElevationMatrix 1-based, Bezier
-// elevation 0-based) or rounded to float after every step (the
-// least-squares reductions, either base).
+// The construction as its three former copies wrote it: running values in double, or rounded
+// to float after every step (the least-squares reductions).
 template <typename Running>
 void FormerElevation(Matrix& e, int n, int r, int base) {
   for (int i = 0; i < n + base; ++i) std::fill_n(e[i], n + r + base, 0.0f);
@@ -92,9 +85,8 @@ void FormerElevation(Matrix& e, int n, int r, int base) {
   }
 }
 
-// One builder gives the bits of each former copy, clears exactly its block,
-// and in double is the closed form C(n-1, i) C(r, j-i) / C(n-1+r, j) (0 off
-// the band) rounded once to float, every column summing to 1, both corners 1.
+// The bits of each former copy, exactly its block cleared; in double the closed form rounded
+// once, every column summing to 1, both corners 1.
 TEST_F(NumericTest, ElevationMatrix) {
   static Matrix want, got;
   for (auto precision : {ElevationPrecision::kDouble, ElevationPrecision::kSingle}) {
@@ -139,7 +131,6 @@ TEST_F(NumericTest, SolverEdgeCases) {
   const auto a = Mark(MatrixA(), 1.0f), b = Mark(MatrixB(), 2.0f);
   EXPECT_EQ(SolveGaussJordan(0), 1);
   EXPECT_TRUE(KeptOutside(MatrixA(), a) && KeptOutside(MatrixB(), b)) << "n = 0 changes nothing";
-  // Returns the result, checking the 1-based 2 by 2 inverse when one is given.
   const auto solve = [](const Rows& rows, const Rows& inverse = {}) {
     ResetNumericScratch();
     Load(MatrixA(), rows);
@@ -153,13 +144,10 @@ TEST_F(NumericTest, SolverEdgeCases) {
   EXPECT_EQ(solve({{1, 0}, {0, 1e-21}}), 0);
   EXPECT_EQ(solve({{1, 0}, {0, 1e-19}}), 1);
   EXPECT_EQ(solve({{1, 0}, {0, -1e-19}}), 1);
-  // Five entries tie at magnitude 1; det = 2e, e = 3 * 2^-66. The last tie in
-  // scan order, (3, 3), keeps e apart until it is the last pivot; the first,
-  // (1, 2), would subtract 0.5 from e in float and lose it.
+  // Five pivots tie at 1; only the last in scan order keeps e = 3 * 2^-66 from being lost.
   const double tiny = 3.0 * std::ldexp(1.0, -66);
   ASSERT_EQ(solve({{0.5, -1, 1}, {tiny, -1, 0}, {0.5, 1, 1}}), 1);
   EXPECT_NEAR(MatrixA()[1][2], 1.0 / tiny, 1e-6 / tiny);
-  // Non-finite input is refused, and so is a result that overflows.
   const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
   for (double bad : {nan, inf, -inf}) {
     EXPECT_EQ(solve({{bad, 0, 0}, {0, 2, 0}, {0, 0, 2}}), 0) << bad;
@@ -177,8 +165,7 @@ TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
   std::uniform_real_distribution<double> entry(-1.0, 1.0);
   for (int n : {1, 2, 3, 5, 8, 13, 21, 34, 60, kMaxOneBasedSize}) {
     SCOPED_TRACE(::testing::Message() << "n=" << n);
-    // Diagonally dominant before its rows are shuffled: well conditioned,
-    // but the solver has to swap rows and unscramble columns.
+    // Diagonally dominant, rows shuffled: the solver must swap rows and unscramble columns.
     Rows given(n, std::vector<double>(n)), rhs = given, unit = given;
     for (int i = 0; i < n; ++i) {
       for (int j = 0; j < n; ++j) given[i][j] = entry(rng), rhs[i][j] = float(10 * entry(rng));
