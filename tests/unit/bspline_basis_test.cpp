@@ -167,8 +167,7 @@ TEST(BSplineBasisTest, RefusesWhatDoesNotFit) {
   }
   for (int i : {-1, 5}) EXPECT_EQ(BSplineBasis(g, 5, i, 4, 0.5), 0.0);
   // Exactly full storage: n + k = 100, read to the last entry and no further.
-  std::vector<float> full(kKnotCapacity);
-  for (int i = 0; i < kKnotCapacity; ++i) full[i] = static_cast<float>(std::clamp(i - 9, 0, 81));
+  const std::vector<float> full = ClampedUniform(90, 10);
   double values[kMaxSplineOrder];
   EXPECT_EQ(CheckKnotVector(full.data(), 90, 10), kKnotsValid);
   EXPECT_EQ(BSplineBasisValues(full.data(), 90, 10, 81.0, values), 80);
@@ -198,8 +197,7 @@ TEST(BSplineKnotVectorTest, ScanClampedCheckAndSpans) {
     EXPECT_EQ(IsClampedKnotVector(u.data(), n, k), want) << n << " " << k;
   }
 
-  // Knots 0 0 0 0 1 2 2 2 2 (n = 5, k = 4): only the span search finds a
-  // span at the right end.
+  // Only the span search finds a span at the right end.
   const std::vector<float> u = ClampedUniform(5, 4);
   const double ts[] = {-0.5, 0.0, 0.5, 1.0, 1.5, std::nextafter(2.0, 0.0), 2.0, 2.5};
   const int spans[] = {-1, 3, 3, 4, 4, 4, 4, -1}, intervals[] = {-1, 3, 3, 4, 4, 4, -1, -1};

@@ -94,6 +94,7 @@ class SplineTest : public CurveTest {
   }
 };
 
+// Bezier pieces (n = k) and shifted knots are among the random cases.
 TEST_F(SplineTest, SamplesAreTheDeBoorPointsAndUnitWeightsGiveTheBSpline) {
   Random random(7);
   for (auto [n, k] : {std::pair{3, 3}, {5, 4}, {9, 2}, {20, 5}, {96, 4}, {50, 50}, {99, 1}}) {
@@ -112,10 +113,6 @@ TEST_F(SplineTest, SamplesAreTheDeBoorPointsAndUnitWeightsGiveTheBSpline) {
     }
     ExpectNear({plain[64], rational[64]}, {{p[n - 1].x, p[n - 1].y}, {p[n - 1].x, p[n - 1].y}}, 0);
   }
-}
-
-// (Bezier pieces and shifted knots are among the random de Boor cases above.)
-TEST_F(SplineTest, AllZeroKnotsAndCircle) {
   // Knots still all zero: the chord, every inner sample a copy of the last point.
   SetCurve(kFive, {}, {}, 4);
   std::string chord = kBData + "7\r\n40.00000 100.00000\r\n";
