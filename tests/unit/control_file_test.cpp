@@ -39,14 +39,6 @@ std::string Net(int mode, int rows, int cols, int xOrder, int yOrder,
   return text.str() + trailer;
 }
 
-// A float as a file gives it back: printed with "%g", read as the reader
-// reads it. Such a value prints the same again.
-float Printed(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-  return static_cast<float>(std::strtod(text, nullptr));
-}
-
 class ControlFileTest : public SessionTest {
  protected:
   ControlFileTest() : SessionTest(0) {}  // no window: its creation would change the model
@@ -64,19 +56,17 @@ class ControlFileTest : public SessionTest {
   }
   void SetTwoPointCurve() {
     m.objectMode = kCurves, m.pointCount = 2, m.order = 2, m.degreeStep = 1;
-    m.points[0] = Point2{10, 20}, m.points[1] = Point2{30, 40};
-    m.weights[0] = m.weights[1] = 1.0f;
+    m.points[0] = Point2{10, 20}, m.points[1] = Point2{30, 40}, m.weights[0] = m.weights[1] = 1;
     m.knots[0] = m.knots[1] = 0.0f, m.knots[2] = m.knots[3] = 1.0f;
   }
   // A surface whose every value survives "%g" exactly.
   void SetSurface(int rows, int cols) {
     m.objectMode = kSurfaces, m.netRows = rows, m.netCols = cols;
     m.xOrder = 4, m.yOrder = 3, m.xDegreeStep = 2, m.yDegreeStep = 0;
-    for (int i = 0; i < rows; ++i) {
-      for (int j = 0; j < cols; ++j) {
-        m.net[i][j] = Point3{0.5f * i - 3.25f, 2.0f * j, ((i * 7 + j * 3) % 11) * 0.125f - 0.5f};
-        m.netWeights[i][j] = 0.5f + ((i + 2 * j) % 5) * 0.25f;
-      }
+    for (int k = 0; k < rows * cols; ++k) {
+      const int i = k / cols, j = k % cols;
+      m.net[i][j] = Point3{0.5f * i - 3.25f, 2.0f * j, ((i * 7 + j * 3) % 11) * 0.125f - 0.5f};
+      m.netWeights[i][j] = 0.5f + ((i + 2 * j) % 5) * 0.25f;
     }
     for (int k = 0; k < rows + 4 && k < kMaxKnots; ++k) m.xKnots[k] = 0.25f * k;
     for (int k = 0; k < cols + 3 && k < kMaxKnots; ++k) m.yKnots[k] = 1.0f * k;
@@ -88,8 +78,7 @@ class ControlFileTest : public SessionTest {
     SetTwoPointCurve();
     m.curveKind = kNurbs, m.weights[1] = 7.0f, m.triangleList[3] = Point3{8, 8, 8};
   }
-  // Saves, opens the file in a fresh model and expects the model saved, byte
-  // for byte (the text written again shows where they differ).
+  // Saves, opens in a fresh model and expects the model saved, byte for byte.
   std::string RoundTrip(const std::string& name) {
     const std::string written = SaveAndRead(name);
     EXPECT_EQ(window.Errors(), std::vector<std::string>{}) << name;
@@ -103,8 +92,7 @@ class ControlFileTest : public SessionTest {
     }
     return written;
   }
-  // Loading `name` into a distinctive model is refused, reported with the
-  // file name (and `reason`, when given), and changes nothing.
+  // Loading `name` is refused, reported with the name (and `reason`) and changes nothing.
   void ExpectRefused(const std::string& name, const std::string& verb, const std::string& reason) {
     SetDistinctiveModel();
     UseFile(Path(name));
@@ -121,22 +109,18 @@ class ControlFileTest : public SessionTest {
 
 TEST_F(ControlFileTest, WritesTheTwoPointCurveByteForByte) {
   SetTwoPointCurve();
-  // No space before the header's line end; one after every later value; no final line end.
   const std::string expected =
       "0 2 1 1 2 0 0\r\n(10 20 0) \r\n(30 40 0) \r\n1 \r\n1 \r\n0 0 1 1 \r\n0 \r\n1 0 0 0 0 50 0 ";
   EXPECT_EQ(SaveAndRead("two.cnt"), expected);
 
-  // With no points, Save in Curves mode writes nothing and asks nothing.
-  m.pointCount = 0;
+  m.pointCount = 0;  // with no points Save writes nothing and asks nothing
   SaveControlFile(window);
   EXPECT_EQ(ReadFile(Path("two.cnt")), expected);
-  EXPECT_TRUE(answers.questionsAsked.empty());
-  EXPECT_TRUE(window.Errors().empty());
+  EXPECT_TRUE(answers.questionsAsked.empty() && window.Errors().empty());
 }
 
-// Cancel, a value that is not finite and a write that fails part way (a file
-// size limit, as a full disk would) all leave the old file whole; OK replaces
-// it. Saving goes through a symbolic link to the file it names.
+// Cancel, a value not finite and a write failing part way leave the old file whole; OK replaces
+// it, through a symbolic link.
 TEST_F(ControlFileTest, ReplacingAFileAsksAndNeverLeavesItHalfWritten) {
   const std::string real = Path("real.cnt"), link = Path("link.cnt");
   const std::string old = "old contents\r\n\x01\x02 exactly";
@@ -173,26 +157,24 @@ TEST_F(ControlFileTest, ReplacingAFileAsksAndNeverLeavesItHalfWritten) {
                                   cannot + "File too large"}));
 }
 
-// Random curves, rectangular and triangular nets within every limit come back
-// from Save then Open byte for byte. The first three trials take every size
-// at its top: a curve of 100 points, a 100 by 100 net (far beyond the text
-// buffer) and a triangle of 31 rows.
+// The first three trials take every size at its top: a curve of 100 points, a 100 by 100 net
+// (far beyond the text buffer) and a triangle of 31 rows.
 TEST_F(ControlFileTest, RandomModelsWithinTheLimitsRoundTrip) {
   std::mt19937 random(20240611);
   int trial = 0;
   const auto integer = [&](int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random);
   };
-  // Either end of the range now and then, else anything between.
-  const auto ranged = [&](int low, int high) {
+  const auto ranged = [&](int low, int high) {  // either end now and then
     const int pick = integer(0, 7);
     return trial < 3 || pick == 1 ? high : pick == 0 ? low : integer(low, high);
   };
-  // Any sign and magnitude up to `limit`, as a file gives it back.
-  const auto real = [&](double limit) {
+  const auto real = [&](double limit) {  // any magnitude up to `limit`, as "%g" gives it back
+    char text[32];
     const double value = std::uniform_real_distribution<double>(-1.0, 1.0)(random) *
                          std::pow(10.0, integer(-30, 30));
-    return Printed(static_cast<float>(std::clamp(value, -limit, limit)));
+    std::snprintf(text, sizeof text, "%g", double(float(std::clamp(value, -limit, limit))));
+    return static_cast<float>(std::strtod(text, nullptr));
   };
   const auto point = [&] { return Point3{real(1e30), real(1e30), real(1e30)}; };
   for (; trial < 300 && !HasFailure(); ++trial) {
@@ -221,9 +203,8 @@ TEST_F(ControlFileTest, RandomModelsWithinTheLimitsRoundTrip) {
       }
       for (int k = 0; k < StoredKnotCount(m.netRows, m.xOrder); ++k) m.xKnots[k] = real(1e30);
       for (int k = 0; k < StoredKnotCount(m.netCols, m.yOrder); ++k) m.yKnots[k] = real(1e30);
-      if (shape == 2) {
-        for (int k = 0; k < m.netRows * (m.netRows + 1) / 2; ++k) m.triangleList[k] = point();
-      }
+      const int packed = shape == 2 ? m.netRows * (m.netRows + 1) / 2 : 0;
+      for (int k = 0; k < packed; ++k) m.triangleList[k] = point();
     }
     for (float* view : {&m.scale, &m.tx, &m.ty, &m.tht, &m.phi}) *view = real(kMaxViewValue);
     m.grid = ranged(-kMaxGrid, kMaxGrid);
@@ -243,9 +224,8 @@ TEST_F(ControlFileTest, CommaLocaleStillWritesAndReadsDecimalPoints) {
   EXPECT_NE(written.find("(-2.75 0 0.375) "), std::string::npos) << written;
 }
 
-// Hand-written files either load whole or are refused, reported and change
-// nothing. Where a model can go beyond the same limit, Save refuses it with
-// the same reason and writes no file, not even a temporary one.
+// Hand-written files load whole or are refused without a change; a model beyond the same
+// limit is refused by Save with the same reason, leaving no file.
 TEST_F(ControlFileTest, FilesAndModelsBeyondTheLimitsAreRefusedWithoutAChange) {
   ExpectRefused("absent.cnt", "Cannot open", "No such file or directory");
 
@@ -326,9 +306,8 @@ TEST_F(ControlFileTest, FilesAndModelsBeyondTheLimitsAreRefusedWithoutAChange) {
   }
 }
 
-// Every prefix of a valid file is refused, except the whole file and the file
-// without its final space: that space carries nothing, so it may be trimmed.
-// LF line ends and padding up to the size bound load the same as well.
+// Every prefix is refused but the file without its final space; LF ends and padding to the
+// size bound load the same.
 TEST_F(ControlFileTest, TruncationAtEveryByteIsRefusedUnlessOnlyTheLastSpaceIsMissing) {
   SetSurface(2, 3);
   const std::string whole = SaveAndRead("whole.cnt");
