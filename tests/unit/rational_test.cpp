@@ -117,14 +117,13 @@ TEST_F(RationalTest, MarksOnlyAtTheInnerSamplesWhenChaikinIsZero) {
   const std::vector<P> s = PointsAfter(Draw(kFive, w, 12), kData);
   ASSERT_EQ(s.size(), 13u);
   // Black 4 by 4 marks at the inner samples, nothing else changed.
-  for (int y = 0; y < kHeight; ++y) {
+  for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < 800; ++x) {
       const bool mark = std::any_of(s.begin() + 1, s.end() - 1, [&](const P& q) {
         return std::abs(x - int(q.x) + 0.5) <= 2 && std::abs(y - int(q.y) + 0.5) <= 2;
       });
       EXPECT_EQ(window.Canvas().Pixel(x, y), mark ? kBlack : plain.Pixel(x, y)) << x << ", " << y;
     }
-  }
 }
 
 // A sample of weight sum 0 is skipped; the log still runs from P0 to the last point.
