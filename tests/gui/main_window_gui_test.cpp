@@ -1,5 +1,4 @@
-// The real main window and its modal dialogs, driven through the menu
-// actions, mouse events and the dialogs' own controls.
+// The real main window and its modal dialogs, driven through menu actions, mouse and controls.
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -38,9 +37,8 @@ T* Control(QWidget* dialog, int id) {
   return dialog->findChild<T*>(QStringLiteral("control-%1").arg(id));
 }
 
-// Runs `answer` on the modal dialog of type T once it is the active modal
-// widget; the answer must close it. A dialog that does not show up within a
-// few seconds, or stays open, fails the test and is hidden: nothing hangs.
+// Runs `answer`, which must close it, on the next modal T; a dialog that does not show or
+// stays open fails the test and is hidden: nothing hangs.
 template <typename T>
 void WhenModal(std::function<void(T*)> answer, int triesLeft = 300) {
   QTimer::singleShot(triesLeft == 300 ? 0 : 10, [answer = std::move(answer), triesLeft] {
@@ -69,7 +67,7 @@ void SendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton b
   QApplication::sendEvent(widget, &event);
 }
 
-// Records the buttons and the text of 2001 at each; Reset changes 2001.
+// Records the buttons and the text of 2001 at each; Reset sets 2001.
 class RecordingSession : public DialogSession {
  public:
   explicit RecordingSession(DialogTemplateId id, bool ignoreCancel = false)
@@ -120,8 +118,7 @@ class GuiTest : public QObject {
     }
   }
 
-  // Answers the control-file prompt with `answer`, starting from `start`;
-  // returns whether a name was taken and the name left in the buffer.
+  // Answers the control-file prompt from `start`: whether a name was taken, and the name.
   std::pair<bool, QString> Prompt(std::function<void(QFileDialog*)> answer,
                                   const QString& start = "noname.cnt") {
     const FilePrompt prompt{"Control Data Filename", "Control(*.cnt)", "*.cnt", "cnt", true};
@@ -164,15 +161,14 @@ class GuiTest : public QObject {
     MainWindow& w = *window_;
     Click(w, QPoint(120, 90));
     QVERIFY(Model().pointCount == 1 && Model().points[0].x == 120 && Model().points[0].y == 90);
-    // The point's mark, and the raster shown at 1:1 from the top left.
-    QVERIFY(Pixel(w, 117, 87) == kBlack && Pixel(w, 122, 92) == kBlack);
-    QCOMPARE(w.platform().Canvas().CountNonWhite(), 36);
+    QVERIFY(Pixel(w, 117, 87) == kBlack && Pixel(w, 122, 92) == kBlack &&
+            w.platform().Canvas().CountNonWhite() == 36);
     const QImage shown = w.canvas()->grab().toImage();
     QVERIFY((shown.pixel(117, 87) & 0xFFFFFF) == kBlack &&
             (shown.pixel(123, 93) & 0xFFFFFF) == kWhite);
     Click(w, QPoint(50, w.canvas()->height() - 1));  // the last row is inside
     QCOMPARE(Model().pointCount, 2);
-    // Left of the canvas the x would wrap round in the message packing.
+    // Left of the canvas x would wrap round in the message packing.
     for (QPoint outside : {QPoint(w.canvas()->width() + 5, 300), QPoint(-3, 300)}) {
       QTest::mousePress(w.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
       QTest::mouseRelease(w.canvas(), Qt::LeftButton, Qt::NoModifier, outside);
@@ -180,8 +176,7 @@ class GuiTest : public QObject {
     }
   }
 
-  // Qt toggles a checkable action by itself when it is chosen; the marks
-  // must stay what the window procedure set.
+  // Qt toggles a checkable action by itself; the marks must stay what the window procedure set.
   void modeCommandsSetCheckMarksAndGreyItems() {
     MainWindow& w = *window_;
     Command(w, kCmdSurfaces)->trigger();
@@ -209,7 +204,6 @@ class GuiTest : public QObject {
     QCOMPARE(Model().points[1].y, 100.0f);
     SendMouse(canvas, QEvent::MouseMove, QPoint(220, 180), Qt::NoButton, Qt::LeftButton);
     SendMouse(canvas, QEvent::MouseButtonRelease, QPoint(220, 180), Qt::LeftButton, Qt::NoButton);
-    // The release ended the drag and added nothing.
     QVERIFY(Model().pointCount == 4 && Model().points[1].x == 220 && Model().points[1].y == 180);
     Click(w, QPoint(101, 101), Qt::RightButton);
     QVERIFY(Model().pointCount == 3 && Pixel(w, 100, 100) == kWhite);
@@ -226,8 +220,7 @@ class GuiTest : public QObject {
     QVERIFY2(status.contains("Points: 2") && status.contains("Mode: Curves"), qPrintable(status));
   }
 
-  // Output asks in a save dialog and swaps the Output items; Exit closes the
-  // log and the window, after which nothing reaches the window procedure.
+  // Exit closes the log and the window; nothing reaches the window procedure after.
   void outputOpensTheChosenLogAndExitClosesItAndTheWindow() {
     MainWindow& w = *window_;
     WhenModal<QFileDialog>([&](QFileDialog* dialog) {
@@ -238,11 +231,11 @@ class GuiTest : public QObject {
     });
     Command(w, kCmdOutput)->trigger();
     QCOMPARE(QFile::decodeName(Model().outputFileName), dir_.filePath("session.dat"));
-    QVERIFY(Model().logActive == 1 && QFile::exists(dir_.filePath("session.dat")));
-    QVERIFY(!Command(w, kCmdOutput)->isEnabled() && Command(w, kCmdCloseOutput)->isEnabled());
+    QVERIFY(Model().logActive == 1 && QFile::exists(dir_.filePath("session.dat")) &&
+            !Command(w, kCmdOutput)->isEnabled() && Command(w, kCmdCloseOutput)->isEnabled());
     Command(w, kCmdExit)->trigger();
-    QVERIFY(!w.isVisible() && w.destroyed() && w.platform().QuitPosted());
-    QVERIFY(Model().logFile == nullptr && Model().logActive == 0);
+    QVERIFY(!w.isVisible() && w.destroyed() && w.platform().QuitPosted() &&
+            Model().logFile == nullptr && Model().logActive == 0);
     Click(w, QPoint(30, 30));
     QCOMPARE(Model().pointCount, 0);
   }
@@ -250,8 +243,7 @@ class GuiTest : public QObject {
   void dialogButtonsHandTheControlsToTheSession() {
     QtPlatform& platform = window_->platform();
     RecordingSession data(DialogTemplateId::kControlData);
-    data.SetText(1076, "5");
-    data.SetChecked(1144, true);
+    data.SetText(1076, "5"), data.SetChecked(1144, true);
     WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
       QLineEdit* rows = Control<QLineEdit>(dialog, 1076);
       QCOMPARE(rows->text(), QStringLiteral("5"));
@@ -273,8 +265,7 @@ class GuiTest : public QObject {
     QCOMPARE(platform.RunDialog(knots), 1);
     QCOMPARE(knots.presses, (std::vector<int>{kButtonReset, kButtonOk}));
 
-    // Escape and the close button are Cancel, and close even for a session
-    // that stays open on Cancel.
+    // Escape and the close button are Cancel, and close even a session staying open on Cancel.
     for (bool byEscape : {true, false}) {
       RecordingSession weights(DialogTemplateId::kWeights, !byEscape);
       WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
@@ -282,8 +273,8 @@ class GuiTest : public QObject {
         byEscape ? QTest::keyClick(dialog, Qt::Key_Escape) : void(dialog->close());
       });
       QCOMPARE(platform.RunDialog(weights), 0);
-      QCOMPARE(weights.presses, std::vector<int>{kButtonCancel});
-      QCOMPARE(weights.pressed2001, std::vector<std::string>{"0.5"});
+      QVERIFY(weights.presses == std::vector<int>{kButtonCancel} &&
+              weights.pressed2001 == std::vector<std::string>{"0.5"});
     }
   }
 
@@ -311,8 +302,7 @@ class GuiTest : public QObject {
   }
 
   void filePromptTakesOnlyAUsableName() {
-    // Saving asks in a save dialog starting in the start name's folder; the
-    // name taken gets the extension and is not created.
+    // Save starts in the start name's folder; the name gets the extension and is not created.
     QVERIFY(QDir(dir_.path()).mkdir("from"));
     const auto [taken, name] = Prompt(
         [&](QFileDialog* dialog) {
@@ -325,8 +315,7 @@ class GuiTest : public QObject {
         dir_.filePath("from/start.cnt"));
     QVERIFY(taken && name == dir_.filePath("fresh.cnt") && !QFile::exists(name));
 
-    // Open asks in an open dialog that offers no missing name and starts
-    // where the last name was chosen; Cancel leaves the name.
+    // Open offers no missing name and starts where the last was chosen; Cancel keeps the name.
     WhenModal<QFileDialog>([&](QFileDialog* dialog) {
       QVERIFY(dialog->acceptMode() == QFileDialog::AcceptOpen &&
               dialog->fileMode() == QFileDialog::ExistingFile &&
@@ -337,8 +326,7 @@ class GuiTest : public QObject {
     Command(*window_, kCmdOpen)->trigger();
     QCOMPARE(QString(Model().controlFileName), QStringLiteral("noname.cnt"));
     const std::pair<bool, QString> unchanged(false, "noname.cnt");
-    // A missing folder, and a path longer than the name buffer, are refused
-    // with a warning.
+    // A missing folder or a path longer than the buffer is refused with a warning.
     for (const QString& bad : {dir_.filePath("missing/in.cnt"), dir_.filePath(QString(250, 'n'))}) {
       bool warned = false;
       const auto refused = Prompt([&](QFileDialog* dialog) {
