@@ -68,25 +68,20 @@ void SendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton b
 }
 
 // Records the buttons and the text of 2001 at each; Reset sets 2001.
-class RecordingSession : public DialogSession {
- public:
+struct RecordingSession : DialogSession {
   explicit RecordingSession(DialogTemplateId id, bool ignoreCancel = false)
-      : id_(id), ignoreCancel_(ignoreCancel) {}
-  DialogTemplateId Template() const override { return id_; }
+      : templateId(id), ignoresCancel(ignoreCancel) {}
+  DialogTemplateId Template() const override { return templateId; }
   int Open() override { return kStayOpen; }
-  int Press(int buttonId) override {
-    presses.push_back(buttonId);
-    pressed2001.push_back(Text(2001));
-    if (buttonId == kButtonReset) SetText(2001, "42");
-    if (buttonId == kButtonOk) return 1;
-    return buttonId == kButtonCancel && !ignoreCancel_ ? 0 : kStayOpen;
+  int Press(int button) override {
+    presses.push_back(button), pressed2001.push_back(Text(2001));
+    if (button == kButtonReset) SetText(2001, "42");
+    return button == kButtonOk ? 1 : button == kButtonCancel && !ignoresCancel ? 0 : kStayOpen;
   }
+  DialogTemplateId templateId;
+  bool ignoresCancel;
   std::vector<int> presses;
   std::vector<std::string> pressed2001;
-
- private:
-  DialogTemplateId id_;
-  bool ignoreCancel_;
 };
 
 }  // namespace

@@ -127,8 +127,7 @@ TEST_F(ControlFileTest, ReplacingAFileAsksAndNeverLeavesItHalfWritten) {
   WriteFile(real, old);
   ::chmod(real.c_str(), 0640);
   ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
-  SetTwoPointCurve();
-  UseFile(link);
+  SetTwoPointCurve(), UseFile(link);
   answers.okCancel = {false, true, true, true};
   SaveControlFile(window);
   m.weights[1] = std::numeric_limits<float>::quiet_NaN();
@@ -208,8 +207,7 @@ TEST_F(ControlFileTest, RandomModelsWithinTheLimitsRoundTrip) {
     }
     for (float* view : {&m.scale, &m.tx, &m.ty, &m.tht, &m.phi}) *view = real(kMaxViewValue);
     m.grid = ranged(-kMaxGrid, kMaxGrid);
-    fs::remove(Path("random.cnt"));
-    RoundTrip("random.cnt");
+    fs::remove(Path("random.cnt")), RoundTrip("random.cnt");
   }
 }
 
@@ -228,7 +226,6 @@ TEST_F(ControlFileTest, CommaLocaleStillWritesAndReadsDecimalPoints) {
 // limit is refused by Save with the same reason, leaving no file.
 TEST_F(ControlFileTest, FilesAndModelsBeyondTheLimitsAreRefusedWithoutAChange) {
   ExpectRefused("absent.cnt", "Cannot open", "No such file or directory");
-
   const auto view = [](const char* trailer) { return Net(1, 2, 2, 2, 2, trailer); };
   const std::string triangle = "1 0 0 0 0 50 1 ";
   std::string nul = Net(1, 2, 2, 2, 2), huge = nul;
@@ -280,10 +277,7 @@ TEST_F(ControlFileTest, FilesAndModelsBeyondTheLimitsAreRefusedWithoutAChange) {
   for (const auto& [text, reason, beyond] : cases) {
     SCOPED_TRACE(reason.empty() ? text.substr(0, 24) : reason);
     if (beyond) {
-      ResetModelState();
-      SetSurface(3, 4);
-      beyond();
-      fs::remove(Path("input.cnt"));
+      ResetModelState(), SetSurface(3, 4), beyond(), fs::remove(Path("input.cnt"));
       const std::size_t errors = window.Errors().size();
       UseFile(Path("beyond.cnt"));
       SaveControlFile(window);
@@ -326,15 +320,14 @@ TEST_F(ControlFileTest, TruncationAtEveryByteIsRefusedUnlessOnlyTheLastSpaceIsMi
   for (const std::string& text : {whole.substr(0, whole.size() - 1), lf, padded}) {
     SetDistinctiveModel();
     ASSERT_EQ(LoadText(text), 1);
-    EXPECT_TRUE(ModelBytes() == loaded) << "the same model";
+    EXPECT_TRUE(ModelBytes() == loaded);
   }
 }
 
 TEST_F(ControlFileTest, SampleFilesLoadAndAreReproducedByTheWriter) {
   for (const std::string name : {"curve.cnt", "bicubic.cnt", "triangle.cnt"}) {
     const std::string path = std::string(TAMBRA_TEST_DATA_DIR) + "/../examples/" + name;
-    ResetModelState();
-    UseFile(path);
+    ResetModelState(), UseFile(path);
     ASSERT_EQ(LoadControlFile(window), 1) << name;
     EXPECT_EQ(SaveAndRead(name), ReadFile(path)) << name;
   }
