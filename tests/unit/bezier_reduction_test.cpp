@@ -26,9 +26,8 @@ struct Variant {
   const char* name;
   Kernel kernel;
   void (*command)(Platform&);
-  int menu;
-  int least;  // fewest new points
-  int held;   // points held at each end: C0 1, C1 2, C2 3
+  int menu, least;  // fewest new points
+  int held;         // points held at each end: C0 1, C1 2, C2 3
   int change = -1;  // new count n + change * step; 0: n - 1 whatever the step
 };
 const Variant kLse{"Lse", ReduceLse<2>, LseDegreeReduction, kCmdReduceLse, 3, 0};
@@ -86,8 +85,7 @@ TEST(BezierReductionKernel, LeastSquaresResidualIsOrthogonalToEveryParameter) {
       for (int extra : {0, 2, 5}) {
         const int mm = v.least + extra, n = mm + step;
         SCOPED_TRACE(::testing::Message() << v.name << ", n = " << n << ", r = " << step);
-        const Poly p = GenericPolygon(n, 500 + 3 * n + step);
-        const Poly q = Reduce(v, p, step);
+        const Poly p = GenericPolygon(n, 500 + 3 * n + step), q = Reduce(v, p, step);
         ASSERT_EQ(q.size(), static_cast<size_t>(mm));
         const V t0 = At(p[1]) - At(p[0]), t1 = At(p[n - 2]) - At(p[n - 1]);
         const V s0 = second(p[0], p[1], p[2]), s1 = second(p[n - 1], p[n - 2], p[n - 3]);
@@ -238,11 +236,9 @@ TEST_F(BezierDegreeCommandTest, CommandsThatCannotRunDoNothing) {
     EXPECT_EQ(Reduce(*c.v, p, c.step).empty(), !onlyTheCommand) << c.v->name << ": " << c.what;
     for (int save : {0, 1}) {
       SCOPED_TRACE(::testing::Message() << c.v->name << ": " << c.what << ", save " << save);
-      SetPolygon(all);
-      Run(c.v->command, p, c.step, save);
-      EXPECT_EQ(m.degreeStep, c.step);
-      EXPECT_TRUE(m.pointCount == c.n && SameBits(Polygon(kMaxPoints), all));
-      EXPECT_EQ(window.Canvas().CountNonWhite(), 0);
+      SetPolygon(all), Run(c.v->command, p, c.step, save);
+      EXPECT_TRUE(m.degreeStep == c.step && m.pointCount == c.n);
+      EXPECT_TRUE(SameBits(Polygon(kMaxPoints), all) && window.Canvas().CountNonWhite() == 0);
       EXPECT_EQ(LogBytes(), "");
     }
   }
@@ -262,20 +258,16 @@ TEST_F(BezierDegreeCommandTest, CommandsShowTheKernelsPolygonAndSaveDecidesWheth
     for (int save : {0, 1}) {
       SCOPED_TRACE(::testing::Message() << v->name << ", n = " << n << ", save " << save);
       Run(v->command, p, step, save);
-      EXPECT_EQ(m.degreeStep, step);
-      EXPECT_TRUE(SameBits(Polygon(), save == 1 ? shown : p));
+      EXPECT_TRUE(m.degreeStep == step && SameBits(Polygon(), save == 1 ? shown : p));
       EXPECT_TRUE(Pixels() == pixels);
       EXPECT_EQ(LogBytes(), log);
     }
-    SetPolygon(p);
-    window.Command(v->menu);
+    SetPolygon(p), window.Command(v->menu);
     EXPECT_TRUE(SameBits(Polygon(), shown)) << v->name << " by the menu";
   }
   window.Command(kCmdSurfaces);
   for (const Variant& v : kAll) {
-    window.Canvas().Resize(800, 600);
-    SetPolygon(GenericPolygon(10, 181));
-    window.Command(v.menu);
+    window.Canvas().Resize(800, 600), SetPolygon(GenericPolygon(10, 181)), window.Command(v.menu);
     EXPECT_TRUE(m.pointCount == 10 && window.Canvas().CountNonWhite() == 0) << v.name;
   }
 }

@@ -63,8 +63,7 @@ inline double MaxCurveDistance(const Poly& a, const Poly& b) {
   double worst = 0.0, ax, ay, bx, by;
   for (int s = 0; s < 200; ++s) {
     at(a, s / 199.0, ax, ay), at(b, s / 199.0, bx, by);
-    const double d = std::hypot(ax - bx, ay - by);
-    if (!(d <= worst)) worst = d;
+    if (const double d = std::hypot(ax - bx, ay - by); !(d <= worst)) worst = d;
   }
   return worst;
 }
@@ -122,9 +121,8 @@ class BezierFixture : public ::testing::Test {
   }
   // Runs the command on polygon `p` on a blank canvas with a fresh log.
   void Run(void (*command)(Platform&), const Poly& p, int step, int save) {
-    SetPolygon(p);
+    SetPolygon(p), OpenLog();
     m.degreeStep = step, m.saveResults = save;
-    OpenLog();
     command(window);
   }
   void CloseLog() {
@@ -132,8 +130,7 @@ class BezierFixture : public ::testing::Test {
     m.logFile = nullptr, m.logActive = 0;
   }
   void OpenLog() {
-    CloseLog();
-    window.Canvas().Resize(800, 600);
+    CloseLog(), window.Canvas().Resize(800, 600);
     m.logActive = (m.logFile = std::tmpfile()) != nullptr;
   }
   std::string LogBytes() {
@@ -148,9 +145,7 @@ class BezierFixture : public ::testing::Test {
   }
   // The picture and log of `p` drawn in `mode`: what a command showing `p` leaves.
   std::pair<std::vector<std::uint32_t>, std::string> Drawing(const Poly& p, int mode) {
-    SetPolygon(p);
-    OpenLog();
-    DrawBezierCurve(window, mode);
+    SetPolygon(p), OpenLog(), DrawBezierCurve(window, mode);
     return {Pixels(), LogBytes()};
   }
 
