@@ -107,8 +107,9 @@ class GuiTest : public QObject {
       if (node.kind == MenuNodeKind::kPopup) {
         CompareMenu(action->menu()->actions(), node.children, where + " " + action->text());
       } else {
-        QCOMPARE(action->data().toInt(), node.id);
-        QCOMPARE(action->objectName(), QStringLiteral("command-%1").arg(node.id));
+        QVERIFY2(action->data().toInt() == node.id &&
+                     action->objectName() == QStringLiteral("command-%1").arg(node.id),
+                 qPrintable(where));
       }
     }
   }
@@ -129,8 +130,7 @@ class GuiTest : public QObject {
     QVERIFY(dir_.isValid());
     ResetModelState();
     window_ = std::make_unique<MainWindow>();
-    window_->resize(640, 480);
-    window_->show();
+    window_->resize(640, 480), window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
   void cleanup() { window_.reset(); }
@@ -158,7 +158,7 @@ class GuiTest : public QObject {
     QVERIFY(Model().pointCount == 1 && Model().points[0].x == 120 && Model().points[0].y == 90);
     QVERIFY(Pixel(w, 117, 87) == kBlack && Pixel(w, 122, 92) == kBlack &&
             w.platform().Canvas().CountNonWhite() == 36);
-    const QImage shown = w.canvas()->grab().toImage();
+    const QImage shown = w.canvas()->grab().toImage();  // the raster at 1:1 from the top left
     QVERIFY((shown.pixel(117, 87) & 0xFFFFFF) == kBlack &&
             (shown.pixel(123, 93) & 0xFFFFFF) == kWhite);
     Click(w, QPoint(50, w.canvas()->height() - 1));  // the last row is inside
@@ -175,8 +175,8 @@ class GuiTest : public QObject {
   void modeCommandsSetCheckMarksAndGreyItems() {
     MainWindow& w = *window_;
     Command(w, kCmdSurfaces)->trigger();
-    QCOMPARE(Model().objectMode, static_cast<int>(kSurfaces));
-    QVERIFY(Command(w, kCmdSurfaces)->isChecked() && !Command(w, kCmdCurves)->isChecked());
+    QVERIFY(Model().objectMode == kSurfaces && Command(w, kCmdSurfaces)->isChecked() &&
+            !Command(w, kCmdCurves)->isChecked());
     QVERIFY(!Command(w, kCmdReduceLse)->isEnabled() && Command(w, kCmdTriangularSE)->isEnabled());
     for (int twice = 0; twice < 2; ++twice) Command(w, kCmdCurves)->trigger();
     QVERIFY(Command(w, kCmdCurves)->isChecked() && !Command(w, kCmdSurfaces)->isChecked());
