@@ -44,13 +44,14 @@ void BuildElevation(Matrix& e, int n, int r, int base) {
   // D = n (n+1) .. (n+r-1).
   Running d = 1;
   for (int factor = n; factor <= n + r - 1; ++factor) d = store(double(d) * factor);
-  // falling[k] = A = r (r-1) .. (r-k+1), the same for every row.
-  Running falling[kMatrixSize];
+  // falling[k] = A = r (r-1) .. (r-k+1), the same for every row. k runs to
+  // r, which is 100 for an empty 0-based matrix.
+  Running falling[kMatrixSize + 1];
   falling[0] = 1;
   for (int k = 1; k <= r; ++k) falling[k] = store(double(falling[k - 1]) * (r - k + 1));
 
-  Running c[kMatrixSize] = {};
-  Running rising[kMatrixSize];
+  Running c[kMatrixSize + 1] = {};
+  Running rising[kMatrixSize + 1];
   for (int i = 0; i < n; ++i) {
     // Running sums: afterwards c(k) = C(i+k, k).
     c[0] = 1;
