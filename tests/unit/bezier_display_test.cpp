@@ -62,9 +62,8 @@ TEST_F(BezierDisplayTest, PolylineHasNSegmentsFromFirstToLastThroughTheCurve) {
       SCOPED_TRACE(::testing::Message() << points.size() << " points, grid " << segments);
       std::string text = Draw(points, segments);
       std::vector<std::string> l;  // split at CR LF
-      for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2)) {
+      for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
         l.push_back(text.substr(0, at));
-      }
       const std::size_t n = points.size(), first = n + 6;
       ASSERT_EQ(l.size(), first + segments + 1 + 2);
       EXPECT_EQ(l[2], "# In Bezier curve, control point count:=" + std::to_string(n));
@@ -112,8 +111,7 @@ TEST_F(BezierDisplayTest, HugeGridAndHugeCoordinatesStayBounded) {
   auto start = std::chrono::steady_clock::now();
   const std::string log = Draw(hundred, INT_MAX);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-  const std::string header = "data point count:=" + std::to_string(kMaxCurveSegments) + "\r\n";
-  EXPECT_NE(log.find(header), std::string::npos);
+  EXPECT_NE(log.find("data point count:=" + std::to_string(kMaxCurveSegments) + "\r\n"), log.npos);
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), kMaxPoints + kMaxCurveSegments + 9);
 
   start = std::chrono::steady_clock::now();
