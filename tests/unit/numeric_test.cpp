@@ -139,8 +139,7 @@ TEST_F(NumericTest, SolverEdgeCases) {
     return result;
   };
   EXPECT_EQ(solve({{0, 2}, {3, 4}}, {{-2.0 / 3, 1.0 / 3}, {0.5, 0}}), 1) << "zero leading pivot";
-  EXPECT_EQ(solve({{2, 1}, {2, 1}}), 0) << "equal rows";
-  EXPECT_EQ(solve({{1, 0}, {0, 1e-21}}), 0);
+  EXPECT_TRUE(solve({{2, 1}, {2, 1}}) == 0 && solve({{1, 0}, {0, 1e-21}}) == 0) << "singular";
   EXPECT_TRUE(solve({{1, 0}, {0, 1e-19}}) == 1 && solve({{1, 0}, {0, -1e-19}}) == 1);
   // Five pivots tie at 1; only the last in scan order keeps e = 3 * 2^-66 from being lost.
   const double tiny = 3.0 * std::ldexp(1.0, -66);
@@ -148,8 +147,8 @@ TEST_F(NumericTest, SolverEdgeCases) {
   EXPECT_NEAR(MatrixA()[1][2], 1.0 / tiny, 1e-6 / tiny);
   const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
   for (double bad : {nan, inf, -inf}) {
-    EXPECT_EQ(solve({{bad, 0, 0}, {0, 2, 0}, {0, 0, 2}}), 0) << bad;
-    EXPECT_EQ(solve({{2, 0, 0}, {0, 2, bad}, {0, 0, 2}}), 0) << bad;
+    EXPECT_TRUE(solve({{bad, 0, 0}, {0, 2, 0}, {0, 0, 2}}) == 0 &&
+                solve({{2, 0, 0}, {0, 2, bad}, {0, 0, 2}}) == 0) << bad;
   }
   EXPECT_EQ(solve({{inf}}), 0) << "a lone infinite pivot would scale its row by 0";
   ResetNumericScratch(), Load(MatrixA(), {{0.5, 0}, {0, 0.5}}), MatrixB()[1][2] = 3e38f;
@@ -168,8 +167,7 @@ TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
       given[i][i] += given[i][i] < 0 ? -n - 1.0 : n + 1.0;
     }
     std::shuffle(given.begin(), given.end(), rng);
-    for (auto& row : given)
-      for (double& v : row) v = static_cast<float>(v);
+    for (auto& row : given) std::for_each(row.begin(), row.end(), [](double& v) { v = float(v); });
     const auto a = Mark(MatrixA(), 1e6f), b = Mark(MatrixB(), 2e6f);
     Load(MatrixA(), given), Load(MatrixB(), rhs);
     for (int i = 0; i < n; ++i) unit[i][i] = rhs[i][i] = 1.0;  // the solver sets B's diagonal to 1
