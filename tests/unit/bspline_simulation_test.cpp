@@ -1,6 +1,5 @@
-// The B-spline simulation: a cubic made from a quadratic by elevation comes
-// back as that quadratic, a single piece, the error bound, Save, and input it
-// must refuse with the model untouched.
+// The B-spline simulation: a cubic elevated from a quadratic comes back as it,
+// a single piece, Save, and the bound and shapes it refuses with the model untouched.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -76,70 +75,42 @@ class BSplineSimulationTest : public SessionTest {
   }
 };
 
-// Uneven knots, and the largest cubic the knot storage takes (96 points).
-// With Save off the result is drawn and the model stays as it was.
+// Uneven knots. With Save off the result is drawn and the model stays as it was.
 TEST_F(BSplineSimulationTest, ElevatedQuadraticComesBack) {
-  Floats t49(52);
-  for (int i = 0; i < 52; ++i) t49[i] = float(std::clamp(i - 2, 0, 47));
-  for (const auto& [p, t] : {std::pair{Polygon(6), Floats{0, 0, 0, 1, 2.5f, 3, 4, 4, 4}},
-                             std::pair{Polygon(49), t49}}) {
-    Points q; Floats u;
-    ElevateQuadratic(p, t, q, u);
-    Set(q, u, 4, 0);
-    TakeSnapshot();  // the snapshot the command keeps is the only other difference
-    const std::vector<unsigned char> before = ModelBytes();
-    window.Command(kCmdBSplineSimulation);
-    EXPECT_EQ(ModelBytes(), before);
-    EXPECT_TRUE(Red());
-    m.saveResults = 1;
-    window.Command(kCmdBSplineSimulation);
-    ExpectCurve(p, t, 3, 0.02);
-  }
+  const Points p = Polygon(6);
+  const Floats t = {0, 0, 0, 1, 2.5f, 3, 4, 4, 4};
+  Points q; Floats u;
+  ElevateQuadratic(p, t, q, u);
+  Set(q, u, 4, 0);
+  TakeSnapshot();  // the snapshot the command keeps is the only other difference
+  const std::vector<unsigned char> before = ModelBytes();
+  window.Command(kCmdBSplineSimulation);
+  EXPECT_EQ(ModelBytes(), before);
+  EXPECT_TRUE(Red());
+  m.saveResults = 1;
+  window.Command(kCmdBSplineSimulation);
+  ExpectCurve(p, t, 3, 0.02);
 }
 
 // The middle point is the mean of the two one-sided solutions,
-// ((3 P1 - P0) / 2 + (3 P2 - P3) / 2) / 2. Knots below 0 get a terminating
-// entry below the last knot.
+// ((3 P1 - P0) / 2 + (3 P2 - P3) / 2) / 2.
 TEST_F(BSplineSimulationTest, SingleCubicPiece) {
-  for (float low : {0.0f, -4.0f}) {
-    const float high = low + 1;
-    const Floats t = {low, low, low, low, high, high, high, high};
-    Set({{100, 500}, {200, 200}, {500, 200}, {700, 500}}, t, 4);
-    window.Command(kCmdBSplineSimulation);
-    ExpectCurve({{100, 500}, {325, 50}, {700, 500}}, {low, low, low, high, high, high}, 3, 1e-3);
-  }
+  Set({{100, 500}, {200, 200}, {500, 200}, {700, 500}}, {0, 0, 0, 0, 1, 1, 1, 1}, 4);
+  window.Command(kCmdBSplineSimulation);
+  ExpectCurve({{100, 500}, {325, 50}, {700, 500}}, {0, 0, 0, 1, 1, 1}, 3, 1e-3);
 }
 
-// A bound above 1000, refused shapes and bad input: nothing drawn, not a
-// byte of the model changed, Save on.
+// A bound above 1000 and refused shapes: nothing drawn, not a byte of the
+// model changed, Save on. Hostile knots, orders and counts are the fuzz test's.
 TEST_F(BSplineSimulationTest, StopsAndRefusalsLeaveTheModel) {
-  const Floats single = {0, 0, 0, 0, 1, 1, 1, 1}, cubic8 = {0, 0, 0, 0, 1, 2, 3, 4, 5, 5, 5, 5};
-  const float nan = std::nanf(""), inf = INFINITY;
   Points big = Polygon(8);  // swings of 12000 pixels
   for (Point2& point : big) point.y *= 40;
-  Floats crowded(kMaxKnots);  // 98 points of order 3 would need 101 knots
-  for (int i = 0; i < kMaxKnots; ++i) crowded[i] = float(std::clamp(i - 2, 0, 96));
-  struct Case { const char* what; Points p; Floats t; int k; };
-  const Case cases[] = {
-      {"bent", {{100, 500}, {20000, 100}, {-20000, 100}, {700, 500}}, single, 4},
-      {"bent pieces", big, cubic8, 4},
-      {"unclamped", Polygon(8), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 4},
-      {"order 2", Polygon(5), {0, 0, 1, 2, 3, 4, 4}, 2},
-      {"inner knot k times", Polygon(8), {0, 0, 0, 0, 2, 2, 2, 2, 5, 5, 5, 5}, 4},
-      {"n + k above 100", Points(98, Point2{100, 100}), crowded, 3},
-      {"order 0", Polygon(8), cubic8, 0},
-      {"order 99", Polygon(8), cubic8, 99},
-      {"decreasing", Polygon(8), {0, 0, 0, 0, 3, 2, 1, 4, 5, 5, 5, 5}, 4},
-      {"NaN knot", Polygon(8), {0, 0, 0, 0, 1, nan, 3, 4, 5, 5, 5, 5}, 4},
-      {"infinite end", Polygon(8), {0, 0, 0, 0, 1, 2, 3, 4, 5, 5, 5, inf}, 4},
-      {"too few points", Polygon(3), single, 4},
-      {"infinite point", {{0, 0}, {inf, 1}, {2, 2}, {3, 3}}, single, 4},
-  };
-  for (const Case& c : cases) {
-    Set(c.p, c.t, c.k);
-    ExpectUnchanged(c.what);
-  }
-  for (int count : {-1, 0, 101, 1 << 30}) m.pointCount = count, ExpectUnchanged("count");
+  Set({{100, 500}, {20000, 100}, {-20000, 100}, {700, 500}}, {0, 0, 0, 0, 1, 1, 1, 1}, 4);
+  ExpectUnchanged("bent");
+  Set(big, {0, 0, 0, 0, 1, 2, 3, 4, 5, 5, 5, 5}, 4);
+  ExpectUnchanged("bent pieces");
+  Set(Polygon(8), {0, 0, 0, 0, 2, 2, 2, 2, 5, 5, 5, 5}, 4);
+  ExpectUnchanged("inner knot k times");
 }
 
 }  // namespace

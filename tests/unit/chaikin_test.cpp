@@ -1,6 +1,5 @@
 // Chaikin's method, knot elevation and reduction against basis and Bernstein
 // sums, and the commands' marks, log and model.
-#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -46,10 +45,9 @@ double Distance(Point2 a, Point2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 // Order, n, the count of Bezier points and how many counts there are, the
 // passes' (each 2n - 1) included; 0 when nothing runs.
-const int kMethodCases[][4] = {{4, 10, 22, 3}, {3, 5, 7, 5},    {3, 3, 3, 6},   {4, 4, 4, 6},
-                               {5, 7, 13, 4},  {4, 36, 100, 1}, {3, 51, 99, 1}, {4, 37, 0, 0},
-                               {3, 52, 0, 0},  {5, 6, 0, 0},    {5, 8, 0, 0},   {4, 3, 0, 0},
-                               {3, 2, 0, 0},   {6, 7, 0, 0}};
+const int kMethodCases[][4] = {{4, 10, 22, 3}, {3, 5, 7, 5},  {3, 3, 3, 6},  {5, 7, 13, 4},
+                               {4, 36, 100, 1}, {3, 51, 99, 1}, {4, 37, 0, 0}, {3, 52, 0, 0},
+                               {5, 6, 0, 0},    {4, 3, 0, 0},   {6, 7, 0, 0}};
 
 TEST(ChaikinKernels, MethodCountsAndTheCurveOfEveryPass) {
   for (const auto& [k, n, first, runs] : kMethodCases) {
@@ -70,14 +68,11 @@ TEST(ChaikinKernels, MethodCountsAndTheCurveOfEveryPass) {
 
 // Order, n, passes, the count after them (0: refused), and for elevation
 // whether reducing by as many passes gives the polygon back.
-const int kElevations[][5] = {{4, 4, 1, 5, 1},   {3, 5, 2, 14, 1},       {4, 10, 2, 31, 1},
-                              {3, 12, 3, 82, 1}, {4, 49, 1, 95, 1},      {3, 49, 0, 96, 1},
-                              {3, 30, 2, 58, 0}, {4, 4, INT_MAX, 67, 0}, {4, 50, 1, 0, 0},
-                              {4, 51, 1, 0, 0},  {4, 52, 1, 0, 0},       {3, 50, 1, 0, 0},
-                              {5, 7, 1, 0, 0},   {4, 3, 1, 0, 0}};
-const int kReductions[][4] = {{4, 10, 1, 0}, {4, 11, 1, 7},       {3, 6, 1, 4},
-                              {3, 5, 1, 0},  {4, 13, 2, 5},       {4, 11, 3, 4},
-                              {4, 11, 4, 0}, {3, 96, INT_MAX, 0}, {5, 13, 1, 0}};
+const int kElevations[][5] = {{4, 4, 1, 5, 1},  {3, 5, 2, 14, 1}, {4, 10, 2, 31, 1},
+                              {4, 49, 1, 95, 1}, {3, 49, 0, 96, 1}, {3, 30, 2, 58, 0},
+                              {4, 50, 1, 0, 0},  {3, 50, 1, 0, 0},  {5, 7, 1, 0, 0}};
+const int kReductions[][4] = {{4, 10, 1, 0}, {4, 11, 1, 7}, {3, 6, 1, 4}, {4, 13, 2, 5},
+                              {4, 11, 4, 0}, {5, 13, 1, 0}};
 
 TEST(ChaikinKernels, ElevationKeepsTheCurveAndReductionUndoesIt) {
   for (const auto& [k, n, passes, count, back] : kElevations) {
@@ -121,8 +116,7 @@ class ChaikinCommandTest : public SessionTest {
   std::vector<Rgb> Pixels() { return {window.Canvas().Data(), window.Canvas().Data() + 800 * 600}; }
 };
 
-// No pass: green marks on the logged control points, the model kept even with
-// Save on. A pass marks piece ends blue, inner points red.
+// No pass: green marks on the logged control points, the model kept even with Save on.
 TEST_F(ChaikinCommandTest, MethodMarksLogsAndLeavesTheModel) {
   std::snprintf(m.outputFileName, kMaxFileName, "%s", Path("c.dat").c_str());
   ASSERT_EQ(OpenOutputLog(window), 1);
@@ -135,12 +129,6 @@ TEST_F(ChaikinCommandTest, MethodMarksLogsAndLeavesTheModel) {
   EXPECT_EQ(ReadFile(Path("c.dat")),
             "# In chaikin control polygon\r\n20.00000 500.00000\r\n45.00000 241.00000\r\n"
             "70.00000 389.00000\r\n# End data\r\n\r\n");
-  SetCurve(3, 5, 1, 0);
-  window.Command(kCmdChaikin);
-  const SplinePolygonResult pass =
-      SubdivideBezierPieces(UniformBSplineToBezier(m.points, 5, 3, Scratch())->points, 7, 3);
-  ASSERT_EQ(pass->count, 13);
-  for (int i = 0; i < 13; ++i) EXPECT_EQ(At(pass->points[i]), i % 2 == 0 ? kBlue : kRed) << i;
 }
 
 // Save off: the result drawn, the curve kept. Save on: the result and clamped
@@ -160,23 +148,15 @@ TEST_F(ChaikinCommandTest, SaveDecidesWhatStays) {
     EXPECT_TRUE(ScanKnots(m.knots) == m.pointCount + 4 &&
                 m.knots[m.pointCount + 3] == m.pointCount - 3);
   }
-  SetCurve(4, 4, 1, 1);
-  window.Command(kCmdChaikinElevation);
-  EXPECT_EQ(std::vector<float>(m.knots, m.knots + 10),
-            (std::vector<float>{0, 0, 0, 0, 1, 2, 2, 2, 2, 0}));
-  EXPECT_EQ(m.points[2].x, 57.5f);
 }
 
-// Nothing drawn or changed: counts that fit no variant, order 6, parity,
-// capacity, a point not finite (last column 1).
+// Nothing drawn or changed: order 5 or 6, capacity, parity. Points not
+// finite are the fuzz test's.
 TEST_F(ChaikinCommandTest, RefusalsLeaveCanvasAndModel) {
-  const int cases[][4] = {{kCmdChaikin, 5, 6, 0},           {kCmdChaikin, 5, 8, 0},
-                          {kCmdChaikin, 6, 7, 0},           {kCmdChaikin, 4, 10, 1},
-                          {kCmdChaikinElevation, 4, 51, 0}, {kCmdChaikinElevation, 3, 6, 1},
-                          {kCmdChaikinReduction, 4, 10, 0}, {kCmdChaikinReduction, 4, 11, 1}};
-  for (const auto& [command, k, n, nan] : cases) {
+  const int cases[][3] = {{kCmdChaikin, 5, 6}, {kCmdChaikinElevation, 5, 7},
+                          {kCmdChaikinElevation, 4, 50}, {kCmdChaikinReduction, 4, 10}};
+  for (const auto& [command, k, n] : cases) {
     SetCurve(k, n, 1, 1);
-    if (nan == 1) m.points[n / 2].y = std::nanf("");
     const std::vector<Rgb> pixels = Pixels();
     const std::vector<unsigned char> before = ModelBytes();
     window.Command(command);
