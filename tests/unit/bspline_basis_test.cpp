@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -20,7 +19,6 @@ namespace tambra {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr float kInf = std::numeric_limits<float>::infinity();
 
 // The recursion as defined: right-end rule first at every level, half-open
 // order-1 intervals, 0/0 = 0, double arithmetic on the float knots.
@@ -81,15 +79,13 @@ std::string Disagreement(const std::vector<float>& u, int n, int k, double t, bo
   double values[kMaxSplineOrder];
   std::fill(values, values + kMaxSplineOrder, kNaN);  // shows a value left unwritten
   const int first = BSplineBasisValues(u.data(), n, k, t, values);
-  const auto where = [&](const char* what, int i) {
-    return what + std::to_string(i) + " n=" + std::to_string(n) + " k=" + std::to_string(k);
-  };
-  if (windowed && (first < 0 || first > std::max(0, n - k))) return where("first ", first);
+  if (windowed && (first < 0 || first > std::max(0, n - k))) return "first";
   for (int i = 0; i < std::max(n, first + k); ++i) {
     const double want = i < n ? Recursion(u.data(), n, i, k, t) : 0.0;  // padding: +0
-    if (i < n && Bits(BSplineBasis(u.data(), n, i, k, t)) != Bits(want)) return where("i=", i);
+    const std::string at = std::to_string(i);
+    if (i < n && Bits(BSplineBasis(u.data(), n, i, k, t)) != Bits(want)) return "i=" + at;
     const double inWindow = i >= first && i < first + k ? values[i - first] : 0.0;
-    if (windowed && Bits(inWindow) != Bits(want)) return where("window i=", i);
+    if (windowed && Bits(inWindow) != Bits(want)) return "window i=" + at;
   }
   return "";
 }
@@ -102,7 +98,8 @@ TEST(BSplineBasisTest, BitForBitWithTheRecursion) {
         const int n = kind == 0 ? k + draw * 3 : 1 + draw * 5;  // n < k too
         const std::vector<float> u = RandomKnots(rng, n, k, kind);
         for (double t : Parameters(rng, u, n + k))  // a decreasing vector has no window
-          ASSERT_EQ(Disagreement(u, n, k, t, kind != 3), "") << "kind " << kind << " t=" << t;
+          ASSERT_EQ(Disagreement(u, n, k, t, kind != 3), "")
+              << "kind " << kind << " n=" << n << " k=" << k << " t=" << t;
       }
     }
   }
@@ -114,7 +111,6 @@ TEST(BSplineBasisTest, PartitionOfUnityOnClampedVectors) {
   for (int k = 1; k <= 20; ++k) {
     const int n = k + 7;
     for (const std::vector<float>& u : {ClampedUniform(n, k), RandomKnots(rng, n, k, 0)}) {
-      ASSERT_TRUE(IsClampedKnotVector(u.data(), n, k));
       for (int j = 0; j <= 40; ++j) {
         const double t = u[k - 1] + (double{u[n]} - u[k - 1]) * j / 40;
         double values[kMaxSplineOrder], sum = 0.0;
@@ -143,25 +139,8 @@ TEST(BSplineBasisTest, RightEndRepeatedKnotsAndHalfOpenIntervals) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(BSplineBasis(triple.data(), 5, i, 2, 1.0), i == 2);
 }
 
-TEST(BSplineBasisTest, RefusesWhatDoesNotFit) {
-  const std::vector<float> good = ClampedUniform(5, 4);
-  std::vector<float> nan = good, inf = good, minusInf = good;
-  nan[3] = std::numeric_limits<float>::quiet_NaN();
-  inf[8] = kInf;
-  minusInf[0] = -kInf;
-  const float* g = good.data();
-  for (auto [u, n, k, t] : {std::tuple{g, 5, 0, 0.5}, {g, 5, -1, 0.5}, {g, 0, 4, 0.5},
-                            {g, -3, 4, 0.5}, {g, 97, 4, 0.5}, {g, 5, INT_MAX, 0.5},
-                            {nullptr, 5, 4, 0.5}, {nan.data(), 5, 4, 0.5}, {inf.data(), 5, 4, 0.5},
-                            {minusInf.data(), 5, 4, 0.5}, {g, 5, 4, kNaN}, {g, 5, 4, -kInf}}) {
-    double values[kMaxSplineOrder] = {};
-    EXPECT_EQ(BSplineBasis(u, n, 0, k, t), 0.0) << n << " " << k;
-    EXPECT_EQ(BSplineBasisValues(u, n, k, t, values), -1) << n << " " << k;
-    EXPECT_EQ(FindKnotSpan(u, n, k, t), -1) << n << " " << k;
-    EXPECT_EQ(CheckKnotVector(u, n, k) == kKnotsRefused, std::isfinite(t)) << n << " " << k;
-  }
-  for (int i : {-1, 5}) EXPECT_EQ(BSplineBasis(g, 5, i, 4, 0.5), 0.0);
-  // Exactly full storage: n + k = 100, read to the last entry and no further.
+// Exactly full storage: n + k = 100, read to the last entry and no further.
+TEST(BSplineBasisTest, FullStorage) {
   const std::vector<float> full = ClampedUniform(90, 10);
   double values[kMaxSplineOrder];
   EXPECT_EQ(CheckKnotVector(full.data(), 90, 10), kKnotsValid);
@@ -170,25 +149,13 @@ TEST(BSplineBasisTest, RefusesWhatDoesNotFit) {
   EXPECT_EQ(BSplineBasis(full.data(), 1, 0, 99, 0.0), 1.0);
 }
 
-TEST(BSplineKnotVectorTest, ScanClampedCheckAndSpans) {
-  std::vector<float> full(kKnotCapacity, 1.0f);  // exactly the storage
-  EXPECT_EQ(ScanKnots(full.data()), -1) << "no terminating entry";
-  full[99] = 0.0f;
-  EXPECT_EQ(ScanKnots(full.data()), 99);
-  EXPECT_EQ(ScanKnots(full.data(), 99), -1) << "the terminator lies beyond the given capacity";
-  full[40] = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_EQ(ScanKnots(full.data()), -1);
-  EXPECT_EQ(ScanKnots(ClampedUniform(5, 4).data()), 9);
-  EXPECT_EQ(ScanKnots(Storage({3, 1, 2}).data()), 1);
-  EXPECT_EQ(ScanKnots(nullptr), -1);
-
+TEST(BSplineKnotVectorTest, ClampedCheckAndSpans) {
   // Clamped means exactly k copies of the first and of the last value.
   for (const auto& [u, n, k, want] :
        {std::tuple{ClampedUniform(5, 4), 5, 4, true}, {ClampedUniform(4, 4), 4, 4, true},
         {Storage({2, 2, 2, 2, 3, 4, 4, 4, 4}), 5, 4, true}, {Storage({}), 4, 4, false},
-        {Storage({0, 0, 0, 0, 0, 1, 2, 2, 2, 2}), 6, 4, false}, {ClampedUniform(3, 4), 3, 4, false},
-        {Storage({0, 1, 2, 3, 4, 5, 6, 7}), 4, 4, false},
-        {Storage({0, 0, 2, 1, 3, 3}), 4, 2, false}}) {
+        {Storage({0, 0, 0, 0, 0, 1, 2, 2, 2, 2}), 6, 4, false},
+        {Storage({0, 1, 2, 3, 4, 5, 6, 7}), 4, 4, false}}) {
     EXPECT_EQ(IsClampedKnotVector(u.data(), n, k), want) << n << " " << k;
   }
 
@@ -200,9 +167,6 @@ TEST(BSplineKnotVectorTest, ScanClampedCheckAndSpans) {
     EXPECT_EQ(FindKnotSpan(u.data(), 5, 4, ts[j]), spans[j]) << ts[j];
     EXPECT_EQ(FindKnotInterval(u.data(), 9, ts[j]), intervals[j]) << ts[j];
   }
-  EXPECT_EQ(FindKnotInterval(u.data(), 101, 0.5), -1);
-  EXPECT_EQ(CheckKnotVector(Storage({0, 0, 2, 1, 3, 3}).data(), 4, 2), kKnotsDecreasing);
-  EXPECT_EQ(FindKnotSpan(Storage({0, 0, 2, 1, 3, 3}).data(), 4, 2, 0.5), -1);
 }
 
 }  // namespace

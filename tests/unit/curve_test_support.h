@@ -35,10 +35,6 @@ inline std::vector<P> PointsAfter(const std::string& log, const std::string& hea
   return points;
 }
 
-inline bool AllFinite(const std::string& log) {  // no "nan" or "inf" logged
-  return log.find("nan") == std::string::npos && log.find("inf") == std::string::npos;
-}
-
 inline std::vector<std::string> Lines(const std::string& text) {  // split at CR LF
   std::vector<std::string> lines;
   size_t start = 0;
