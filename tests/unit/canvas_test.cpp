@@ -58,38 +58,6 @@ TEST_F(CanvasTest, MarksAreSixOrFourPixelsSquareAroundTheTruncatedPointAndClippe
   EXPECT_EQ(Drawn(dc), (std::array{0, 0, 3, 3, 9})) << "far or non-finite marks draw nothing";
 }
 
-TEST_F(CanvasTest, PolygonOfNoPointsDrawsAndLogsNothingAndOfOnePointOneMark) {
-  m.logFile = std::fopen(Path("log").c_str(), "wb");
-  m.logActive = 1;
-  const Point2 points[] = {{50, 50}, {150.5f, 60.25f}, {150, 150}};
-  DrawPolygon(window, points, 1, 1, kBlackMode);
-  DrawMarks(window, points, 2, 2, kBlackMode);
-  EXPECT_EQ(dc.CountNonWhite(), 0);
-  DrawPolygon(window, points, 1, 2, kBlackMode);
-  EXPECT_EQ(Drawn(dc), (std::array{147, 57, 153, 63, 36}));
-  std::fflush(m.logFile);
-  EXPECT_EQ(ReadFile(Path("log")), "150.50000 239.75000\r\n") << "y counted upward";
-}
-
-// Each mode draws lines and marks in its colour and restores the pen; an
-// unknown mode draws white lines and no marks.
-TEST_F(CanvasTest, ModesDrawInTheirColourAndUnknownModesWhiteLinesWithoutMarks) {
-  const struct { int mode; Rgb colour; bool marks; } modes[] = {
-      {kEraseMode, kWhite, true}, {kBlueMode, kBlue, true},   {kRedMode, kRed, true},
-      {kGreenMode, kGreen, true}, {kBlackMode, kBlack, true}, {5, kWhite, false}};
-  const Point2 points[] = {{50, 50}, {150, 50}, {150, 150}};
-  for (const auto& c : modes) {
-    dc.FillRect(0, 0, kWidth, kHeight, 0x808080);
-    dc.SelectPen(0x123456);
-    DrawPolygon(window, points, 0, 3, c.mode);
-    DrawMarks(window, points, 2, 3, c.mode);
-    const Rgb mark = c.marks ? c.colour : 0x808080;
-    EXPECT_TRUE(dc.Pixel(100, 50) == c.colour && dc.Pixel(150, 100) == c.colour) << c.mode;
-    EXPECT_TRUE(dc.Pixel(48, 48) == mark && dc.Pixel(149, 149) == mark) << c.mode;
-    EXPECT_TRUE(dc.Pixel(100, 52) == 0x808080 && dc.pen() == 0x123456u) << c.mode;
-  }
-}
-
 // A line has one pixel per step along the major axis, the ideal point
 // rounded half up, from the first pixel (included) to the last (excluded).
 // Cut by the canvas, or first cut back to the pixel limit, it keeps exactly
@@ -150,7 +118,6 @@ TEST_F(CanvasTest, NonFiniteLineEndsDrawNothingAndHugeOnesFinishFast) {
     dc.LineTo(200, 200);
   }
   EXPECT_EQ(dc.CountNonWhite(), 0);
-  for (double v : {1e30, -kInf, kNaN, 3e9}) EXPECT_EQ(std::abs(TruncateToPixel(v)), kPixelLimit);
 }
 
 // Ends near the float range, both off the square the raster clips to: the
