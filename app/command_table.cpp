@@ -5,9 +5,9 @@
 #include "base/model_state.h"
 #include "bezier/bezier_family.h"
 #include "rational/rational_family.h"
+#include "resources/command_ids.h"
 #include "spline/spline_family.h"
 #include "surface/surface_family.h"
-#include "resources/command_ids.h"
 
 namespace tambra {
 
@@ -15,7 +15,7 @@ namespace {
 
 // The families, in menu order.
 constexpr FamilyTable (*kFamilies[])() = {BezierFamily, RationalFamily, SplineFamily,
-                                           SurfaceFamily};
+                                          SurfaceFamily};
 
 // Menu items whose operations have not landed yet: they do nothing, and
 // their items are greyed as their operations will need.

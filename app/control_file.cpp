@@ -228,12 +228,10 @@ bool ReadValueLine(Cursor& cursor, float* values, int count, const char* section
   for (int k = 0; k < count; ++k) {
     double value = 0.0;
     switch (cursor.Real(value)) {
-      case Cursor::kEnd:
-        return Truncated(reason, section);
+      case Cursor::kEnd: return Truncated(reason, section);
       case Cursor::kBad:
         return NotNumbers(reason, cursor, (std::string("a ") + what + " is not a number").c_str());
-      case Cursor::kOk:
-        break;
+      case Cursor::kOk: break;
     }
     if (!ToFloat(value, values[k]))
       return NotFinite(reason, cursor, (std::string("a ") + what).c_str());
@@ -465,12 +463,10 @@ bool ParseControlFile(std::string_view text, ControlFileContents& out, std::stri
                    &out.xOrder,     &out.yDegreeStep, &out.yOrder};
   for (int* field : header) {
     switch (cursor.Int(*field)) {
-      case Cursor::kEnd:
-        return Truncated(reason, "header");
+      case Cursor::kEnd: return Truncated(reason, "header");
       case Cursor::kBad:
         return NotNumbers(reason, cursor, "the header does not hold seven whole numbers");
-      case Cursor::kOk:
-        break;
+      case Cursor::kOk: break;
     }
   }
   if (!CheckHeader(out, reason)) return false;
@@ -485,12 +481,9 @@ bool ParseControlFile(std::string_view text, ControlFileContents& out, std::stri
       double xyz[3];
       for (double& value : xyz) {
         switch (cursor.Real(value)) {
-          case Cursor::kEnd:
-            return Truncated(reason, "points");
-          case Cursor::kBad:
-            return NotNumbers(reason, cursor, "a point is not three numbers");
-          case Cursor::kOk:
-            break;
+          case Cursor::kEnd: return Truncated(reason, "points");
+          case Cursor::kBad: return NotNumbers(reason, cursor, "a point is not three numbers");
+          case Cursor::kOk: break;
         }
       }
       Point3& p = out.net[i][j];
@@ -518,8 +511,9 @@ bool ParseControlFile(std::string_view text, ControlFileContents& out, std::stri
   auto trailerRead = [&](Cursor::Result result) {
     if (result == Cursor::kEnd) return Truncated(reason, "view values");
     if (result == Cursor::kBad) {
-      return NotNumbers(reason, cursor,
-                        "the last line does not hold five numbers, the grid and the triangles flag");
+      return NotNumbers(
+          reason, cursor,
+          "the last line does not hold five numbers, the grid and the triangles flag");
     }
     return true;
   };

@@ -49,8 +49,8 @@ class FieldReader {
     } else if (high < low) {
       Refuse(id, name + " cannot change here");
     } else {
-      Refuse(id, name + " must lie between " + std::to_string(low) + " and " +
-                     std::to_string(high));
+      Refuse(id,
+             name + " must lie between " + std::to_string(low) + " and " + std::to_string(high));
     }
   }
 
@@ -162,7 +162,8 @@ int ControlDataDialog::Press(int buttonId) {
   const int shownCols = std::min(m.netCols, kControlCols);
   for (int i = 0; i < shownRows; ++i) {
     for (int j = 0; j < shownCols; ++j) {
-      const std::string at = " of point (" + std::to_string(i + 1) + ", " + std::to_string(j + 1) + ")";
+      const std::string at =
+          " of point (" + std::to_string(i + 1) + ", " + std::to_string(j + 1) + ")";
       read.Real(PointCellId(i, j, 0), "x" + at, m.net[i][j].x);
       read.Real(PointCellId(i, j, 1), "y" + at, m.net[i][j].y);
       read.Real(PointCellId(i, j, 2), "z" + at, m.net[i][j].z);
@@ -292,7 +293,8 @@ void KnotsDialog::Reset() {
   BuildDefaultKnots(k, n);
   ShowKnots(n + k);
   // A shorter vector leaves no stale cells behind.
-  for (int i = std::max(n + k, 0); i < n + m.order && i < kKnotCells; ++i) SetText(KnotCellId(i), "");
+  for (int i = std::max(n + k, 0); i < n + m.order && i < kKnotCells; ++i)
+    SetText(KnotCellId(i), "");
 }
 
 int KnotsDialog::Press(int buttonId) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/command_table.h"
-#include "resources/command_ids.h"
 #include "base/model_state.h"
+#include "resources/command_ids.h"
 
 namespace tambra {
 

@@ -160,9 +160,11 @@ void DragPickedPoint(Platform& window, int x, int y) {
   ModelState& m = Model();
   LogSuspension suspended;
   // Without a family the polygon itself is the picture: its edges move too.
-  if (!DrawCurveFamily(window, kEraseMode)) DrawPolygon(window, m.points, 0, m.pointCount, kEraseMode);
+  if (!DrawCurveFamily(window, kEraseMode))
+    DrawPolygon(window, m.points, 0, m.pointCount, kEraseMode);
   m.points[m.pickedIndex] = Point2{static_cast<float>(x), static_cast<float>(y)};
-  if (!DrawCurveFamily(window, kBlackMode)) DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
+  if (!DrawCurveFamily(window, kBlackMode))
+    DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
 }
 
 void OnMouseMove(Platform& window, std::uint32_t flags, int x, int y) {

@@ -1,10 +1,10 @@
 #include "base/c_locale.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 
 namespace tambra {
 

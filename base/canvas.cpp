@@ -36,7 +36,9 @@ void ClearCanvas(Platform& window, int width, int height) {
 
 void FillMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, 3, mode); }
 
-void DrawMark(Platform& window, float x, float y, int mode) { FillMark(window.Canvas(), x, y, mode); }
+void DrawMark(Platform& window, float x, float y, int mode) {
+  FillMark(window.Canvas(), x, y, mode);
+}
 
 void FillSmallMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, 2, mode); }
 
@@ -46,9 +48,13 @@ Rgb SelectModePen(Raster& dc, int mode) { return dc.SelectPen(ModeColour(mode));
 
 // Truncated toward zero but not clamped: the raster cuts far lines back
 // along their own direction.
-void MoveToPoint(Raster& dc, float x, float y) { dc.MoveTo(std::trunc(double(x)), std::trunc(double(y))); }
+void MoveToPoint(Raster& dc, float x, float y) {
+  dc.MoveTo(std::trunc(double(x)), std::trunc(double(y)));
+}
 
-void LineToPoint(Raster& dc, float x, float y) { dc.LineTo(std::trunc(double(x)), std::trunc(double(y))); }
+void LineToPoint(Raster& dc, float x, float y) {
+  dc.LineTo(std::trunc(double(x)), std::trunc(double(y)));
+}
 
 void DrawPolygon(Platform& window, const Point2* points, int from, int to, int mode) {
   if (from >= to) return;

@@ -29,8 +29,8 @@ inline int MaxNetRows(bool triangular) { return triangular ? kMaxTriangleRows : 
 // Knot entries a direction of `count` points and order `order` keeps:
 // count + order, bounded by the vector's storage.
 inline int StoredKnotCount(int count, int order) {
-  return static_cast<int>(std::clamp(static_cast<long long>(count) + order, 0LL,
-                                     static_cast<long long>(kMaxKnots)));
+  return static_cast<int>(
+      std::clamp(static_cast<long long>(count) + order, 0LL, static_cast<long long>(kMaxKnots)));
 }
 
 // An order whose whole knot vector, count + order entries, fits beside

@@ -8,13 +8,13 @@
 namespace tambra {
 
 // Capacities of the fixed-size model.
-inline constexpr int kMaxPoints = 100;         // control points of a curve
-inline constexpr int kMaxKnots = 100;          // entries of every knot vector
-inline constexpr int kMaxNet = 100;            // rows and columns of the net storage
-inline constexpr int kMaxTrianglePoints = 500; // packed triangular net
-inline constexpr int kMaxFileName = 256;       // file name buffers, terminator included
-inline constexpr int kTextBufferSize = 4096;   // the line and control-file buffer
-inline constexpr int kMinPolygonPoints = 3;    // a polygon never shrinks below this by deletion
+inline constexpr int kMaxPoints = 100;          // control points of a curve
+inline constexpr int kMaxKnots = 100;           // entries of every knot vector
+inline constexpr int kMaxNet = 100;             // rows and columns of the net storage
+inline constexpr int kMaxTrianglePoints = 500;  // packed triangular net
+inline constexpr int kMaxFileName = 256;        // file name buffers, terminator included
+inline constexpr int kTextBufferSize = 4096;    // the line and control-file buffer
+inline constexpr int kMinPolygonPoints = 3;     // a polygon never shrinks below this by deletion
 
 enum ObjectMode : int { kCurves = 0, kSurfaces = 1 };
 

@@ -47,9 +47,7 @@ void LogPoint3(float x, float y, float z) {
   WriteBuffer(m.logFile);
 }
 
-void LogBreak(int longBreak) {
-  LogText(longBreak != 0 ? "\r\n\r\n\r\n" : "\r\n");
-}
+void LogBreak(int longBreak) { LogText(longBreak != 0 ? "\r\n\r\n\r\n" : "\r\n"); }
 
 void LogMatrix(std::FILE* file, const float (*matrix)[100], int rows, int cols) {
   ModelState& m = Model();

@@ -13,9 +13,9 @@ class DialogSession;
 
 // The settings of one file-name prompt.
 struct FilePrompt {
-  const char* title;          // "Control Data Filename"
-  const char* filterLabel;    // "Control(*.cnt)"
-  const char* filterPattern;  // "*.cnt"
+  const char* title;             // "Control Data Filename"
+  const char* filterLabel;       // "Control(*.cnt)"
+  const char* filterPattern;     // "*.cnt"
   const char* defaultExtension;  // "cnt"
   // A name to write (a save dialog, a new name allowed) rather than a file
   // to read (an open dialog, the file must exist).

@@ -167,9 +167,8 @@ void Raster::FillRect(int left, int top, int right, int bottom, Rgb colour) {
 }
 
 int Raster::CountNonWhite() const {
-  return static_cast<int>(std::count_if(pixels_.begin(), pixels_.end(), [](std::uint32_t p) {
-    return (p & 0xFFFFFFu) != kWhite;
-  }));
+  return static_cast<int>(std::count_if(pixels_.begin(), pixels_.end(),
+                                        [](std::uint32_t p) { return (p & 0xFFFFFFu) != kWhite; }));
 }
 
 }  // namespace tambra

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <sstream>
 
+#include "base/model_state.h"
 #include "resources/command_ids.h"
 #include "tools/headless_platform.h"
-#include "base/model_state.h"
 #include "tools/replay.h"
 
 namespace tambra {

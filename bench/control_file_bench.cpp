@@ -12,9 +12,9 @@
 #include <string>
 
 #include "app/control_file.h"
-#include "tools/headless_platform.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
+#include "tools/headless_platform.h"
 
 namespace tambra {
 namespace {

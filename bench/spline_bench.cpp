@@ -96,10 +96,10 @@ void BM_KnotCommand(benchmark::State& state) {
 }
 BENCHMARK(BM_KnotCommand)
     ->ArgNames({"delete", "n", "k", "2u"})
-    ->Args({0, 94, 4, 91})   // insert 45.5 into 94 points of order 4
-    ->Args({0, 50, 48, 3})   // insert 1.5 into 50 points of order 48
-    ->Args({1, 96, 4, 90})   // delete 45 from 96 points of order 4
-    ->Args({1, 51, 49, 2})   // delete 1 from 51 points of order 49
+    ->Args({0, 94, 4, 91})  // insert 45.5 into 94 points of order 4
+    ->Args({0, 50, 48, 3})  // insert 1.5 into 50 points of order 48
+    ->Args({1, 96, 4, 90})  // delete 45 from 96 points of order 4
+    ->Args({1, 51, 49, 2})  // delete 1 from 51 points of order 49
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -45,8 +45,8 @@ void DrawBezierCurve(Platform& window, int mode) {
 
   float xs[kMaxPoints];
   float ys[kMaxPoints];
-  DrawCurvePolyline(window, CurvePolyline{mode, segments, "# End Data\r\n\r\n", false},
-                    m.points[0], m.points[n - 1], [&](int i, Point2& q) {
+  DrawCurvePolyline(window, CurvePolyline{mode, segments, "# End Data\r\n\r\n", false}, m.points[0],
+                    m.points[n - 1], [&](int i, Point2& q) {
                       const float t = static_cast<float>(static_cast<double>(i) / segments);
                       q = EvaluateBezier(m.points, n, t, xs, ys);
                       return true;

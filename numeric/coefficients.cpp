@@ -49,9 +49,7 @@ double LogFactorial(Wide x) { return std::lgamma(static_cast<double>(x) + 1.0); 
 // passes through 0.
 double OverflowTrinomial(Wide n, Wide i, Wide j) {
   const Wide rest = n - i - j;
-  if (i >= 0 && j >= 0 && rest >= 0) {
-    return WideBinomial(n, i) * WideBinomial(n - i, j);
-  }
+  if (i >= 0 && j >= 0 && rest >= 0) { return WideBinomial(n, i) * WideBinomial(n - i, j); }
   // Indices out of range: the loops multiply by n..i+1 and divide by j! and
   // rest! only where those are non-negative. Evaluate through log-gamma.
   double logValue = 0.0;
@@ -105,9 +103,7 @@ double Bernstein(int count, int i, double t) {
 double TriangularBernstein(int n, int i, int j, double u, double v) {
   const Wide rest = static_cast<Wide>(n) - i - j;
   const double w = 1.0 - u - v;
-  if ((i < 0 && u == 0.0) || (j < 0 && v == 0.0) || (rest < 0 && w == 0.0)) {
-    return 0.0;
-  }
+  if ((i < 0 && u == 0.0) || (j < 0 && v == 0.0) || (rest < 0 && w == 0.0)) { return 0.0; }
   return WideTrinomial(n, i, j) * std::pow(u, static_cast<double>(i)) *
          std::pow(v, static_cast<double>(j)) * std::pow(w, static_cast<double>(rest));
 }

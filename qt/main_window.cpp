@@ -8,10 +8,10 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "app/window_proc.h"
+#include "base/model_state.h"
 #include "qt/canvas_widget.h"
 #include "resources/command_ids.h"
-#include "base/model_state.h"
-#include "app/window_proc.h"
 
 namespace tambra {
 

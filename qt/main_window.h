@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "base/window_messages.h"
 #include "qt/qt_platform.h"
 #include "resources/menu_table.h"
-#include "base/window_messages.h"
 
 class QLabel;
 class QMenu;

@@ -7,8 +7,8 @@
 #include <QDialog>
 #include <map>
 
-#include "resources/dialog_templates.h"
 #include "base/dialog_session.h"
+#include "resources/dialog_templates.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -124,7 +124,8 @@ void ApproxConsistentEquation(Platform& window) {
   // M maps the s points of Q to the coefficients of Q(t) W(t).
   BuildElevationMatrix(s, n - 1);
   for (int i = 1; i <= s; ++i) {
-    for (int j = i; j <= i + n - 1; ++j) e[i][j] = static_cast<float>(double(e[i][j]) * m.weights[j - i]);
+    for (int j = i; j <= i + n - 1; ++j)
+      e[i][j] = static_cast<float>(double(e[i][j]) * m.weights[j - i]);
   }
   Point2 q[kMatrixSize];
   if (!FitLeastSquares(e, s, cols, coefficients, q)) return;
@@ -187,8 +188,8 @@ void HybridBezierCurve(Platform& window) {
   for (int i = 0; i <= p; ++i) {
     double x = 0.0, y = 0.0;
     for (int k = std::max(i + h - d, 0); k <= std::min(i + h, p); ++k) {
-      const double e = Binomial(p, k) * Binomial(d, i + h - k) * w[k] /
-                       (Binomial(d, h) * Binomial(p, i) * w[i]);
+      const double e =
+          Binomial(p, k) * Binomial(d, i + h - k) * w[k] / (Binomial(d, h) * Binomial(p, i) * w[i]);
       if (!(e > 0.0)) continue;
       x += e * (double(pts[k].x) - hp[i + h - k].x);
       y += e * (double(pts[k].y) - hp[i + h - k].y);

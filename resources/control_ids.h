@@ -30,7 +30,9 @@ inline constexpr int kWeightRows = 11, kWeightCols = 6;
 inline constexpr int kKnotCells = 30;
 
 // Id of the cell of net point (i, j), coordinate c (x 0, y 1, z 2).
-constexpr int PointCellId(int i, int j, int c) { return kFirstCellId + (kControlCols * i + j) * 3 + c; }
+constexpr int PointCellId(int i, int j, int c) {
+  return kFirstCellId + (kControlCols * i + j) * 3 + c;
+}
 constexpr int WeightCellId(int i, int j) { return kFirstCellId + kWeightCols * i + j; }
 constexpr int KnotCellId(int i) { return kFirstCellId + i; }
 

@@ -63,9 +63,8 @@ DialogTemplate ControlDataTemplate() {
   for (int i = 0; i < 7; ++i) {
     for (int j = 0; j < 6; ++j) {
       for (int k = 0; k < 3; ++k) {
-        c.push_back(Edit(PointCellId(i, j, k),
-                         kMargin + j * kPointPitch + k * kCoordinatePitch, kTop + i * kRowPitch,
-                         kCellWidth));
+        c.push_back(Edit(PointCellId(i, j, k), kMargin + j * kPointPitch + k * kCoordinatePitch,
+                         kTop + i * kRowPitch, kCellWidth));
       }
     }
   }
@@ -105,8 +104,8 @@ DialogTemplate WeightsTemplate() {
   std::vector<DialogControl>& c = t.controls;
   for (int i = 0; i < 11; ++i) {
     for (int j = 0; j < 6; ++j) {
-      c.push_back(Edit(WeightCellId(i, j), kMargin + j * kColumnPitch, kTop + i * kRowPitch,
-                       kCellWidth));
+      c.push_back(
+          Edit(WeightCellId(i, j), kMargin + j * kColumnPitch, kTop + i * kRowPitch, kCellWidth));
     }
   }
   constexpr int kBand = 151;

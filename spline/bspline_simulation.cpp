@@ -83,9 +83,9 @@ SimulationStatus ReduceBSplineByOneDegree(const Point2* points, int n, int order
   }
   const int p = order - 1, ph = p - 1, m = n + p;
   const float* u = knots;
-  Point2 pn[kMaxPoints];                               // the new points
-  float un[kMaxKnots];                                 // the new knots
-  float e[kMaxKnots] = {};                             // error bound per old knot index
+  Point2 pn[kMaxPoints];    // the new points
+  float un[kMaxKnots];      // the new knots
+  float e[kMaxKnots] = {};  // error bound per old knot index
   Point2 bp[kMaxKnots], nextbp[kMaxKnots], rbp[kMaxKnots];
   float alphas[kMaxKnots];
 
@@ -168,8 +168,7 @@ SimulationStatus ReduceBSplineByOneDegree(const Point2* points, int n, int order
   }
 
   const int count = mh - ph;
-  if (count < 2 || count > cind || mh + 1 >= kMaxKnots ||
-      !std::all_of(pn, pn + count, IsFinite) ||
+  if (count < 2 || count > cind || mh + 1 >= kMaxKnots || !std::all_of(pn, pn + count, IsFinite) ||
       !std::all_of(un, un + mh + 1, [](float t) { return std::isfinite(t); })) {
     return kSimulationRefused;
   }

@@ -18,7 +18,8 @@ bool IsFinite(const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y)
 
 void ResetBSplineWeights() {
   ModelState& m = Model();
-  if (m.curveKind == kBSpline) std::fill_n(m.weights, std::clamp(m.pointCount, 0, kMaxPoints), 1.0f);
+  if (m.curveKind == kBSpline)
+    std::fill_n(m.weights, std::clamp(m.pointCount, 0, kMaxPoints), 1.0f);
 }
 
 // The span r of insertKnot, t(r) <= u < t(r + 1), among the curve's n + k

@@ -93,8 +93,8 @@ void DrawSplineCurve(Platform& window, int mode, const SplineSection& section) {
   const int segments = CurveSegments();
   if (logging) {
     LogFormat(section.rational ? "\r\n\r\n# In NURBS curve, data point count:=%d\r\n"
-                                  : "\r\n\r\n# In Bspline curve, data point count=%d\r\n",
-                 segments);
+                               : "\r\n\r\n# In Bspline curve, data point count=%d\r\n",
+              segments);
   }
 
   const double a = m.knots[k - 1], b = m.knots[n];

@@ -35,8 +35,10 @@ ScreenPoint ProjectPoint(float x, float y, float z) {
   const float pi = 3.141593f;
   const float a = static_cast<float>(double(m.tht) * pi / 180.0);
   const float b = static_cast<float>(double(m.phi) * pi / 180.0);
-  const float sa = static_cast<float>(std::sin(double(a))), ca = static_cast<float>(std::cos(double(a)));
-  const float sb = static_cast<float>(std::sin(double(b))), cb = static_cast<float>(std::cos(double(b)));
+  const float sa = static_cast<float>(std::sin(double(a))),
+              ca = static_cast<float>(std::cos(double(a)));
+  const float sb = static_cast<float>(std::sin(double(b))),
+              cb = static_cast<float>(std::cos(double(b)));
   const float xe = static_cast<float>(-double(x) * sa + double(y) * ca);
   const float ye = static_cast<float>(-double(x) * ca * cb - double(y) * sa * cb + double(z) * sb);
   const float ze =
@@ -58,7 +60,8 @@ void DrawRectNet(Platform& window, int mode) {
   if (rows <= 0 || cols <= 0) return;
   auto& s = Projected().grid;
   for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) s[i][j] = ProjectPoint(m.net[i][j].x, m.net[i][j].y, m.net[i][j].z);
+    for (int j = 0; j < cols; ++j)
+      s[i][j] = ProjectPoint(m.net[i][j].x, m.net[i][j].y, m.net[i][j].z);
   }
   Raster& dc = window.Canvas();
   const Rgb previous = SelectModePen(dc, mode);

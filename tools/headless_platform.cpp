@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "resources/menu_table.h"
 #include "app/window_proc.h"
+#include "resources/menu_table.h"
 
 namespace tambra {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "base/dialog_session.h"
-#include "tools/headless_platform.h"
 #include "base/model_state.h"
+#include "tools/headless_platform.h"
 #include "tools/png_writer.h"
 
 namespace tambra {
@@ -54,7 +54,8 @@ std::string NetRows(Cell cell) {
   const ModelState& m = Model();
   const int rows = Bounded(m.netRows, kMaxNet);
   const int cols = Bounded(m.netCols, kMaxNet);
-  return Join(rows, [&](int i) { return Join(cols, [&](int j) { return cell(i, j); }); }, " | ");
+  return Join(
+      rows, [&](int i) { return Join(cols, [&](int j) { return cell(i, j); }); }, " | ");
 }
 
 using FieldPrinter = std::function<std::string()>;
@@ -229,8 +230,9 @@ class Replay : public HeadlessAnswers {
         dialog.SetChecked(*id, l.words[1] == "1");
       } else if (l.verb == "reset" || l.verb == "ok" || l.verb == "cancel") {
         if (!l.words.empty()) return Abandon(l, l.verb + " takes no arguments");
-        const int button = l.verb == "ok" ? kButtonOk : l.verb == "cancel" ? kButtonCancel
-                                                                             : kButtonReset;
+        const int button = l.verb == "ok"       ? kButtonOk
+                           : l.verb == "cancel" ? kButtonCancel
+                                                : kButtonReset;
         const int result = dialog.Press(button);
         if (result != kStayOpen) return result;
       } else {
@@ -242,7 +244,9 @@ class Replay : public HeadlessAnswers {
 
   bool AnswerFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override {
     std::optional<Line> line = NextLine();
-    if (!line) return AbandonAtEnd(std::string("the prompt \"") + prompt.title + "\" is left without an answer");
+    if (!line)
+      return AbandonAtEnd(std::string("the prompt \"") + prompt.title +
+                          "\" is left without an answer");
     if (line->verb == "file-cancel" && line->words.empty()) return false;
     if (line->verb != "file" || line->afterVerb.empty()) {
       return Abandon(*line, std::string("the prompt \"") + prompt.title +
@@ -325,10 +329,11 @@ class Replay : public HeadlessAnswers {
   }
 
   bool Execute(const Line& line) {
-    static const std::map<std::string, MessageKind> kMouse = {
-        {"ldown", MessageKind::kLeftDown}, {"lup", MessageKind::kLeftUp},
-        {"rdown", MessageKind::kRightDown}, {"rup", MessageKind::kRightUp},
-        {"move", MessageKind::kMouseMove}};
+    static const std::map<std::string, MessageKind> kMouse = {{"ldown", MessageKind::kLeftDown},
+                                                              {"lup", MessageKind::kLeftUp},
+                                                              {"rdown", MessageKind::kRightDown},
+                                                              {"rup", MessageKind::kRightUp},
+                                                              {"move", MessageKind::kMouseMove}};
     const std::string& verb = line.verb;
     std::vector<int> v;
     if (verb == "size") {
