@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/model_state.h"
+#include "bench_support.h"
 #include "bezier/degree_elevation.h"
 #include "bezier/degree_reduction.h"
 #include "numeric/bezier_degree.h"
@@ -17,15 +18,6 @@
 
 namespace tambra {
 namespace {
-
-std::vector<Point2> GenericPolygon(int count) {
-  std::mt19937 random(1234);
-  std::uniform_real_distribution<float> xs(40.0f, 760.0f);
-  std::uniform_real_distribution<float> ys(40.0f, 560.0f);
-  std::vector<Point2> p(count);
-  for (Point2& point : p) point = Point2{xs(random), ys(random)};
-  return p;
-}
 
 // Runs the command on a fresh copy of the polygon every iteration, with
 // Save off so that the model is restored after each run; fails the

@@ -9,20 +9,12 @@
 #include <vector>
 
 #include "base/model_state.h"
+#include "bench_support.h"
 #include "spline/chaikin.h"
 #include "tools/headless_platform.h"
 
 namespace tambra {
 namespace {
-
-std::vector<Point2> GenericPolygon(int count) {
-  std::mt19937 random(1234);
-  std::uniform_real_distribution<float> xs(40.0f, 760.0f);
-  std::uniform_real_distribution<float> ys(40.0f, 560.0f);
-  std::vector<Point2> p(count);
-  for (Point2& point : p) point = Point2{xs(random), ys(random)};
-  return p;
-}
 
 // Runs the command on a fresh copy of the polygon every iteration with Save
 // off. A first run with Save on checks that the command produced
