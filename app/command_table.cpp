@@ -56,14 +56,26 @@ const CommandEntry* FindCommand(int id, unsigned scope) {
   return found;
 }
 
-DisplayFunction FindCurveDisplay(int curveKind) {
+namespace {
+
+DisplayFunction FindDisplay(std::span<const DisplayEntry> FamilyTable::*displays, int curveKind) {
   DisplayFunction draw = nullptr;
   ForEachTable([&](const FamilyTable& table) {
-    for (const DisplayEntry& entry : table.displays) {
+    for (const DisplayEntry& entry : table.*displays) {
       if (draw == nullptr && entry.curveKind == curveKind) draw = entry.draw;
     }
   });
   return draw;
+}
+
+}  // namespace
+
+DisplayFunction FindCurveDisplay(int curveKind) {
+  return FindDisplay(&FamilyTable::displays, curveKind);
+}
+
+DisplayFunction FindSurfaceDisplay(int curveKind) {
+  return FindDisplay(&FamilyTable::surfaceDisplays, curveKind);
 }
 
 DisplayFunction FindNetView() {
@@ -77,8 +89,10 @@ DisplayFunction FindNetView() {
 int CurveKindChosenBy(int commandId) {
   int kind = -1;
   ForEachTable([&](const FamilyTable& table) {
-    for (const DisplayEntry& entry : table.displays) {
-      if (kind < 0 && entry.chooseCommand == commandId) kind = entry.curveKind;
+    for (const auto& displays : {table.displays, table.surfaceDisplays}) {
+      for (const DisplayEntry& entry : displays) {
+        if (kind < 0 && entry.chooseCommand == commandId) kind = entry.curveKind;
+      }
     }
   });
   return kind;
@@ -92,6 +106,9 @@ std::vector<ModeCommand> ModeSpecificCommands() {
     }
     // Choosing a family applies in both modes.
     for (const DisplayEntry& entry : table.displays) scopes[entry.chooseCommand] |= kInBothModes;
+    for (const DisplayEntry& entry : table.surfaceDisplays) {
+      scopes[entry.chooseCommand] |= kInBothModes;
+    }
   });
   std::vector<ModeCommand> result;
   for (const auto& [id, scope] : scopes) {

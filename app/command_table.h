@@ -20,6 +20,9 @@ const CommandEntry* FindCommand(int id, unsigned scope);
 // The display of a curve kind, or null when its family has none.
 DisplayFunction FindCurveDisplay(int curveKind);
 
+// The display of a curve kind in Surfaces mode, or null when it has none.
+DisplayFunction FindSurfaceDisplay(int curveKind);
+
 // The view of the control net in Surfaces mode, or null when none is registered.
 DisplayFunction FindNetView();
 

@@ -190,7 +190,11 @@ void ChooseFamily(Platform& window, int kind) {
   ModelState& m = Model();
   m.curveKind = kind;
   ClearCanvas(window, m.clientWidth, m.clientHeight);
-  if (IsCurves()) DrawCurveFamily(window, kBlackMode);
+  if (IsCurves()) {
+    DrawCurveFamily(window, kBlackMode);
+  } else if (const DisplayFunction draw = FindSurfaceDisplay(kind)) {
+    draw(window, kBlackMode);
+  }
 }
 
 void OnCommand(Platform& window, int id) {

@@ -48,6 +48,9 @@ struct FamilyTable {
   // What Surfaces mode shows on a repaint and while the view turns: the
   // control net (one family provides it).
   DisplayFunction netView = nullptr;
+  // The displays of a curve kind in Surfaces mode (the patch of Bezier >
+  // Bezier, of B-spline > B-spline, ...), chosen by the same commands.
+  std::span<const DisplayEntry> surfaceDisplays = {};
 };
 
 }  // namespace tambra

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "base/canvas.h"
 
@@ -9,15 +10,11 @@ namespace tambra {
 
 namespace {
 
-// The projections of the current net: row by row for a rectangular net,
-// the packed list for a triangular one.
-struct ProjectedNet {
-  ScreenPoint grid[kMaxNet][kMaxNet];
-  ScreenPoint list[kMaxTrianglePoints];
-};
-
-ProjectedNet& Projected() {
-  static ProjectedNet projected;
+// The projections of the points being drawn; grows to the largest grid or
+// triangle drawn so far.
+std::vector<ScreenPoint>& Projected(std::size_t count) {
+  static std::vector<ScreenPoint> projected;
+  if (projected.size() < count) projected.resize(count);
   return projected;
 }
 
@@ -54,14 +51,16 @@ ScreenPoint ProjectPoint(float x, float y, float z) {
   return ScreenPoint{TruncateToPixel(sx), TruncateToPixel(sy), true};
 }
 
-void DrawRectNet(Platform& window, int mode) {
-  const ModelState& m = Model();
-  const int rows = std::min(m.netRows, kMaxNet), cols = std::min(m.netCols, kMaxNet);
+void DrawPointGrid(Platform& window, int mode, const Point3* points, int stride, int rows,
+                   int cols) {
   if (rows <= 0 || cols <= 0) return;
-  auto& s = Projected().grid;
+  std::vector<ScreenPoint>& projected = Projected(static_cast<std::size_t>(rows) * cols);
+  auto s = [&](int i, int j) -> ScreenPoint& { return projected[i * cols + j]; };
   for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j)
-      s[i][j] = ProjectPoint(m.net[i][j].x, m.net[i][j].y, m.net[i][j].z);
+    for (int j = 0; j < cols; ++j) {
+      const Point3& p = points[i * stride + j];
+      s(i, j) = ProjectPoint(p.x, p.y, p.z);
+    }
   }
   Raster& dc = window.Canvas();
   const Rgb previous = SelectModePen(dc, mode);
@@ -69,29 +68,25 @@ void DrawRectNet(Platform& window, int mode) {
   // row, then the last column's piece of the row, then the last row.
   for (int i = 0; i + 1 < rows; ++i) {
     for (int j = 0; j + 1 < cols; ++j) {
-      Segment(dc, s[i + 1][j], s[i][j]);
-      Segment(dc, s[i][j], s[i][j + 1]);
+      Segment(dc, s(i + 1, j), s(i, j));
+      Segment(dc, s(i, j), s(i, j + 1));
     }
-    Segment(dc, s[i][cols - 1], s[i + 1][cols - 1]);
+    Segment(dc, s(i, cols - 1), s(i + 1, cols - 1));
   }
-  for (int j = 0; j + 1 < cols; ++j) Segment(dc, s[rows - 1][j], s[rows - 1][j + 1]);
+  for (int j = 0; j + 1 < cols; ++j) Segment(dc, s(rows - 1, j), s(rows - 1, j + 1));
   dc.SelectPen(previous);
 }
 
-void DrawTriangleNet(Platform& window, int mode) {
-  const ModelState& m = Model();
-  const int rows = m.netRows;
-  if (rows <= 0 || rows > kMaxTriangleRows || m.netCols <= 0) return;
-  auto& s = Projected().list;
-  const int count = rows * (rows + 1) / 2;
-  for (int k = 0; k < count; ++k) {
-    const Point3& p = m.triangleList[k];
-    s[k] = ProjectPoint(p.x, p.y, p.z);
-  }
+void DrawPointTriangle(Platform& window, int mode, std::span<const Point3> packed, int rows) {
+  if (rows <= 0) return;
+  const std::size_t count = static_cast<std::size_t>(rows) * (rows + 1) / 2;
+  if (packed.size() < count) return;
+  std::vector<ScreenPoint>& s = Projected(count);
+  for (std::size_t k = 0; k < count; ++k) s[k] = ProjectPoint(packed[k].x, packed[k].y, packed[k].z);
   Raster& dc = window.Canvas();
   const Rgb previous = SelectModePen(dc, mode);
   // Each point with the two below it: (r, c), (r + 1, c), (r + 1, c + 1).
-  int k = 0;
+  std::size_t k = 0;
   for (int r = 0; r + 1 < rows; ++r) {
     for (int c = 0; c <= r; ++c, ++k) {
       Segment(dc, s[k], s[k + r + 1]);
@@ -100,6 +95,18 @@ void DrawTriangleNet(Platform& window, int mode) {
     }
   }
   dc.SelectPen(previous);
+}
+
+void DrawRectNet(Platform& window, int mode) {
+  const ModelState& m = Model();
+  const int rows = std::min(m.netRows, kMaxNet), cols = std::min(m.netCols, kMaxNet);
+  DrawPointGrid(window, mode, &m.net[0][0], kMaxNet, rows, cols);
+}
+
+void DrawTriangleNet(Platform& window, int mode) {
+  const ModelState& m = Model();
+  if (m.netRows > kMaxTriangleRows || m.netCols <= 0) return;
+  DrawPointTriangle(window, mode, m.triangleList, m.netRows);
 }
 
 void DrawControlNet(Platform& window, int mode) {

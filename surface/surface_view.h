@@ -1,6 +1,8 @@
 // The surface view: the control net as a perspective wireframe.
 #pragma once
 
+#include <span>
+
 #include "base/model_state.h"
 #include "base/platform.h"
 
@@ -23,6 +25,14 @@ ScreenPoint ProjectPoint(float x, float y, float z);
 // The current net in the DrawMode: a grid of rows and columns, or the
 // triangles of a triangular net. An empty net draws nothing.
 void DrawControlNet(Platform& window, int mode);
+// A grid of model points drawn as DrawRectNet draws the net: row i starts
+// at points[i * stride].
+void DrawPointGrid(Platform& window, int mode, const Point3* points, int stride, int rows,
+                   int cols);
+// A triangle of `rows` rows packed row by row (row r holds r + 1 points),
+// drawn as DrawTriangleNet draws a triangular net; a list too short for
+// the rows draws nothing.
+void DrawPointTriangle(Platform& window, int mode, std::span<const Point3> packed, int rows);
 void DrawRectNet(Platform& window, int mode);
 void DrawTriangleNet(Platform& window, int mode);
 
