@@ -365,6 +365,9 @@ class Replay : public HeadlessAnswers {
       return Print(line);
     } else if (verb == "menu") {
       return PrintMenu(line);
+    } else if (verb == "checksum") {
+      if (!Numbers(line, 0, v)) return false;
+      PrintChecksum();
     } else if (verb == "png") {
       if (line.afterVerb.empty()) return Error(line, "png needs a file name");
       if (!WritePng(window_.Canvas(), line.afterVerb)) {
@@ -393,6 +396,23 @@ class Replay : public HeadlessAnswers {
     }
     out_ << text.str() << std::flush;
     return true;
+  }
+
+  // The canvas in one line: its size, the pixels that are not white, and a
+  // 64-bit FNV-1a hash of every pixel, so that any change in the picture shows.
+  void PrintChecksum() {
+    const Raster& canvas = window_.Canvas();
+    const std::size_t count = static_cast<std::size_t>(canvas.width()) * canvas.height();
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::size_t k = 0; k < count; ++k) {
+      for (int shift = 0; shift < 24; shift += 8) {
+        hash = (hash ^ ((canvas.Data()[k] >> shift) & 0xFF)) * 1099511628211ull;
+      }
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, "canvas %dx%d non-white %d hash %016llx\n", canvas.width(),
+                  canvas.height(), canvas.CountNonWhite(), static_cast<unsigned long long>(hash));
+    out_ << text << std::flush;
   }
 
   bool PrintMenu(const Line& line) {

@@ -5,7 +5,7 @@
 //   click X Y | rclick X Y | drag X1 Y1 X2 Y2 | command ID
 //   set ID TEXT | check ID 0|1 | reset | ok | cancel      (inside a dialog)
 //   file PATH | file-cancel | answer ok|cancel            (prompts)
-//   print NAME... | menu ID... | png FILE
+//   print NAME... | menu ID... | png FILE | checksum
 //
 // '#' starts a comment and blank lines are skipped.
 #pragma once
