@@ -191,9 +191,8 @@ Point3 EvalBezierRectPoint(double u, double v) {
   for (int a = 0; a < rows; ++a) {
     for (int b = 0; b < cols; ++b) {
       const Point3& p = m.net[a][b];
-      x += p.x * Bernstein(rows, a, u) * Bernstein(cols, b, v);
-      y += p.y * Bernstein(rows, a, u) * Bernstein(cols, b, v);
-      z += p.z * Bernstein(rows, a, u) * Bernstein(cols, b, v);
+      const double bu = Bernstein(rows, a, u), bv = Bernstein(cols, b, v);
+      x += p.x * bu * bv, y += p.y * bu * bv, z += p.z * bu * bv;
     }
   }
   return Sample(x, y, z);
@@ -247,7 +246,8 @@ int SampleRectPatch(bool rational, int grid, std::span<Point3> samples) {
   if (samples.size() < static_cast<std::size_t>(count) * count) return 0;
   const int cols = NetCols();
   for (int b = 0; b < cols; ++b) {
-    for (int j = 0; j < count; ++j) basisV[b][j] = Bernstein(cols, b, static_cast<double>(j) / grid);
+    for (int j = 0; j < count; ++j)
+      basisV[b][j] = Bernstein(cols, b, static_cast<double>(j) / grid);
   }
   for (int i = 0; i < count; ++i) SampleRectRow(rational, grid, i, &samples[i * count]);
   return count * count;
