@@ -288,14 +288,19 @@ TEST_F(SplineDegreeTest, UnwritableDirectoryIsReported) {
   std::filesystem::create_directory("gone");
   std::filesystem::current_path("gone");
   std::filesystem::remove(std::filesystem::current_path());  // no file can be created here
-  SetCurve(kFive, kCubic5, 4);
-  const std::vector<unsigned char> before = ModelBytes();
-  window.ClearErrors();
-  window.Command(kCmdNurbsSimulation);
-  EXPECT_EQ(ModelBytes(), before);
-  ASSERT_EQ(window.Errors().size(), 1u);
-  EXPECT_NE(window.Errors()[0].find("mdmat.dat"), std::string::npos);
-  EXPECT_NE(window.Errors()[0].find("No such file"), std::string::npos);
+  for (const auto& [command, name] : {std::pair{kCmdNurbsSimulation, "mdmat.dat"},
+                                      std::pair{kCmdNurbsReduction, "matrix.dat"}}) {
+    SetCurve(kFive, {0, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 2}, 5);  // reducible
+    m.pointCount = 7;
+    std::fill_n(m.weights, 7, 1.0f);
+    const std::vector<unsigned char> before = ModelBytes();
+    window.ClearErrors();
+    window.Command(command);
+    EXPECT_EQ(ModelBytes(), before);
+    ASSERT_EQ(window.Errors().size(), 1u);
+    EXPECT_NE(window.Errors()[0].find(name), std::string::npos);
+    EXPECT_NE(window.Errors()[0].find("No such file"), std::string::npos);
+  }
   std::filesystem::current_path(dir);
 }
 
