@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #include "base/c_locale.h"
 #include "base/canvas.h"

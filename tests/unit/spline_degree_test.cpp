@@ -183,7 +183,8 @@ TEST_F(SplineDegreeTest, ElevateThenReduceReturnsTheCurve) {
 // degree q nearest in the integral of the squared distance: the normal
 // equations with the Bernstein integrals, solved here in double.
 TEST_F(SplineDegreeTest, OnePieceReductionIsTheLeastSquaresFit) {
-  const Points six = {{40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {760, 420}, {300, 20}};
+  Points six = kFive;
+  six.push_back({300, 20});
   for (int t : {1, 2}) {
     SCOPED_TRACE(t);
     const int p = 5, q = p - t;
