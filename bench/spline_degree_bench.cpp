@@ -66,12 +66,23 @@ void BM_SplineDegreeCommand(benchmark::State& state) {
   std::filesystem::current_path(old);
   std::filesystem::remove_all(folder);
 }
+// A cubic on S = n - 3 pieces shows how each command grows with the pieces;
+// the last row of each command is the largest curve it accepts.
 BENCHMARK(BM_SplineDegreeCommand)
     ->ArgNames({"id", "n", "k", "t", "elevated"})
-    ->Args({kCmdNurbsElevation, 27, 4, 1, 0})   // 97 elevated Bezier points
+    ->Args({kCmdNurbsElevation, 7, 4, 1, 0})
+    ->Args({kCmdNurbsElevation, 14, 4, 1, 0})
     ->Args({kCmdNurbsElevation, 48, 48, 1, 0})  // one piece, 49 new points
-    ->Args({kCmdNurbsReduction, 27, 4, 1, 1})   // 51 points of order 5, 97 Bezier points
+    ->Args({kCmdNurbsElevation, 48, 2, 1, 0})   // 95 new points, 98 knots
+    ->Args({kCmdNurbsElevation, 27, 4, 1, 0})   // 97 elevated Bezier points
+    ->Args({kCmdNurbsReduction, 7, 4, 1, 1})
+    ->Args({kCmdNurbsReduction, 14, 4, 1, 1})
+    ->Args({kCmdNurbsReduction, 27, 4, 1, 1})  // 51 points of order 5, 97 Bezier points
+    ->Args({kCmdNurbsReduction, 48, 2, 1, 1})  // 95 points of order 3, 95 Bezier points
+    ->Args({kCmdNurbsSimulation, 13, 4, 1, 0})
+    ->Args({kCmdNurbsSimulation, 25, 4, 1, 0})
     ->Args({kCmdNurbsSimulation, 49, 4, 1, 0})  // 95 refined points, 99 knots
+    ->Args({kCmdNurbsSimulation, 49, 2, 1, 0})  // 97 refined points, 99 knots
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
@@ -49,46 +48,42 @@ KnotGroups Groups(const float* knots, int used) {
   return g;
 }
 
-// Z = X Y for 0-based blocks (X n by k, Y k by m), each entry accumulated in
-// double and rounded once; zero entries of X are skipped, which makes the
-// banded extraction, elevation and Gram matrices cheap. Z must not share
-// storage with X or Y.
-void Multiply(const Matrix& x, const Matrix& y, Matrix& z, int n, int k, int m) {
-  for (int i = 0; i < n; ++i) {
-    double row[kMatrixSize] = {};
-    for (int l = 0; l < k; ++l) {
-      const double factor = x[i][l];
-      if (factor == 0.0) continue;
-      for (int j = 0; j < m; ++j) row[j] += factor * y[l][j];
-    }
-    for (int j = 0; j < m; ++j) z[i][j] = static_cast<float>(row[j]);
-  }
-}
-
 bool IsFinite(const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 void ClearBlock(Matrix& a, int rows, int cols) {
   for (int i = 0; i < rows; ++i) std::fill_n(a[i], cols, 0.0f);
 }
 
-// The control points and weights of the current curve, w P and w, as the
-// homogeneous coordinates the matrices act on.
-struct Homogeneous {
-  double x[kMaxPoints], y[kMaxPoints], w[kMaxPoints];
-};
+// The weights the homogeneous form (w P, w) of the current curve uses: 1
+// for a B-spline, else the stored ones; false when one is 0 or not finite.
+bool CurveWeights(bool unit, float* weights) {
+  const ModelState& m = Model();
+  for (int i = 0; i < m.pointCount; ++i) {
+    weights[i] = unit ? 1.0f : m.weights[i];
+    if (weights[i] == 0.0f || !std::isfinite(weights[i])) return false;
+  }
+  return true;
+}
 
-// Maps the n homogeneous points through the first `rows` rows of `a` and
-// divides: false when a weight comes out 0 or anything is not finite.
-bool MapPoints(const Matrix& a, int rows, const Homogeneous& h, int n, Point2* points,
+// Maps the n points P with weights w through the first `rows` rows of `a`:
+// weight v(i) = sum of a(i, j) w(j), point (sum of a(i, j) w(j) P(j)) /
+// v(i). `Sum` is the type of the running sums: double where the sums are
+// formed in double, float where each term is rounded into a single-precision
+// sum. False when a weight comes out 0 or anything is not finite.
+template <typename Sum>
+bool MapPoints(const Matrix& a, int rows, const Point2* p, const float* w, int n, Point2* points,
                float* weights) {
   for (int i = 0; i < rows; ++i) {
-    double x = 0.0, y = 0.0, w = 0.0;
+    Sum x = 0, y = 0, v = 0;
     for (int j = 0; j < n; ++j) {
-      x += a[i][j] * h.x[j], y += a[i][j] * h.y[j], w += a[i][j] * h.w[j];
+      const double aw = double(a[i][j]) * w[j];
+      v = static_cast<Sum>(v + aw);
+      x = static_cast<Sum>(x + aw * p[j].x);
+      y = static_cast<Sum>(y + aw * p[j].y);
     }
-    const float stored = static_cast<float>(w);
+    const float stored = static_cast<float>(v);
     if (stored == 0.0f || !std::isfinite(stored)) return false;
-    points[i] = Point2{static_cast<float>(x / w), static_cast<float>(y / w)};
+    points[i] = Point2{static_cast<float>(double(x) / v), static_cast<float>(double(y) / v)};
     if (!IsFinite(points[i])) return false;
     if (weights != nullptr) weights[i] = stored;
   }
@@ -139,9 +134,10 @@ void InsertKnotRows(Matrix& a, const float* knots, int r, float u, int lastCol, 
   float fresh[kMatrixSize][kMatrixSize];
   for (int i = r - p; i < r; ++i) {
     const double span = double(knots[i + p]) - knots[i];
-    const double alpha = span > 0.0 ? (double(u) - knots[i]) / span : 0.0;
+    const float alpha = span > 0.0 ? static_cast<float>((double(u) - knots[i]) / span) : 0.0f;
     for (int c = 0; c <= lastCol; ++c) {
-      fresh[i - r + p][c] = static_cast<float>((1.0 - alpha) * a[i - 1][c] + alpha * a[i][c]);
+      fresh[i - r + p][c] =
+          static_cast<float>((1.0 - alpha) * a[i - 1][c] + double(alpha) * a[i][c]);
     }
   }
   for (int i = lastRow; i >= r; --i) std::copy_n(a[i - 1], lastCol + 1, a[i]);
@@ -178,12 +174,29 @@ int BuildPiecewiseElevationMatrix(Matrix& e, int order, int step, int pieces) {
                   cols = static_cast<long long>(p) * s + 1;
   if (rows > kMatrixSize || cols > kMatrixSize) return -1;
   ClearBlock(e, int(rows), int(cols));
-  for (int piece = 0; piece < s; ++piece) {
-    for (int i = piece == 0 ? 0 : 1; i <= p + t; ++i) {
-      for (int j = std::max(0, i - t); j <= std::min(p, i); ++j) {
-        e[i + (p + t) * piece][j + p * piece] =
-            static_cast<float>(Binomial(p, j) * Binomial(t, i - j) / Binomial(p + t, i));
-      }
+  // The single piece, entry (j + q, j) = A1 c(q) A2 / D = C(p, j) C(t, q) /
+  // C(p + t, j + q), written straight into the first piece: c(q) =
+  // C(j + q, q) by running sums in single precision, A1 = t (t-1) ..
+  // (t-q+1), A2 = (p-j+1) .. (p-j+t-q) and D = (p+1) .. (p+t) in double, each
+  // product formed in that factor order.
+  double d = 1.0;
+  for (int f = p + 1; f <= p + t; ++f) d *= f;
+  float c[kMatrixSize] = {1.0f};
+  double falling[kMatrixSize], rising[kMatrixSize];
+  falling[0] = 1.0;
+  for (int q = 1; q <= t; ++q) falling[q] = falling[q - 1] * (t - q + 1);
+  for (int j = 0; j <= p; ++j) {
+    for (int q = 1; q <= t; ++q) c[q] = static_cast<float>(double(c[q]) + c[q - 1]);
+    rising[t] = 1.0;
+    for (int q = t - 1; q >= 0; --q) rising[q] = rising[q + 1] * (p - j + t - q);
+    for (int q = 0; q <= t; ++q) {
+      e[j + q][j] = static_cast<float>(falling[q] * c[q] * rising[q] / d);
+    }
+  }
+  // Row 0 of every later piece is the last row of the piece before.
+  for (int piece = 1; piece < s; ++piece) {
+    for (int i = 1; i <= p + t; ++i) {
+      std::copy_n(e[i], p + 1, e[i + (p + t) * piece] + p * piece);
     }
   }
   return int(rows);
@@ -206,27 +219,19 @@ int BuildBezierToSplineMatrix(Matrix& b, const float* knots, int knotCount, int 
   // A: the Bezier points of the new knot vector from its control points.
   const int rows = BuildSplineToBezierMatrix(b, newKnots, used, order + step);
   if (rows < 0) return -1;
+  // The normal matrix A^T A, inverted in MatrixA (1-based), then times A^T.
   Matrix& normal = MatrixA();
   Matrix& right = MatrixB();
-  for (int i = 1; i <= n; ++i) {
-    for (int j = 1; j <= n; ++j) {
-      double sum = 0.0;
-      for (int l = 0; l < rows; ++l) sum += double(b[l][i - 1]) * b[l][j - 1];
-      normal[i][j] = static_cast<float>(sum);
-    }
-    std::fill_n(right[i] + 1, n, 0.0f);
-  }
+  Matrix transposed;
+  TransposeMatrix(b, transposed, rows, n);
+  SparseMatMul(transposed, b, normal, n, rows, n);
+  ShiftMatrixIndex(normal, n, n, 1);
+  for (int i = 1; i <= n; ++i) std::fill_n(right[i] + 1, n, 0.0f);
   if (SolveGaussJordan(n) == 0) return -1;
-  std::vector<float> a(static_cast<size_t>(rows) * n);
-  for (int l = 0; l < rows; ++l) std::copy_n(b[l], n, &a[static_cast<size_t>(l) * n]);
+  ShiftMatrixIndex(normal, n, n, 0);
+  SparseMatMul(normal, transposed, b, n, n, rows);
   for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < rows; ++j) {
-      double sum = 0.0;
-      for (int l = 1; l <= n; ++l)
-        sum += double(normal[i + 1][l]) * a[static_cast<size_t>(j) * n + l - 1];
-      b[i][j] = static_cast<float>(sum);
-      if (!std::isfinite(b[i][j])) return -1;
-    }
+    if (!std::all_of(b[i], b[i] + rows, [](float v) { return std::isfinite(v); })) return -1;
   }
   return n;
 }
@@ -307,12 +312,8 @@ void SplineDegreeElevation(Platform& window) {
   const int used = UsableCurveKnots(2, true);
   const int n = m.pointCount, k = m.order, t = m.degreeStep;
   if (used < 0 || t < 0 || t > kMaxSplineOrder) return;
-  Homogeneous h;
-  for (int i = 0; i < n; ++i) {
-    const double w = m.curveKind == kBSpline ? 1.0 : m.weights[i];
-    if (w == 0.0 || !std::isfinite(w)) return;
-    h.w[i] = w, h.x[i] = w * m.points[i].x, h.y[i] = w * m.points[i].y;
-  }
+  float w[kMaxPoints];
+  if (!CurveWeights(m.curveKind == kBSpline, w)) return;
   SplineMatrices& s = SplineScratch();
   const int pieces = Groups(m.knots, used).count - 1;
   float knots[kMaxKnots];
@@ -324,14 +325,15 @@ void SplineDegreeElevation(Platform& window) {
       BuildBezierToSplineMatrix(s.bezierToSpline, m.knots, used, k, t, knots, &knotCount);
   if (count < 1 || count > kMaxPoints) return;
 
-  // The Bezier points before and after elevation, then the new polygon.
+  // The Bezier points before and after elevation (single-precision sums),
+  // then the new polygon (sums in double).
   Point2 before[kMatrixSize], after[kMatrixSize], points[kMaxPoints];
   float weights[kMaxPoints];
-  Multiply(s.piecewiseElevation, s.splineToBezier, MatrixA(), be, bo, n);
-  Multiply(s.bezierToSpline, MatrixA(), MatrixB(), count, be, n);
-  if (!MapPoints(s.splineToBezier, bo, h, n, before, nullptr) ||
-      !MapPoints(MatrixA(), be, h, n, after, nullptr) ||
-      !MapPoints(MatrixB(), count, h, n, points, weights)) {
+  SparseMatMul(s.piecewiseElevation, s.splineToBezier, MatrixA(), be, bo, n);
+  SparseMatMul(s.bezierToSpline, MatrixA(), MatrixB(), count, be, n);
+  if (!MapPoints<float>(s.splineToBezier, bo, m.points, w, n, before, nullptr) ||
+      !MapPoints<float>(MatrixA(), be, m.points, w, n, after, nullptr) ||
+      !MapPoints<double>(MatrixB(), count, m.points, w, n, points, weights)) {
     return;
   }
 
@@ -357,12 +359,9 @@ void SplineDegreeReduction(Platform& window) {
   for (int v = 0; v + 1 < g.count; ++v) {
     if (g.mult[v] <= t) return;
   }
-  Homogeneous h;
-  for (int i = 0; i < n; ++i) {
-    const double w = m.weights[i];
-    if (!std::isfinite(w)) return;
-    h.w[i] = w, h.x[i] = w * m.points[i].x, h.y[i] = w * m.points[i].y;
-  }
+  // Unlike elevation, the weights of a B-spline are taken as they stand.
+  float w[kMaxPoints];
+  if (!CurveWeights(false, w)) return;
   float reduced[kMaxKnots];
   int reducedCount = 0;
   for (int v = 0; v < g.count; ++v) {
@@ -389,48 +388,54 @@ void SplineDegreeReduction(Platform& window) {
   // K maps the reduced points to the Bezier points at the old degree; the
   // normal matrix K^T G K is inverted in MatrixA.
   Matrix& kmat = s.bezierToSpline;
-  Multiply(s.piecewiseElevation, s.splineToBezier, kmat, bp, bq, newCount);
+  SparseMatMul(s.piecewiseElevation, s.splineToBezier, kmat, bp, bq, newCount);
   TransposeMatrix(kmat, b, bp, newCount);
-  Multiply(b, gram, s.reduction, newCount, bp, bp);
-  Multiply(s.reduction, kmat, a, newCount, bp, newCount);
+  SparseMatMul(b, gram, s.reduction, newCount, bp, bp);
+  SparseMatMul(s.reduction, kmat, a, newCount, bp, newCount);
   ShiftMatrixIndex(a, newCount, newCount, 1);
   for (int i = 1; i <= newCount; ++i) std::fill_n(b[i] + 1, newCount, 0.0f);
   if (SolveGaussJordan(newCount) == 0) return;
   ShiftMatrixIndex(a, newCount, newCount, 0);
 
-  // The Bezier points of the given curve, then R = (K^T G K)^-1 K^T G E.
+  // The Bezier points E of the given curve, X = (K^T G K)^-1 K^T G and the
+  // reduction matrix R = X E.
   if (BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k) != bp) return;
   dump.Matrix(s.splineToBezier, bp, n);
-  Multiply(a, s.reduction, b, newCount, newCount, bp);
-  Multiply(b, s.splineToBezier, s.reduction, newCount, bp, n);
+  SparseMatMul(a, s.reduction, b, newCount, newCount, bp);
+  SparseMatMul(b, s.splineToBezier, s.reduction, newCount, bp, n);
 
-  // The error form E^T G (I - K X) E with X = (K^T G K)^-1 K^T G, formed as
-  // E^T G (E - K R), R = X E, to keep the products small.
-  Multiply(kmat, s.reduction, a, bp, newCount, n);
+  // The error form E^T G (I - H) E with H = K X.
+  SparseMatMul(kmat, b, s.piecewiseElevation, bp, newCount, bp);
   for (int i = 0; i < bp; ++i) {
-    for (int j = 0; j < n; ++j) a[i][j] = s.splineToBezier[i][j] - a[i][j];
+    for (int j = 0; j < bp; ++j) {
+      a[i][j] = static_cast<float>((i == j ? 1.0 : 0.0) - s.piecewiseElevation[i][j]);
+    }
   }
-  Multiply(gram, a, s.piecewiseElevation, bp, bp, n);
+  SparseMatMul(gram, a, b, bp, bp, bp);
+  SparseMatMul(b, s.splineToBezier, a, bp, bp, n);
   TransposeMatrix(s.splineToBezier, b, bp, n);
-  Multiply(b, s.piecewiseElevation, gram, n, bp, n);
+  SparseMatMul(b, a, gram, n, bp, n);
   dump.Matrix(gram, n, n);
-  double sum = 0.0;
+  // The squared distance P^T (error form) P, summed in single precision.
+  float sum = 0.0f;
   for (int i = 0; i < n; ++i) {
-    double sx = 0.0, sy = 0.0;
-    for (int j = 0; j < n; ++j)
-      sx += m.points[j].x * double(gram[j][i]), sy += m.points[j].y * double(gram[j][i]);
-    sum += m.points[i].x * sx + m.points[i].y * sy;
+    float sx = 0.0f, sy = 0.0f;
+    for (int j = 0; j < n; ++j) {
+      sx = static_cast<float>(double(m.points[j].x) * gram[j][i] + sx);
+      sy = static_cast<float>(double(m.points[j].y) * gram[j][i] + sy);
+    }
+    sum = static_cast<float>(sum + double(m.points[i].x) * sx + double(m.points[i].y) * sy);
     FormatC(m.textBuffer, sizeof m.textBuffer, "%10.7f %10.7f \r\n", double(m.points[i].x),
             double(m.points[i].y));
     std::fputs(m.textBuffer, dump.File());
   }
   if (!std::isfinite(sum)) return;
-  FormatC(m.textBuffer, sizeof m.textBuffer, "\r\nsum:=%10.7f\r\n", sum);
+  FormatC(m.textBuffer, sizeof m.textBuffer, "\r\nsum:=%10.7f\r\n", double(sum));
   std::fputs(m.textBuffer, dump.File());
 
   Point2 points[kMaxPoints];
   float weights[kMaxPoints];
-  if (!MapPoints(s.reduction, newCount, h, n, points, weights)) return;
+  if (!MapPoints<float>(s.reduction, newCount, m.points, w, n, points, weights)) return;
   if (!dump.Commit(window)) return;
 
   CurveResult result;

@@ -5,6 +5,11 @@
 // continuous L2 approximation for reduction). Rational curves are handled
 // in homogeneous coordinates (w P, w).
 //
+// Matrix entries, insertion coefficients and the running sums of products
+// and of mapped points are single precision, each term evaluated in double
+// and rounded into its sum (as MatMul does); only the new control points of
+// an elevation are summed in double.
+//
 // The builders fill the given matrix (rows of 100 floats, 0-based) and
 // return its row count, or -1, with the matrix of no use, when a size would
 // leave the 100 by 100 storage or the knots do not fit the operation.
