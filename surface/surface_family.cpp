@@ -1,9 +1,21 @@
 #include "surface/surface_family.h"
 
+#include "base/model_state.h"
+#include "resources/command_ids.h"
+#include "surface/spline_surface.h"
 #include "surface/surface_view.h"
 
 namespace tambra {
 
-FamilyTable SurfaceFamily() { return FamilyTable{{}, {}, DrawControlNet}; }
+namespace {
+
+constexpr DisplayEntry kSurfaceDisplays[] = {
+    {kBSpline, kCmdBSpline, DrawBSplineSurface},
+    {kNurbs, kCmdNurbs, DrawNurbsSurface},
+};
+
+}  // namespace
+
+FamilyTable SurfaceFamily() { return FamilyTable{{}, {}, DrawControlNet, kSurfaceDisplays}; }
 
 }  // namespace tambra
