@@ -101,8 +101,8 @@ Point3 SumPoint(bool rational, const BasisWindow& x, const BasisWindow& y) {
   }
   if (!rational) return Point3{float(sx), float(sy), float(sz)};
   // Weights summing to 0 (weights never set, or of both signs) leave the
-  // sample without a place; the view draws no segment touching it.
-  if (sw == 0.0) return kSkipped;
+  // sample without a place (0 / 0 or x / 0); the view draws no segment
+  // touching it.
   const double qx = sx / sw, qy = sy / sw, qz = sz / sw;
   if (!std::isfinite(qx) || !std::isfinite(qy) || !std::isfinite(qz)) return kSkipped;
   return Point3{float(qx), float(qy), float(qz)};
