@@ -102,11 +102,6 @@ TEST_F(SplineSurfaceTest, SamplesAreThePerTermSumsWithClampedKnotsAndTheCornerPo
     }
   }
   EXPECT_FALSE(ProjectPoint(NAN, NAN, NAN).visible) << "a skipped sample is never drawn";
-  SetNet(5, 4, 4, 4, 50);  // knots 0 0 0 0 1 2 2 2 2: at u = 1 the weights 1/4, 1/2, 1/4
-  DrawBSplineSurface(window, kBlackMode);
-  const Point3 p = m.net[1][0], q = m.net[2][0], r = m.net[3][0];
-  EXPECT_TRUE(Same(SampleSplineSurface(false)[25 * 51], {float(p.x / 4.0 + q.x / 2.0 + r.x / 4.0),
-      float(p.y / 4.0 + q.y / 2.0 + r.y / 4.0), float(p.z / 4.0 + q.z / 2.0 + r.z / 4.0)}));
 }
 
 TEST_F(SplineSurfaceTest, TheExampleIgnoresFileKnotsAndUnitWeightsDrawTheSamePicture) {
