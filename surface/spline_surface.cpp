@@ -99,13 +99,13 @@ Point3 SumPoint(bool rational, const BasisWindow& x, const BasisWindow& y) {
       }
     }
   }
-  if (!rational) return Point3{float(sx), float(sy), float(sz)};
   // Weights summing to 0 (weights never set, or of both signs) leave the
-  // sample without a place (0 / 0 or x / 0); the view draws no segment
-  // touching it.
-  const double qx = sx / sw, qy = sy / sw, qz = sz / sw;
-  if (!std::isfinite(qx) || !std::isfinite(qy) || !std::isfinite(qz)) return kSkipped;
-  return Point3{float(qx), float(qy), float(qz)};
+  // sample without a place (0 / 0 or x / 0), as does a quotient beyond the
+  // float range; the view draws no segment touching it. Dividing by 1
+  // changes no bit of the B-spline sums.
+  const double d = rational ? sw : 1.0;
+  const Point3 p{float(sx / d), float(sy / d), float(sz / d)};
+  return IsFinite(p) ? p : kSkipped;
 }
 
 Point3 EvalSurfacePoint(bool rational, double u, double v) {

@@ -23,9 +23,9 @@ void DrawNurbsSurface(Platform& window, int mode);
 // The surface point at (u, v) over the model's net, orders and knots as
 // they stand: sum over i, j of (P[i][j] * Bx_i(u)) * By_j(v) in double,
 // rounded to float. The NURBS point divides the sums weighted by (Bx_i(u) *
-// By_j(v)) * W[i][j] by the sum of those weights; where that sum is 0 or the
-// quotient is not finite the point is (NaN, NaN, NaN), which the view never
-// draws. Knots the basis refuses also give the NaN point.
+// By_j(v)) * W[i][j] by the sum of those weights. Where that sum is 0 or
+// the point is not finite in float the point is (NaN, NaN, NaN), which the
+// view never draws; knots the basis refuses give that point too.
 Point3 EvalBSplineSurfacePoint(double u, double v);
 Point3 EvalNurbsSurfacePoint(double u, double v);
 
