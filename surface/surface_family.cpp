@@ -1,6 +1,8 @@
 #include "surface/surface_family.h"
 
+#include "base/model_state.h"
 #include "resources/command_ids.h"
+#include "surface/spline_surface.h"
 #include "surface/surface_patch.h"
 #include "surface/surface_view.h"
 
@@ -11,6 +13,8 @@ namespace {
 constexpr DisplayEntry kSurfaceDisplays[] = {
     {kBezier, kCmdBezier, DrawBezierSurface},
     {kRationalBezier, kCmdRationalBezier, DrawRationalBezierSurface},
+    {kBSpline, kCmdBSpline, DrawBSplineSurface},
+    {kNurbs, kCmdNurbs, DrawNurbsSurface},
 };
 
 }  // namespace

@@ -1,0 +1,163 @@
+// B-spline and NURBS surfaces against the per-term basis recursion and the
+// Bernstein form; refusals and hostile values.
+#include <cfloat>
+#include <cstring>
+#include <random>
+
+#include "base/canvas.h"
+#include "numeric/bspline_basis.h"
+#include "resources/command_ids.h"
+#include "session_fixture.h"
+#include "surface/spline_surface.h"
+#include "surface/surface_view.h"
+
+namespace tambra {
+namespace {
+
+using Draw = void (*)(Platform&, int);
+
+bool Same(Point3 a, Point3 b) {  // bit for bit; NaN marks a skipped sample
+  return std::isnan(a.x) || std::isnan(b.x) ? std::isnan(a.x) && std::isnan(b.x)
+                                            : std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The evaluation as first written: every term, BSplineBasis per term.
+Point3 PerTerm(bool rational, double u, double v) {
+  const ModelState& m = Model();
+  double x = 0, y = 0, z = 0, sw = 0;
+  for (int i = 0; i < m.netRows; ++i) {
+    for (int j = 0; j < m.netCols; ++j) {
+      const double bx = BSplineBasis(m.xKnots, m.netRows, i, m.xOrder, u);
+      const double by = BSplineBasis(m.yKnots, m.netCols, j, m.yOrder, v);
+      const Point3 p = m.net[i][j];
+      const double w = bx * by * m.netWeights[i][j];
+      if (rational) x += w * p.x, y += w * p.y, z += w * p.z, sw += w;
+      if (!rational) x += p.x * bx * by, y += p.y * bx * by, z += p.z * bx * by;
+    }
+  }
+  if (!rational) return Point3{float(x), float(y), float(z)};
+  if (!std::isfinite(x / sw + y / sw + z / sw)) return Point3{NAN, NAN, NAN};
+  return Point3{float(x / sw), float(y / sw), float(z / sw)};
+}
+
+class SplineSurfaceTest : public SessionTest {
+ protected:
+  // An n by cols net in +-8, weights in 0.25 .. 4, knots garbage until a
+  // display rebuilds them, the bicubic example's view.
+  void SetNet(int n, int cols, int kx, int ky, int grid, unsigned seed = 1) {
+    std::mt19937 g(seed);
+    std::uniform_real_distribution<float> value(-8, 8), weight(0.25f, 4);
+    m.objectMode = kSurfaces, m.netRows = n, m.netCols = cols, m.xOrder = kx, m.yOrder = ky;
+    m.grid = grid, m.scale = 0.5f, m.tx = 424, m.ty = 300, m.tht = 30, m.phi = 60;
+    for (int i = 0; i < n * cols; ++i) {
+      m.net[i / cols][i % cols] = {value(g), value(g), value(g)};
+      m.netWeights[i / cols][i % cols] = weight(g);
+    }
+    std::fill_n(m.xKnots, kMaxKnots, 7.0f), std::fill_n(m.yKnots, kMaxKnots, -3.0f);
+  }
+  std::vector<std::uint32_t> Picture(Draw draw) {
+    ClearCanvas(window, 800, 600);
+    draw(window, kBlackMode);
+    return {window.Canvas().Data(), window.Canvas().Data() + 800 * 600};
+  }
+};
+
+TEST_F(SplineSurfaceTest, SamplesAreThePerTermSumsWithClampedKnotsAndTheCornerPoints) {
+  // 6 rows of order 4 at G = 5: 3 * (1/5) * 5 overshoots the last knot unless
+  // the last sample takes it exactly. Net 9 has a corner weight 0.
+  struct { int n, cols, kx, ky, grid; std::vector<float> xKnots; } cases[] = {
+      {4, 4, 4, 4, 50, {0, 0, 0, 0, 1, 1, 1, 1, 0}},
+      {5, 4, 4, 4, 50, {0, 0, 0, 0, 1, 2, 2, 2, 2, 0}},
+      {6, 4, 4, 4, 5, {0, 0, 0, 0, 1, 2, 3, 3, 3, 3, 0}},
+      {3, 3, 1, 1, 3, {0, 1, 2, 3, 0}},
+      {7, 5, 3, 2, 13, {}}, {9, 6, 4, 4, 40, {}}, {5, 6, 5, 1, 7, {}}, {12, 4, 6, 4, 10, {}}};
+  for (const auto& c : cases) {
+    for (bool rational : {false, true}) {
+      SetNet(c.n, c.cols, c.kx, c.ky, c.grid, c.n * 7 + c.kx);
+      if (c.n == 9) m.netWeights[0][0] = 0;
+      window.Command(rational ? kCmdNurbs : kCmdBSpline);
+      const std::vector<float> knots(m.xKnots, m.xKnots + c.xKnots.size());
+      EXPECT_EQ(knots, c.xKnots);
+      const std::vector<Point3> s = SampleSplineSurface(rational);
+      const int g = c.grid, n = c.n - 1, l = c.cols - 1;
+      ASSERT_EQ(int(s.size()), (g + 1) * (g + 1));
+      for (int a = 0; a <= g; ++a) {
+        const double u = SplineSurfaceParameter(m.xKnots[c.kx - 1], m.xKnots[c.n], g, a);
+        for (int b = 0; b <= g; ++b) {
+          const double v = SplineSurfaceParameter(m.yKnots[c.ky - 1], m.yKnots[c.cols], g, b);
+          const Point3 eval = (rational ? EvalNurbsSurfacePoint : EvalBSplineSurfacePoint)(u, v);
+          const Point3 sample = s[a * (g + 1) + b];
+          ASSERT_TRUE(Same(sample, PerTerm(rational, u, v)) && Same(sample, eval)) << a << " " << b;
+          if (c.n != 4 || rational) continue;  // orders 4 and 4: the bicubic Bezier patch
+          double bezier = 0, bu[4] = {1, 3, 3, 1}, bv[4] = {1, 3, 3, 1};
+          for (int i = 0; i < 4; ++i) bu[i] *= std::pow(u, i) * std::pow(1 - u, 3 - i);
+          for (int j = 0; j < 4; ++j) bv[j] *= std::pow(v, j) * std::pow(1 - v, 3 - j);
+          for (int i = 0; i < 16; ++i) bezier += m.net[i / 4][i % 4].x * bu[i / 4] * bv[i % 4];
+          ASSERT_NEAR(sample.x, bezier, 4 * 8 * FLT_EPSILON);
+        }
+      }
+      EXPECT_TRUE(Same(s[g], m.net[0][l]) && Same(s[g * (g + 1)], m.net[n][0]) &&
+                  Same(s.back(), m.net[n][l]));
+      EXPECT_TRUE(c.n == 9 && rational ? std::isnan(s[0].x) : Same(s[0], m.net[0][0]));
+    }
+  }
+  EXPECT_FALSE(ProjectPoint(NAN, NAN, NAN).visible) << "a skipped sample is never drawn";
+}
+
+TEST_F(SplineSurfaceTest, TheExampleIgnoresFileKnotsAndUnitWeightsDrawTheSamePicture) {
+  std::string text = ReadFile(std::string(TAMBRA_TEST_DATA_DIR) + "/../examples/bicubic.cnt");
+  WriteFile(Path("good.cnt"), text);
+  text.replace(text.find("0 0 0 0 1 1 1 1"), 15, "7 -3 5 2 1e30 0 -2 4");  // decreasing, huge
+  WriteFile(Path("garbage.cnt"), text);
+  std::vector<std::vector<std::uint32_t>> pictures;
+  for (const char* name : {"good.cnt", "garbage.cnt", "good.cnt"}) {
+    answers.fileNames = {Path(name)};
+    window.Command(kCmdOpen);
+    EXPECT_EQ(m.xKnots[4], pictures.size() == 1 ? 1e30f : 1.0f) << name;
+    window.Command(pictures.size() < 2 ? kCmdBSpline : kCmdNurbs);
+    pictures.emplace_back(window.Canvas().Data(), window.Canvas().Data() + 800 * 600);
+  }
+  EXPECT_TRUE(pictures[0] == pictures[1] && pictures[0] == pictures[2]);
+}
+
+TEST_F(SplineSurfaceTest, RefusedModelsDrawOnlyTheNetAndKeepTheModel) {
+  void (*const changes[])(ModelState&) = {
+      [](ModelState& s) { s.netRows = 0; }, [](ModelState& s) { s.netCols = 0; },
+      [](ModelState& s) { s.xOrder = 0; }, [](ModelState& s) { s.yOrder = -1; },
+      [](ModelState& s) { s.xOrder = 6; }, [](ModelState& s) { s.yOrder = 99; },
+      [](ModelState& s) { s.grid = 0; }, [](ModelState& s) { s.grid = 100; },
+      [](ModelState& s) { s.grid = 9999; }, [](ModelState& s) { s.grid = -5; },
+      [](ModelState& s) { s.net[2][1].y = NAN; },
+      [](ModelState& s) { s.netRows = 96; },  // no room for the terminating knot
+      [](ModelState& s) { s.netWeights[4][3] = INFINITY; }};  // last: NURBS only
+  for (Draw draw : {DrawBSplineSurface, DrawNurbsSurface}) {
+    SetNet(5, 4, 4, 4, 50);
+    EXPECT_NE(Picture(draw), Picture(DrawControlNet)) << "the surface is drawn over the net";
+    for (auto change : changes) {
+      if (draw == DrawBSplineSurface && change == std::end(changes)[-1]) continue;
+      SetNet(5, 4, 4, 4, 50);
+      change(m);
+      const auto before = ModelBytes();
+      EXPECT_TRUE(Picture(draw) == Picture(DrawControlNet) && ModelBytes() == before);
+    }
+  }
+}
+
+TEST_F(SplineSurfaceTest, HostileWeightsNeverGiveAnInfiniteSample) {
+  // Weights -1, 1 in alternate columns of order 2 cancel at v = 0.5, 1.5, ..: x / 0.
+  for (float w : {0.0f, -1.0f, 1e30f}) {
+    SetNet(7, 6, 3, 2, 20);
+    for (int i = 0; i < 42; ++i) m.netWeights[i / 6][i % 6] = w == -1 && i % 2 ? 1.0f : w;
+    DrawNurbsSurface(window, kBlackMode);
+    const std::vector<Point3> s = SampleSplineSurface(true);
+    for (const Point3& p : s) EXPECT_TRUE(std::isnan(p.x) || std::isfinite(p.x + p.y + p.z));
+    EXPECT_EQ(std::count_if(s.begin(), s.end(), [](Point3 p) { return std::isnan(p.x); }),
+              w == 0 ? 441 : w == -1 ? 5 * 21 : 0);
+    if (w == 0) {
+      EXPECT_TRUE(Picture(DrawNurbsSurface) == Picture(DrawControlNet)) << "only the net";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tambra
