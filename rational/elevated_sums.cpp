@@ -48,8 +48,8 @@ ElevatedSums<Sum> SumElevatedColumn(const Matrix& e, int n, int band, int j, con
   return s;
 }
 
-template ElevatedSums<double> SumElevatedColumn<double>(const Matrix&, int, int, int,
-                                                        const Point2*, const float*);
+template ElevatedSums<double> SumElevatedColumn<double>(const Matrix&, int, int, int, const Point2*,
+                                                        const float*);
 template ElevatedSums<float> SumElevatedColumn<float>(const Matrix&, int, int, int, const Point2*,
                                                       const float*);
 
