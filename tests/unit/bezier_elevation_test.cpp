@@ -77,7 +77,8 @@ TEST(BezierElevationKernel, SkippingTheZerosOffTheBandKeepsEveryBit) {
       }
       if (round == 0) p[0][1] = INFINITY;
       if (round == 1) p[random() % n][0] = NAN;
-      ASSERT_TRUE(SameBits(Elevate(p, r), ElevateEveryRow(p, r))) << "n " << n << " r " << r;
+      const Poly got = Elevate(p, r), full = ElevateEveryRow(p, r);
+      ASSERT_TRUE(got.empty() ? full.empty() : SameBits(got, full)) << "n " << n << " r " << r;
     }
   }
 }
