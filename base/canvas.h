@@ -4,6 +4,7 @@
 // draws no mark.
 #pragma once
 
+#include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/platform.h"
 #include "base/raster.h"
@@ -41,12 +42,14 @@ void DrawPolygon(Platform& window, const Point2* points, int from, int to, int m
 // the log is active.
 void DrawMarks(Platform& window, const Point2* points, int from, int to, int mode);
 
-// The most line segments a curve display draws, whatever `grid` says: a
-// larger grid only adds sub-pixel segments and would make a drag or a
-// command take seconds or hang.
-inline constexpr int kMaxCurveSegments = 4096;
+// The most line segments a curve display draws: the largest grid the
+// dialog and the model file accept.
+inline constexpr int kMaxCurveSegments = kMaxGrid;
 
-// The number of segments the curve displays draw for the current grid.
+// The number of segments the curve displays draw for the current grid:
+// exactly `grid`. Every way in refuses a larger grid; one set directly in
+// the model draws as the largest, so a display never runs away and its log
+// header still names the count it drew.
 int CurveSegments();
 
 // Move-to and line-to a float point, truncated toward zero.

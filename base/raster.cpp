@@ -35,6 +35,25 @@ void Raster::Resize(int width, int height) {
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   pixels_.assign(static_cast<std::size_t>(width_) * height_, kOpaque | kWhite);
+  dirty_ = PixelRect{0, 0, width_, height_};
+}
+
+void Raster::MarkDirty(int left, int top, int right, int bottom) {
+  if (left >= right || top >= bottom) return;
+  if (dirty_.empty()) {
+    dirty_ = PixelRect{left, top, right, bottom};
+    return;
+  }
+  dirty_.left = std::min(dirty_.left, left);
+  dirty_.top = std::min(dirty_.top, top);
+  dirty_.right = std::max(dirty_.right, right);
+  dirty_.bottom = std::max(dirty_.bottom, bottom);
+}
+
+PixelRect Raster::TakeDirtyRect() {
+  const PixelRect taken = dirty_;
+  dirty_ = PixelRect{};
+  return taken;
 }
 
 Rgb Raster::Pixel(int x, int y) const {
@@ -143,6 +162,27 @@ void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std:
     first = std::max<std::int64_t>(first, start - (limit - 1));
     last = std::min<std::int64_t>(last, start);
   }
+  if (first > last) return;
+  // The minor coordinate moves monotonically with k: the first and last
+  // steps bound every pixel plotted.
+  {
+    const std::int64_t along0 = start + sign * first, along1 = start + sign * last;
+    const std::int64_t across0 = minorStart + RoundedRatio(first, minor, steps);
+    const std::int64_t across1 = minorStart + RoundedRatio(last, minor, steps);
+    const std::int64_t extent = xMajor ? height_ : width_;
+    const int lowAlong = static_cast<int>(std::min(along0, along1));
+    const int highAlong = static_cast<int>(std::max(along0, along1)) + 1;
+    auto within = [extent](std::int64_t v) {
+      return static_cast<int>(std::clamp<std::int64_t>(v, 0, extent));
+    };
+    const int lowAcross = within(std::min(across0, across1));
+    const int highAcross = within(std::max(across0, across1) + 1);
+    if (xMajor) {
+      MarkDirty(lowAlong, lowAcross, highAlong, highAcross);
+    } else {
+      MarkDirty(lowAcross, lowAlong, highAcross, highAlong);
+    }
+  }
   for (std::int64_t k = first; k <= last; ++k) {
     const std::int64_t along = start + sign * k;
     const std::int64_t across = minorStart + RoundedRatio(k, minor, steps);
@@ -160,6 +200,7 @@ void Raster::FillRect(int left, int top, int right, int bottom, Rgb colour) {
   top = std::clamp(top, 0, height_);
   bottom = std::clamp(bottom, 0, height_);
   if (left >= right || top >= bottom) return;
+  MarkDirty(left, top, right, bottom);
   for (int row = top; row < bottom; ++row) {
     std::uint32_t* line = pixels_.data() + static_cast<std::size_t>(row) * width_;
     std::fill(line + left, line + right, kOpaque | colour);

@@ -30,6 +30,13 @@ inline constexpr int kPixelLimit = 1 << 24;
 // that is not a number maps to the negative limit (off every canvas).
 int TruncateToPixel(double value);
 
+// A pixel rectangle [left, right) x [top, bottom); empty when either side
+// has no extent.
+struct PixelRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool empty() const { return left >= right || top >= bottom; }
+};
+
 class Raster {
  public:
   Raster() = default;
@@ -62,13 +69,22 @@ class Raster {
   // Counts pixels that differ from white; handy for tests and checks.
   int CountNonWhite() const;
 
+  // Where drawing may have changed pixels since the last call (a resize
+  // counts as the whole raster), then starts collecting afresh: the screen
+  // need only update that rectangle. A bound, not an exact set: a pixel
+  // written with its own colour counts too.
+  PixelRect TakeDirtyRect();
+
  private:
   void Plot(int x, int y, Rgb colour);
+  // Adds [left, right) x [top, bottom), already within the raster.
+  void MarkDirty(int left, int top, int right, int bottom);
   void DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
 
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint32_t> pixels_;
+  PixelRect dirty_;
   Rgb pen_ = kBlack;
   double penX_ = 0.0;
   double penY_ = 0.0;

@@ -56,10 +56,23 @@ PolygonResult<D> ElevateDegree(const Coords<D>* points, int n, int r, NumericScr
   Polygon<D> elevated;
   elevated.count = n + r;
   elevated.points[0] = points[0];
+  // Column j of the matrix is zero outside rows j - r .. j. A zero term
+  // leaves a sum of +0 or of any non-zero value as it was, so the rows before
+  // that band are skipped; after it the sum may have rounded to -0, which a
+  // zero term can turn into +0, so a zero sum takes the remaining rows as
+  // before. 0 times a value that is not finite is NaN, so with such a point
+  // every row is summed.
+  const bool finite = std::all_of(points, points + n, IsFinite<D>);
+  auto add = [&](Coords<D>& q, int i, int j) {
+    for (std::size_t d = 0; d < D; ++d) q[d] = Round(q[d] + double(points[i][d]) * m[i][j]);
+  };
   for (int j = 1; j < n + r; ++j) {
     Coords<D> q{};
-    for (int i = 0; i < n; ++i) {
-      for (std::size_t d = 0; d < D; ++d) q[d] = Round(q[d] + double(points[i][d]) * m[i][j]);
+    const int first = finite ? std::max(0, j - r) : 0;
+    const int last = finite ? std::min(n - 1, j) : n - 1;
+    for (int i = first; i <= last; ++i) add(q, i, j);
+    if (std::any_of(q.begin(), q.end(), [](float v) { return v == 0.0f; })) {
+      for (int i = last + 1; i < n; ++i) add(q, i, j);
     }
     if (!IsFinite(q)) return std::nullopt;
     elevated.points[j] = q;

@@ -11,6 +11,7 @@
 #include "app/window_proc.h"
 #include "base/model_state.h"
 #include "qt/canvas_widget.h"
+#include "qt/vector_state.h"
 #include "resources/command_ids.h"
 
 namespace tambra {
@@ -105,8 +106,14 @@ void MainWindow::AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes) {
 void MainWindow::Send(const Message& message) {
   // Nothing reaches the window procedure after its window was destroyed.
   if (destroyed_) return;
+  ClearUpperVectorState();
   MainWindowProc(*platform_, message);
-  canvas_->update();
+  // Only what the core drew goes to the screen.
+  const PixelRect dirty = platform_->Canvas().TakeDirtyRect();
+  if (!dirty.empty()) {
+    canvas_->update(
+        QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top));
+  }
   status_->setText(StatusText());
 }
 
@@ -125,6 +132,7 @@ QString MainWindow::StatusText() {
 void MainWindow::OnCanvasResized(int width, int height) {
   // The raster is the client area: it follows every size change, cleared,
   // and the window repaints in full.
+  ClearUpperVectorState();
   platform_->Canvas().Resize(width, height);
   Send(SizeMessage(width, height));
   Send(Message{MessageKind::kPaint});

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "qt/template_dialog.h"
+#include "qt/vector_state.h"
 
 namespace tambra {
 
@@ -91,7 +92,10 @@ void QtPlatform::SetMenuEnabled(int id, bool enabled) {
 
 int QtPlatform::RunDialog(DialogSession& dialog) {
   TemplateDialog shown(dialog, window_);
-  return shown.exec();
+  const int result = shown.exec();
+  // The core goes on after Qt's own loop and drawing.
+  ClearUpperVectorState();
+  return result;
 }
 
 bool QtPlatform::AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) {
@@ -119,7 +123,9 @@ bool QtPlatform::AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName
   if (!start.fileName().isEmpty() && (prompt.forSaving || offered.isFile())) {
     dialog.selectFile(start.fileName());
   }
-  if (dialog.exec() != QDialog::Accepted) return false;
+  const int answer = dialog.exec();
+  ClearUpperVectorState();
+  if (answer != QDialog::Accepted) return false;
 
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return false;
@@ -143,11 +149,14 @@ bool QtPlatform::AskOkCancel(const char* text, const char* caption) {
   QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(caption), MessageText(text),
                   QMessageBox::Ok | QMessageBox::Cancel, window_);
   box.setDefaultButton(QMessageBox::Ok);
-  return box.exec() == QMessageBox::Ok;
+  const bool ok = box.exec() == QMessageBox::Ok;
+  ClearUpperVectorState();
+  return ok;
 }
 
 void QtPlatform::ReportError(const char* text) {
   QMessageBox::critical(window_, QString::fromUtf8(kMessageCaption), MessageText(text));
+  ClearUpperVectorState();
 }
 
 void QtPlatform::RequestClose() { window_->close(); }

@@ -1,6 +1,7 @@
 // The three approximations work in the one-based scratch matrices: the
 // elevation matrix, MatrixA (normal matrix, then its inverse) and MatrixB.
-// Sums run in double and are stored in single precision.
+// Sums run in double and are stored in single precision; the products over
+// the elevation matrix skip its zeros (rational/elevated_sums.h).
 #include "rational/polynomial_approximation.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "base/snapshots.h"
 #include "numeric/coefficients.h"
 #include "numeric/matrix.h"
+#include "rational/elevated_sums.h"
 #include "rational/rational_display.h"
 
 namespace tambra {
@@ -20,42 +22,6 @@ namespace tambra {
 namespace {
 
 bool IsFinite(const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
-// The least-squares solution of Q E = D for the k points Q, with E the
-// one-based k by cols matrix `e` and D the one-based data: A = E E^T in
-// MatrixA, inverted, B = A^-1 E in MatrixB, Q(i) = sum of B(i, j) D(j).
-// `out` is zero-based. False when the system is singular or a result is not
-// finite.
-bool FitLeastSquares(const Matrix& e, int k, int cols, const Point2* data, Point2* out) {
-  Matrix& a = MatrixA();
-  Matrix& b = MatrixB();
-  for (int i = 1; i <= k; ++i) {
-    for (int l = 1; l <= k; ++l) {
-      double sum = 0.0;
-      for (int j = 1; j <= cols; ++j) sum += double(e[i][j]) * e[l][j];
-      a[i][l] = static_cast<float>(sum);
-    }
-    std::fill_n(b[i] + 1, k, 0.0f);  // the solver's right-hand block starts clean
-  }
-  if (SolveGaussJordan(k) == 0) return false;
-  for (int i = 1; i <= k; ++i) {
-    for (int j = 1; j <= cols; ++j) {
-      double sum = 0.0;
-      for (int l = 1; l <= k; ++l) sum += double(a[i][l]) * e[l][j];
-      b[i][j] = static_cast<float>(sum);
-    }
-  }
-  for (int i = 1; i <= k; ++i) {
-    double x = 0.0, y = 0.0;
-    for (int j = 1; j <= cols; ++j) {
-      x += double(b[i][j]) * data[j].x;
-      y += double(b[i][j]) * data[j].y;
-    }
-    out[i - 1] = Point2{static_cast<float>(x), static_cast<float>(y)};
-    if (!IsFinite(out[i - 1])) return false;
-  }
-  return true;
-}
 
 // Replaces the curve by the polynomial one of `count` points (weights 1)
 // and draws it in red, under the snapshot protocol.
@@ -82,23 +48,17 @@ void ApproxLeastSquares(Platform& window) {
   const Matrix& e = ElevationMatrix();
   Point2 data[kMatrixSize];
   for (int j = 1; j <= n + s; ++j) {
-    double w = 0.0, x = 0.0, y = 0.0;
-    for (int i = 1; i <= n; ++i) {
-      const double weighted = double(e[i][j]) * m.weights[i - 1];
-      w += weighted;
-      x += weighted * m.points[i - 1].x;
-      y += weighted * m.points[i - 1].y;
-    }
-    const float wj = static_cast<float>(w);
+    const ElevatedSums<double> sums = SumElevatedColumn<double>(e, n, s, j, m.points, m.weights);
+    const float wj = static_cast<float>(sums.w);
     if (wj == 0.0f) return;
-    data[j] = Point2{static_cast<float>(static_cast<float>(x) / double(wj)),
-                     static_cast<float>(static_cast<float>(y) / double(wj))};
+    data[j] = Point2{static_cast<float>(static_cast<float>(sums.x) / double(wj)),
+                     static_cast<float>(static_cast<float>(sums.y) / double(wj))};
     if (!IsFinite(data[j])) return;
   }
   const int k = n + r;
   BuildElevationMatrix(k, s - r);
   Point2 q[kMatrixSize];
-  if (!FitLeastSquares(ElevationMatrix(), k, n + s, data, q)) return;
+  if (!FitLeastSquares(ElevationMatrix(), k, n + s, s - r, data, q)) return;
   ShowPolynomial(window, q, k);
 }
 
@@ -112,13 +72,9 @@ void ApproxConsistentEquation(Platform& window) {
   Matrix& e = ElevationMatrix();
   Point2 coefficients[kMatrixSize];
   for (int j = 1; j <= cols; ++j) {
-    double x = 0.0, y = 0.0;
-    for (int i = 1; i <= n; ++i) {
-      const double weighted = double(e[i][j]) * m.weights[i - 1];
-      x += weighted * m.points[i - 1].x;
-      y += weighted * m.points[i - 1].y;
-    }
-    coefficients[j] = Point2{static_cast<float>(x), static_cast<float>(y)};
+    const ElevatedSums<double> sums =
+        SumElevatedColumn<double>(e, n, s - 1, j, m.points, m.weights);
+    coefficients[j] = Point2{static_cast<float>(sums.x), static_cast<float>(sums.y)};
     if (!IsFinite(coefficients[j])) return;
   }
   // M maps the s points of Q to the coefficients of Q(t) W(t).
@@ -128,7 +84,7 @@ void ApproxConsistentEquation(Platform& window) {
       e[i][j] = static_cast<float>(double(e[i][j]) * m.weights[j - i]);
   }
   Point2 q[kMatrixSize];
-  if (!FitLeastSquares(e, s, cols, coefficients, q)) return;
+  if (!FitLeastSquares(e, s, cols, n - 1, coefficients, q)) return;
   ShowPolynomial(window, q, s);
 }
 

@@ -7,6 +7,7 @@
 #include "base/model_state.h"
 #include "base/snapshots.h"
 #include "numeric/matrix.h"
+#include "rational/elevated_sums.h"
 #include "rational/rational_display.h"
 
 namespace tambra {
@@ -23,13 +24,8 @@ void RationalDegreeElevation(Platform& window) {
   Point2 points[kMaxPoints];
   float weights[kMaxPoints];
   for (int j = 1; j <= n + r; ++j) {
-    float w = 0.0f, x = 0.0f, y = 0.0f;
-    for (int i = 1; i <= n; ++i) {
-      const double weighted = double(e[i][j]) * m.weights[i - 1];
-      w = static_cast<float>(w + weighted);
-      x = static_cast<float>(x + weighted * m.points[i - 1].x);
-      y = static_cast<float>(y + weighted * m.points[i - 1].y);
-    }
+    // Sums rounded to single precision after every term.
+    const auto [w, x, y] = SumElevatedColumn<float>(e, n, r, j, m.points, m.weights);
     weights[j - 1] = w;
     points[j - 1] = Point2{static_cast<float>(x / double(w)), static_cast<float>(y / double(w))};
     if (w == 0.0f || !std::isfinite(w) || !std::isfinite(points[j - 1].x) ||

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -198,6 +199,30 @@ class GuiTest : public QObject {
     QVERIFY(Model().pointCount == 4 && Model().points[1].x == 220 && Model().points[1].y == 180);
     Click(w, QPoint(101, 101), Qt::RightButton);
     QVERIFY(Model().pointCount == 3 && Pixel(w, 100, 100) == kWhite);
+  }
+
+  // Every message updates only the part of the screen it drew, and nothing it drew is missed:
+  // after a drag that erases and redraws a curve, the window shows the raster exactly.
+  void screenFollowsTheRasterThroughADrag() {
+    MainWindow& w = *window_;
+    QWidget* canvas = w.canvas();
+    for (QPoint at : {QPoint(60, 300), QPoint(200, 60), QPoint(380, 350), QPoint(560, 90)}) {
+      Click(w, at);
+    }
+    Command(w, kCmdBezier)->trigger();
+    SendMouse(canvas, QEvent::MouseButtonPress, QPoint(200, 60), Qt::LeftButton, Qt::LeftButton);
+    for (int step = 1; step <= 12; ++step) {
+      SendMouse(canvas, QEvent::MouseMove, QPoint(200 + 25 * step, 60 + 20 * step), Qt::NoButton,
+                Qt::LeftButton);
+      QCoreApplication::processEvents();
+    }
+    SendMouse(canvas, QEvent::MouseButtonRelease, QPoint(500, 300), Qt::LeftButton, Qt::NoButton);
+    QCoreApplication::processEvents();
+    const QImage screen = w.screen()->grabWindow(w.winId()).toImage();
+    const QImage raster = static_cast<CanvasWidget*>(canvas)->RasterImage();
+    QCOMPARE(screen.copy(QRect(canvas->mapTo(&w, QPoint(0, 0)), raster.size()))
+                 .convertToFormat(QImage::Format_RGB32),
+             raster.convertToFormat(QImage::Format_RGB32));
   }
 
   void resizeFollowsWithTheRasterAndAFullRepaint() {

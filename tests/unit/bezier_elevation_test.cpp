@@ -2,6 +2,9 @@
 // Bernstein sum of bezier_test_support.h. The command around it is tested
 // with the reductions' commands.
 #include <climits>
+#include <cmath>
+#include <limits>
+#include <random>
 
 #include "bezier_test_support.h"
 
@@ -37,6 +40,47 @@ TEST(BezierElevationKernel, ElevatesUpToTheStorageAndRefusesBeyond) {
   const Poly p = GenericPolygon(6, 23);
   SCOPED_TRACE("two steps of 1 are one of 2");
   ExpectPolygonNear(Elevate(Elevate(p, 1), 1), Elevate(p, 2), 1e-3);
+}
+
+// The product over every row of the elevation matrix, as the kernel summed it before it
+// skipped the zeros off the band.
+Poly ElevateEveryRow(const Poly& p, int r) {
+  const int n = static_cast<int>(p.size());
+  BuildElevationMatrix(MatrixA(), n, r, 0, ElevationPrecision::kDouble);
+  Poly q(n + r);
+  q[0] = p[0];
+  for (int j = 1; j < n + r; ++j) {
+    for (int i = 0; i < n; ++i) {
+      for (int d = 0; d < 2; ++d) q[j][d] = float(q[j][d] + double(p[i][d]) * MatrixA()[i][j]);
+    }
+    if (!std::isfinite(q[j][0]) || !std::isfinite(q[j][1])) return {};
+  }
+  return q;
+}
+
+// Every size, random steps and coordinates down to the tiny ones whose rounded sums reach -0,
+// a first point that is not finite with no step, a NaN anywhere: the same bits as the sum over
+// every row.
+TEST(BezierElevationKernel, SkippingTheZerosOffTheBandKeepsEveryBit) {
+  std::mt19937 random(29);
+  std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+  const float tiny = std::numeric_limits<float>::denorm_min();
+  for (int n = 1; n <= kMatrixSize; ++n) {
+    for (int round = 0; round < 4; ++round) {
+      const int r = round == 0 ? 0 : static_cast<int>(random() % (kMatrixSize - n + 1));
+      Poly p(n);
+      for (auto& point : p) {
+        for (float& v : point) {
+          const unsigned pick = random() % 6;
+          v = pick == 0 ? -0.0f : pick < 4 ? (pick % 2 ? tiny : -tiny) : unit(random) * 900;
+        }
+      }
+      if (round == 0) p[0][1] = INFINITY;
+      if (round == 1) p[random() % n][0] = NAN;
+      const Poly got = Elevate(p, r), full = ElevateEveryRow(p, r);
+      ASSERT_TRUE(got.empty() ? full.empty() : SameBits(got, full)) << "n " << n << " r " << r;
+    }
+  }
 }
 
 }  // namespace

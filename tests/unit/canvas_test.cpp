@@ -167,5 +167,39 @@ TEST_F(CanvasTest, FillRectClipsAndAnInvertedRectangleDrawsNothing) {
   EXPECT_EQ(Drawn(dc), (std::array{0, 0, kWidth, kHeight, 3 * 2 + 2 * 1}));
 }
 
+// What the screen must update: the box of the pixels drawn since the rectangle was last
+// taken (exactly, for figures inside the canvas; a bound for cut ones), all of it after a
+// resize, nothing when nothing was drawn.
+TEST_F(CanvasTest, DirtyRectBoundsWhatWasDrawnSinceItWasTaken) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> inside(0, kWidth - 1), outside(-2000, 2000);
+  const auto box = [](const PixelRect& r) { return std::array{r.left, r.top, r.right, r.bottom}; };
+  for (int round = 0; round < 400; ++round) {
+    dc.Resize(kWidth, kHeight);
+    ASSERT_EQ(box(dc.TakeDirtyRect()), (std::array{0, 0, kWidth, kHeight}));
+    const bool cut = round % 2 == 1;
+    auto at = [&] { return cut ? outside(random) : inside(random) % kHeight; };
+    for (int figure = 0; figure <= round % 3; ++figure) {
+      const int x0 = at(), y0 = at(), x1 = at(), y1 = at();
+      if (figure == 1) dc.FillRect(x0, y0, x1, y1, kBlack);
+      if (figure != 1) dc.MoveTo(x0, y0), dc.LineTo(x1, y1);
+    }
+    const std::array<int, 5> drawn = Drawn(dc);
+    const PixelRect dirty = dc.TakeDirtyRect();
+    EXPECT_TRUE(dc.TakeDirtyRect().empty()) << "taking starts afresh";
+    if (drawn[4] == 0) {
+      EXPECT_TRUE(dirty.empty()) << round;
+      continue;
+    }
+    if (!cut) {
+      EXPECT_EQ(box(dirty), (std::array{drawn[0], drawn[1], drawn[2], drawn[3]})) << round;
+    }
+    EXPECT_TRUE(dirty.left <= drawn[0] && dirty.top <= drawn[1] && dirty.right >= drawn[2] &&
+                dirty.bottom >= drawn[3] && dirty.left >= 0 && dirty.top >= 0 &&
+                dirty.right <= kWidth && dirty.bottom <= kHeight)
+        << round;
+  }
+}
+
 }  // namespace
 }  // namespace tambra

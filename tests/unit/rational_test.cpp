@@ -1,11 +1,15 @@
 // The rational Bezier display, rational elevation and the three polynomial
 // approximations against rational Bernstein sums evaluated here in double.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <numbers>
+#include <random>
 
 #include "bezier/bezier_display.h"
 #include "curve_test_support.h"
+#include "rational/elevated_sums.h"
 #include "rational/rational_display.h"
 #include "resources/command_ids.h"
 
@@ -260,6 +264,56 @@ TEST_F(RationalTest, SizeLimitsInBothModes) {
       EXPECT_TRUE(c.count > 0 || (ModelBytes() == before && log.empty()));
       EXPECT_TRUE(c.count == 0 || m.pointCount == c.count) << m.pointCount;
     }
+  }
+}
+
+// The products over the elevation matrix skip the zeros off its band: every size and band,
+// random finite values down to the tiny ones whose rounded sums reach -0, the same bits as the
+// sums over every term, refusals included.
+TEST(RationalProductsTest, SkippingTheZerosOffTheBandKeepsEveryBit) {
+  static Matrix e;
+  std::mt19937 random(13);
+  std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+  auto value = [&] {
+    switch (random() % 6) {
+      case 0: return 0.0f;
+      case 1: return -0.0f;
+      case 2: return unit(random) * 1e-30f;
+      default: return unit(random) * 1000.0f;
+    }
+  };
+  auto bits = [](auto v) {
+    return std::bit_cast<std::conditional_t<sizeof v == 8, std::uint64_t, std::uint32_t>>(v);
+  };
+  for (int k = 1; k < kMatrixSize - 1; ++k) {
+    const int band = k % 3 == 0 ? 0 : static_cast<int>(random() % (kMatrixSize - k));
+    const int cols = k + band;
+    for (auto& row : e) std::fill(std::begin(row), std::end(row), 0.0f);
+    Point2 points[kMatrixSize], data[kMatrixSize];
+    float weights[kMatrixSize];
+    for (int i = 1; i <= k; ++i) {
+      for (int j = i; j <= i + band; ++j) e[i][j] = value();
+      e[i][i] = 1.0f + unit(random);  // most systems solvable
+      points[i - 1] = Point2{value(), value()}, weights[i - 1] = value();
+    }
+    for (int j = 1; j <= cols; ++j) {
+      data[j] = Point2{value(), value()};
+      const auto d = SumElevatedColumn<double>(e, k, band, j, points, weights);
+      const auto dFull = SumElevatedColumn<double>(e, k, -1, j, points, weights);
+      const auto f = SumElevatedColumn<float>(e, k, band, j, points, weights);
+      const auto fFull = SumElevatedColumn<float>(e, k, -1, j, points, weights);
+      ASSERT_TRUE(bits(d.w) == bits(dFull.w) && bits(d.x) == bits(dFull.x) &&
+                  bits(d.y) == bits(dFull.y) && bits(f.w) == bits(fFull.w) &&
+                  bits(f.x) == bits(fFull.x) && bits(f.y) == bits(fFull.y))
+          << "k " << k << " band " << band << " column " << j;
+    }
+    Point2 q[kMatrixSize], qFull[kMatrixSize];
+    const bool fitted = FitLeastSquares(e, k, cols, band, data, q);
+    static Matrix b;
+    std::memcpy(b, MatrixB(), sizeof b);
+    ASSERT_EQ(FitLeastSquares(e, k, cols, -1, data, qFull), fitted) << k;
+    EXPECT_EQ(std::memcmp(b, MatrixB(), sizeof b), 0) << k;
+    EXPECT_EQ(std::memcmp(q, qFull, sizeof(Point2) * (fitted ? k : 0)), 0) << k;
   }
 }
 
