@@ -18,7 +18,9 @@ double Choose(int n, int k) {
   for (int i = 1; i <= k; ++i) c = c * (n - k + i) / i;
   return c;
 }
-double Bern(int n, int i, double t) { return Choose(n, i) * std::pow(t, i) * std::pow(1 - t, n - i); }
+double Bern(int n, int i, double t) {
+  return Choose(n, i) * std::pow(t, i) * std::pow(1 - t, n - i);
+}
 
 // The tensor-product patch of net(i, j), rows x cols, at (s, t): s along
 // the row index, t along the column index.
@@ -106,7 +108,7 @@ TEST_F(SurfaceDegreeTest, ElevationAndReductionKeepThePatchAndUndoEachOther) {
     for (double s = 0; s <= 1; s += 0.125) {
       for (double t = 0; t <= 1 - (c.triangular ? s : 0); t += 0.125) {
         if (c.triangular) {
-          ExpectNear(TriPatch(m.triangleList, m.netRows, s, t), TriPatch(list, c.rows, s, t), "tri");
+          ExpectNear(TriPatch(m.triangleList, m.netRows, s, t), TriPatch(list, c.rows, s, t), "t");
         } else {
           ExpectNear(RectPatch(Net(), m.netRows, m.netCols, s, t),
                      RectPatch(before, c.rows, c.cols, s, t), "rect");
@@ -168,38 +170,41 @@ TEST_F(SurfaceDegreeTest, ConversionGivesTheHalfPatchOfTheTurnedNet) {
 TEST_F(SurfaceDegreeTest, RefusedOrShownOnlyLeavesTheModelAsItWas) {
   struct Case {
     const char* what;
-    std::function<void(ModelState&)> setup;
-    int command;
+    int command, rows, cols, step, triangles, axes, save;  // axes: 1 X_axis, 2 Y_axis
+    float poke;                                            // put into one point
     bool drawn;
   } cases[] = {
-      {"reduction to 1 row", [](ModelState& s) { s.xDegreeStep = 2, s.applyY = 0; }, kCmdReduceSurfaces, false},
-      {"both boxes clear", [](ModelState& s) { s.applyX = s.applyY = 0; }, kCmdBezierElevation, false},
-      {"elevation to 100 rows", [](ModelState& s) { s.netRows = 99, s.applyY = 0; }, kCmdBezierElevation, false},
-      {"reduction of 100 rows", [](ModelState& s) { s.netRows = 100, s.applyY = 0; }, kCmdReduceSurfaces, false},
-      {"negative step", [](ModelState& s) { s.xDegreeStep = -1, s.applyY = 0; }, kCmdBezierElevation, false},
-      {"empty net", [](ModelState& s) { s.netCols = 0; }, kCmdBezierElevation, false},
-      {"a NaN", [](ModelState& s) { s.net[1][1].y = NAN; }, kCmdReduceSurfaces, false},
-      {"14-row triangle", [](ModelState& s) { s.triangles = 1, s.netRows = 14, s.xDegreeStep = 1; }, kCmdReduceSurfaces, false},
-      {"105 points", [](ModelState& s) { s.triangles = 1, s.netRows = 13; }, kCmdBezierElevation, false},
-      {"32-row triangle", [](ModelState& s) { s.triangles = 1, s.netRows = 32, s.xDegreeStep = 31; }, kCmdReduceSurfaces, false},
-      {"triangular net", [](ModelState& s) { s.triangles = 1; }, kCmdTriangularSW, false},
-      {"32 rows converted", [](ModelState& s) { s.netRows = 16, s.netCols = 17; }, kCmdTriangularSE, false},
-      {"save off", [](ModelState& s) { s.saveResults = 0, s.xDegreeStep = 0; }, kCmdBezierElevation, true},
-      {"save off", [](ModelState& s) { s.saveResults = 0, s.triangles = 1; }, kCmdReduceSurfaces, true},
-      {"save off", [](ModelState& s) { s.saveResults = 0; }, kCmdTriangularNW, true},
+      {"reduction to 1 row", kCmdReduceSurfaces, 3, 3, 2, 0, 1, 1, 0, false},
+      {"both boxes clear", kCmdBezierElevation, 3, 3, 1, 0, 0, 1, 0, false},
+      {"elevation to 100 rows", kCmdBezierElevation, 99, 3, 1, 0, 1, 1, 0, false},
+      {"reduction of 100 rows", kCmdReduceSurfaces, 100, 3, 1, 0, 1, 1, 0, false},
+      {"negative step", kCmdBezierElevation, 3, 3, -1, 0, 1, 1, 0, false},
+      {"empty net", kCmdBezierElevation, 3, 0, 1, 0, 3, 1, 0, false},
+      {"a NaN", kCmdReduceSurfaces, 3, 3, 1, 0, 3, 1, NAN, false},
+      {"14-row triangle", kCmdReduceSurfaces, 14, 14, 1, 1, 3, 1, 0, false},
+      {"105 points", kCmdBezierElevation, 13, 13, 1, 1, 3, 1, 0, false},
+      {"32-row triangle", kCmdReduceSurfaces, 32, 32, 31, 1, 3, 1, 0, false},
+      {"an infinity", kCmdBezierElevation, 3, 3, 1, 1, 3, 1, INFINITY, false},
+      {"triangular net", kCmdTriangularSW, 3, 3, 1, 1, 3, 1, 0, false},
+      {"32 rows converted", kCmdTriangularSE, 16, 17, 1, 0, 3, 1, 0, false},
+      {"a NaN converted", kCmdTriangularNE, 3, 3, 1, 0, 3, 1, NAN, false},
+      {"save off", kCmdBezierElevation, 3, 3, 0, 0, 3, 0, 0, true},
+      {"save off", kCmdReduceSurfaces, 3, 3, 1, 1, 3, 0, 0, true},
+      {"save off", kCmdTriangularNW, 3, 3, 1, 0, 3, 0, 0, true},
   };
   for (const Case& c : cases) {
     Fresh();
     SetNet(100, 100);
-    m.netRows = m.netCols = 3, m.saveResults = 1;
-    c.setup(m);
+    m.netRows = c.rows, m.netCols = c.cols, m.xDegreeStep = c.step, m.triangles = c.triangles;
+    m.applyX = c.axes & 1, m.applyY = c.axes >> 1, m.saveResults = c.save;
+    if (c.poke != 0) m.net[1][1].y = c.poke;
     if (m.triangles == 1) (void)PackTriangle();
     TakeSurfaceSnapshot();  // the snapshot's storage as a command with Save off leaves it
     window.Resize(800, 600);
     const auto bytes = ModelBytes();
     window.Command(c.command);
     EXPECT_TRUE(ModelBytes() == bytes) << c.what;
-    EXPECT_EQ(window.Canvas().CountNonWhite() > 0, c.drawn) << c.what << c.command;
+    EXPECT_EQ(window.Canvas().CountNonWhite() > 0, c.drawn) << c.what;
   }
 }
 
