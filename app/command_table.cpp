@@ -5,7 +5,6 @@
 #include "base/model_state.h"
 #include "bezier/bezier_family.h"
 #include "rational/rational_family.h"
-#include "resources/command_ids.h"
 #include "spline/spline_family.h"
 #include "surface/surface_family.h"
 
@@ -17,25 +16,11 @@ namespace {
 constexpr FamilyTable (*kFamilies[])() = {BezierFamily, RationalFamily, SplineFamily,
                                           SurfaceFamily};
 
-// Menu items whose operations have not landed yet: they do nothing, and
-// their items are greyed as their operations will need.
-constexpr CommandEntry kPending[] = {
-    // Choices of a curve family, and the surface side of Bezier > Bezier.
-    // Surface degree change and the corner conversions.
-    {kCmdBezierElevation, kInSurfaces, nullptr},
-    {kCmdReduceSurfaces, kInSurfaces, nullptr},
-    {kCmdTriangularSE, kInRectangularNets, nullptr},
-    {kCmdTriangularNW, kInRectangularNets, nullptr},
-    {kCmdTriangularSW, kInRectangularNets, nullptr},
-    {kCmdTriangularNE, kInRectangularNets, nullptr},
-};
-
-// Every table the window reads: its own, the families', the pending items.
+// Every table the window reads: its own and the families'.
 template <typename Visit>
 void ForEachTable(Visit visit) {
   visit(WindowCommands());
   for (auto family : kFamilies) visit(family());
-  visit(FamilyTable{kPending, {}});
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ struct SurfaceCopy {
   float yKnots[kMaxKnots];
   Point3 net[kMaxNet][kMaxNet];
   float netWeights[kMaxNet][kMaxNet];
+  Point3 triangleList[kMaxTrianglePoints];
 };
 
 struct ModelState {

@@ -36,10 +36,10 @@ void RestoreSnapshot() {
   if (after >= 0 && after < kMaxKnots) m.knots[after] = 0.0f;
 }
 
-// Copies the surface fields that ModelState and SurfaceCopy share. Both knot
-// vectors are kept whole: an algorithm that changes the net size rewrites
-// knots beyond the first netRows entries, and a partial copy would leave
-// those changes behind after the restore.
+// Copies the surface fields that ModelState and SurfaceCopy share. The knot
+// vectors, the net, its weights and the packed list are kept whole: an
+// algorithm that changes the net size or shape writes beyond the used part,
+// and a partial copy would leave those changes behind after the restore.
 template <typename From, typename To>
 void CopySurfaceFields(const From& from, To& to) {
   to.netRows = from.netRows;
@@ -51,12 +51,9 @@ void CopySurfaceFields(const From& from, To& to) {
   to.triangles = from.triangles;
   std::copy_n(from.xKnots, kMaxKnots, to.xKnots);
   std::copy_n(from.yKnots, kMaxKnots, to.yKnots);
-  const int rows = std::clamp(from.netRows, 0, kMaxNet);
-  const int cols = std::clamp(from.netCols, 0, kMaxNet);
-  for (int i = 0; i < rows; ++i) {
-    std::copy_n(from.net[i], cols, to.net[i]);
-    std::copy_n(from.netWeights[i], cols, to.netWeights[i]);
-  }
+  std::copy_n(&from.net[0][0], kMaxNet * kMaxNet, &to.net[0][0]);
+  std::copy_n(&from.netWeights[0][0], kMaxNet * kMaxNet, &to.netWeights[0][0]);
+  std::copy_n(from.triangleList, kMaxTrianglePoints, to.triangleList);
 }
 
 void TakeSurfaceSnapshot() { CopySurfaceFields(Model(), Model().surfaceSnapshot); }

@@ -88,26 +88,24 @@ namespace {
 // Sizes check, cleared solver matrices and the 1-based E of the free and C0
 // variants; false when the reduction cannot run. E is stored 1-based, so its
 // column index n must stay inside the storage.
-bool PrepareOneBased(NumericScratch& scratch, int n, int r, int least) {
+bool PrepareOneBased(NumericScratch& scratch, int n, int r, int least,
+                     ElevationPrecision precision = ElevationPrecision::kSingle) {
   if (r < 0 || n - r < least || n > kMaxOneBasedSize) return false;
   ClearSolverMatrices(scratch, n);
-  BuildElevationMatrix(scratch.matrixE, n - r, r, 1, ElevationPrecision::kSingle);
+  BuildElevationMatrix(scratch.matrixE, n - r, r, 1, precision);
   return true;
 }
 
-// The least-squares core of the free and C0 variants, over the 1-based E in
+// The least-squares matrix of the free and C0 variants, over the 1-based E in
 // matrixE: with E' the rows shift + 1 .. shift + k and columns shift + 1 ..
-// shift + cols of E, solves A = E' E'^T (1-based in matrixA), forms B =
-// A^-1 E' in matrixB and returns out[i] = sum of B(i, j) data[j], i = 1..k,
-// j = 1..cols.
+// shift + cols of E, solves A = E' E'^T (1-based in matrixA) and forms B =
+// A^-1 E' in matrixB, rows 1..k and columns 1..cols.
 //
 // E'(i, j) is 0 unless j - i is 0..band. A zero term leaves a sum that starts
 // at +0 as it was, so the products skip what lies off the band: the same bits
 // in a fraction of the time. A non-finite entry still reaches the diagonal
 // of A, and the solver refuses it as before.
-template <std::size_t D>
-bool SolveNormalEquations(NumericScratch& scratch, int k, int cols, int shift, int band,
-                          const Coords<D>* data, Coords<D>* out) {
+bool SolveNormalMatrix(NumericScratch& scratch, int k, int cols, int shift, int band) {
   const Matrix& e = scratch.matrixE;
   Matrix& a = scratch.matrixA;
   Matrix& b = scratch.matrixB;
@@ -132,6 +130,15 @@ bool SolveNormalEquations(NumericScratch& scratch, int k, int cols, int shift, i
       b[i][j] = sum;
     }
   }
+  return true;
+}
+
+// out[i] = sum of B(i, j) data[j], i = 1..k, j = 1..cols, B 1-based in
+// matrixB.
+template <std::size_t D>
+void ApplyNormalSolution(const NumericScratch& scratch, int k, int cols, const Coords<D>* data,
+                         Coords<D>* out) {
+  const Matrix& b = scratch.matrixB;
   for (int i = 1; i <= k; ++i) {
     Coords<D> q{};
     for (int j = 1; j <= cols; ++j) {
@@ -139,23 +146,44 @@ bool SolveNormalEquations(NumericScratch& scratch, int k, int cols, int shift, i
     }
     out[i] = q;
   }
+}
+
+template <std::size_t D>
+bool SolveNormalEquations(NumericScratch& scratch, int k, int cols, int shift, int band,
+                          const Coords<D>* data, Coords<D>* out) {
+  if (!SolveNormalMatrix(scratch, k, cols, shift, band)) return false;
+  ApplyNormalSolution(scratch, k, cols, data, out);
   return true;
 }
 
 }  // namespace
 
+bool BuildLseReductionMatrix(int n, int r, int least, ElevationPrecision precision,
+                             NumericScratch& scratch) {
+  if (!PrepareOneBased(scratch, n, r, std::max(least, 1), precision)) return false;
+  return SolveNormalMatrix(scratch, n - r, n, 0, r);
+}
+
 template <std::size_t D>
-PolygonResult<D> ReduceLse(const Coords<D>* points, int n, int r, NumericScratch& scratch) {
-  if (!PrepareOneBased(scratch, n, r, kLeastLseFree)) return std::nullopt;
-  const int m = n - r;
+PolygonResult<D> ApplyLseReduction(const Coords<D>* points, int n, int m,
+                                   const NumericScratch& scratch) {
+  if (m < 1 || m > n || n > kMaxOneBasedSize) return std::nullopt;
   Coords<D> data[kMatrixSize];  // 1-based: data[j] = P(j-1)
   std::copy_n(points, n, data + 1);
   Coords<D> q[kMatrixSize];
-  if (!SolveNormalEquations(scratch, m, n, 0, r, data, q)) return std::nullopt;
+  ApplyNormalSolution(scratch, m, n, data, q);
   Polygon<D> reduced;
   reduced.count = m;
   std::copy_n(q + 1, m, reduced.points.begin());
   return FiniteOrNothing(reduced);
+}
+
+template <std::size_t D>
+PolygonResult<D> ReduceLse(const Coords<D>* points, int n, int r, NumericScratch& scratch) {
+  if (!BuildLseReductionMatrix(n, r, kLeastLseFree, ElevationPrecision::kSingle, scratch)) {
+    return std::nullopt;
+  }
+  return ApplyLseReduction(points, n, n - r, scratch);
 }
 
 template <std::size_t D>
@@ -472,6 +500,8 @@ PolygonResult<D> ReduceEck(const Coords<D>* p, int n) {
 #define TAMBRA_INSTANTIATE(D)                                                              \
   template PolygonResult<D> ElevateDegree<D>(const Coords<D>*, int, int, NumericScratch&); \
   template PolygonResult<D> ReduceLse<D>(const Coords<D>*, int, int, NumericScratch&);     \
+  template PolygonResult<D> ApplyLseReduction<D>(const Coords<D>*, int, int,               \
+                                                 const NumericScratch&);                   \
   template PolygonResult<D> ReduceLseC0<D>(const Coords<D>*, int, int, NumericScratch&);   \
   template PolygonResult<D> ReduceSimple<D>(const Coords<D>*, int, NumericScratch&);       \
   template PolygonResult<D> ReduceEck<D>(const Coords<D>*, int);

@@ -54,6 +54,21 @@ template <std::size_t D>
 [[nodiscard]] PolygonResult<D> ReduceLse(const Coords<D>* points, int n, int r,
                                          NumericScratch& scratch);
 
+// The matrix of ReduceLse alone, for many polygons of n points reduced by r
+// alike, with E's running values in `precision`: E goes 1-based into
+// matrixE, the inverse of E E^T into matrixA and (E E^T)^-1 E, rows 1..m
+// and columns 1..n, into matrixB. False when r < 0, m = n - r < least (and
+// below 1), n > 99 or the normal matrix is singular.
+[[nodiscard]] bool BuildLseReductionMatrix(int n, int r, int least, ElevationPrecision precision,
+                                           NumericScratch& scratch);
+
+// The m reduced points of n given ones through the matrix
+// BuildLseReductionMatrix left in matrixB, each a single-precision sum; nothing
+// when a result is not finite or the sizes do not fit.
+template <std::size_t D>
+[[nodiscard]] PolygonResult<D> ApplyLseReduction(const Coords<D>* points, int n, int m,
+                                                 const NumericScratch& scratch);
+
 // The same with the first and last points kept; the normal equations cover
 // the inner points only. Same needs and storage as ReduceLse.
 template <std::size_t D>

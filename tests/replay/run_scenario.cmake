@@ -10,6 +10,8 @@ file(MAKE_DIRECTORY ${WORKDIR})
 if(EXISTS ${dir}/fixtures)
   file(COPY ${dir}/fixtures DESTINATION ${WORKDIR})
 endif()
+# The example models, as a user opens them.
+file(COPY ${dir}/../../examples DESTINATION ${WORKDIR})
 execute_process(COMMAND ${REPLAY} ${SCRIPT}
   WORKING_DIRECTORY ${WORKDIR}
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)

@@ -1,0 +1,48 @@
+// Degree elevation and least-squares degree reduction of a Bezier control
+// net: a rectangular net one parametric direction at a time, a triangular
+// net as a whole. The new net is drawn in blue; the model keeps it only
+// while Save is checked.
+//
+// Every command first computes its whole result and refuses, with the model
+// unchanged and nothing drawn, when it cannot run: an empty net, a negative
+// step, a result beyond the net, the packed list or the 100 by 100
+// matrices, a singular normal matrix, or a new point that is not finite.
+#pragma once
+
+#include "base/platform.h"
+#include "numeric/matrix.h"
+
+namespace tambra {
+
+// Direction 0 raises the rows (N) by xDegreeStep, direction 1 the columns (M)
+// by yDegreeStep. Refused when the new count is 100 or more. A step of 0
+// draws the net unchanged.
+void SurfaceDegreeElevation(Platform& window, int d);
+// The same directions lowered by their steps: each line becomes the m = n -
+// step points whose elevation is closest to it in least squares (end points
+// not kept). Refused when m is below 2 or n above 99.
+void SurfaceDegreeReduction(Platform& window, int d);
+// The triangular net of N rows raised to N + xDegreeStep rows. Refused when
+// the new net has 100 points or more.
+void TriangleDegreeElevation(Platform& window);
+// The triangular net lowered to N - xDegreeStep rows by least squares.
+// Refused when fewer than 2 rows would remain or the net has more than 100
+// points (N above 13).
+void TriangleDegreeReduction(Platform& window);
+
+// Writes into `t` (which must not be scratch.elevationMatrix) the matrix
+// taking the m(m+1)/2 packed points of a triangular net of m rows to those
+// of the same patch with m + r rows: rows are old points, columns new ones,
+// 0-based. Old row i goes to new row i + j with the curve weight E[i][i+j]
+// of the (m, r) elevation matrix, and within the rows by the curve
+// elevation of i + 1 points by j. Uses scratch.elevationMatrix. False, with
+// nothing written, when m < 1, r < 0 or either count is above 100.
+[[nodiscard]] bool TriangleElevationMatrix(Matrix& t, int m, int r, NumericScratch& scratch);
+
+// Bezier > Degree elevation and Degree reduction > Surfaces in Surfaces
+// mode: the triangular operation on a triangular net; on a rectangular one
+// direction 0 when X_axis is checked, then direction 1 when Y_axis is.
+void SurfaceElevationCommand(Platform& window);
+void SurfaceReductionCommand(Platform& window);
+
+}  // namespace tambra
