@@ -14,9 +14,11 @@ std::atomic<bool> plainForced{false};
 std::atomic<int> sampleThreads{0};
 bool polylineReuse = true;
 
-// Below this many multiply-adds a thread costs more than it saves (starting
-// and joining one takes some 50 microseconds here).
-constexpr double kWorkPerThread = 400000.0;
+// Work below this many multiply-adds per thread stays in the caller:
+// starting and joining a thread costs some 30 to 50 microseconds, these
+// take 150 to 300 in the kernels, and a drag step at the default grid
+// stays clear of threads.
+constexpr double kWorkPerThread = 1e6;
 
 bool CpuHasAvx2() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -40,8 +42,7 @@ void ForcePlainEvaluation(bool plain) { plainForced = plain; }
 
 void SetSampleThreads(int threads) { sampleThreads = std::max(threads, 0); }
 
-void ForSampleRanges(int begin, int end, double work,
-                     const std::function<void(int, int)>& range) {
+void ForSampleRanges(int begin, int end, double work, const std::function<void(int, int)>& range) {
   if (end <= begin) return;
   int threads = sampleThreads.load();
   if (threads == 0) {

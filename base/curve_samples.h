@@ -37,8 +37,7 @@ void ForcePlainEvaluation(bool plain);
 // core when `work` (samples times the cost of one, in multiply-adds) pays
 // for starting threads, and in the caller otherwise. Blocks start on
 // multiples of 8 so that the vector kernels see whole groups.
-void ForSampleRanges(int begin, int end, double work,
-                     const std::function<void(int, int)>& range);
+void ForSampleRanges(int begin, int end, double work, const std::function<void(int, int)>& range);
 // The number of blocks ForSampleRanges makes (0, the default: one per core
 // where the work pays for it; 1: never a thread; more: that many whatever
 // the work, for tests).
@@ -53,7 +52,9 @@ class PolylineKey {
     bytes_.insert(bytes_.end(), bytes, bytes + sizeof(T) * static_cast<std::size_t>(count));
   }
   template <typename T>
-  void Add(const T& value) { Add(&value, 1); }
+  void Add(const T& value) {
+    Add(&value, 1);
+  }
   bool operator==(const PolylineKey& other) const { return bytes_ == other.bytes_; }
 
  private:

@@ -8,7 +8,9 @@
 #include <cmath>
 
 #include "base/canvas.h"
+#include "base/curve_samples.h"
 #include "base/model_state.h"
+#include "bezier/bezier_evaluation.h"
 #include "resources/command_ids.h"
 #include "tools/headless_platform.h"
 
@@ -70,14 +72,53 @@ void BM_CurveRepaint(benchmark::State& state) {
   ResetModelState();
 }
 
+// The same after a grid change: nothing kept from the drawing before.
+void BM_CurveRepaintNewGrid(benchmark::State& state) {
+  HeadlessPlatform window;
+  StartCurve(window, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  int step = 0;
+  for (auto _ : state) {
+    Model().grid = static_cast<int>(state.range(1)) - (step++ % 2);
+    ClearCanvas(window, 800, 600);
+    window.Send(Message{MessageKind::kPaint});
+  }
+  benchmark::DoNotOptimize(window.Canvas().Data());
+  ResetModelState();
+}
+
 void DisplayArgs(benchmark::internal::Benchmark* b, std::initializer_list<int> grids) {
-  b->ArgNames({"display", "grid"})->Unit(benchmark::kMicrosecond);
+  b->ArgNames({"display", "grid"})->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
   for (int kind = 0; kind < 4; ++kind) {
     for (int grid : grids) b->Args({kind, grid});
   }
 }
 BENCHMARK(BM_CurveDragStep)->Apply([](auto* b) { DisplayArgs(b, {50, 4096, 9999}); });
 BENCHMARK(BM_CurveRepaint)->Apply([](auto* b) { DisplayArgs(b, {4096, 9999}); });
+BENCHMARK(BM_CurveRepaintNewGrid)->Apply([](auto* b) { DisplayArgs(b, {50, 9999}); });
+
+// The Bezier samples alone, plain or vector, in one thread or two: where
+// a thread starts to pay. Arguments: points, grid, plain, threads.
+void BM_BezierSamples(benchmark::State& state) {
+  const std::vector<Point2> points = [] {
+    HeadlessPlatform window;
+    StartCurve(window, 0, 50);
+    return std::vector<Point2>(Model().points, Model().points + kMaxPoints);
+  }();
+  ForcePlainEvaluation(state.range(2) != 0);
+  SetSampleThreads(static_cast<int>(state.range(3)));
+  CurveSamples samples;
+  const int count = static_cast<int>(state.range(0)), grid = static_cast<int>(state.range(1));
+  for (auto _ : state) BezierCurveSamples(points.data(), count, grid, samples);
+  benchmark::DoNotOptimize(samples.points.data());
+  ForcePlainEvaluation(false);
+  SetSampleThreads(0);
+  ResetModelState();
+}
+BENCHMARK(BM_BezierSamples)
+    ->ArgNames({"n", "grid", "plain", "threads"})
+    ->ArgsProduct({{10, 100}, {50, 200, 1000, 9999}, {0, 1}, {1, 2}})
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tambra

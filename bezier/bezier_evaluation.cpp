@@ -25,8 +25,7 @@ Point2 EvaluateBezier(const Point2* points, int count, float t, float* xs, float
   return Point2{xs[0], ys[0]};
 }
 
-void PlainSamples(const Point2* points, int count, int segments, int begin, int end,
-                  Point2* out) {
+void PlainSamples(const Point2* points, int count, int segments, int begin, int end, Point2* out) {
   float xs[kMaxPoints];
   float ys[kMaxPoints];
   for (int i = begin; i < end; ++i) {

@@ -32,8 +32,7 @@ inline bool RationalQuotient(float w, float x, float y, Point2& out) {
 // parameters per vector, from basis[j * stride + i - 1], the Bernstein value
 // of point j at sample i (readable up to a whole group of four past end).
 // Needs a CPU with AVX2.
-void RationalSamplesAvx2(const Point2* points, const float* weights, int count,
-                         const double* basis, int stride, int begin, int end, Point2* out,
-                         unsigned char* drawn);
+void RationalSamplesAvx2(const Point2* points, const float* weights, int count, const double* basis,
+                         int stride, int begin, int end, Point2* out, unsigned char* drawn);
 
 }  // namespace tambra

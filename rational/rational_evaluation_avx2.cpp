@@ -20,9 +20,8 @@ __attribute__((target("avx2"))) inline __m256d ToFloat(__m256d v) {
 
 }  // namespace
 
-__attribute__((target("avx2"))) void RationalSamplesAvx2(const Point2* points,
-                                                         const float* weights, int count,
-                                                         const double* basis, int stride,
+__attribute__((target("avx2"))) void RationalSamplesAvx2(const Point2* points, const float* weights,
+                                                         int count, const double* basis, int stride,
                                                          int begin, int end, Point2* out,
                                                          unsigned char* drawn) {
   for (int i = begin; i < end; i += 4) {
