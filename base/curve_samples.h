@@ -6,8 +6,8 @@
 // in the same order, so the vertices are the same bits whichever runs.
 #pragma once
 
-#include <cstring>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "base/model_state.h"
