@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/canvas.h"
+#include "base/curve_samples.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 
@@ -43,6 +44,15 @@ void DrawCurvePolyline(Platform& window, const CurvePolyline& line, const Point2
     LogText(line.endLine);
   }
   dc.SelectPen(previous);
+}
+
+// The same from samples evaluated beforehand (line.segments - 1 of them).
+inline void DrawCurvePolyline(Platform& window, const CurvePolyline& line, const Point2& first,
+                              const Point2& last, const CurveSamples& samples) {
+  DrawCurvePolyline(window, line, first, last, [&](int i, Point2& q) {
+    q = samples.points[i - 1];
+    return samples.drawn[i - 1] != 0;
+  });
 }
 
 }  // namespace tambra

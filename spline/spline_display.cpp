@@ -1,15 +1,15 @@
 #include "spline/spline_display.h"
 
 #include <algorithm>
-#include <cmath>
+#include <utility>
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
 #include "base/curve_polyline.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
-#include "numeric/bspline_basis.h"
 #include "numeric/knot_vector.h"
+#include "spline/spline_evaluation.h"
 
 namespace tambra {
 
@@ -27,44 +27,6 @@ struct SplineSection {
   bool rational;
   const char* end;
 };
-
-// The curve point at t: the basis sum of the points (weighted and divided
-// by the weighted sum when rational), in double, in increasing index. The
-// nonzero basis values of t come at once; the terms outside them are exact
-// zeros that change no bit of the sums. A knot vector that decreases
-// somewhere has no such window: there every function is evaluated.
-bool EvaluateSpline(const ModelState& m, int n, int k, bool windowed, bool rational, double t,
-                    Point2& out) {
-  double basis[kMaxSplineOrder];
-  int first = 0, count = n;
-  if (windowed) {
-    first = BSplineBasisValues(m.knots, n, k, t, basis);
-    if (first < 0) return false;
-    count = std::min(k, n - first);
-  } else {
-    for (int i = 0; i < n; ++i) basis[i] = BSplineBasis(m.knots, n, i, k, t);
-  }
-  double x = 0.0, y = 0.0, w = 0.0;
-  for (int r = 0; r < count; ++r) {
-    const int i = first + r;
-    const double b = basis[r];
-    if (rational) {
-      x += m.points[i].x * b * m.weights[i];
-      y += m.points[i].y * b * m.weights[i];
-      w += m.weights[i] * b;
-    } else {
-      x += m.points[i].x * b;
-      y += m.points[i].y * b;
-    }
-  }
-  if (rational) {
-    if (w == 0.0) return false;
-    x /= w;
-    y /= w;
-  }
-  out = Point2{static_cast<float>(x), static_cast<float>(y)};
-  return std::isfinite(x) && std::isfinite(y) && std::isfinite(out.x) && std::isfinite(out.y);
-}
 
 void DrawSplineCurve(Platform& window, int mode, const SplineSection& section) {
   ModelState& m = Model();
@@ -97,13 +59,21 @@ void DrawSplineCurve(Platform& window, int mode, const SplineSection& section) {
               segments);
   }
 
-  const double a = m.knots[k - 1], b = m.knots[n];
+  // The curve is a function of these fields alone (a valid vector draws
+  // the window of each sample, any other one every function).
   const bool windowed = knots == kKnotsValid;
+  static KeptPolyline kept;
+  PolylineKey key;
+  key.Add(segments), key.Add(section.rational), key.Add(k);
+  key.Add(m.points, n);
+  key.Add(m.knots, n + k);
+  if (section.rational) key.Add(m.weights, n);
+  const CurveSamples& samples = kept.Get(std::move(key), [&](CurveSamples& out) {
+    SplineCurveSamples(m.points, m.weights, m.knots, n, k, windowed, section.rational, segments,
+                       out);
+  });
   DrawCurvePolyline(window, CurvePolyline{mode, segments, section.end, false}, m.points[0],
-                    m.points[n - 1], [&](int j, Point2& q) {
-                      const double t = a + j * (b - a) / segments;
-                      return EvaluateSpline(m, n, k, windowed, section.rational, t, q);
-                    });
+                    m.points[n - 1], samples);
 }
 
 }  // namespace

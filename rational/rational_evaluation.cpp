@@ -1,0 +1,85 @@
+#include "rational/rational_evaluation.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "numeric/coefficients.h"
+
+namespace tambra {
+
+namespace {
+
+// The Bernstein values of every point at every sample of one polygon size
+// and grid: they depend on neither the points nor the weights, so a drag
+// step or a weight change finds them ready. The value is the one Bernstein
+// gives, with C(count - 1, j) formed once per point rather than per term.
+class BasisTable {
+ public:
+  const double* Get(int count, int segments, int& stride) {
+    if (count != count_ || segments != segments_) Build(count, segments);
+    stride = stride_;
+    return values_.data();
+  }
+
+ private:
+  void Build(int count, int segments) {
+    count_ = -1;
+    stride_ = (segments - 1 + 3) / 4 * 4;
+    values_.assign(static_cast<std::size_t>(stride_) * count, 0.0);
+    double binomials[kMaxPoints];
+    for (int j = 0; j < count; ++j) binomials[j] = Binomial(count - 1, j);
+    // std::pow costs some 40 multiply-adds.
+    ForSampleRanges(1, segments, 80.0 * count * (segments - 1), [&](int begin, int end) {
+      for (int i = begin; i < end; ++i) {
+        const float t = static_cast<float>(static_cast<double>(i) / segments);
+        const double u = t, s = 1.0 - u;
+        for (int j = 0; j < count; ++j) {
+          values_[static_cast<std::size_t>(j) * stride_ + (i - 1)] =
+              binomials[j] * std::pow(u, double(j)) * std::pow(s, double(count - 1 - j));
+        }
+      }
+    });
+    count_ = count;
+    segments_ = segments;
+  }
+
+  int count_ = -1, segments_ = -1, stride_ = 0;
+  std::vector<double> values_;
+};
+
+void PlainSamples(const Point2* points, const float* weights, int count, const double* basis,
+                  int stride, int begin, int end, Point2* out, unsigned char* drawn) {
+  for (int i = begin; i < end; ++i) {
+    float w = 0.0f, x = 0.0f, y = 0.0f;
+    for (int j = 0; j < count; ++j) {
+      const float b = static_cast<float>(weights[j] * basis[j * stride + (i - 1)]);
+      w = static_cast<float>(double(w) + b);
+      x = static_cast<float>(x + double(b) * points[j].x);
+      y = static_cast<float>(y + double(b) * points[j].y);
+    }
+    drawn[i - begin] = RationalQuotient(w, x, y, out[i - begin]) ? 1 : 0;
+  }
+}
+
+}  // namespace
+
+void RationalCurveSamples(const Point2* points, const float* weights, int count, int segments,
+                          CurveSamples& out) {
+  out.Resize(segments);
+  if (segments < 2) return;
+  static BasisTable table;
+  int stride = 0;
+  const double* basis = table.Get(count, segments, stride);
+  const bool vector = UseVectorEvaluation();
+  ForSampleRanges(1, segments, 4.0 * count * (segments - 1), [&](int begin, int end) {
+    Point2* to = out.points.data() + (begin - 1);
+    unsigned char* drawn = out.drawn.data() + (begin - 1);
+    if (vector) {
+      RationalSamplesAvx2(points, weights, count, basis, stride, begin, end, to, drawn);
+    } else {
+      PlainSamples(points, weights, count, basis, stride, begin, end, to, drawn);
+    }
+  });
+}
+
+}  // namespace tambra

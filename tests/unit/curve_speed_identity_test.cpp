@@ -1,0 +1,175 @@
+// The fast paths of the curve displays give the same bits as the plain one:
+// the four-wide kernels and the plain loops, the samples split over threads
+// and evaluated in one, and a drag that redraws the kept polyline and one
+// that evaluates every drawing afresh.
+#include <algorithm>
+#include <cstring>
+
+#include "base/canvas.h"
+#include "bezier/bezier_evaluation.h"
+#include "curve_test_support.h"
+#include "numeric/knot_vector.h"
+#include "rational/rational_evaluation.h"
+#include "resources/command_ids.h"
+#include "spline/spline_evaluation.h"
+
+namespace tambra {
+namespace {
+using namespace curve_test;
+
+enum Family { kBezierFamily, kRationalFamily, kSplineFamily, kNurbsFamily };
+
+// One random curve of a family: count, order, grid, points, weights and knots.
+struct Case {
+  Family family;
+  int count, order, grid;
+  std::vector<Point2> points;
+  std::vector<float> weights, knots;
+  bool windowed = true;
+};
+
+Case RandomCase(Random& r, Family family, int grid) {
+  Case c{family, r.Int(2, kMaxPoints), 1, grid, {}, {}, {}};
+  if (family >= kSplineFamily) {
+    c.count = r.Int(2, kKnotCapacity - 2);
+    c.order = r.Int(1, kKnotCapacity - c.count);
+    c.knots = r.Knots(c.count, c.order);
+    // Now and then a vector that decreases somewhere: every function is evaluated.
+    if (r.Int(0, 3) == 0) std::swap(c.knots[r.Int(0, c.count)], c.knots.back());
+    c.knots.resize(kKnotCapacity, 0.0f);
+    if (CheckKnotVector(c.knots.data(), c.count, c.order) == kKnotsRefused) {
+      c.knots = r.Knots(c.count, c.order);
+      c.knots.resize(kKnotCapacity, 0.0f);
+    }
+    c.windowed = CheckKnotVector(c.knots.data(), c.count, c.order) == kKnotsValid;
+  }
+  c.points = r.Polygon(c.count);
+  // Weights of both signs (weight sums of 0 and through 0), now and then all 0.
+  c.weights = r.Weights(c.count, -1.0f, 3.0f);
+  if (r.Int(0, 9) == 0) std::fill(c.weights.begin(), c.weights.end(), 0.0f);
+  // Now and then points beyond the float range: infinite and NaN sums.
+  if (r.Int(0, 9) == 0) {
+    for (Point2& p : c.points) p.x *= r.Int(0, 1) == 0 ? 1e36f : -1e36f;
+  }
+  return c;
+}
+
+CurveSamples Evaluate(const Case& c, int grid) {
+  CurveSamples out;
+  switch (c.family) {
+    case kBezierFamily: BezierCurveSamples(c.points.data(), c.count, grid, out); break;
+    case kRationalFamily:
+      RationalCurveSamples(c.points.data(), c.weights.data(), c.count, grid, out);
+      break;
+    default:
+      SplineCurveSamples(c.points.data(), c.weights.data(), c.knots.data(), c.count, c.order,
+                         c.windowed, c.family == kNurbsFamily, grid, out);
+  }
+  return out;
+}
+
+bool SameBits(const CurveSamples& a, const CurveSamples& b) {
+  return a.points.size() == b.points.size() && a.drawn == b.drawn &&
+         (a.points.empty() ||
+          std::memcmp(a.points.data(), b.points.data(), a.points.size() * sizeof(Point2)) == 0);
+}
+
+class CurveSpeedTest : public CurveTest {
+ protected:
+  void TearDown() override {
+    ForcePlainEvaluation(false);
+    SetSampleThreads(0);
+    KeptPolyline::SetReuse(true);
+    CurveTest::TearDown();
+  }
+};
+
+// Every family at grids from 1 to 9999 and counts from 2 to 100: the plain
+// loop in one thread is the reference; the vector kernel, several threads
+// and both together give the same samples. The basis values kept between
+// calls are dropped before the first threaded run (another grid evaluated
+// in between), so that the threads build them again.
+TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
+  ForcePlainEvaluation(false);
+  const bool vector = UseVectorEvaluation();
+  if (!vector) std::printf("no AVX2 here: only the threads are compared\n");
+  Random r(13);
+  struct Run { bool plain; int threads; bool rebuild; };
+  const Run runs[] = {{false, 1, false}, {false, 3, true}, {true, 2, false}};
+  int skipped = 0, nonFinite = 0;
+  for (int grid : {1, 2, 3, 5, 8, 50, 97, 1000, 4097, 9999}) {
+    for (Family family : {kBezierFamily, kRationalFamily, kSplineFamily, kNurbsFamily}) {
+      // The de Casteljau pass is quadratic in the count: fewer large cases.
+      for (int round = 0; round < (grid > 1000 ? 1 : 4); ++round) {
+        const Case c = RandomCase(r, family, grid);
+        ForcePlainEvaluation(true), SetSampleThreads(1);
+        const CurveSamples reference = Evaluate(c, grid);
+        ASSERT_EQ(reference.points.size(), std::size_t(std::max(grid - 1, 0)));
+        for (const Run& run : runs) {
+          if (run.rebuild) Evaluate(c, grid + 1);
+          ForcePlainEvaluation(run.plain), SetSampleThreads(run.threads);
+          EXPECT_TRUE(SameBits(Evaluate(c, grid), reference))
+              << "family " << family << " count " << c.count << " order " << c.order << " grid "
+              << grid << " plain " << run.plain << " threads " << run.threads;
+        }
+        skipped += int(std::count(reference.drawn.begin(), reference.drawn.end(), 0));
+        for (const Point2& p : reference.points) nonFinite += !std::isfinite(p.x);
+      }
+    }
+  }
+  EXPECT_GT(skipped, 0);  // the cases reach skipped samples ...
+  EXPECT_GT(nonFinite, 0);  // ... and Bezier samples beyond the float range
+}
+
+// A drag of every display with the log open, its picture and log the same
+// whether the erase pass redraws the kept polyline or evaluates afresh; in
+// between, changes of the grid, a weight, the order and the point count,
+// a repaint and a return to an earlier position.
+TEST_F(CurveSpeedTest, DragWithTheKeptPolylineLeavesTheSameCanvasAndLog) {
+  for (int command : {kCmdBezier, kCmdRationalBezier, kCmdBSpline, kCmdNurbs}) {
+    std::vector<std::uint32_t> canvas[2];  // after every drag
+    std::string log[2];
+    for (int reuse = 0; reuse < 2; ++reuse) {
+      ResetModelState();
+      window.Start(800, kHeight);
+      KeptPolyline::SetReuse(reuse == 1);
+      Random r(7);
+      const int n = 40;
+      const std::vector<Point2> points = r.Polygon(n);
+      const std::vector<float> weights = r.Weights(n, 0.5f, 2.0f), knots = r.Knots(n, 4);
+      std::copy(points.begin(), points.end(), m.points);
+      std::copy(weights.begin(), weights.end(), m.weights);
+      std::copy(knots.begin(), knots.end(), m.knots);
+      m.pointCount = n, m.order = 4, m.grid = 50;
+      log[reuse] = Logged([&] {
+        window.Command(command);
+        auto drag = [&](int index, std::initializer_list<int> moves) {
+          const Point2 p = m.points[index];
+          window.Send(MouseMessage(MessageKind::kLeftDown, int(p.x), int(p.y), kLeftButtonFlag));
+          ASSERT_EQ(m.pickActive, 1);
+          for (int x : moves) {
+            window.Send(MouseMessage(MessageKind::kMouseMove, x, 300 + x % 97, kLeftButtonFlag));
+          }
+          window.Send(MouseMessage(MessageKind::kLeftUp, moves.end()[-1], 300, 0));
+          const std::uint32_t* pixels = window.Canvas().Data();
+          canvas[reuse].insert(canvas[reuse].end(), pixels, pixels + 800 * kHeight);
+        };
+        drag(1, {100, 140, 141, 100});
+        m.grid = 333;
+        drag(0, {200, 260, 260});
+        m.weights[1] = 0.25f, m.order = 3;
+        drag(2, {300, 350});
+        window.Send(Message{MessageKind::kPaint});
+        window.RightClick(int(m.points[m.pointCount - 1].x), int(m.points[m.pointCount - 1].y));
+        drag(1, {400, 100});
+        window.Command(command);
+      });
+    }
+    EXPECT_TRUE(canvas[0] == canvas[1]) << "command " << command;
+    EXPECT_EQ(log[0], log[1]) << "command " << command;
+    EXPECT_NE(log[1].find("data point count"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace tambra
