@@ -74,4 +74,12 @@ int FindKnotSpan(const float* knots, int count, int order, double t) {
   return IntervalOf(knots, count + order, t);
 }
 
+void ClampedUniformKnots(float* knots, int n, int k) {
+  const float end = static_cast<float>(n - k + 1);
+  for (int i = 0; i < n + k; ++i) {
+    knots[i] = i < k ? 0.0f : i < n ? static_cast<float>(i - k + 1) : end;
+  }
+  knots[n + k] = 0.0f;
+}
+
 }  // namespace tambra

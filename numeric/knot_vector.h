@@ -65,4 +65,9 @@ int FindKnotSpan(const float* knots, int count, int order, double t);
 // finds no span for a value equal to the last knot.
 int FindKnotInterval(const float* knots, int used, double value);
 
+// The clamped uniform integer vector of n points and order k: k zeros,
+// 1 .. n - k, k copies of n - k + 1, then the terminating 0 (the knot scan
+// ends at the first decrease). Needs n >= k >= 1 and n + k below the storage.
+void ClampedUniformKnots(float* knots, int n, int k);
+
 }  // namespace tambra

@@ -303,14 +303,6 @@ SplinePolygonResult CoarsenUniformBSpline(const Point2* points, int n, int order
   return ApplyMatrix(b, c + 1, points, m + 1);
 }
 
-void ClampedUniformKnots(float* knots, int n, int k) {
-  const float end = static_cast<float>(n - k + 1);
-  for (int i = 0; i < n + k; ++i) {
-    knots[i] = i < k ? 0.0f : i < n ? static_cast<float>(i - k + 1) : end;
-  }
-  knots[n + k] = 0.0f;  // the terminating entry: the knot scan ends at the first decrease
-}
-
 void ChaikinMethod(Platform& window) {
   const ModelState& m = Model();
   const int order = m.order;

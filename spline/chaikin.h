@@ -15,6 +15,7 @@
 
 #include "base/model_state.h"
 #include "base/platform.h"
+#include "numeric/knot_vector.h"
 #include "numeric/matrix.h"
 
 namespace tambra {
@@ -63,10 +64,6 @@ bool FitsSplineStorage(int count, int order);
 [[nodiscard]] SplinePolygonResult CoarsenUniformBSpline(const Point2* points, int n, int order,
                                                         int passes, NumericScratch& scratch);
 
-// The clamped uniform integer vector of n points and order k: k zeros,
-// 1 .. n - k, k copies of n - k + 1, then the terminating 0. Needs
-// FitsSplineStorage(n, k) and n >= k.
-void ClampedUniformKnots(float* knots, int n, int k);
 
 // The menu commands. Chaikin's method draws the Bezier points in green and
 // the points of every pass as small marks (piece ends blue, inner points

@@ -6,6 +6,7 @@
 
 #include "base/model_limits.h"
 #include "numeric/bspline_basis.h"
+#include "numeric/knot_vector.h"
 #include "surface/surface_view.h"
 
 namespace tambra {
@@ -40,17 +41,6 @@ bool Accepted(bool rational) {
     }
   }
   return true;
-}
-
-// k zeros, then 1 .. n - k, then k copies of n - k + 1, and the terminating
-// 0 after them: the knot scan ends at the first decrease. Needs n >= k >= 1
-// and n + k below the storage.
-void RebuildClampedKnots(float* knots, int n, int k) {
-  const float end = static_cast<float>(n - k + 1);
-  for (int i = 0; i < n + k; ++i) {
-    knots[i] = i < k ? 0.0f : i < n ? static_cast<float>(i - k + 1) : end;
-  }
-  knots[n + k] = 0.0f;
 }
 
 // The basis values of one direction at one parameter: functions first ..
@@ -119,8 +109,8 @@ void DrawSplineSurface(Platform& window, int mode, bool rational) {
   DrawControlNet(window, mode);
   if (!Accepted(rational)) return;
   ModelState& m = Model();
-  RebuildClampedKnots(m.xKnots, m.netRows, m.xOrder);
-  RebuildClampedKnots(m.yKnots, m.netCols, m.yOrder);
+  ClampedUniformKnots(m.xKnots, m.netRows, m.xOrder);
+  ClampedUniformKnots(m.yKnots, m.netCols, m.yOrder);
   const std::vector<Point3> samples = SampleSplineSurface(rational);
   const int rows = m.grid + 1;
   if (samples.size() != static_cast<std::size_t>(rows) * rows) return;
