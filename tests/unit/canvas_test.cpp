@@ -41,7 +41,9 @@ class CanvasTest : public SessionTest {
   Raster& dc = window.Canvas();
 };
 
-TEST_F(CanvasTest, MarksAreSixOrFourPixelsSquareAroundTheTruncatedPointAndClipped) {
+// Marks are 6 or 4 pixels square around the truncated point; marks and rectangles are clipped,
+// and far, non-finite or inverted ones draw nothing.
+TEST_F(CanvasTest, MarksAndRectanglesAreClipped) {
   FillMark(dc, 100.7f, 50.2f, kBlackMode);
   EXPECT_EQ(Drawn(dc), (std::array{97, 47, 103, 53, 36}));
   dc.Resize(kWidth, kHeight);
@@ -55,7 +57,17 @@ TEST_F(CanvasTest, MarksAreSixOrFourPixelsSquareAroundTheTruncatedPointAndClippe
       FillSmallMark(dc, y, x, kBlackMode);
     }
   }
-  EXPECT_EQ(Drawn(dc), (std::array{0, 0, 3, 3, 9})) << "far or non-finite marks draw nothing";
+  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+  const int edges[] = {kMin, -3, 0, 5, kWidth + 7, kMax};
+  for (int i = 0; i < 6 * 6 * 6 * 6; ++i) {
+    const int left = edges[i % 6], right = edges[i / 6 % 6];
+    const int top = edges[i / 36 % 6], bottom = edges[i / 216];
+    if (left >= right || top >= bottom) dc.FillRect(left, top, right, bottom, kBlack);
+  }
+  EXPECT_EQ(Drawn(dc), (std::array{0, 0, 3, 3, 9}));
+  dc.FillRect(kMin, -10, 3, 2, kBlack);
+  dc.FillRect(kWidth - 2, kHeight - 1, kMax, kHeight + 100, kBlack);
+  EXPECT_EQ(Drawn(dc), (std::array{0, 0, kWidth, kHeight, 3 * 3 + 2 * 1}));
 }
 
 // A line has one pixel per step along the major axis, the ideal point
@@ -76,18 +88,15 @@ TEST_F(CanvasTest, LinesIncludeTheFirstPixelAndKeepTheirPixelsWhenCut) {
         << drawn[0] << ", " << drawn[1] << " to " << drawn[2] << ", " << drawn[3];
   };
   std::mt19937 rng(7);
-  for (int i = 0; i < 300; ++i) {  // the eight directions, then random lines on the canvas
+  for (int i = 0; i < 450; ++i) {  // the eight directions, then random lines on the canvas
     const int d = i + (i >= 4);      // 0 to 8 without the centre 4
-    const int x0 = i < 8 ? 50 : rng() % kWidth, y0 = i < 8 ? 50 : rng() % kHeight;
-    const int x1 = i < 8 ? x0 + 10 * (d % 3 - 1) : rng() % kWidth;
-    const int y1 = i < 8 ? y0 + 10 * (d / 3 - 1) : rng() % kHeight;
+    int x0 = 50, y0 = 50, x1 = x0 + 10 * (d % 3 - 1), y1 = y0 + 10 * (d / 3 - 1);
+    if (i >= 8) x0 = rng() % kWidth, y0 = rng() % kHeight, x1 = rng() % kWidth, y1 = rng() % kHeight;
+    if (i >= 300) {  // through canvas pixel (x1, y1), mostly from off the canvas
+      x0 = rng() % (kWidth + 600) - 300, y0 = rng() % (kHeight + 600) - 300;
+      x1 = 2 * x1 - x0, y1 = 2 * y1 - y0;
+    }
     if (x0 != x1 || y0 != y1) expectLine({1.0 * x0, 1.0 * y0, 1.0 * x1, 1.0 * y1}, x0, y0, x1, y1);
-  }
-  for (int i = 0; i < 150; ++i) {  // through a canvas pixel, mostly from off the canvas
-    const int cx = rng() % kWidth, cy = rng() % kHeight;
-    const int x0 = rng() % (kWidth + 600) - 300, y0 = rng() % (kHeight + 600) - 300;
-    const int x1 = 2 * cx - x0, y1 = 2 * cy - y0;
-    if (x0 != cx || y0 != cy) expectLine({1.0 * x0, 1.0 * y0, 1.0 * x1, 1.0 * y1}, x0, y0, x1, y1);
   }
   // Ends about 1e6, 4e7 and 1e9 away in directions that cross the canvas, both
   // ways: the pixels of the line to an end 200 steps away.
@@ -101,16 +110,31 @@ TEST_F(CanvasTest, LinesIncludeTheFirstPixelAndKeepTheirPixelsWhenCut) {
   }
 }
 
-TEST_F(CanvasTest, NonFiniteLineEndsDrawNothingAndHugeOnesFinishFast) {
+// Ends near the float range, both off the square the raster clips to, once came out of the
+// cut far outside it and their integer conversion overflowed (a crash in the window). A line
+// costs no more than the canvas it crosses, draws only on itself, and nothing from or to a
+// non-finite end.
+TEST_F(CanvasTest, FarAndNonFiniteEndsFinishFastAndDrawOnlyOnTheLine) {
   const double ends[] = {-1e9, 1e9, -1e30, 1e30, -kInf, kInf, kNaN, -1e6, 1e6, 150.0, 2147483647.0};
+  std::vector<std::array<double, 4>> lines = {
+      {26085688, 3.17485133e+35, -371770528, -3.49826723e+36},
+      {-9.77379163e+33, 11838206, 1.38904538e+35, 19458868}};
+  for (int i = 0; i < 11 * 11 * 11; ++i)
+    lines.push_back({ends[i % 11], ends[i / 11 % 11], ends[i / 121], ends[i % 11]});
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> exponent(7, 38.5);
+  auto far = [&] {
+    return std::trunc(double(float(std::pow(10.0, exponent(rng)) * (rng() % 2 ? 1 : -1))));
+  };
+  for (int i = 0; i < 20000; ++i) lines.push_back({far(), far(), far(), far()});
   const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < 11 * 11 * 11; ++i) {
-    dc.MoveTo(ends[i % 11], ends[i / 11 % 11]);
-    dc.LineTo(ends[i / 121], ends[i % 11]);
-    LineToPoint(dc, static_cast<float>(ends[i / 11 % 11]), static_cast<float>(ends[i / 121]));
+  for (const auto& l : lines) {
+    dc.MoveTo(l[0], l[1]);
+    dc.LineTo(l[2], l[3]);
+    LineToPoint(dc, float(l[1]), float(l[2]));
   }
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(took.count(), 2.0) << "a line must cost no more than the canvas it crosses";
+  EXPECT_LT(took.count(), 2.0);
   dc.Resize(kWidth, kHeight);
   for (double bad : {kNaN, kInf, -kInf}) {
     dc.MoveTo(100, 100);
@@ -118,25 +142,6 @@ TEST_F(CanvasTest, NonFiniteLineEndsDrawNothingAndHugeOnesFinishFast) {
     dc.LineTo(200, 200);
   }
   EXPECT_EQ(dc.CountNonWhite(), 0);
-}
-
-// Ends near the float range, both off the square the raster clips to: the
-// cut ends once came out far outside it and their integer conversion
-// overflowed (a crash in the window). Each drawn pixel lies on the line.
-TEST_F(CanvasTest, LinesBetweenEndsNearTheFloatRangeDrawOnTheirLine) {
-  std::vector<std::array<double, 4>> lines = {
-      {26085688, 3.17485133e+35, -371770528, -3.49826723e+36},
-      {-9.77379163e+33, 11838206, 1.38904538e+35, 19458868}};
-  std::mt19937 rng(11);
-  std::uniform_real_distribution<double> exponent(7, 38.5);
-  auto far = [&] {
-    return std::trunc(double(float(std::pow(10.0, exponent(rng)) * (rng() % 2 ? 1 : -1))));
-  };
-  for (int i = 0; i < 20000; ++i) lines.push_back({far(), far(), far(), far()});
-  for (const auto& l : lines) {
-    Line(l[0], l[1], l[2], l[3]);
-    LineToPoint(dc, float(l[0]), float(l[1]));
-  }
   // On the line 2x = 3y: from far to far, and from (12, 8) to far, with
   // ends some 1e30 away (exact doubles, so the line is known exactly).
   const double f = std::ldexp(1.0, 100);
@@ -151,20 +156,6 @@ TEST_F(CanvasTest, LinesBetweenEndsNearTheFloatRangeDrawOnTheirLine) {
     }
   }
   EXPECT_EQ(off, 0);
-}
-
-TEST_F(CanvasTest, FillRectClipsAndAnInvertedRectangleDrawsNothing) {
-  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
-  const int edges[] = {kMin, -3, 0, 5, kWidth + 7, kMax};
-  for (int i = 0; i < 6 * 6 * 6 * 6; ++i) {
-    const int left = edges[i % 6], right = edges[i / 6 % 6];
-    const int top = edges[i / 36 % 6], bottom = edges[i / 216];
-    if (left >= right || top >= bottom) dc.FillRect(left, top, right, bottom, kBlack);
-  }
-  EXPECT_EQ(dc.CountNonWhite(), 0);
-  dc.FillRect(kMin, -10, 3, 2, kBlack);
-  dc.FillRect(kWidth - 2, kHeight - 1, kMax, kHeight + 100, kBlack);
-  EXPECT_EQ(Drawn(dc), (std::array{0, 0, kWidth, kHeight, 3 * 2 + 2 * 1}));
 }
 
 // What the screen must update: the box of the pixels drawn since the rectangle was last
