@@ -91,7 +91,8 @@ TEST_F(CanvasTest, LinesIncludeTheFirstPixelAndKeepTheirPixelsWhenCut) {
   for (int i = 0; i < 450; ++i) {  // the eight directions, then random lines on the canvas
     const int d = i + (i >= 4);      // 0 to 8 without the centre 4
     int x0 = 50, y0 = 50, x1 = x0 + 10 * (d % 3 - 1), y1 = y0 + 10 * (d / 3 - 1);
-    if (i >= 8) x0 = rng() % kWidth, y0 = rng() % kHeight, x1 = rng() % kWidth, y1 = rng() % kHeight;
+    if (i >= 8) x0 = rng() % kWidth, y0 = rng() % kHeight, x1 = rng() % kWidth;
+    if (i >= 8) y1 = rng() % kHeight;
     if (i >= 300) {  // through canvas pixel (x1, y1), mostly from off the canvas
       x0 = rng() % (kWidth + 600) - 300, y0 = rng() % (kHeight + 600) - 300;
       x1 = 2 * x1 - x0, y1 = 2 * y1 - y0;
