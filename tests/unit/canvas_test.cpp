@@ -1,5 +1,5 @@
-// The raster and the drawing primitives: marks, polylines, colour modes and
-// lines with far or non-finite ends.
+// The raster and the drawing primitives: marks, rectangles and lines with far or non-finite
+// ends, and the rectangle of the screen they must update.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -34,9 +34,15 @@ class CanvasTest : public SessionTest {
  protected:
   CanvasTest() : SessionTest(kWidth, kHeight) {}
   void Line(double x0, double y0, double x1, double y1) {
-    dc.Resize(kWidth, kHeight);
+    dc.Resize(kWidth, kHeight), dc.TakeDirtyRect();
     dc.MoveTo(x0, y0);
     dc.LineTo(x1, y1);
+  }
+  // What the screen must update: the box of the pixels drawn since it was last taken.
+  std::array<int, 4> Dirty() {
+    const PixelRect r = dc.TakeDirtyRect();
+    EXPECT_TRUE(dc.TakeDirtyRect().empty()) << "taking starts afresh";
+    return r.empty() ? std::array{0, 0, 0, 0} : std::array{r.left, r.top, r.right, r.bottom};
   }
   Raster& dc = window.Canvas();
 };
@@ -47,10 +53,12 @@ TEST_F(CanvasTest, MarksAndRectanglesAreClipped) {
   FillMark(dc, 100.7f, 50.2f, kBlackMode);
   EXPECT_EQ(Drawn(dc), (std::array{97, 47, 103, 53, 36}));
   dc.Resize(kWidth, kHeight);
+  EXPECT_EQ(Dirty(), (std::array{0, 0, kWidth, kHeight})) << "all of it after a resize";
   FillSmallMark(dc, 100.7f, 50.9f, kBlackMode);
   EXPECT_EQ(Drawn(dc), (std::array{98, 48, 102, 52, 16}));
-  dc.Resize(kWidth, kHeight);
   FillMark(dc, 0.0f, 0.0f, kBlackMode);
+  EXPECT_EQ(Dirty(), (std::array{0, 0, 102, 52})) << "both marks since the resize";
+  dc.Resize(kWidth, kHeight), FillMark(dc, 0.0f, 0.0f, kBlackMode), Dirty();
   for (float x : {-1e30f, 1e30f, -INFINITY, INFINITY, NAN, -4.0f, 1e9f}) {
     for (float y : {-1e30f, -INFINITY, NAN, 1e9f, 20.0f}) {
       FillMark(dc, x, y, kBlackMode);
@@ -64,8 +72,9 @@ TEST_F(CanvasTest, MarksAndRectanglesAreClipped) {
     const int top = edges[i / 36 % 6], bottom = edges[i / 216];
     if (left >= right || top >= bottom) dc.FillRect(left, top, right, bottom, kBlack);
   }
-  EXPECT_EQ(Drawn(dc), (std::array{0, 0, 3, 3, 9}));
+  EXPECT_TRUE(Drawn(dc) == (std::array{0, 0, 3, 3, 9}) && Dirty() == (std::array{0, 0, 0, 0}));
   dc.FillRect(kMin, -10, 3, 2, kBlack);
+  EXPECT_EQ(Dirty(), (std::array{0, 0, 3, 2}));
   dc.FillRect(kWidth - 2, kHeight - 1, kMax, kHeight + 100, kBlack);
   EXPECT_EQ(Drawn(dc), (std::array{0, 0, kWidth, kHeight, 3 * 3 + 2 * 1}));
 }
@@ -86,6 +95,12 @@ TEST_F(CanvasTest, LinesIncludeTheFirstPixelAndKeepTheirPixelsWhenCut) {
     }
     EXPECT_TRUE(inside > 0 && on == inside && dc.CountNonWhite() == inside)
         << drawn[0] << ", " << drawn[1] << " to " << drawn[2] << ", " << drawn[3];
+    const auto box = Drawn(dc);
+    const auto dirty = Dirty();  // exact for a line inside the canvas, a bound for a cut one
+    EXPECT_TRUE(inside < steps || std::equal(box.begin(), box.end() - 1, dirty.begin()));
+    EXPECT_TRUE(dirty[0] <= box[0] && dirty[1] <= box[1] && dirty[2] >= box[2] &&
+                dirty[3] >= box[3] && dirty[0] >= 0 && dirty[1] >= 0 && dirty[2] <= kWidth &&
+                dirty[3] <= kHeight);
   };
   std::mt19937 rng(7);
   for (int i = 0; i < 450; ++i) {  // the eight directions, then random lines on the canvas
@@ -157,40 +172,6 @@ TEST_F(CanvasTest, FarAndNonFiniteEndsFinishFastAndDrawOnlyOnTheLine) {
     }
   }
   EXPECT_EQ(off, 0);
-}
-
-// What the screen must update: the box of the pixels drawn since the rectangle was last
-// taken (exactly, for figures inside the canvas; a bound for cut ones), all of it after a
-// resize, nothing when nothing was drawn.
-TEST_F(CanvasTest, DirtyRectBoundsWhatWasDrawnSinceItWasTaken) {
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> inside(0, kWidth - 1), outside(-2000, 2000);
-  const auto box = [](const PixelRect& r) { return std::array{r.left, r.top, r.right, r.bottom}; };
-  for (int round = 0; round < 400; ++round) {
-    dc.Resize(kWidth, kHeight);
-    ASSERT_EQ(box(dc.TakeDirtyRect()), (std::array{0, 0, kWidth, kHeight}));
-    const bool cut = round % 2 == 1;
-    auto at = [&] { return cut ? outside(random) : inside(random) % kHeight; };
-    for (int figure = 0; figure <= round % 3; ++figure) {
-      const int x0 = at(), y0 = at(), x1 = at(), y1 = at();
-      if (figure == 1) dc.FillRect(x0, y0, x1, y1, kBlack);
-      if (figure != 1) dc.MoveTo(x0, y0), dc.LineTo(x1, y1);
-    }
-    const std::array<int, 5> drawn = Drawn(dc);
-    const PixelRect dirty = dc.TakeDirtyRect();
-    EXPECT_TRUE(dc.TakeDirtyRect().empty()) << "taking starts afresh";
-    if (drawn[4] == 0) {
-      EXPECT_TRUE(dirty.empty()) << round;
-      continue;
-    }
-    if (!cut) {
-      EXPECT_EQ(box(dirty), (std::array{drawn[0], drawn[1], drawn[2], drawn[3]})) << round;
-    }
-    EXPECT_TRUE(dirty.left <= drawn[0] && dirty.top <= drawn[1] && dirty.right >= drawn[2] &&
-                dirty.bottom >= drawn[3] && dirty.left >= 0 && dirty.top >= 0 &&
-                dirty.right <= kWidth && dirty.bottom <= kHeight)
-        << round;
-  }
 }
 
 }  // namespace
