@@ -1,5 +1,5 @@
-// The raster and the drawing primitives: marks, polylines, colour modes and
-// lines with far or non-finite ends.
+// The raster and the drawing primitives: marks, rectangles and lines with far or non-finite
+// ends, and the rectangle of the screen they must update.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -34,28 +34,49 @@ class CanvasTest : public SessionTest {
  protected:
   CanvasTest() : SessionTest(kWidth, kHeight) {}
   void Line(double x0, double y0, double x1, double y1) {
-    dc.Resize(kWidth, kHeight);
+    dc.Resize(kWidth, kHeight), dc.TakeDirtyRect();
     dc.MoveTo(x0, y0);
     dc.LineTo(x1, y1);
+  }
+  // What the screen must update: the box of the pixels drawn since it was last taken.
+  std::array<int, 4> Dirty() {
+    const PixelRect r = dc.TakeDirtyRect();
+    EXPECT_TRUE(dc.TakeDirtyRect().empty()) << "taking starts afresh";
+    return r.empty() ? std::array{0, 0, 0, 0} : std::array{r.left, r.top, r.right, r.bottom};
   }
   Raster& dc = window.Canvas();
 };
 
-TEST_F(CanvasTest, MarksAreSixOrFourPixelsSquareAroundTheTruncatedPointAndClipped) {
+// Marks are 6 or 4 pixels square around the truncated point; marks and rectangles are clipped,
+// and far, non-finite or inverted ones draw nothing.
+TEST_F(CanvasTest, MarksAndRectanglesAreClipped) {
   FillMark(dc, 100.7f, 50.2f, kBlackMode);
   EXPECT_EQ(Drawn(dc), (std::array{97, 47, 103, 53, 36}));
   dc.Resize(kWidth, kHeight);
+  EXPECT_EQ(Dirty(), (std::array{0, 0, kWidth, kHeight})) << "all of it after a resize";
   FillSmallMark(dc, 100.7f, 50.9f, kBlackMode);
   EXPECT_EQ(Drawn(dc), (std::array{98, 48, 102, 52, 16}));
-  dc.Resize(kWidth, kHeight);
   FillMark(dc, 0.0f, 0.0f, kBlackMode);
+  EXPECT_EQ(Dirty(), (std::array{0, 0, 102, 52})) << "both marks since the resize";
+  dc.Resize(kWidth, kHeight), FillMark(dc, 0.0f, 0.0f, kBlackMode), Dirty();
   for (float x : {-1e30f, 1e30f, -INFINITY, INFINITY, NAN, -4.0f, 1e9f}) {
     for (float y : {-1e30f, -INFINITY, NAN, 1e9f, 20.0f}) {
       FillMark(dc, x, y, kBlackMode);
       FillSmallMark(dc, y, x, kBlackMode);
     }
   }
-  EXPECT_EQ(Drawn(dc), (std::array{0, 0, 3, 3, 9})) << "far or non-finite marks draw nothing";
+  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+  const int edges[] = {kMin, -3, 0, 5, kWidth + 7, kMax};
+  for (int i = 0; i < 6 * 6 * 6 * 6; ++i) {
+    const int left = edges[i % 6], right = edges[i / 6 % 6];
+    const int top = edges[i / 36 % 6], bottom = edges[i / 216];
+    if (left >= right || top >= bottom) dc.FillRect(left, top, right, bottom, kBlack);
+  }
+  EXPECT_TRUE(Drawn(dc) == (std::array{0, 0, 3, 3, 9}) && Dirty() == (std::array{0, 0, 0, 0}));
+  dc.FillRect(kMin, -10, 3, 2, kBlack);
+  EXPECT_EQ(Dirty(), (std::array{0, 0, 3, 2}));
+  dc.FillRect(kWidth - 2, kHeight - 1, kMax, kHeight + 100, kBlack);
+  EXPECT_EQ(Drawn(dc), (std::array{0, 0, kWidth, kHeight, 3 * 3 + 2 * 1}));
 }
 
 // A line has one pixel per step along the major axis, the ideal point
@@ -74,20 +95,24 @@ TEST_F(CanvasTest, LinesIncludeTheFirstPixelAndKeepTheirPixelsWhenCut) {
     }
     EXPECT_TRUE(inside > 0 && on == inside && dc.CountNonWhite() == inside)
         << drawn[0] << ", " << drawn[1] << " to " << drawn[2] << ", " << drawn[3];
+    const auto box = Drawn(dc);
+    const auto dirty = Dirty();  // exact for a line inside the canvas, a bound for a cut one
+    EXPECT_TRUE(inside < steps || std::equal(box.begin(), box.end() - 1, dirty.begin()));
+    EXPECT_TRUE(dirty[0] <= box[0] && dirty[1] <= box[1] && dirty[2] >= box[2] &&
+                dirty[3] >= box[3] && dirty[0] >= 0 && dirty[1] >= 0 && dirty[2] <= kWidth &&
+                dirty[3] <= kHeight);
   };
   std::mt19937 rng(7);
-  for (int i = 0; i < 300; ++i) {  // the eight directions, then random lines on the canvas
+  for (int i = 0; i < 450; ++i) {  // the eight directions, then random lines on the canvas
     const int d = i + (i >= 4);      // 0 to 8 without the centre 4
-    const int x0 = i < 8 ? 50 : rng() % kWidth, y0 = i < 8 ? 50 : rng() % kHeight;
-    const int x1 = i < 8 ? x0 + 10 * (d % 3 - 1) : rng() % kWidth;
-    const int y1 = i < 8 ? y0 + 10 * (d / 3 - 1) : rng() % kHeight;
+    int x0 = 50, y0 = 50, x1 = x0 + 10 * (d % 3 - 1), y1 = y0 + 10 * (d / 3 - 1);
+    if (i >= 8) x0 = rng() % kWidth, y0 = rng() % kHeight, x1 = rng() % kWidth;
+    if (i >= 8) y1 = rng() % kHeight;
+    if (i >= 300) {  // through canvas pixel (x1, y1), mostly from off the canvas
+      x0 = rng() % (kWidth + 600) - 300, y0 = rng() % (kHeight + 600) - 300;
+      x1 = 2 * x1 - x0, y1 = 2 * y1 - y0;
+    }
     if (x0 != x1 || y0 != y1) expectLine({1.0 * x0, 1.0 * y0, 1.0 * x1, 1.0 * y1}, x0, y0, x1, y1);
-  }
-  for (int i = 0; i < 150; ++i) {  // through a canvas pixel, mostly from off the canvas
-    const int cx = rng() % kWidth, cy = rng() % kHeight;
-    const int x0 = rng() % (kWidth + 600) - 300, y0 = rng() % (kHeight + 600) - 300;
-    const int x1 = 2 * cx - x0, y1 = 2 * cy - y0;
-    if (x0 != cx || y0 != cy) expectLine({1.0 * x0, 1.0 * y0, 1.0 * x1, 1.0 * y1}, x0, y0, x1, y1);
   }
   // Ends about 1e6, 4e7 and 1e9 away in directions that cross the canvas, both
   // ways: the pixels of the line to an end 200 steps away.
@@ -101,16 +126,31 @@ TEST_F(CanvasTest, LinesIncludeTheFirstPixelAndKeepTheirPixelsWhenCut) {
   }
 }
 
-TEST_F(CanvasTest, NonFiniteLineEndsDrawNothingAndHugeOnesFinishFast) {
+// Ends near the float range, both off the square the raster clips to, once came out of the
+// cut far outside it and their integer conversion overflowed (a crash in the window). A line
+// costs no more than the canvas it crosses, draws only on itself, and nothing from or to a
+// non-finite end.
+TEST_F(CanvasTest, FarAndNonFiniteEndsFinishFastAndDrawOnlyOnTheLine) {
   const double ends[] = {-1e9, 1e9, -1e30, 1e30, -kInf, kInf, kNaN, -1e6, 1e6, 150.0, 2147483647.0};
+  std::vector<std::array<double, 4>> lines = {
+      {26085688, 3.17485133e+35, -371770528, -3.49826723e+36},
+      {-9.77379163e+33, 11838206, 1.38904538e+35, 19458868}};
+  for (int i = 0; i < 11 * 11 * 11; ++i)
+    lines.push_back({ends[i % 11], ends[i / 11 % 11], ends[i / 121], ends[i % 11]});
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> exponent(7, 38.5);
+  auto far = [&] {
+    return std::trunc(double(float(std::pow(10.0, exponent(rng)) * (rng() % 2 ? 1 : -1))));
+  };
+  for (int i = 0; i < 20000; ++i) lines.push_back({far(), far(), far(), far()});
   const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < 11 * 11 * 11; ++i) {
-    dc.MoveTo(ends[i % 11], ends[i / 11 % 11]);
-    dc.LineTo(ends[i / 121], ends[i % 11]);
-    LineToPoint(dc, static_cast<float>(ends[i / 11 % 11]), static_cast<float>(ends[i / 121]));
+  for (const auto& l : lines) {
+    dc.MoveTo(l[0], l[1]);
+    dc.LineTo(l[2], l[3]);
+    LineToPoint(dc, float(l[1]), float(l[2]));
   }
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(took.count(), 2.0) << "a line must cost no more than the canvas it crosses";
+  EXPECT_LT(took.count(), 2.0);
   dc.Resize(kWidth, kHeight);
   for (double bad : {kNaN, kInf, -kInf}) {
     dc.MoveTo(100, 100);
@@ -118,25 +158,6 @@ TEST_F(CanvasTest, NonFiniteLineEndsDrawNothingAndHugeOnesFinishFast) {
     dc.LineTo(200, 200);
   }
   EXPECT_EQ(dc.CountNonWhite(), 0);
-}
-
-// Ends near the float range, both off the square the raster clips to: the
-// cut ends once came out far outside it and their integer conversion
-// overflowed (a crash in the window). Each drawn pixel lies on the line.
-TEST_F(CanvasTest, LinesBetweenEndsNearTheFloatRangeDrawOnTheirLine) {
-  std::vector<std::array<double, 4>> lines = {
-      {26085688, 3.17485133e+35, -371770528, -3.49826723e+36},
-      {-9.77379163e+33, 11838206, 1.38904538e+35, 19458868}};
-  std::mt19937 rng(11);
-  std::uniform_real_distribution<double> exponent(7, 38.5);
-  auto far = [&] {
-    return std::trunc(double(float(std::pow(10.0, exponent(rng)) * (rng() % 2 ? 1 : -1))));
-  };
-  for (int i = 0; i < 20000; ++i) lines.push_back({far(), far(), far(), far()});
-  for (const auto& l : lines) {
-    Line(l[0], l[1], l[2], l[3]);
-    LineToPoint(dc, float(l[0]), float(l[1]));
-  }
   // On the line 2x = 3y: from far to far, and from (12, 8) to far, with
   // ends some 1e30 away (exact doubles, so the line is known exactly).
   const double f = std::ldexp(1.0, 100);
@@ -151,54 +172,6 @@ TEST_F(CanvasTest, LinesBetweenEndsNearTheFloatRangeDrawOnTheirLine) {
     }
   }
   EXPECT_EQ(off, 0);
-}
-
-TEST_F(CanvasTest, FillRectClipsAndAnInvertedRectangleDrawsNothing) {
-  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
-  const int edges[] = {kMin, -3, 0, 5, kWidth + 7, kMax};
-  for (int i = 0; i < 6 * 6 * 6 * 6; ++i) {
-    const int left = edges[i % 6], right = edges[i / 6 % 6];
-    const int top = edges[i / 36 % 6], bottom = edges[i / 216];
-    if (left >= right || top >= bottom) dc.FillRect(left, top, right, bottom, kBlack);
-  }
-  EXPECT_EQ(dc.CountNonWhite(), 0);
-  dc.FillRect(kMin, -10, 3, 2, kBlack);
-  dc.FillRect(kWidth - 2, kHeight - 1, kMax, kHeight + 100, kBlack);
-  EXPECT_EQ(Drawn(dc), (std::array{0, 0, kWidth, kHeight, 3 * 2 + 2 * 1}));
-}
-
-// What the screen must update: the box of the pixels drawn since the rectangle was last
-// taken (exactly, for figures inside the canvas; a bound for cut ones), all of it after a
-// resize, nothing when nothing was drawn.
-TEST_F(CanvasTest, DirtyRectBoundsWhatWasDrawnSinceItWasTaken) {
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> inside(0, kWidth - 1), outside(-2000, 2000);
-  const auto box = [](const PixelRect& r) { return std::array{r.left, r.top, r.right, r.bottom}; };
-  for (int round = 0; round < 400; ++round) {
-    dc.Resize(kWidth, kHeight);
-    ASSERT_EQ(box(dc.TakeDirtyRect()), (std::array{0, 0, kWidth, kHeight}));
-    const bool cut = round % 2 == 1;
-    auto at = [&] { return cut ? outside(random) : inside(random) % kHeight; };
-    for (int figure = 0; figure <= round % 3; ++figure) {
-      const int x0 = at(), y0 = at(), x1 = at(), y1 = at();
-      if (figure == 1) dc.FillRect(x0, y0, x1, y1, kBlack);
-      if (figure != 1) dc.MoveTo(x0, y0), dc.LineTo(x1, y1);
-    }
-    const std::array<int, 5> drawn = Drawn(dc);
-    const PixelRect dirty = dc.TakeDirtyRect();
-    EXPECT_TRUE(dc.TakeDirtyRect().empty()) << "taking starts afresh";
-    if (drawn[4] == 0) {
-      EXPECT_TRUE(dirty.empty()) << round;
-      continue;
-    }
-    if (!cut) {
-      EXPECT_EQ(box(dirty), (std::array{drawn[0], drawn[1], drawn[2], drawn[3]})) << round;
-    }
-    EXPECT_TRUE(dirty.left <= drawn[0] && dirty.top <= drawn[1] && dirty.right >= drawn[2] &&
-                dirty.bottom >= drawn[3] && dirty.left >= 0 && dirty.top >= 0 &&
-                dirty.right <= kWidth && dirty.bottom <= kHeight)
-        << round;
-  }
 }
 
 }  // namespace

@@ -39,14 +39,15 @@ class DialogsTest : public SessionTest {
 };
 
 TEST(FormatNumber, IntegralValuesPrintWholeEvenBeyondTheIntRangeOthersWithSixDecimals) {
-  const std::pair<float, const char*> cases[] = {
-      {2.0f, "2"},          {-1.0f, "-1"},       {0.0f, "0"},
-      {0.25f, "0.250000"},  {-2.5f, "-2.500000"}, {0.01f, "0.010000"},
-      {1e10f, "10000000000"}, {-3e9f, "-3000000000"}};
+  const std::pair<float, const char*> cases[] = {{2.0f, "2"},         {-1.0f, "-1"},
+                                                 {-2.5f, "-2.500000"}, {0.01f, "0.010000"},
+                                                 {1e10f, "10000000000"}, {-3e9f, "-3000000000"}};
   for (const auto& [value, text] : cases) EXPECT_EQ(FormatNumber(value), text);
 }
 
-TEST_F(DialogsTest, ControlDataShowsTheCurveAsColumnZero) {
+// The curve shows as column 0; filled rows win over a smaller N, up to the first empty row;
+// Cancel writes nothing back.
+TEST_F(DialogsTest, ControlDataShowsTheCurveAndCountsRowsToTheFirstEmptyOne) {
   AddCurve(3);
   ControlDataDialog dialog;
   EXPECT_EQ(dialog.Open(), kStayOpen);
@@ -55,11 +56,6 @@ TEST_F(DialogsTest, ControlDataShowsTheCurveAsColumnZero) {
                        {PointCellId(0, 1, 0), ""},  // only netCols columns
                        {kIdScale, "1"}, {kIdGrid, "50"}, {kIdYOrder, "0"}});
   EXPECT_TRUE(dialog.Checked(kIdApplyX) && !dialog.Checked(kIdTriangles) && m.netCols == 1);
-}
-
-// Filled rows win over a smaller N, up to the first empty row; Cancel
-// writes nothing back.
-TEST_F(DialogsTest, ControlDataCountsRowsToTheFirstEmptyOneAndCancelWritesNothing) {
   EXPECT_EQ(Run<ControlDataDialog>({{kIdN, "1"}, {PointCellId(0, 0, 0), "10"},
                                     {PointCellId(1, 0, 0), "20"}, {PointCellId(2, 0, 0), "30"},
                                     {PointCellId(2, 0, 1), "5"}, {PointCellId(4, 0, 0), "99"}}),
@@ -141,79 +137,64 @@ TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
   ControlDataDialog dialog;
   dialog.Open();
   dialog.SetChecked(kIdTriangles, true);
-  for (const auto& [id, text] :
-       Texts{{kIdN, "2"}, {kIdM, "2"}, {PointCellId(1, 0, 2), "4.5"}, {PointCellId(1, 1, 0), "7"}})
-    dialog.SetText(id, text);
-  EXPECT_EQ(dialog.Press(kButtonOk), 1);
-  EXPECT_TRUE(m.netRows == 2 && m.triangles == 1);
+  dialog.SetText(kIdN, "2"), dialog.SetText(kIdM, "2");
+  dialog.SetText(PointCellId(1, 0, 2), "4.5"), dialog.SetText(PointCellId(1, 1, 0), "7");
+  EXPECT_TRUE(dialog.Press(kButtonOk) == 1 && m.netRows == 2 && m.triangles == 1);
   EXPECT_TRUE(m.triangleList[1].z == 4.5f && m.triangleList[2].x == 7.0f);
   EXPECT_EQ(m.pointCount, 0) << "the curve is untouched in Surfaces mode";
 }
 
+// Rows beyond 10 show 0; a negative dimension is ignored; Reset refills the net's weights at
+// once, Cancel does not undo it, and row 11, not shown, is not reset.
 TEST_F(DialogsTest, WeightsShowTheFirstElevenRowsAndResetRefillsThemAtOnce) {
   AddCurve(12);
   WeightsDialog dialog;
   dialog.Open();
-  ExpectShown(dialog, {{WeightCellId(0, 0), "1"}, {WeightCellId(10, 0), "0"},  // beyond 10: 0
+  ExpectShown(dialog, {{WeightCellId(0, 0), "1"}, {WeightCellId(10, 0), "0"},
                        {WeightCellId(0, 1), ""}, {kIdAppDim, "30"}});
   EXPECT_EQ(Run<WeightsDialog>({{WeightCellId(2, 0), "0.5"}, {kIdAppDim, "-4"}}), 1);
-  EXPECT_EQ(m.weights[2], 0.5f);
-  EXPECT_EQ(m.approxDim, 30) << "a negative dimension is ignored";
-
+  EXPECT_TRUE(m.weights[2] == 0.5f && m.approxDim == 30);
   window.Command(kCmdSurfaces);
   m.netRows = 12, m.netCols = 2, m.netWeights[0][0] = 3.0f, m.netWeights[11][0] = 5.0f;
   WeightsDialog net;
   net.Open();
   EXPECT_EQ(net.Text(WeightCellId(0, 0)), "3");
   EXPECT_EQ(net.Press(kButtonReset), kStayOpen);
-  EXPECT_EQ(net.Text(WeightCellId(0, 0)), "1");
-  EXPECT_EQ(net.Press(kButtonCancel), 0);
-  EXPECT_EQ(m.netWeights[0][0], 1.0f) << "Cancel does not undo Reset for the net";
-  EXPECT_EQ(m.netWeights[11][0], 5.0f) << "row 11 is not shown and not reset";
+  EXPECT_TRUE(net.Text(WeightCellId(0, 0)) == "1" && net.Press(kButtonCancel) == 0);
+  EXPECT_TRUE(m.netWeights[0][0] == 1.0f && m.netWeights[11][0] == 5.0f);
 }
 
-// Opened while no order was shown, the knots are clamped uniform; OK sets
-// the span of the knot to insert.
-TEST_F(DialogsTest, KnotsFirstOpeningBuildsTheClampedUniformVectorAndOkSetsTheInsertSpan) {
+// Opened while no order was shown, the knots are clamped uniform; OK sets the span of the knot
+// to insert and clears the knot after the last; a negative order, or one whose knots would not
+// fit, is refused while the rest is kept. Reset rebuilds from the typed order.
+TEST_F(DialogsTest, KnotsBuildTheClampedUniformVectorAndRefuseOrdersThatDoNotFit) {
   AddCurve(4);
   KnotsDialog dialog;
   EXPECT_EQ(dialog.Open(), kStayOpen);
-  const char* four[] = {"0", "0", "0", "0", "1", "1", "1", "1", ""};
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(dialog.Text(KnotCellId(i)), four[i]) << "knot " << i;
-  ExpectShown(dialog, {{kIdOrder, "4"}, {kIdInsertKnot, "99"}});
-  EXPECT_EQ(m.knotsShownOrder, 4);
-  EXPECT_EQ(dialog.Press(kButtonOk), 1);
-  EXPECT_EQ(m.insertSpan, 7) << "every knot is below 99";
+  ExpectShown(dialog, {{KnotCellId(3), "0"}, {KnotCellId(4), "1"}, {KnotCellId(7), "1"},
+                       {KnotCellId(8), ""}, {kIdOrder, "4"}, {kIdInsertKnot, "99"}});
+  EXPECT_TRUE(m.knotsShownOrder == 4 && dialog.Press(kButtonOk) == 1);
   Run<KnotsDialog>({{kIdInsertKnot, "0.5"}, {KnotCellId(4), "0.5"}});
   EXPECT_EQ(m.insertSpan, 4) << "knots 0..4 are not greater than 0.5";
   EXPECT_TRUE(m.knots[4] == 0.5f && m.knots[8] == 0.0f) << "the knot after the last is cleared";
-  Run<KnotsDialog>({{kIdInsertKnot, "-1"}});
-  EXPECT_EQ(m.insertSpan, -1);
-}
-
-TEST_F(DialogsTest, KnotsOrderIsRefusedWhenNegativeOrWhenItsVectorWouldNotFit) {
-  AddCurve(5);
-  Run<KnotsDialog>({{kIdOrder, "-2"}, {kIdDegree, "3"}, {kIdChaikin, "-1"}});
-  EXPECT_TRUE(m.order == 4 && m.degreeStep == 3 && m.chaikinSteps == 1);
-  Run<KnotsDialog>({{kIdOrder, "95"}});  // 5 points + 95 = 100 knots: one too many
+  Run<KnotsDialog>({{kIdInsertKnot, "-1"}, {kIdOrder, "-2"}, {kIdDegree, "3"}, {kIdChaikin, "-1"}});
+  EXPECT_TRUE(m.insertSpan == -1 && m.order == 4 && m.degreeStep == 3 && m.chaikinSteps == 1);
+  Run<KnotsDialog>({{kIdOrder, "96"}});  // 4 points + 96 = 100 knots: one too many
   EXPECT_EQ(m.order, 4);
-}
 
-TEST_F(DialogsTest, KnotsResetRebuildsFromTheTypedOrderAndBlanksStaleCells) {
-  AddCurve(6);
-  KnotsDialog dialog;
-  dialog.Open();
-  dialog.SetText(kIdOrder, "2");
-  EXPECT_EQ(dialog.Press(kButtonReset), kStayOpen);
+  window.Click(300, 300), window.Click(340, 320);
+  KnotsDialog reset;
+  reset.Open();
+  reset.SetText(kIdOrder, "2");
+  EXPECT_EQ(reset.Press(kButtonReset), kStayOpen);
   // n = 6, k = 2: 0 0 1 2 3 4 5 5, and cells 8 and 9 of the old vector blank.
   const char* expected[] = {"0", "0", "1", "2", "3", "4", "5", "5", "", ""};
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(dialog.Text(KnotCellId(i)), expected[i]) << "cell " << i;
-  EXPECT_EQ(m.order, 4) << "Reset does not change the order";
-  EXPECT_EQ(dialog.Press(kButtonCancel), 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(reset.Text(KnotCellId(i)), expected[i]) << "cell " << i;
+  EXPECT_TRUE(m.order == 4 && reset.Press(kButtonCancel) == 0) << "Reset keeps the order";
   EXPECT_EQ(m.knots[7], 5.0f) << "Cancel does not undo Reset";
   for (const char* order : {"0", "94", "9223372036854775807"}) {
-    dialog.SetText(kIdOrder, order);
-    dialog.Press(kButtonReset);
+    reset.SetText(kIdOrder, order);
+    reset.Press(kButtonReset);
     EXPECT_EQ(m.knots[7], 5.0f) << order << ": an order below 1 or one whose knots do not fit";
   }
 }

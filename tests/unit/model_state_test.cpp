@@ -9,21 +9,16 @@ namespace {
 
 using ModelStateTest = SessionTest;
 
-// The curve is column 0 of the net (the control file and dialog tests check
-// the values): the other columns keep theirs, and an empty curve is still a
-// net of one column.
-TEST_F(ModelStateTest, TheCurveFillsColumnZeroOnly) {
+// The curve is column 0 of the net: the other columns keep theirs, and an
+// empty curve is still a net of one column. 100 rows of order 100 would need
+// 200 knots: a direction loads and stores inside the 100 held (ASan).
+TEST_F(ModelStateTest, TheCurveFillsColumnZeroAndDirectionsStayInsideTheKnots) {
   m.pointCount = 3, m.net[1][1] = Point3{7, 7, 7};
   CurveToNet();
   EXPECT_TRUE(m.netRows == 3 && m.netCols == 1 && m.net[1][1].x == 7.0f);
   m.pointCount = 0;
   CurveToNet();
   EXPECT_TRUE(m.netRows == 0 && m.netCols == 1);
-}
-
-// 100 rows of order 100 would need 200 knots: loading and storing the
-// direction stay inside the 100 the storage holds (checked by ASan).
-TEST_F(ModelStateTest, DirectionsStayInsideTheKnotStorage) {
   m.netRows = 100, m.xOrder = 100, m.xKnots[99] = 4.0f;
   LoadDirection(0);
   EXPECT_EQ(m.knots[99], 4.0f);
@@ -36,15 +31,10 @@ TEST_F(ModelStateTest, DirectionsStayInsideTheKnotStorage) {
 TEST_F(ModelStateTest, TrianglePackingAndUnpackingStayWithinTheList) {
   for (int i = 0; i < 32; ++i)
     for (int j = 0; j < 32; ++j) m.net[i][j] = Point3{float(i), float(j), float(10 * i + j)};
-  m.netRows = 31;
-  m.triangleList[496].x = -1.0f;
-  EXPECT_EQ(PackTriangle(), 1);
-  EXPECT_EQ(m.triangleList[496].x, -1.0f);
-  m.netRows = 32;
-  m.net[31][3].x = 77.0f;  // list entry 31 * 32 / 2 + 3 = 499, the last
-  EXPECT_EQ(PackTriangle(), 0);
-  EXPECT_EQ(m.triangleList[499].x, 77.0f);
-
+  m.netRows = 31, m.triangleList[496].x = -1.0f;
+  EXPECT_TRUE(PackTriangle() == 1 && m.triangleList[496].x == -1.0f);
+  m.netRows = 32, m.net[31][3].x = 77.0f;  // list entry 31 * 32 / 2 + 3 = 499, the last
+  EXPECT_TRUE(PackTriangle() == 0 && m.triangleList[499].x == 77.0f);
   m.netRows = 3;
   EXPECT_EQ(PackTriangle(), 1);
   const float packed[] = {0, 10, 11, 20, 21, 22};
@@ -76,7 +66,9 @@ TEST_F(ModelStateTest, PasteBeforeACopyEmptiesTheCurveAfterOneBringsItBackInEith
   EXPECT_TRUE(m.pointCount == 1 && m.netRows == 4);
 }
 
-TEST_F(ModelStateTest, RestoreSnapshotClearsTheKnotAfterTheUsedPart) {
+// The curve's restore clears the knot after the used part (none when full:
+// ASan); the surface's brings back the whole net and repacks a triangle.
+TEST_F(ModelStateTest, SnapshotsRestoreWhatTheAlgorithmsChange) {
   m.pointCount = 3, m.order = 2;
   std::fill(m.knots, m.knots + 10, 7.0f);
   TakeSnapshot();
@@ -84,15 +76,12 @@ TEST_F(ModelStateTest, RestoreSnapshotClearsTheKnotAfterTheUsedPart) {
   RestoreSnapshot();
   EXPECT_TRUE(m.pointCount == 3 && m.points[0].x == 0.0f);
   EXPECT_TRUE(m.knots[4] == 7.0f && m.knots[5] == 0.0f && m.knots[6] == 7.0f);
-  m.pointCount = 96, m.order = 4;  // full: no entry after the used part (ASan)
+  m.pointCount = 96, m.order = 4;
   TakeSnapshot();
   RestoreSnapshot();
-}
 
-TEST_F(ModelStateTest, SurfaceSnapshotRestoresTheWholeNetAndRepacksATriangle) {
   m.netRows = 2, m.netCols = 3, m.xOrder = 2;
-  m.net[1][2] = Point3{1, 2, 3}, m.netWeights[1][2] = 0.5f;
-  m.xKnots[3] = 1.0f;  // beyond the first netRows entries
+  m.net[1][2] = Point3{1, 2, 3}, m.netWeights[1][2] = 0.5f, m.xKnots[3] = 1.0f;
   TakeSurfaceSnapshot();
   m.netRows = 5, m.net[1][2].x = -1, m.netWeights[1][2] = 9, m.xKnots[3] = 4, m.triangles = 1;
   RestoreSurfaceSnapshot();

@@ -45,40 +45,32 @@ class WindowProcTest : public SessionTest {
   int Drawn() { return window.Canvas().CountNonWhite(); }
   // The canvas is what a repaint of the whole window shows (and stays so).
   bool ShowsModel() {
-    const auto shown = Pixels();
+    const Raster& r = window.Canvas();
+    const std::size_t size = std::size_t(r.width()) * r.height();
+    const std::vector<std::uint32_t> shown(r.Data(), r.Data() + size);
     window.Canvas().FillRect(0, 0, kWidth, kHeight, kWhite);
     window.Send(Message{MessageKind::kPaint});
-    return Pixels() == shown;
-  }
-  std::vector<std::uint32_t> Pixels() {
-    const Raster& r = window.Canvas();
-    return {r.Data(), r.Data() + static_cast<std::size_t>(r.width()) * r.height()};
+    return std::equal(shown.begin(), shown.end(), r.Data());
   }
 };
 
-TEST_F(WindowProcTest, ClicksAddMarkedPointsInsideTheClientAreaUpToTheLimit) {
+// Clicks below the client area add nothing. A file dialog leaves acceptRelease at 0: a release
+// without its press (the dialog took the press) adds no point; a press on the canvas ends the
+// rule, so the first click or drag after the dialog works.
+TEST_F(WindowProcTest, ClicksAddMarkedPointsUpToTheLimitButAStrayReleaseNone) {
   for (int y : {kHeight, kHeight + 1, 0xFFFF}) window.Click(100, y);
-  EXPECT_EQ(m.pointCount, 0);
-  for (int i = 0; i <= kMaxPoints; ++i) window.Click(30 + (i % 20) * 30, 30 + (i / 20) * 30);
-  EXPECT_TRUE(m.pointCount == kMaxPoints && m.points[99].x == 600 && m.points[99].y == 150);
-  EXPECT_TRUE(MarkIs(600, 150, kBlack) && ShowsModel()) << "each click shows the polygon joined";
-}
-
-// A file dialog leaves acceptRelease at 0: a release without its press (the
-// dialog took the press) adds no point; a press on the canvas ends the rule,
-// so the first click or drag after the dialog works.
-TEST_F(WindowProcTest, OnlyAStrayReleaseAfterAFileDialogIsSwallowed) {
   m.acceptRelease = 0;
   Mouse(kUp, 100, 100);
   EXPECT_TRUE(m.pointCount == 0 && Drawn() == 0 && m.acceptRelease == 1);
   m.acceptRelease = 0;
-  window.Click(100, 100);
-  EXPECT_EQ(Points(), "100,100");
-  m.acceptRelease = 0;
   Mouse(kDown, 100, 100);
-  Mouse(kMove, 150, 120, kLeft);
-  Mouse(kUp, 150, 120);
-  EXPECT_TRUE(Points() == "150,120" && m.pickActive == 0);
+  Mouse(kMove, 155, 125, kLeft);
+  Mouse(kUp, 155, 125);
+  EXPECT_TRUE(Points() == "155,125" && m.pickActive == 0);
+  m.acceptRelease = 0;
+  for (int i = 1; i <= kMaxPoints; ++i) window.Click(30 + (i % 20) * 30, 30 + (i / 20) * 30);
+  EXPECT_TRUE(m.pointCount == kMaxPoints && m.points[99].x == 600 && m.points[99].y == 150);
+  EXPECT_TRUE(MarkIs(600, 150, kBlack) && ShowsModel()) << "each click shows the polygon joined";
 }
 
 TEST_F(WindowProcTest, OnlyTheLeftButtonAloneDragsAPointAndHoverTurnsItsMarkRed) {
@@ -184,8 +176,7 @@ TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
   EXPECT_EQ(Drawn(), 0);
   window.Command(kCmdBezier);
   window.Command(kCmdOpen);
-  const auto opened = Pixels();
-  EXPECT_TRUE(m.pointCount == 4 && ShowsModel() && opened == Pixels()) << "the family's curve";
+  EXPECT_TRUE(m.pointCount == 4 && ShowsModel()) << "the family's curve";
   hoverThen([&] { window.Command(kCmdNew); }, 600, 400);
   EXPECT_EQ(Drawn(), 0) << "no mark for a point of the emptied model";
 }
