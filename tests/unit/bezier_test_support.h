@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -16,10 +15,9 @@
 #include <vector>
 
 #include "base/canvas.h"
-#include "base/model_state.h"
 #include "bezier/bezier_display.h"
+#include "curve_test_support.h"
 #include "numeric/bezier_degree.h"
-#include "tools/headless_platform.h"
 
 namespace tambra::bezier_test {
 
@@ -106,10 +104,9 @@ std::vector<Coords<D>> Points(const PolygonResult<D>& result) {
   return std::vector<Coords<D>>(result->points.begin(), result->points.begin() + result->count);
 }
 
-class BezierFixture : public ::testing::Test {
+class BezierFixture : public curve_test::CurveTest {
  protected:
-  void SetUp() override { ResetModelState(), ResetNumericScratch(), window.Start(800, 600); }
-  void TearDown() override { CloseLog(); }
+  void SetUp() override { CurveTest::SetUp(), ResetNumericScratch(); }
   void SetPolygon(const Poly& p) {
     m.pointCount = static_cast<int>(p.size());
     for (size_t i = 0; i < p.size(); ++i) m.points[i] = Point2{p[i][0], p[i][1]};
@@ -119,25 +116,11 @@ class BezierFixture : public ::testing::Test {
     for (size_t i = 0; i < p.size(); ++i) p[i] = {m.points[i].x, m.points[i].y};
     return p;
   }
-  // Runs the command on polygon `p` on a blank canvas with a fresh log.
-  void Run(void (*command)(Platform&), const Poly& p, int step, int save) {
-    SetPolygon(p), OpenLog();
+  // Runs the command on polygon `p` on a blank canvas; returns the fresh log.
+  std::string Run(void (*command)(Platform&), const Poly& p, int step, int save) {
+    SetPolygon(p);
     m.degreeStep = step, m.saveResults = save;
-    command(window);
-  }
-  void CloseLog() {
-    if (m.logFile != nullptr) std::fclose(m.logFile);
-    m.logFile = nullptr, m.logActive = 0;
-  }
-  void OpenLog() {
-    CloseLog(), window.Canvas().Resize(800, 600);
-    m.logActive = (m.logFile = std::tmpfile()) != nullptr;
-  }
-  std::string LogBytes() {
-    std::string bytes;
-    if (m.logFile != nullptr) std::fflush(m.logFile), std::rewind(m.logFile);
-    for (int c; m.logFile != nullptr && (c = std::fgetc(m.logFile)) != EOF;) bytes += char(c);
-    return bytes;
+    return Logged([&] { command(window); });
   }
   std::vector<std::uint32_t> Pixels() {
     const Raster& c = window.Canvas();
@@ -145,12 +128,10 @@ class BezierFixture : public ::testing::Test {
   }
   // The picture and log of `p` drawn in `mode`: what a command showing `p` leaves.
   std::pair<std::vector<std::uint32_t>, std::string> Drawing(const Poly& p, int mode) {
-    SetPolygon(p), OpenLog(), DrawBezierCurve(window, mode);
-    return {Pixels(), LogBytes()};
+    SetPolygon(p);
+    std::string log = Logged([&] { DrawBezierCurve(window, mode); });
+    return {Pixels(), log};
   }
-
-  ModelState& m = Model();
-  HeadlessPlatform window;
 };
 
 }  // namespace tambra::bezier_test
