@@ -48,24 +48,6 @@ inline Poly ElevatedPolygon(const Poly& q, int r) {
   return p;
 }
 
-// The largest distance between the two curves over 200 parameters; NaN counts as largest.
-inline double MaxCurveDistance(const Poly& a, const Poly& b) {
-  auto at = [](const Poly& p, double t, double& x, double& y) {
-    const int count = static_cast<int>(p.size());
-    x = y = 0.0;
-    for (int i = 0; i < count; ++i) {
-      const double w = Binomial(count - 1, i) * std::pow(t, i) * std::pow(1.0 - t, count - 1 - i);
-      x += w * p[i][0], y += w * p[i][1];
-    }
-  };
-  double worst = 0.0, ax, ay, bx, by;
-  for (int s = 0; s < 200; ++s) {
-    at(a, s / 199.0, ax, ay), at(b, s / 199.0, bx, by);
-    if (const double d = std::hypot(ax - bx, ay - by); !(d <= worst)) worst = d;
-  }
-  return worst;
-}
-
 // Points in general position on a quarter-pixel lattice inside 800 by 600.
 inline Poly GenericPolygon(int count, unsigned seed) {
   std::mt19937 random(seed);

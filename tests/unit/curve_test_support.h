@@ -72,14 +72,6 @@ inline double CurveDistance(const ModelState& a, const ModelState& b) {
   return worst;
 }
 
-inline std::vector<std::string> Lines(const std::string& text) {  // split at CR LF
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
 // Polygons of quarter pixels inside the window, weights and knots.
 struct Random {
   std::mt19937 g;

@@ -79,8 +79,8 @@ void FormerElevation(Matrix& e, int n, int r, int base) {
   }
 }
 
-// The bits of each former copy, exactly its block cleared; in double the closed form rounded
-// once, every column summing to 1, both corners 1.
+// The bits of each former copy, exactly its block cleared. (The values themselves are checked
+// through the elevation kernels against the closed form.)
 TEST_F(NumericTest, ElevationMatrix) {
   static Matrix want, got;
   for (auto precision : {ElevationPrecision::kDouble, ElevationPrecision::kSingle}) {
@@ -88,27 +88,12 @@ TEST_F(NumericTest, ElevationMatrix) {
       for (int n = 0; n + base <= kMatrixSize; ++n) {
         for (int r : {0, 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, kMatrixSize - base - n}) {
           if (n + r + base > kMatrixSize) continue;
-          SCOPED_TRACE(::testing::Message() << "n=" << n << " r=" << r << " base " << base
-                                            << " precision " << int(precision));
           Mark(want, 9.0f), Mark(got, 9.0f);
           BuildElevationMatrix(got, n, r, base, precision);
           const bool exact = precision == ElevationPrecision::kDouble;
           (exact ? FormerElevation<double> : FormerElevation<float>)(want, n, r, base);
-          ASSERT_EQ(std::memcmp(want, got, sizeof want), 0);
-          if (!exact || n == 0) continue;
-          ASSERT_EQ(got[base][base], 1.0f);
-          ASSERT_EQ(got[n - 1 + base][n - 1 + r + base], 1.0f) << "needs the sums in double";
-          for (int j = 0; j < n + r; ++j) {
-            double sum = 0.0;
-            for (int i = 0; i < n; ++i) {
-              const int k = j - i;
-              const double e = got[i + base][j + base];
-              const double closed = std::exp(LogC(n - 1, i) + LogC(r, k) - LogC(n - 1 + r, j));
-              ASSERT_NEAR(e, k < 0 || k > r ? 0 : closed, e * 4e-7) << "entry " << i << ", " << j;
-              sum += e;
-            }
-            ASSERT_NEAR(sum, 1.0, 1e-6) << "column " << j;
-          }
+          ASSERT_EQ(std::memcmp(want, got, sizeof want), 0)
+              << "n=" << n << " r=" << r << " base " << base << " exact " << exact;
         }
       }
     }
@@ -144,12 +129,12 @@ TEST_F(NumericTest, SolverEdgeCases) {
   EXPECT_EQ(SolveGaussJordan(2), 0) << "A^-1 B overflows";
 }
 
+// Diagonally dominant, rows shuffled: the solver must swap rows and unscramble columns.
 TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
   std::mt19937 rng(12345);
   std::uniform_real_distribution<double> entry(-1.0, 1.0);
   for (int n : {1, 2, 3, 5, 8, 13, 21, 34, 60, kMaxOneBasedSize}) {
-    SCOPED_TRACE(::testing::Message() << "n=" << n);
-    // Diagonally dominant, rows shuffled: the solver must swap rows and unscramble columns.
+    SCOPED_TRACE(n);
     Rows given(n, std::vector<double>(n)), rhs = given, unit = given;
     for (int i = 0; i < n; ++i) {
       for (int j = 0; j < n; ++j) given[i][j] = entry(rng), rhs[i][j] = float(10 * entry(rng));
@@ -163,14 +148,14 @@ TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
     ASSERT_EQ(SolveGaussJordan(n), 1);
     for (auto [result, want, tolerance] :
          {std::tuple{&MatrixA(), &unit, 4e-6}, {&MatrixB(), &rhs, 5e-5}}) {
-      double worst = 0.0;  // |given * result - want| in double
-      for (int i = 0; i < n; ++i)
+      for (int i = 0; i < n; ++i) {  // |given * result - want| in double
         for (int j = 0; j < n; ++j) {
-          double sum = 0.0;
+          double sum = -(*want)[i][j];
           for (int k = 0; k < n; ++k) sum += given[i][k] * (*result)[k + 1][j + 1];
-          worst = std::max(worst, std::fabs(sum - (*want)[i][j]));
+          ASSERT_LT(std::fabs(sum), tolerance) << (result == &MatrixA() ? "A A^-1 " : "A A^-1 B ")
+                                               << i << ", " << j;
         }
-      EXPECT_LT(worst, tolerance) << (result == &MatrixA() ? "A A^-1" : "A (A^-1 B)");
+      }
     }
     const auto block = [n](int i, int j) { return i >= 1 && i <= n && j >= 1 && j <= n; };
     EXPECT_TRUE(KeptOutside(MatrixA(), a, block) && KeptOutside(MatrixB(), b, block));
