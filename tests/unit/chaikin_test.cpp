@@ -8,18 +8,13 @@
 #include "numeric/coefficients.h"
 #include "numeric/knot_vector.h"
 #include "resources/command_ids.h"
-#include "session_fixture.h"
+#include "curve_test_support.h"
 #include "spline/chaikin.h"
 
 namespace tambra {
 namespace {
 
-// Points in general position, 25 pixels apart in x.
-std::vector<Point2> Polygon(int n) {
-  std::vector<Point2> p(n);
-  for (int i = 0; i < n; ++i) p[i] = Point2{20.0f + 25.0f * i, 100.0f + 37.0f * (i * 7 % 11)};
-  return p;
-}
+std::vector<Point2> Polygon(int n) { return curve_test::Random(n).Polygon(n); }
 
 // The clamped uniform B-spline of the points at t.
 Point2 SplineAt(const Point2* p, int n, int k, double t) {
