@@ -50,10 +50,8 @@ inline Poly ElevatedPolygon(const Poly& q, int r) {
 
 // Points in general position on a quarter-pixel lattice inside 800 by 600.
 inline Poly GenericPolygon(int count, unsigned seed) {
-  std::mt19937 random(seed);
-  std::uniform_int_distribution<int> xs(160, 3040), ys(160, 2240);
-  Poly p(count);
-  for (auto& e : p) e = {xs(random) / 4.0f, ys(random) / 4.0f};
+  Poly p;
+  for (const Point2& q : curve_test::Random(seed).Polygon(count)) p.push_back({q.x, q.y});
   return p;
 }
 
