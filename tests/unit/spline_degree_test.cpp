@@ -94,21 +94,18 @@ TEST_F(SplineDegreeTest, ElevationKeepsTheCurve) {
   }
 }
 
+// By two with weights (by one on unit weights, and its dump, is the replay's).
 TEST_F(SplineDegreeTest, ElevateThenReduceReturnsTheCurve) {
-  for (int t : {1, 2}) {
-    SCOPED_TRACE(t);
-    const Floats w = t == 1 ? Floats(5, 1.0f) : Floats{1, 2.5f, 0.5f, 1.5f, 1};
-    SetCurve(kFive, kCubic5, 4, kNurbs, w);
-    m.degreeStep = t;
-    window.Command(kCmdNurbsElevation);
-    window.Command(kCmdNurbsReduction);
-    ASSERT_EQ(m.pointCount, 5);
-    EXPECT_TRUE(m.order == 4 && KnotsOf(m) == kCubic5 && m.knots[9] == 0.0f);
-    for (int i = 0; i < 5; ++i) {
-      EXPECT_LE(Distance({m.points[i].x, m.points[i].y}, {kFive[i].x, kFive[i].y}), 0.05);
-      EXPECT_NEAR(m.weights[i], w[i], 1e-3);
-    }
-    if (t == 1) { EXPECT_NEAR(DumpSum(), 0.0, 0.1); }  // the sum leaves the weights out
+  const Floats w = {1, 2.5f, 0.5f, 1.5f, 1};
+  SetCurve(kFive, kCubic5, 4, kNurbs, w);
+  m.degreeStep = 2;
+  window.Command(kCmdNurbsElevation);
+  window.Command(kCmdNurbsReduction);
+  ASSERT_EQ(m.pointCount, 5);
+  EXPECT_TRUE(m.order == 4 && KnotsOf(m) == kCubic5 && m.knots[9] == 0.0f);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_LE(Distance({m.points[i].x, m.points[i].y}, {kFive[i].x, kFive[i].y}), 0.05);
+    EXPECT_NEAR(m.weights[i], w[i], 1e-3);
   }
 }
 
