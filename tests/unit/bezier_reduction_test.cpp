@@ -22,13 +22,13 @@ PolygonResult<D> Simple(const Coords<D>* p, int n, int, NumericScratch& s) {
 template <std::size_t D>
 PolygonResult<D> Eck(const Coords<D>* p, int n, int, NumericScratch&) { return ReduceEck(p, n); }
 
+// The fewest new points, the points held at each end (C0 1, C1 2, C2 3) and the new count
+// n + change * step (0: n - 1 whatever the step).
 struct Variant {
   const char* name;
   Kernel kernel;
   void (*command)(Platform&);
-  int menu, least;  // fewest new points
-  int held;         // points held at each end: C0 1, C1 2, C2 3
-  int change = -1;  // new count n + change * step; 0: n - 1 whatever the step
+  int menu, least, held, change = -1;
 };
 const Variant kLse{"Lse", ReduceLse<2>, LseDegreeReduction, kCmdReduceLse, 3, 0};
 const Variant kLseC0{"LseC0", ReduceLseC0<2>, LseC0DegreeReduction, kCmdReduceLseC0, 3, 1};
@@ -159,21 +159,22 @@ TEST(BezierReductionKernel, ThreeCoordinateKernelsMatchThePlanarOnes) {
     const Poly xy = GenericPolygon(n, 70 + n), zx = GenericPolygon(n, 90 + n);
     std::vector<Coords<3>> xyz(n);
     for (int i = 0; i < n; ++i) xyz[i] = {xy[i][0], xy[i][1], zx[i][0]};
-    for (size_t k = 0; k < std::size(kernels); ++k) {
-      const auto [planar, spatial] = kernels[k];
+    for (const auto& [planar, spatial] : kernels) {
       const Poly a = Points(planar(xy.data(), n, 2, PoisonedScratch()));
       const Poly b = Points(planar(zx.data(), n, 2, PoisonedScratch()));
-      const std::vector<Coords<3>> c = Points(spatial(xyz.data(), n, 2, PoisonedScratch()));
-      ASSERT_TRUE(!a.empty() && a.size() == c.size()) << "kernel " << k << ", n = " << n;
       std::vector<Coords<3>> want(a.size());
-      for (size_t i = 0; i < a.size(); ++i) want[i] = {a[i][0], a[i][1], b[i][0]};
-      EXPECT_TRUE(SameBits(c, want)) << "kernel " << k << ", n = " << n;
+      for (size_t i = 0; i < a.size() && a.size() == b.size(); ++i)
+        want[i] = {a[i][0], a[i][1], b[i][0]};
+      const std::vector<Coords<3>> c = Points(spatial(xyz.data(), n, 2, PoisonedScratch()));
+      EXPECT_TRUE(!a.empty() && SameBits(c, want)) << "n = " << n << ", " << a.size();
     }
   }
 }
 
-// Simple drops the power term (S / 8)(2t - 1)^3; Eck blends F and B by lambda = 1/32, 1/2, 31/32.
-TEST(BezierReductionKernel, SimpleAndEckOnFourPointsFollowTheirFormulas) {
+// Simple drops the power term (S / 8)(2t - 1)^3; Eck blends F and B by lambda = 1/32, 1/2, 31/32,
+// and gives back elevated polygons of every size (unless the forward recursion's tiny weight
+// near the far end keeps its relative precision, 40 or more points come back far off).
+TEST(BezierReductionKernel, SimpleAndEckFollowTheirFormulas) {
   const Poly p = {{100, 500}, {250, 80}, {520, 420}, {700, 150}};
   const V s = At(p[3]) - 3.0 * At(p[2]) + 3.0 * At(p[1]) - At(p[0]);
   const std::vector<V> adjusted = {At(p[0]) + 0.125 * s, At(p[1]) - 0.125 * s,
@@ -185,16 +186,9 @@ TEST(BezierReductionKernel, SimpleAndEckOnFourPointsFollowTheirFormulas) {
   const std::vector<V> blend = {(31.0 / 32) * f0 + (1.0 / 32) * b1, 0.5 * f1 + 0.5 * b2,
                                 (1.0 / 32) * f2 + (31.0 / 32) * b3};
   ExpectPolygonNear(Reduce(kEck, p, 7), blend, 1e-3);
-}
-
-// Unless the forward recursion's tiny weight near the far end keeps its relative precision,
-// polygons of 40 or more points come back far off.
-TEST(BezierReductionKernel, EckRecoversElevatedPolygonsOfEverySize) {
-  const Poly cubic = GenericPolygon(4, 170);
   for (int n = 5; n <= kMaxPoints; ++n) {
     SCOPED_TRACE(n);
-    ExpectPolygonNear(Reduce(kEck, ElevatedPolygon(cubic, n - 4), 1), ElevatedPolygon(cubic, n - 5),
-                      1e-2);
+    ExpectPolygonNear(Reduce(kEck, ElevatedPolygon(p, n - 4), 1), ElevatedPolygon(p, n - 5), 1e-2);
   }
 }
 
@@ -203,12 +197,7 @@ class BezierDegreeCommandTest : public BezierFixture {};
 // A refused command leaves model, picture and log alone, with and without Save; so does its
 // kernel unless only the command's limits refuse (elevation to 100 points or by more than 40).
 TEST_F(BezierDegreeCommandTest, CommandsThatCannotRunDoNothing) {
-  struct Case {
-    const Variant* v;
-    int n, step;
-    const char* what;
-    void (*spoil)(Poly&) = nullptr;
-  };
+  struct Case { const Variant* v; int n, step; const char* what; void (*spoil)(Poly&) = nullptr; };
   const Case cases[] = {
       {&kLse, 4, 2, "m = 2"},        {&kLseC0, 4, 2, "m = 2"},      {&kLseC1, 4, 1, "m = 3"},
       {&kLseC2, 6, 1, "m = 5"},      {&kLseC2, 8, 3, "m = 5"},      {&kSimple, 3, 1, "3 points"},
@@ -236,10 +225,10 @@ TEST_F(BezierDegreeCommandTest, CommandsThatCannotRunDoNothing) {
     EXPECT_EQ(Reduce(*c.v, p, c.step).empty(), !onlyTheCommand) << c.v->name << ": " << c.what;
     for (int save : {0, 1}) {
       SCOPED_TRACE(::testing::Message() << c.v->name << ": " << c.what << ", save " << save);
-      SetPolygon(all), Run(c.v->command, p, c.step, save);
+      SetPolygon(all);
+      EXPECT_EQ(Run(c.v->command, p, c.step, save), "");
       EXPECT_TRUE(m.degreeStep == c.step && m.pointCount == c.n);
       EXPECT_TRUE(SameBits(Polygon(kMaxPoints), all) && window.Canvas().CountNonWhite() == 0);
-      EXPECT_EQ(LogBytes(), "");
     }
   }
 }
@@ -257,10 +246,9 @@ TEST_F(BezierDegreeCommandTest, CommandsShowTheKernelsPolygonAndSaveDecidesWheth
     const auto [pixels, log] = Drawing(shown, v == &kElevation ? kBlueMode : kRedMode);
     for (int save : {0, 1}) {
       SCOPED_TRACE(::testing::Message() << v->name << ", n = " << n << ", save " << save);
-      Run(v->command, p, step, save);
+      EXPECT_EQ(Run(v->command, p, step, save), log);
       EXPECT_TRUE(m.degreeStep == step && SameBits(Polygon(), save == 1 ? shown : p));
       EXPECT_TRUE(Pixels() == pixels);
-      EXPECT_EQ(LogBytes(), log);
     }
     SetPolygon(p), window.Command(v->menu);
     EXPECT_TRUE(SameBits(Polygon(), shown)) << v->name << " by the menu";

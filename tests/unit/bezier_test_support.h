@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -16,10 +15,9 @@
 #include <vector>
 
 #include "base/canvas.h"
-#include "base/model_state.h"
 #include "bezier/bezier_display.h"
+#include "curve_test_support.h"
 #include "numeric/bezier_degree.h"
-#include "tools/headless_platform.h"
 
 namespace tambra::bezier_test {
 
@@ -50,30 +48,10 @@ inline Poly ElevatedPolygon(const Poly& q, int r) {
   return p;
 }
 
-// The largest distance between the two curves over 200 parameters; NaN counts as largest.
-inline double MaxCurveDistance(const Poly& a, const Poly& b) {
-  auto at = [](const Poly& p, double t, double& x, double& y) {
-    const int count = static_cast<int>(p.size());
-    x = y = 0.0;
-    for (int i = 0; i < count; ++i) {
-      const double w = Binomial(count - 1, i) * std::pow(t, i) * std::pow(1.0 - t, count - 1 - i);
-      x += w * p[i][0], y += w * p[i][1];
-    }
-  };
-  double worst = 0.0, ax, ay, bx, by;
-  for (int s = 0; s < 200; ++s) {
-    at(a, s / 199.0, ax, ay), at(b, s / 199.0, bx, by);
-    if (const double d = std::hypot(ax - bx, ay - by); !(d <= worst)) worst = d;
-  }
-  return worst;
-}
-
 // Points in general position on a quarter-pixel lattice inside 800 by 600.
 inline Poly GenericPolygon(int count, unsigned seed) {
-  std::mt19937 random(seed);
-  std::uniform_int_distribution<int> xs(160, 3040), ys(160, 2240);
-  Poly p(count);
-  for (auto& e : p) e = {xs(random) / 4.0f, ys(random) / 4.0f};
+  Poly p;
+  for (const Point2& q : curve_test::Random(seed).Polygon(count)) p.push_back({q.x, q.y});
   return p;
 }
 
@@ -106,10 +84,9 @@ std::vector<Coords<D>> Points(const PolygonResult<D>& result) {
   return std::vector<Coords<D>>(result->points.begin(), result->points.begin() + result->count);
 }
 
-class BezierFixture : public ::testing::Test {
+class BezierFixture : public curve_test::CurveTest {
  protected:
-  void SetUp() override { ResetModelState(), ResetNumericScratch(), window.Start(800, 600); }
-  void TearDown() override { CloseLog(); }
+  void SetUp() override { CurveTest::SetUp(), ResetNumericScratch(); }
   void SetPolygon(const Poly& p) {
     m.pointCount = static_cast<int>(p.size());
     for (size_t i = 0; i < p.size(); ++i) m.points[i] = Point2{p[i][0], p[i][1]};
@@ -119,25 +96,11 @@ class BezierFixture : public ::testing::Test {
     for (size_t i = 0; i < p.size(); ++i) p[i] = {m.points[i].x, m.points[i].y};
     return p;
   }
-  // Runs the command on polygon `p` on a blank canvas with a fresh log.
-  void Run(void (*command)(Platform&), const Poly& p, int step, int save) {
-    SetPolygon(p), OpenLog();
+  // Runs the command on polygon `p` on a blank canvas; returns the fresh log.
+  std::string Run(void (*command)(Platform&), const Poly& p, int step, int save) {
+    SetPolygon(p);
     m.degreeStep = step, m.saveResults = save;
-    command(window);
-  }
-  void CloseLog() {
-    if (m.logFile != nullptr) std::fclose(m.logFile);
-    m.logFile = nullptr, m.logActive = 0;
-  }
-  void OpenLog() {
-    CloseLog(), window.Canvas().Resize(800, 600);
-    m.logActive = (m.logFile = std::tmpfile()) != nullptr;
-  }
-  std::string LogBytes() {
-    std::string bytes;
-    if (m.logFile != nullptr) std::fflush(m.logFile), std::rewind(m.logFile);
-    for (int c; m.logFile != nullptr && (c = std::fgetc(m.logFile)) != EOF;) bytes += char(c);
-    return bytes;
+    return Logged([&] { command(window); });
   }
   std::vector<std::uint32_t> Pixels() {
     const Raster& c = window.Canvas();
@@ -145,12 +108,10 @@ class BezierFixture : public ::testing::Test {
   }
   // The picture and log of `p` drawn in `mode`: what a command showing `p` leaves.
   std::pair<std::vector<std::uint32_t>, std::string> Drawing(const Poly& p, int mode) {
-    SetPolygon(p), OpenLog(), DrawBezierCurve(window, mode);
-    return {Pixels(), LogBytes()};
+    SetPolygon(p);
+    std::string log = Logged([&] { DrawBezierCurve(window, mode); });
+    return {Pixels(), log};
   }
-
-  ModelState& m = Model();
-  HeadlessPlatform window;
 };
 
 }  // namespace tambra::bezier_test

@@ -1,21 +1,18 @@
 // The B-spline simulation: a cubic elevated from a quadratic comes back as it,
 // a single piece, Save, and the bound and shapes it refuses with the model untouched.
 #include <algorithm>
-#include <cmath>
-#include <vector>
+#include <utility>
 
 #include "base/raster.h"
 #include "base/snapshots.h"
 #include "numeric/knot_vector.h"
 #include "resources/command_ids.h"
-#include "session_fixture.h"
+#include "curve_test_support.h"
 #include "spline/bspline_simulation.h"
 
 namespace tambra {
 namespace {
-
-using Points = std::vector<Point2>;
-using Floats = std::vector<float>;
+using namespace curve_test;
 
 Point2 Lerp(Point2 a, Point2 b, double s) {
   return Point2{float(a.x + s * (b.x - a.x)), float(a.y + s * (b.y - a.y))};
@@ -48,56 +45,47 @@ Points Polygon(int n) {  // a zigzag inside the window
 
 class BSplineSimulationTest : public SessionTest {
  protected:
-  void Set(const Points& p, const Floats& t, int k, int save = 1) {
+  void Set(const Points& p, const Floats& t, int save) {
     std::copy(p.begin(), p.end(), m.points);
     std::copy(t.begin(), t.end(), m.knots);
     if (t.size() < kMaxKnots) m.knots[t.size()] = 0.0f;
-    m.pointCount = int(p.size()), m.order = k, m.saveResults = save;
-  }
-  // The model is the curve (p, t) of order k, the knot scan ending after t.
-  void ExpectCurve(const Points& p, const Floats& t, int k, double tolerance) {
-    ASSERT_EQ(m.pointCount, int(p.size()));
-    EXPECT_EQ(m.order, k);
-    EXPECT_EQ(Floats(m.knots, m.knots + t.size()), t);
-    EXPECT_EQ(ScanKnots(m.knots), int(t.size()));
-    for (size_t i = 0; i < p.size(); ++i)
-      EXPECT_LT(std::hypot(m.points[i].x - p[i].x, m.points[i].y - p[i].y), tolerance) << i;
+    m.pointCount = int(p.size()), m.order = 4, m.saveResults = save;
   }
   bool Red() {
     const std::uint32_t* data = window.Canvas().Data();
     return std::find(data, data + 800 * 600, 0xFF000000u | kRed) != data + 800 * 600;
   }
-  void ExpectUnchanged(const char* what) {
-    const std::vector<unsigned char> before = ModelBytes();
-    window.Command(kCmdBSplineSimulation);
-    EXPECT_EQ(ModelBytes(), before) << what;
-    EXPECT_FALSE(Red()) << what;
-  }
 };
 
-// Uneven knots. With Save off the result is drawn and the model stays as it was.
+// Uneven knots, and a single piece whose middle point is the mean of the two one-sided
+// solutions, ((3 P1 - P0) / 2 + (3 P2 - P3) / 2) / 2. With Save off the result is drawn and
+// the model stays as it was; with Save the quadratic is kept, the knot scan ending after it.
 TEST_F(BSplineSimulationTest, ElevatedQuadraticComesBack) {
   const Points p = Polygon(6);
   const Floats t = {0, 0, 0, 1, 2.5f, 3, 4, 4, 4};
-  Points q; Floats u;
+  Points q;
+  Floats u;
   ElevateQuadratic(p, t, q, u);
-  Set(q, u, 4, 0);
-  TakeSnapshot();  // the snapshot the command keeps is the only other difference
-  const std::vector<unsigned char> before = ModelBytes();
-  window.Command(kCmdBSplineSimulation);
-  EXPECT_EQ(ModelBytes(), before);
-  EXPECT_TRUE(Red());
-  m.saveResults = 1;
-  window.Command(kCmdBSplineSimulation);
-  ExpectCurve(p, t, 3, 0.02);
-}
-
-// The middle point is the mean of the two one-sided solutions,
-// ((3 P1 - P0) / 2 + (3 P2 - P3) / 2) / 2.
-TEST_F(BSplineSimulationTest, SingleCubicPiece) {
-  Set({{100, 500}, {200, 200}, {500, 200}, {700, 500}}, {0, 0, 0, 0, 1, 1, 1, 1}, 4);
-  window.Command(kCmdBSplineSimulation);
-  ExpectCurve({{100, 500}, {325, 50}, {700, 500}}, {0, 0, 0, 1, 1, 1}, 3, 1e-3);
+  const struct { Points given; Floats knots; Points want; Floats wantKnots; double tolerance; }
+      cases[] = {{q, u, p, t, 0.02},
+                 {{{100, 500}, {200, 200}, {500, 200}, {700, 500}}, {0, 0, 0, 0, 1, 1, 1, 1},
+                  {{100, 500}, {325, 50}, {700, 500}}, {0, 0, 0, 1, 1, 1}, 1e-3}};
+  for (const auto& c : cases) {
+    Set(c.given, c.knots, 0);
+    TakeSnapshot();  // the snapshot the command keeps is the only other difference
+    const std::vector<unsigned char> before = ModelBytes();
+    window.Command(kCmdBSplineSimulation);
+    EXPECT_TRUE(ModelBytes() == before && Red());
+    m.saveResults = 1;
+    window.Command(kCmdBSplineSimulation);
+    ASSERT_EQ(m.pointCount, int(c.want.size()));
+    EXPECT_TRUE(m.order == 3 && ScanKnots(m.knots) == int(c.wantKnots.size()));
+    EXPECT_EQ(Floats(m.knots, m.knots + c.wantKnots.size()), c.wantKnots);
+    for (size_t i = 0; i < c.want.size(); ++i) {
+      EXPECT_LT(Distance({m.points[i].x, m.points[i].y}, {c.want[i].x, c.want[i].y}),
+                c.tolerance) << i;
+    }
+  }
 }
 
 // A bound above 1000 and refused shapes: nothing drawn, not a byte of the
@@ -105,12 +93,16 @@ TEST_F(BSplineSimulationTest, SingleCubicPiece) {
 TEST_F(BSplineSimulationTest, StopsAndRefusalsLeaveTheModel) {
   Points big = Polygon(8);  // swings of 12000 pixels
   for (Point2& point : big) point.y *= 40;
-  Set({{100, 500}, {20000, 100}, {-20000, 100}, {700, 500}}, {0, 0, 0, 0, 1, 1, 1, 1}, 4);
-  ExpectUnchanged("bent");
-  Set(big, {0, 0, 0, 0, 1, 2, 3, 4, 5, 5, 5, 5}, 4);
-  ExpectUnchanged("bent pieces");
-  Set(Polygon(8), {0, 0, 0, 0, 2, 2, 2, 2, 5, 5, 5, 5}, 4);
-  ExpectUnchanged("inner knot k times");
+  const std::pair<Points, Floats> cases[] = {
+      {{{100, 500}, {20000, 100}, {-20000, 100}, {700, 500}}, {0, 0, 0, 0, 1, 1, 1, 1}},
+      {big, {0, 0, 0, 0, 1, 2, 3, 4, 5, 5, 5, 5}},
+      {Polygon(8), {0, 0, 0, 0, 2, 2, 2, 2, 5, 5, 5, 5}}};  // an inner knot k times
+  for (const auto& [points, knots] : cases) {
+    Set(points, knots, 1);
+    const std::vector<unsigned char> before = ModelBytes();
+    window.Command(kCmdBSplineSimulation);
+    EXPECT_TRUE(ModelBytes() == before && !Red()) << points.size() << " " << knots[4];
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Chaikin's method, knot elevation and reduction against basis and Bernstein
 // sums, and the commands' marks, log and model.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -7,18 +8,13 @@
 #include "numeric/coefficients.h"
 #include "numeric/knot_vector.h"
 #include "resources/command_ids.h"
-#include "session_fixture.h"
+#include "curve_test_support.h"
 #include "spline/chaikin.h"
 
 namespace tambra {
 namespace {
 
-// Points in general position, 25 pixels apart in x.
-std::vector<Point2> Polygon(int n) {
-  std::vector<Point2> p(n);
-  for (int i = 0; i < n; ++i) p[i] = Point2{20.0f + 25.0f * i, 100.0f + 37.0f * (i * 7 % 11)};
-  return p;
-}
+std::vector<Point2> Polygon(int n) { return curve_test::Random(n).Polygon(n); }
 
 // The clamped uniform B-spline of the points at t.
 Point2 SplineAt(const Point2* p, int n, int k, double t) {
@@ -99,12 +95,6 @@ TEST(ChaikinKernels, ElevationKeepsTheCurveAndReductionUndoesIt) {
 
 class ChaikinCommandTest : public SessionTest {
  protected:
-  void SetCurve(int k, int n, int steps, int save) {
-    const std::vector<Point2> p = Polygon(n);
-    std::copy(p.begin(), p.end(), m.points);
-    m.pointCount = n, m.order = k, m.chaikinSteps = steps, m.saveResults = save;
-    if (n + k < kMaxKnots) ClampedUniformKnots(m.knots, n, k);
-  }
   // The curve fields in use: knots and the entry after them, points, weights.
   std::vector<float> Curve() {
     std::vector<float> v(m.knots, m.knots + m.pointCount + m.order + 1);
@@ -112,55 +102,44 @@ class ChaikinCommandTest : public SessionTest {
       v.insert(v.end(), {m.points[i].x, m.points[i].y, m.weights[i]});
     return v;
   }
-  Rgb At(Point2 p) { return window.Canvas().Pixel(int(p.x), int(p.y)); }
   std::vector<Rgb> Pixels() { return {window.Canvas().Data(), window.Canvas().Data() + 800 * 600}; }
 };
 
-// No pass: green marks on the logged control points, the model kept even with Save on.
-TEST_F(ChaikinCommandTest, MethodMarksLogsAndLeavesTheModel) {
-  std::snprintf(m.outputFileName, kMaxFileName, "%s", Path("c.dat").c_str());
-  ASSERT_EQ(OpenOutputLog(window), 1);
-  SetCurve(3, 3, 0, 1);
-  const std::vector<unsigned char> before = ModelBytes();
-  window.Command(kCmdChaikin);
-  EXPECT_EQ(ModelBytes(), before);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(At(m.points[i]), kGreen) << i;
-  CloseOutputLog();
-  EXPECT_EQ(ReadFile(Path("c.dat")),
-            "# In chaikin control polygon\r\n20.00000 500.00000\r\n45.00000 241.00000\r\n"
-            "70.00000 389.00000\r\n# End data\r\n\r\n");
-}
-
-// Save off: the result drawn, the curve kept. Save on: the result and clamped
-// uniform knots kept, the entry after them 0.
-TEST_F(ChaikinCommandTest, SaveDecidesWhatStays) {
-  for (int command : {kCmdChaikinElevation, kCmdChaikinReduction}) {
-    SetCurve(4, 11, 1, 0);
-    const std::vector<float> before = Curve();
-    window.Command(command);
-    const std::vector<Rgb> pixels = Pixels();
-    const Rgb colour = 0xFF000000u | (command == kCmdChaikinElevation ? kBlue : kRed);
-    EXPECT_NE(std::find(pixels.begin(), pixels.end(), colour), pixels.end());
-    EXPECT_EQ(Curve(), before) << command;
-    m.saveResults = 1;
-    window.Command(command);
-    EXPECT_EQ(m.pointCount, command == kCmdChaikinElevation ? 19 : 7);
-    EXPECT_TRUE(ScanKnots(m.knots) == m.pointCount + 4 &&
-                m.knots[m.pointCount + 3] == m.pointCount - 3);
-  }
-}
-
-// Nothing drawn or changed: order 5 or 6, capacity, parity. Points not
-// finite are the fuzz test's.
-TEST_F(ChaikinCommandTest, RefusalsLeaveCanvasAndModel) {
-  const int cases[][3] = {{kCmdChaikin, 5, 6}, {kCmdChaikinElevation, 5, 7},
-                          {kCmdChaikinElevation, 4, 50}, {kCmdChaikinReduction, 4, 10}};
-  for (const auto& [command, k, n] : cases) {
-    SetCurve(k, n, 1, 1);
-    const std::vector<Rgb> pixels = Pixels();
-    const std::vector<unsigned char> before = ModelBytes();
-    window.Command(command);
-    EXPECT_TRUE(Pixels() == pixels && ModelBytes() == before) << command << " " << k << " " << n;
+// Save off: the result drawn, the curve kept; Save on: the result and clamped uniform knots kept,
+// the entry after them 0. Chaikin's method (no pass) marks the control points in green and keeps
+// the model even with Save. Refused (order 5 or 6, capacity, parity): nothing drawn or changed.
+// Points not finite are the fuzz test's; the log's bytes the replay's.
+TEST_F(ChaikinCommandTest, SaveDecidesWhatStaysAndRefusalsLeaveEverything) {
+  const struct { int command, k, n, steps, kept; Rgb colour; } cases[] = {
+      {kCmdChaikin, 3, 3, 0, 3, kGreen},      {kCmdChaikinElevation, 4, 11, 1, 19, kBlue},
+      {kCmdChaikinReduction, 4, 11, 1, 7, kRed}, {kCmdChaikin, 5, 6, 1, 0, 0},
+      {kCmdChaikinElevation, 5, 7, 1, 0, 0},   {kCmdChaikinElevation, 4, 50, 1, 0, 0},
+      {kCmdChaikinReduction, 4, 10, 1, 0, 0}};
+  for (const auto& c : cases) {
+    for (int save : {0, 1}) {
+      SCOPED_TRACE(::testing::Message() << c.command << " " << c.k << " " << c.n << " " << save);
+      const std::vector<Point2> p = Polygon(c.n);
+      std::copy(p.begin(), p.end(), m.points);
+      m.pointCount = c.n, m.order = c.k, m.chaikinSteps = c.steps, m.saveResults = save;
+      if (c.n + c.k < kMaxKnots) ClampedUniformKnots(m.knots, c.n, c.k);
+      window.Canvas().Resize(800, 600);
+      const std::vector<unsigned char> before = ModelBytes();
+      const std::vector<float> curve = Curve();
+      window.Command(c.command);
+      const std::vector<Rgb> pixels = Pixels();
+      const bool drawn = std::count(pixels.begin(), pixels.end(), 0xFF000000u | c.colour) > 0;
+      EXPECT_EQ(drawn, c.colour != 0);
+      for (int i = 0; c.colour == kGreen && i < c.n; ++i)
+        EXPECT_EQ(window.Canvas().Pixel(int(p[i].x), int(p[i].y)), kGreen) << i;
+      if (c.colour == 0 || (c.colour == kGreen && save == 1)) {
+        EXPECT_TRUE(ModelBytes() == before);
+      } else if (save == 0) {
+        EXPECT_EQ(Curve(), curve);
+      } else {
+        EXPECT_EQ(m.pointCount, c.kept);
+        EXPECT_TRUE(ScanKnots(m.knots) == c.kept + c.k && m.knots[c.kept + 3] == c.kept - 3);
+      }
+    }
   }
 }
 

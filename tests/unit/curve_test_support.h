@@ -1,7 +1,9 @@
-// Shared by the curve display tests: points in double, the log's point lines
-// read back, and a fixture that logs a drawing or a command.
+// Shared by the curve tests: points in double, the log's point lines read
+// back, de Boor's algorithm in double, and a fixture that logs a drawing or
+// a command.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -13,7 +15,11 @@
 namespace tambra::curve_test {
 
 struct P { double x, y; };
+using Points = std::vector<Point2>;
+using Floats = std::vector<float>;
 constexpr int kHeight = 600;
+inline const Points kFive = {{40, 500}, {120.5f, 80.25f}, {400, 560}, {610.75f, 90}, {760, 420}};
+inline const Floats kCubic5 = {0, 0, 0, 0, 1, 2, 2, 2, 2};
 
 inline double Distance(P a, P b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
@@ -35,12 +41,35 @@ inline std::vector<P> PointsAfter(const std::string& log, const std::string& hea
   return points;
 }
 
-inline std::vector<std::string> Lines(const std::string& text) {  // split at CR LF
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
+// De Boor on (w P, w), weights 1 when none are given, for non-decreasing t
+// and t(k-1) <= u <= t(n).
+inline P DeBoor(const Point2* p, const float* w, const float* t, int n, int k, double u) {
+  int s = k - 1;
+  while (s + 1 < n && t[s + 1] <= u) ++s;
+  std::vector<double> x(k), y(k), h(k);
+  for (int j = 0, i = s - k + 1; j < k; ++j, ++i)
+    h[j] = w == nullptr ? 1.0 : w[i], x[j] = h[j] * p[i].x, y[j] = h[j] * p[i].y;
+  for (int r = 1; r < k; ++r) {
+    for (int j = k - 1, i = s; j >= r; --j, --i) {
+      const double a = (u - t[i]) / (double(t[i + k - r]) - t[i]);
+      x[j] = (1 - a) * x[j - 1] + a * x[j], y[j] = (1 - a) * y[j - 1] + a * y[j];
+      h[j] = (1 - a) * h[j - 1] + a * h[j];
+    }
+  }
+  return {x[k - 1] / h[k - 1], y[k - 1] / h[k - 1]};
+}
+
+// The largest distance between two models' curves over 400 parameters of the first's span.
+inline double CurveDistance(const ModelState& a, const ModelState& b) {
+  const double lo = a.knots[a.order - 1], hi = a.knots[a.pointCount];
+  double worst = 0;
+  for (int i = 0; i <= 400; ++i) {
+    const double u = lo + (hi - lo) * i / 400;
+    const P p = DeBoor(a.points, a.weights, a.knots, a.pointCount, a.order, u);
+    const P q = DeBoor(b.points, b.weights, b.knots, b.pointCount, b.order, u);
+    worst = std::max(worst, Distance(p, q));
+  }
+  return worst;
 }
 
 // Polygons of quarter pixels inside the window, weights and knots.

@@ -5,7 +5,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <random>
 #include <tuple>
@@ -18,21 +17,17 @@ namespace {
 
 using Rows = std::vector<std::vector<double>>;
 
-double LogC(int n, int k) {
-  return std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0);
-}
-
 // Fills `m` with values no kernel would produce; returns a copy.
 std::vector<float> Mark(Matrix& m, float base) {
   for (int i = 0; i < kMatrixSize * kMatrixSize; ++i) (&m[0][0])[i] = base + i;
   return {&m[0][0], &m[0][0] + kMatrixSize * kMatrixSize};
 }
 
-bool KeptOutside(const Matrix& m, const std::vector<float>& before,
-                 const std::function<bool(int, int)>& changed = [](int, int) { return false; }) {
-  for (int i = 0; i < kMatrixSize * kMatrixSize; ++i) {
-    const int r = i / kMatrixSize, c = i % kMatrixSize;
-    if (!changed(r, c) && m[r][c] != before[static_cast<std::size_t>(i)]) return false;
+// Whether `m` holds what it held before outside rows and columns 1 .. n.
+bool KeptOutside(const Matrix& m, const std::vector<float>& before, int n = 0) {
+  for (int r = 0, i = 0; r < kMatrixSize; ++r) {
+    for (int c = 0; c < kMatrixSize; ++c, ++i)
+      if ((std::min(r, c) < 1 || std::max(r, c) > n) && m[r][c] != before[i]) return false;
   }
   return true;
 }
@@ -51,7 +46,8 @@ TEST(CoefficientsTest, BinomialTrinomialAndBernstein) {
   for (auto [n, k] : {std::pair{5, 0}, {5, 5}, {5, -1}, {5, 6}, {0, 0}, {-4, 2}})
     EXPECT_EQ(Binomial(n, k), 1.0) << "C(" << n << ", " << k << ") is 1, never 0";
   // n! overflows a double from 171 on; the coefficient must not.
-  EXPECT_NEAR(Binomial(1000, 17), std::exp(LogC(1000, 17)), Binomial(1000, 17) * 1e-9);
+  const double c = std::exp(std::lgamma(1001.0) - std::lgamma(18.0) - std::lgamma(984.0));
+  EXPECT_NEAR(Binomial(1000, 17), c, c * 1e-9);
   EXPECT_EQ(Binomial(2000, 1000), std::numeric_limits<double>::infinity());
   struct T { int n, i, j; double want; };
   for (const T t : {T{0, 0, 0, 1}, T{3, 3, 0, 1}, T{3, 0, 3, 1}, T{4, 1, 1, 12}, T{6, 2, 2, 90},
@@ -79,8 +75,8 @@ void FormerElevation(Matrix& e, int n, int r, int base) {
   }
 }
 
-// The bits of each former copy, exactly its block cleared; in double the closed form rounded
-// once, every column summing to 1, both corners 1.
+// The bits of each former copy, exactly its block cleared. (The values themselves are checked
+// through the elevation kernels against the closed form.)
 TEST_F(NumericTest, ElevationMatrix) {
   static Matrix want, got;
   for (auto precision : {ElevationPrecision::kDouble, ElevationPrecision::kSingle}) {
@@ -88,27 +84,12 @@ TEST_F(NumericTest, ElevationMatrix) {
       for (int n = 0; n + base <= kMatrixSize; ++n) {
         for (int r : {0, 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, kMatrixSize - base - n}) {
           if (n + r + base > kMatrixSize) continue;
-          SCOPED_TRACE(::testing::Message() << "n=" << n << " r=" << r << " base " << base
-                                            << " precision " << int(precision));
           Mark(want, 9.0f), Mark(got, 9.0f);
           BuildElevationMatrix(got, n, r, base, precision);
           const bool exact = precision == ElevationPrecision::kDouble;
           (exact ? FormerElevation<double> : FormerElevation<float>)(want, n, r, base);
-          ASSERT_EQ(std::memcmp(want, got, sizeof want), 0);
-          if (!exact || n == 0) continue;
-          ASSERT_EQ(got[base][base], 1.0f);
-          ASSERT_EQ(got[n - 1 + base][n - 1 + r + base], 1.0f) << "needs the sums in double";
-          for (int j = 0; j < n + r; ++j) {
-            double sum = 0.0;
-            for (int i = 0; i < n; ++i) {
-              const int k = j - i;
-              const double e = got[i + base][j + base];
-              const double closed = std::exp(LogC(n - 1, i) + LogC(r, k) - LogC(n - 1 + r, j));
-              ASSERT_NEAR(e, k < 0 || k > r ? 0 : closed, e * 4e-7) << "entry " << i << ", " << j;
-              sum += e;
-            }
-            ASSERT_NEAR(sum, 1.0, 1e-6) << "column " << j;
-          }
+          ASSERT_EQ(std::memcmp(want, got, sizeof want), 0)
+              << "n=" << n << " r=" << r << " base " << base << " exact " << exact;
         }
       }
     }
@@ -144,12 +125,12 @@ TEST_F(NumericTest, SolverEdgeCases) {
   EXPECT_EQ(SolveGaussJordan(2), 0) << "A^-1 B overflows";
 }
 
+// Diagonally dominant, rows shuffled: the solver must swap rows and unscramble columns.
 TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
   std::mt19937 rng(12345);
   std::uniform_real_distribution<double> entry(-1.0, 1.0);
   for (int n : {1, 2, 3, 5, 8, 13, 21, 34, 60, kMaxOneBasedSize}) {
-    SCOPED_TRACE(::testing::Message() << "n=" << n);
-    // Diagonally dominant, rows shuffled: the solver must swap rows and unscramble columns.
+    SCOPED_TRACE(n);
     Rows given(n, std::vector<double>(n)), rhs = given, unit = given;
     for (int i = 0; i < n; ++i) {
       for (int j = 0; j < n; ++j) given[i][j] = entry(rng), rhs[i][j] = float(10 * entry(rng));
@@ -163,17 +144,16 @@ TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
     ASSERT_EQ(SolveGaussJordan(n), 1);
     for (auto [result, want, tolerance] :
          {std::tuple{&MatrixA(), &unit, 4e-6}, {&MatrixB(), &rhs, 5e-5}}) {
-      double worst = 0.0;  // |given * result - want| in double
-      for (int i = 0; i < n; ++i)
+      for (int i = 0; i < n; ++i) {  // |given * result - want| in double
         for (int j = 0; j < n; ++j) {
-          double sum = 0.0;
+          double sum = -(*want)[i][j];
           for (int k = 0; k < n; ++k) sum += given[i][k] * (*result)[k + 1][j + 1];
-          worst = std::max(worst, std::fabs(sum - (*want)[i][j]));
+          ASSERT_LT(std::fabs(sum), tolerance) << (result == &MatrixA() ? "A A^-1 " : "A A^-1 B ")
+                                               << i << ", " << j;
         }
-      EXPECT_LT(worst, tolerance) << (result == &MatrixA() ? "A A^-1" : "A (A^-1 B)");
+      }
     }
-    const auto block = [n](int i, int j) { return i >= 1 && i <= n && j >= 1 && j <= n; };
-    EXPECT_TRUE(KeptOutside(MatrixA(), a, block) && KeptOutside(MatrixB(), b, block));
+    EXPECT_TRUE(KeptOutside(MatrixA(), a, n) && KeptOutside(MatrixB(), b, n));
   }
 }
 
