@@ -24,7 +24,7 @@ class BasisTable {
  private:
   void Build(int count, int segments) {
     count_ = -1;
-    stride_ = (segments - 1 + 3) / 4 * 4;
+    stride_ = (segments - 1 + 7) / 8 * 8;  // whole groups of eight
     values_.assign(static_cast<std::size_t>(stride_) * count, 0.0);
     double binomials[kMaxPoints];
     for (int j = 0; j < count; ++j) binomials[j] = Binomial(count - 1, j);
@@ -70,11 +70,13 @@ void RationalCurveSamples(const Point2* points, const float* weights, int count,
   static BasisTable table;
   int stride = 0;
   const double* basis = table.Get(count, segments, stride);
-  const bool vector = UseVectorEvaluation();
+  const bool vector = UseVectorEvaluation(), wide = UseWideEvaluation();
   ForSampleRanges(1, segments, 4.0 * count * (segments - 1), [&](int begin, int end) {
     Point2* to = out.points.data() + (begin - 1);
     unsigned char* drawn = out.drawn.data() + (begin - 1);
-    if (vector) {
+    if (wide) {
+      RationalSamplesAvx512(points, weights, count, basis, stride, begin, end, to, drawn);
+    } else if (vector) {
       RationalSamplesAvx2(points, weights, count, basis, stride, begin, end, to, drawn);
     } else {
       PlainSamples(points, weights, count, basis, stride, begin, end, to, drawn);
