@@ -1,7 +1,7 @@
 // The fast paths of the curve displays give the same bits as the plain one:
-// the eight- and four-wide kernels and the plain loops, the samples split over threads
-// and evaluated in one, and a drag that redraws the kept polyline and one
-// that evaluates every drawing afresh.
+// the eight- and four-wide kernels and the plain loops, the samples split
+// over threads and evaluated in one, and a drag that redraws the kept
+// polyline and one that evaluates every drawing afresh.
 #include <algorithm>
 #include <cstring>
 
@@ -86,8 +86,8 @@ class CurveSpeedTest : public CurveTest {
 
 // Every family at grids from 1 to 9999 and counts from 2 to 100: the plain
 // loop in one thread is the reference; the vector kernels (eight-wide
-// where the CPU has them, and four-wide), several threads
-// and both together give the same samples. The basis values kept between
+// where the CPU has them, and four-wide), several threads and both
+// together give the same samples. The basis values kept between
 // calls are dropped before the first threaded run (another grid evaluated
 // in between), so that the threads build them again.
 TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
