@@ -55,7 +55,9 @@ class BasisTable {
           us[j] = std::pow(u, double(j));
           ss[j] = std::pow(s, double(j));
         }
-        for (int j = 0; j < count; ++j) values_[At(j, i)] = binomials[j] * us[j] * ss[count - 1 - j];
+        for (int j = 0; j < count; ++j) {
+          values_[At(j, i)] = binomials[j] * us[j] * ss[count - 1 - j];
+        }
       }
     });
     powers_ = std::max(powers_, count);
