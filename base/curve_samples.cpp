@@ -11,6 +11,7 @@ namespace tambra {
 namespace {
 
 std::atomic<bool> plainForced{false};
+std::atomic<bool> narrowForced{false};
 std::atomic<int> sampleThreads{0};
 bool polylineReuse = true;
 
@@ -29,6 +30,16 @@ bool CpuHasAvx2() {
 #endif
 }
 
+bool CpuHasAvx512() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+                          __builtin_cpu_supports("avx512vl");
+  return has;
+#else
+  return false;
+#endif
+}
+
 bool PlainByEnvironment() {
   static const bool plain = std::getenv("TAMBRA_PLAIN_EVALUATION") != nullptr;
   return plain;
@@ -39,6 +50,13 @@ bool PlainByEnvironment() {
 bool UseVectorEvaluation() { return CpuHasAvx2() && !PlainByEnvironment() && !plainForced; }
 
 void ForcePlainEvaluation(bool plain) { plainForced = plain; }
+
+bool UseWideEvaluation() {
+  static const bool narrowByEnvironment = std::getenv("TAMBRA_NARROW_EVALUATION") != nullptr;
+  return UseVectorEvaluation() && CpuHasAvx512() && !narrowByEnvironment && !narrowForced;
+}
+
+void ForceNarrowEvaluation(bool narrow) { narrowForced = narrow; }
 
 void SetSampleThreads(int threads) { sampleThreads = std::max(threads, 0); }
 

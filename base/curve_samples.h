@@ -1,6 +1,6 @@
 // The samples of a curve display, evaluated all at once before anything is
-// drawn, and what makes that fast: the four-wide vector path where the CPU
-// has it, the samples split over the cores at large grids, and the
+// drawn, and what makes that fast: the four- or eight-wide vector path where
+// the CPU has it, the samples split over the cores at large grids, and the
 // polyline kept from the last drawing of the same curve. Every sample is
 // independent of the others and every path does the same double operations
 // in the same order, so the vertices are the same bits whichever runs.
@@ -32,6 +32,12 @@ struct CurveSamples {
 // is not forced.
 bool UseVectorEvaluation();
 void ForcePlainEvaluation(bool plain);
+// True when, in addition, the CPU has AVX-512 (F, DQ and VL) and the
+// eight-wide kernels run in place of the four-wide ones; the environment
+// variable TAMBRA_NARROW_EVALUATION or forcing the narrow path keeps the
+// four-wide kernels (to compare the two).
+bool UseWideEvaluation();
+void ForceNarrowEvaluation(bool narrow);
 
 // Runs `range(begin, end)` over begin .. end - 1 split into one block per
 // core when `work` (samples times the cost of one, in multiply-adds) pays

@@ -86,6 +86,21 @@ void BM_CurveRepaintNewGrid(benchmark::State& state) {
   ResetModelState();
 }
 
+// The same after a point-count change (one point more or fewer).
+void BM_CurveRepaintNewCount(benchmark::State& state) {
+  HeadlessPlatform window;
+  StartCurve(window, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const int count = Model().pointCount;
+  int step = 0;
+  for (auto _ : state) {
+    Model().pointCount = count - (step++ % 2);
+    ClearCanvas(window, 800, 600);
+    window.Send(Message{MessageKind::kPaint});
+  }
+  benchmark::DoNotOptimize(window.Canvas().Data());
+  ResetModelState();
+}
+
 void DisplayArgs(benchmark::internal::Benchmark* b, std::initializer_list<int> grids) {
   b->ArgNames({"display", "grid"})->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
   for (int kind = 0; kind < 4; ++kind) {
@@ -95,6 +110,7 @@ void DisplayArgs(benchmark::internal::Benchmark* b, std::initializer_list<int> g
 BENCHMARK(BM_CurveDragStep)->Apply([](auto* b) { DisplayArgs(b, {50, 4096, 9999}); });
 BENCHMARK(BM_CurveRepaint)->Apply([](auto* b) { DisplayArgs(b, {4096, 9999}); });
 BENCHMARK(BM_CurveRepaintNewGrid)->Apply([](auto* b) { DisplayArgs(b, {50, 9999}); });
+BENCHMARK(BM_CurveRepaintNewCount)->Apply([](auto* b) { DisplayArgs(b, {50, 9999}); });
 
 // The Bezier samples alone, plain or vector, in one thread or two: where
 // a thread starts to pay. Arguments: points, grid, plain, threads.

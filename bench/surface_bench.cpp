@@ -1,6 +1,6 @@
-// The surface patches' cost: Bezier > Bezier and RBezier > Rational Bezier
-// in Surfaces mode on a 32 by 32 net at the largest grid (100 by 100
-// samples), and the triangular patch of the largest triangular net at the
+// The surface patches' cost: Bezier > Bezier, RBezier > Rational Bezier,
+// B-spline and NURBS (order 4) in Surfaces mode on a 32 by 32 net at the
+// largest grid (100 by 100 samples), and the triangular patch of the largest triangular net at the
 // same grid; control net and drawing included, as the window runs them.
 #include <benchmark/benchmark.h>
 
@@ -30,6 +30,7 @@ void RunPatch(benchmark::State& state, int command, bool triangular) {
       m.netWeights[i][j] = 1.0f + 0.5f * static_cast<float>(std::sin(0.7 * (i + 2 * j)));
     }
   }
+  m.xOrder = m.yOrder = 4;
   m.triangles = triangular;
   if (triangular) RepackTriangle();
   m.grid = kMaxPatchGrid;
@@ -46,7 +47,11 @@ void BM_TrianglePatch31(benchmark::State& state) { RunPatch(state, kCmdBezier, t
 void BM_RationalTrianglePatch31(benchmark::State& state) {
   RunPatch(state, kCmdRationalBezier, true);
 }
+void BM_BSplinePatch32(benchmark::State& state) { RunPatch(state, kCmdBSpline, false); }
+void BM_NurbsPatch32(benchmark::State& state) { RunPatch(state, kCmdNurbs, false); }
 BENCHMARK(BM_BezierPatch32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BSplinePatch32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NurbsPatch32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RationalPatch32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TrianglePatch31)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RationalTrianglePatch31)->Unit(benchmark::kMillisecond);

@@ -40,11 +40,13 @@ void BezierCurveSamples(const Point2* points, int count, int segments, CurveSamp
   out.Resize(segments);
   if (segments < 2) return;
   std::fill(out.drawn.begin(), out.drawn.end(), 1);
-  const bool vector = UseVectorEvaluation();
+  const bool vector = UseVectorEvaluation(), wide = UseWideEvaluation();
   const double work = (segments - 1.0) * count * count;
   ForSampleRanges(1, segments, work, [&](int begin, int end) {
     Point2* to = out.points.data() + (begin - 1);
-    if (vector) {
+    if (wide) {
+      BezierSamplesAvx512(points, count, segments, begin, end, to);
+    } else if (vector) {
       BezierSamplesAvx2(points, count, segments, begin, end, to);
     } else {
       PlainSamples(points, count, segments, begin, end, to);

@@ -17,5 +17,8 @@ void BezierCurveSamples(const Point2* points, int count, int segments, CurveSamp
 // Needs a CPU with AVX2.
 void BezierSamplesAvx2(const Point2* points, int count, int segments, int begin, int end,
                        Point2* out);
+// The same eight parameters per vector. Needs a CPU with AVX-512 (F, DQ, VL).
+void BezierSamplesAvx512(const Point2* points, int count, int segments, int begin, int end,
+                         Point2* out);
 
 }  // namespace tambra

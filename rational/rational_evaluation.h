@@ -30,9 +30,13 @@ inline bool RationalQuotient(float w, float x, float y, Point2& out) {
 
 // Samples begin .. end - 1 into out[i - begin] and drawn[i - begin], four
 // parameters per vector, from basis[j * stride + i - 1], the Bernstein value
-// of point j at sample i (readable up to a whole group of four past end).
+// of point j at sample i (readable up to a whole group of eight past end).
 // Needs a CPU with AVX2.
 void RationalSamplesAvx2(const Point2* points, const float* weights, int count, const double* basis,
                          int stride, int begin, int end, Point2* out, unsigned char* drawn);
+// The same eight parameters per vector. Needs a CPU with AVX-512 (F, DQ, VL).
+void RationalSamplesAvx512(const Point2* points, const float* weights, int count,
+                           const double* basis, int stride, int begin, int end, Point2* out,
+                           unsigned char* drawn);
 
 }  // namespace tambra

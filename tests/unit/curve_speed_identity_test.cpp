@@ -1,7 +1,7 @@
 // The fast paths of the curve displays give the same bits as the plain one:
-// the four-wide kernels and the plain loops, the samples split over threads
-// and evaluated in one, and a drag that redraws the kept polyline and one
-// that evaluates every drawing afresh.
+// the eight- and four-wide kernels and the plain loops, the samples split
+// over threads and evaluated in one, and a drag that redraws the kept
+// polyline and one that evaluates every drawing afresh.
 #include <algorithm>
 #include <cstring>
 
@@ -77,7 +77,7 @@ bool SameBits(const CurveSamples& a, const CurveSamples& b) {
 class CurveSpeedTest : public CurveTest {
  protected:
   void TearDown() override {
-    ForcePlainEvaluation(false);
+    ForcePlainEvaluation(false), ForceNarrowEvaluation(false);
     SetSampleThreads(0);
     KeptPolyline::SetReuse(true);
     CurveTest::TearDown();
@@ -85,17 +85,20 @@ class CurveSpeedTest : public CurveTest {
 };
 
 // Every family at grids from 1 to 9999 and counts from 2 to 100: the plain
-// loop in one thread is the reference; the vector kernel, several threads
-// and both together give the same samples. The basis values kept between
+// loop in one thread is the reference; the vector kernels (eight-wide
+// where the CPU has them, and four-wide), several threads and both
+// together give the same samples. The basis values kept between
 // calls are dropped before the first threaded run (another grid evaluated
 // in between), so that the threads build them again.
 TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
   ForcePlainEvaluation(false);
   const bool vector = UseVectorEvaluation();
   if (!vector) std::printf("no AVX2 here: only the threads are compared\n");
+  if (!UseWideEvaluation()) std::printf("no AVX-512 here: the four-wide kernels only\n");
   Random r(13);
-  struct Run { bool plain; int threads; bool rebuild; };
-  const Run runs[] = {{false, 1, false}, {false, 3, true}, {true, 2, false}};
+  struct Run { bool plain, narrow; int threads; bool rebuild; };
+  const Run runs[] = {{false, false, 1, false}, {false, true, 1, false}, {false, false, 3, true},
+                      {true, false, 2, false}};
   int skipped = 0, nonFinite = 0;
   for (int grid : {1, 2, 3, 5, 8, 50, 97, 1000, 4097, 9999}) {
     for (Family family : {kBezierFamily, kRationalFamily, kSplineFamily, kNurbsFamily}) {
@@ -107,10 +110,12 @@ TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
         ASSERT_EQ(reference.points.size(), std::size_t(std::max(grid - 1, 0)));
         for (const Run& run : runs) {
           if (run.rebuild) Evaluate(c, grid + 1);
-          ForcePlainEvaluation(run.plain), SetSampleThreads(run.threads);
+          ForcePlainEvaluation(run.plain), ForceNarrowEvaluation(run.narrow);
+          SetSampleThreads(run.threads);
           EXPECT_TRUE(SameBits(Evaluate(c, grid), reference))
               << "family " << family << " count " << c.count << " order " << c.order << " grid "
-              << grid << " plain " << run.plain << " threads " << run.threads;
+              << grid << " plain " << run.plain << " narrow " << run.narrow << " threads "
+              << run.threads;
         }
         skipped += int(std::count(reference.drawn.begin(), reference.drawn.end(), 0));
         for (const Point2& p : reference.points) nonFinite += !std::isfinite(p.x);
