@@ -33,16 +33,17 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void BezierSamplesAvx512(
   for (int i = begin; i < end; i += 8) {
     // Lanes past `end` compute a harmless parameter and are not stored.
     const __m512d index = _mm512_add_pd(_mm512_set1_pd(static_cast<double>(i)), lanes);
-    const __m512d u = _mm512_cvtps_pd(Narrow(_mm512_div_pd(index, divisor)));
+    const __m512d u = _mm512_maskz_cvtps_pd(0xFF, Narrow(_mm512_div_pd(index, divisor)));
     const __m512d s = _mm512_sub_pd(one, u);
     for (int j = 0; j < count; ++j) {
       xs[j] = _mm256_set1_ps(points[j].x);
       ys[j] = _mm256_set1_ps(points[j].y);
     }
     for (int level = 1; level < count; ++level) {
-      __m512d x0 = _mm512_cvtps_pd(xs[0]), y0 = _mm512_cvtps_pd(ys[0]);
+      __m512d x0 = _mm512_maskz_cvtps_pd(0xFF, xs[0]), y0 = _mm512_maskz_cvtps_pd(0xFF, ys[0]);
       for (int j = 0; j < count - level; ++j) {
-        const __m512d x1 = _mm512_cvtps_pd(xs[j + 1]), y1 = _mm512_cvtps_pd(ys[j + 1]);
+        const __m512d x1 = _mm512_maskz_cvtps_pd(0xFF, xs[j + 1]),
+                      y1 = _mm512_maskz_cvtps_pd(0xFF, ys[j + 1]);
         xs[j] = Narrow(_mm512_add_pd(_mm512_mul_pd(s, x0), _mm512_mul_pd(u, x1)));
         ys[j] = Narrow(_mm512_add_pd(_mm512_mul_pd(s, y0), _mm512_mul_pd(u, y1)));
         x0 = x1;

@@ -22,7 +22,7 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) inline __m256 Narrow(__m512
 
 // A double rounded to float and widened again, eight at a time.
 __attribute__((target("avx512f,avx512dq,avx512vl"))) inline __m512d ToFloat(__m512d v) {
-  return _mm512_cvtps_pd(Narrow(v));
+  return _mm512_maskz_cvtps_pd(0xFF, Narrow(v));
 }
 
 }  // namespace
@@ -53,8 +53,8 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void RationalSamplesAvx512(
 
 #else
 
-void RationalSamplesAvx512(const Point2*, const float*, int, const double*, int, int, int,
-                           Point2*, unsigned char*) {}  // never chosen
+void RationalSamplesAvx512(const Point2*, const float*, int, const double*, int, int, int, Point2*,
+                           unsigned char*) {}  // never chosen
 
 #endif
 
