@@ -1,5 +1,7 @@
-// Bezier and rational Bezier patches: samples, their layout, the log, the
-// refused grids and nets, and samples that cannot be placed.
+// Bezier and rational Bezier patches: samples against the direct evaluators
+// and closed forms, the refused grids and nets, and samples that cannot be
+// placed. The logged layouts and the unit-weight rational patches are in the
+// patch log replay.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -49,12 +51,6 @@ class SurfacePatchTest : public SessionTest {
   }
 };
 
-std::string Line(const Point3& p) {
-  char text[96];
-  std::snprintf(text, sizeof text, "%7.5f %7.5f %7.5f\r\n", p.x, p.y, p.z);
-  return text;
-}
-
 TEST_F(SurfacePatchTest, DisplaySamplesHaveTheBitsOfTheDirectEvaluators) {
   using Eval = Point3 (*)(double, double);
   const struct { bool triangular, rational; int rows, grid; Eval eval; } cases[] = {
@@ -75,34 +71,17 @@ TEST_F(SurfacePatchTest, DisplaySamplesHaveTheBitsOfTheDirectEvaluators) {
   }
 }
 
-TEST_F(SurfacePatchTest, CornersLayoutUnitWeightsAndTheSphereOctant) {
+TEST_F(SurfacePatchTest, TheCornerCellAndTheSphereOctant) {
   // 2 by 2 at G = 1: one cell through the corner control points, drawn over the net.
   SetNet(2, 2, false), m.grid = 1;
   const Point3 corners[] = {m.net[0][0], m.net[0][1], m.net[1][0], m.net[1][1]};
   EXPECT_EQ(std::memcmp(Samples(false, 1).data(), corners, sizeof corners), 0);
   DrawLogged(false);
   EXPECT_TRUE(Red() > 0 && Red() == window.Canvas().CountNonWhite()) << "covers the net exactly";
-  // Triangular at G = 2: rows of 1, 2, 3 samples, row 0 the corner u = 1.
-  SetNet(2, 2, true);
-  m.net[0][0] = {4, 0, 0}, m.net[1][0] = {0, 4, 0}, m.net[1][1] = {0, 0, 4};  // u, v, w corners
-  const std::vector<Point3> t = Samples(false, 2);
-  const Point3 expected[6] = {{4, 0, 0}, {2, 0, 2}, {2, 2, 0}, {0, 0, 4}, {0, 2, 2}, {0, 4, 0}};
-  for (int k = 0; k < 6; ++k) EXPECT_EQ(Line(t.at(k)), Line(expected[k])) << k;
-  // Unit weights give the polynomial samples within one float ulp (not bitwise: the
-  // rational sums associate the products differently and divide by a sum near 1).
-  for (bool triangular : {false, true}) {
-    SetNet(7, 7, triangular);
-    for (auto& row : m.netWeights) std::fill_n(row, kMaxNet, 1.0f);
-    const std::vector<Point3> p = Samples(false, 30), r = Samples(true, 30);
-    for (std::size_t k = 0; k < p.size() * 3; ++k) {
-      const float a = (&p[k / 3].x)[k % 3], b = (&r[k / 3].x)[k % 3];
-      EXPECT_LE(std::fabs(a - b), std::nextafter(std::fabs(a), INFINITY) - std::fabs(a)) << k;
-    }
-  }
   // Two quarter circles (1, 0), (1, 1), (0, 1), weights 1, cos 45, 1, multiplied:
   // P[i][j] = (a_i.x b_j.x, a_i.x b_j.y, a_i.y); row 2 collapses to the pole.
   const float q[3][2] = {{1, 0}, {1, 1}, {0, 1}}, w[3] = {1, std::sqrt(0.5f), 1};
-  m.netRows = m.netCols = 3, m.triangles = 0;
+  m.netRows = m.netCols = 3;
   for (int k = 0; k < 9; ++k) {
     const int i = k / 3, j = k % 3;
     m.net[i][j] = {q[i][0] * q[j][0], q[i][0] * q[j][1], q[i][1]}, m.netWeights[i][j] = w[i] * w[j];
@@ -110,19 +89,8 @@ TEST_F(SurfacePatchTest, CornersLayoutUnitWeightsAndTheSphereOctant) {
   for (const Point3& p : Samples(true, 50)) EXPECT_NEAR(std::hypot(p.x, p.y, p.z), 1.0, 1e-6);
 }
 
-TEST_F(SurfacePatchTest, PaddedTriangleLog) {
-  // N = 3 at G = 1: the net as 3 rows of 4 lines and a block end; the samples
-  // (apex, then the w and v corners) as 2 rows of 2 lines and one row end. The
-  // rectangular blocks are in the patch log replay.
-  SetNet(3, 3, true), m.grid = 1;
-  auto n = [&](int r, int c) { return Line(m.net[r][c]); };
-  const std::string a = n(0, 0), w = n(2, 2), v = n(2, 0), end = "\r\n", blockEnd = "\r\n\r\n\r\n";
-  EXPECT_EQ(DrawLogged(false), a + a + a + a + end +
-                               n(1, 0) + n(1, 0) + n(1, 1) + n(1, 1) + end +
-                               v + n(2, 1) + n(2, 1) + w + end + blockEnd +
-                               a + a + end + w + v + end + end);
-}
-
+// Refused grids and nets draw only the net and log nothing; the triangular
+// patch draws at the default grid and beyond. No display changes the model.
 TEST_F(SurfacePatchTest, AcceptedAndRefusedGridsAndNetsLeaveTheModelAlone) {
   const struct { bool triangular; int rows, grid; bool drawn; } cases[] = {
       {false, 4, 99, true},  {true, 3, 50, true},   {true, kMaxTriangleRows, 99, true},
