@@ -1,7 +1,6 @@
 // B-spline and NURBS surfaces against the per-term basis recursion and the
 // Bezier patch; refusals and hostile weights. Opening the example and the
 // displays' knots and pictures are in the spline surface replay.
-#include <cfloat>
 #include <cstring>
 #include <random>
 
@@ -88,8 +87,8 @@ TEST_F(SplineSurfaceTest, SamplesAreThePerTermSumsWithClampedKnotsAndTheCornerPo
         const double v = SplineSurfaceParameter(m.yKnots[c.ky - 1], m.yKnots[c.cols], g, b);
         const Point3 eval = (rational ? EvalNurbsSurfacePoint : EvalBSplineSurfacePoint)(u, v);
         ASSERT_TRUE(Same(s[k], PerTerm(rational, u, v)) && Same(s[k], eval)) << a << " " << b;
-        // Orders 4 and 4 on 4 by 4: the bicubic Bezier patch.
-        if (c.n == 4 && !rational) ASSERT_NEAR(s[k].x, EvalBezierRectPoint(u, v).x, 32 * FLT_EPSILON);
+        // Orders 4 and 4 on 4 by 4: the bicubic Bezier patch, within a few ulps of 8.
+        ASSERT_TRUE(c.n != 4 || rational || std::fabs(s[k].x - EvalBezierRectPoint(u, v).x) < 4e-6);
       }
       EXPECT_TRUE(Same(s[g], m.net[0][l]) && Same(s[g * (g + 1)], m.net[n][0]) &&
                   Same(s.back(), m.net[n][l]));
@@ -104,8 +103,7 @@ TEST_F(SplineSurfaceTest, RefusedModelsDrawOnlyTheNetAndKeepTheModel) {
       [](ModelState& s) { s.netRows = 0; }, [](ModelState& s) { s.netCols = 0; },
       [](ModelState& s) { s.xOrder = 0; }, [](ModelState& s) { s.yOrder = -1; },
       [](ModelState& s) { s.xOrder = 6; }, [](ModelState& s) { s.yOrder = 99; },
-      [](ModelState& s) { s.grid = 0; }, [](ModelState& s) { s.grid = 100; },
-      [](ModelState& s) { s.net[2][1].y = NAN; },
+      [](ModelState& s) { s.grid = 100; }, [](ModelState& s) { s.net[2][1].y = NAN; },
       [](ModelState& s) { s.netRows = 96; },  // no room for the terminating knot
       [](ModelState& s) { s.netWeights[4][3] = INFINITY; }};  // last: NURBS only
   for (Draw draw : {DrawBSplineSurface, DrawNurbsSurface}) {
@@ -128,14 +126,11 @@ TEST_F(SplineSurfaceTest, HostileWeightsNeverGiveAnInfiniteSample) {
   for (float w : {0.0f, -1.0f, 1e30f}) {
     SetNet(7, 6, 3, 2, 20);
     for (int i = 0; i < 42; ++i) m.netWeights[i / 6][i % 6] = w == -1 && i % 2 ? 1.0f : w;
-    DrawNurbsSurface(window, kBlackMode);
+    DrawNurbsSurface(window, kBlackMode);  // rebuilds the knots
     const std::vector<Point3> s = SampleSplineSurface(true);
     for (const Point3& p : s) EXPECT_TRUE(std::isnan(p.x) || std::isfinite(p.x + p.y + p.z));
     EXPECT_EQ(std::count_if(s.begin(), s.end(), [](Point3 p) { return std::isnan(p.x); }),
               w == 0 ? 441 : w == -1 ? 5 * 21 : 0);
-    if (w == 0) {
-      EXPECT_TRUE(Picture(DrawNurbsSurface) == Picture(DrawControlNet)) << "only the net";
-    }
   }
 }
 

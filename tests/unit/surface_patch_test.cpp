@@ -16,20 +16,18 @@ namespace {
 
 class SurfacePatchTest : public SessionTest {
  protected:
-  void SetUp() override {
-    SessionTest::SetUp(), m.tx = 400, m.ty = 300;
-    std::snprintf(m.outputFileName, kMaxFileName, "%s", Path("p.dat").c_str());
-  }
-  // Pseudo-random points within 7 of the origin, weights in [0.5, 2].
+  // Pseudo-random points within 7 of the origin, weights in [0.5, 2]; the log
+  // file named.
   void SetNet(int rows, int cols, bool triangular) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> coordinate(-7.0f, 7.0f), weight(0.5f, 2.0f);
-    m.netRows = rows, m.netCols = cols, m.triangles = triangular;
+    m.netRows = rows, m.netCols = cols, m.triangles = triangular, m.tx = 400, m.ty = 300;
     for (int k = 0; k < rows * cols; ++k) {
       m.net[k / cols][k % cols] = {coordinate(random), coordinate(random), coordinate(random)};
       m.netWeights[k / cols][k % cols] = weight(random);
     }
     if (triangular) RepackTriangle();
+    std::snprintf(m.outputFileName, kMaxFileName, "%s", Path("p.dat").c_str());
   }
   std::vector<Point3> Samples(bool rational, int grid) {
     std::vector<Point3> s(kMaxNet * kMaxNet);
@@ -52,20 +50,17 @@ class SurfacePatchTest : public SessionTest {
 };
 
 TEST_F(SurfacePatchTest, DisplaySamplesHaveTheBitsOfTheDirectEvaluators) {
-  using Eval = Point3 (*)(double, double);
-  const struct { bool triangular, rational; int rows, grid; Eval eval; } cases[] = {
-      {false, false, 12, 37, EvalBezierRectPoint},
-      {false, true,  12, 37, EvalRationalRectPoint},
-      {true,  false, 9,  23, EvalBezierTrianglePoint},
-      {true,  true,  9,  23, EvalRationalTrianglePoint}};
-  for (const auto& c : cases) {
-    SetNet(c.rows, c.triangular ? c.rows : 11, c.triangular);
-    const std::vector<Point3> s = Samples(c.rational, c.grid);
-    const int g = c.grid;
+  Point3 (*const evals[])(double, double) = {EvalBezierRectPoint, EvalRationalRectPoint,
+                                              EvalBezierTrianglePoint, EvalRationalTrianglePoint};
+  for (int c = 0; c < 4; ++c) {
+    const bool triangular = c >= 2, rational = c % 2 == 1;
+    const int g = triangular ? 23 : 37;
+    SetNet(triangular ? 9 : 12, triangular ? 9 : 11, triangular);
+    const std::vector<Point3> s = Samples(rational, g);
     for (int i = 0, k = 0; i <= g; ++i) {
-      for (int j = 0; j <= (c.triangular ? i : g); ++j, ++k) {
-        const Point3 p = c.eval(double(c.triangular ? g - i : i) / g, double(j) / g);
-        ASSERT_EQ(std::memcmp(&p, &s[k], sizeof p), 0) << c.rational << c.triangular << i << j;
+      for (int j = 0; j <= (triangular ? i : g); ++j, ++k) {
+        const Point3 p = evals[c](double(triangular ? g - i : i) / g, double(j) / g);
+        ASSERT_EQ(std::memcmp(&p, &s[k], sizeof p), 0) << c << " " << i << " " << j;
       }
     }
   }
@@ -90,42 +85,40 @@ TEST_F(SurfacePatchTest, TheCornerCellAndTheSphereOctant) {
 }
 
 // Refused grids and nets draw only the net and log nothing; the triangular
-// patch draws at the default grid and beyond. No display changes the model.
-TEST_F(SurfacePatchTest, AcceptedAndRefusedGridsAndNetsLeaveTheModelAlone) {
-  const struct { bool triangular; int rows, grid; bool drawn; } cases[] = {
-      {false, 4, 99, true},  {true, 3, 50, true},   {true, kMaxTriangleRows, 99, true},
-      {false, 4, 0, false},  {false, 4, 100, false}, {false, 4, -3, false}, {false, 0, 10, false},
-      {true, 3, 0, false},   {true, 3, 100, false},  {true, kMaxTriangleRows + 1, 10, false}};
+// patch draws at the default grid and beyond. A sample that cannot be placed
+// (weights summing to 0, a value beyond the float range) is a gap in the
+// picture and a "# skipped" line in the log. No display changes the model.
+TEST_F(SurfacePatchTest, RefusedAndSkippedSamplesNeverReachAPixelOrTheLog) {
+  // The weights of the first 10 by 10 points and of the rest (never set by
+  // the program), a coordinate put on column 0; skipped -1: nothing logged,
+  // drawn -1: not checked.
+  const struct {
+    bool triangular; int rows, grid; float inner, outer, coordinate; int skipped, drawn;
+  } cases[] = {
+      {false, 4, 99, 1, 1, 1, 0, 1}, {true, 3, 50, 1, 1, 1, 0, 1},
+      {true, kMaxTriangleRows, 99, 1, 1, 1, 0, 1}, {false, 4, 0, 1, 1, 1, -1, 0},
+      {false, 4, 100, 1, 1, 1, -1, 0}, {false, 4, -3, 1, 1, 1, -1, 0},
+      {false, 0, 10, 1, 1, 1, -1, 0}, {true, 3, 0, 1, 1, 1, -1, 0},
+      {true, 3, 100, 1, 1, 1, -1, 0}, {true, kMaxTriangleRows + 1, 10, 1, 1, 1, -1, 0},
+      {false, 12, 10, 0, 0, 1, 121, 0},   // every weight 0
+      {true, 12, 10, 0, 0, 1, 220, 0},    // 11 padded rows of 20 lines
+      {false, 12, 10, 1, 0, 1, 21, 1},    // the edges u = 1 and v = 1 see only outer weights
+      {false, 12, 10, 1, 1, 3e38f, 0, -1},
+      {true, 12, 10, 1, 1, NAN, 88 + 220, -1}};  // column 0 of the padded net, every sample
   for (const auto& c : cases) {
-    SetNet(c.rows, c.triangular ? c.rows : 5, c.triangular && c.rows <= kMaxTriangleRows);
+    SetNet(c.rows, c.triangular ? c.rows : 12, c.triangular && c.rows <= kMaxTriangleRows);
     m.triangles = c.triangular, m.grid = c.grid;
-    const std::vector<unsigned char> before = ModelBytes();
-    const std::string log = DrawLogged(c.rows % 2 == 1);
-    EXPECT_EQ(ModelBytes(), before) << c.rows << " " << c.grid;
-    EXPECT_TRUE((Red() > 0) == c.drawn && log.empty() != c.drawn) << c.rows << " " << c.grid;
-  }
-}
-
-TEST_F(SurfacePatchTest, SamplesThatCannotBePlacedAreSkipped) {
-  // Weights of the first 10 by 10 points and of the rest (never set by the
-  // program), a coordinate on column 0; -1: not checked.
-  const struct { bool triangular; float inner, outer, coordinate; int skipped, drawn; } cases[] = {
-      {false, 0, 0, 1,     121, 0},   // every weight 0
-      {true,  0, 0, 1,     220, 0},   // 11 padded rows of 20 lines
-      {false, 1, 0, 1,     21,  1},   // the edges u = 1 and v = 1 see only outer weights
-      {false, 1, 1, 3e38f, -1,  -1},
-      {true,  1, 1, NAN,   -1,  -1}};
-  for (const auto& c : cases) {
-    SetNet(12, 12, c.triangular), m.grid = 10;
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < kMaxNet; ++i) {
       for (int j = 0; j < 12; ++j) m.netWeights[i][j] = i < 10 && j < 10 ? c.inner : c.outer;
       m.net[i][0] = {c.coordinate, -c.coordinate, c.coordinate};
     }
+    const std::vector<unsigned char> before = ModelBytes();
     const std::string log = DrawLogged(true);
+    EXPECT_TRUE(ModelBytes() == before) << c.rows << " " << c.grid;
     EXPECT_TRUE(log.find("nan") == std::string::npos && log.find("inf") == std::string::npos);
-    const long skipped = std::count(log.begin(), log.end(), '#');  // "# skipped" lines
-    EXPECT_TRUE(c.skipped < 0 || skipped == c.skipped) << skipped;
-    EXPECT_TRUE(c.drawn < 0 || (Red() > 0) == (c.drawn == 1)) << c.skipped;
+    const long skipped = std::count(log.begin(), log.end(), '#');
+    EXPECT_TRUE(c.skipped < 0 ? log.empty() : skipped == c.skipped) << skipped;
+    EXPECT_TRUE(c.drawn < 0 || (Red() > 0) == (c.drawn == 1)) << c.rows << " " << c.grid;
   }
 }
 

@@ -44,10 +44,8 @@ TEST_F(SurfaceViewTest, ARowOrColumnIsOnePolylineAndAPointOutOfSightDropsItsSegm
 }
 
 TEST_F(SurfaceViewTest, TriangularNetsDrawTheirTrianglesUpToThePackedListsCapacity) {
-  m.tx = 50, m.ty = 50, m.triangles = 1;
-  m.netRows = m.netCols = 2;
+  m.tx = m.ty = 50, m.triangles = 1, m.netRows = m.netCols = 2;
   m.triangleList[0] = {0, 0, 0}, m.triangleList[1] = {2, 0, 0}, m.triangleList[2] = {2, 2, 0};
-  window.Canvas().Resize(400, 300);
   DrawControlNet(window, 4);
   const Raster& dc = window.Canvas();
   EXPECT_TRUE(dc.Pixel(50, 50) == kBlack && dc.Pixel(50, 77) == kBlack &&
@@ -56,7 +54,7 @@ TEST_F(SurfaceViewTest, TriangularNetsDrawTheirTrianglesUpToThePackedListsCapaci
   for (int rows : {kMaxTriangleRows, kMaxTriangleRows + 1}) {
     window.Canvas().Resize(400, 300);
     m.netRows = m.netCols = rows;
-    for (int k = 0; k < kMaxTrianglePoints; ++k) m.triangleList[k] = {float(k % 7), float(k % 5), 0};
+    for (int k = 0; k < kMaxTrianglePoints; ++k) m.triangleList[k] = {k % 7 + 0.f, k % 5 + 0.f, 0};
     DrawControlNet(window, 4);
     EXPECT_EQ(window.Canvas().CountNonWhite() > 0, rows == kMaxTriangleRows) << rows;
   }
