@@ -37,7 +37,7 @@ class SurfacePatchTest : public SessionTest {
   // Draws the patch in red on a white canvas with the log open; returns the log.
   std::string DrawLogged(bool rational) {
     window.Canvas().Resize(800, 600);
-    std::filesystem::remove(Path("p.dat"));
+    std::filesystem::remove(Path("p.dat"));  // so that opening it asks nothing
     EXPECT_EQ(OpenOutputLog(window), 1);
     (rational ? DrawRationalBezierSurface : DrawBezierSurface)(window, kRedMode);
     CloseOutputLog();
@@ -49,7 +49,7 @@ class SurfacePatchTest : public SessionTest {
   }
 };
 
-TEST_F(SurfacePatchTest, DisplaySamplesHaveTheBitsOfTheDirectEvaluators) {
+TEST_F(SurfacePatchTest, SamplesHaveTheEvaluatorsBitsTheCornersAndTheSphereOctant) {
   Point3 (*const evals[])(double, double) = {EvalBezierRectPoint, EvalRationalRectPoint,
                                               EvalBezierTrianglePoint, EvalRationalTrianglePoint};
   for (int c = 0; c < 4; ++c) {
@@ -64,9 +64,6 @@ TEST_F(SurfacePatchTest, DisplaySamplesHaveTheBitsOfTheDirectEvaluators) {
       }
     }
   }
-}
-
-TEST_F(SurfacePatchTest, TheCornerCellAndTheSphereOctant) {
   // 2 by 2 at G = 1: one cell through the corner control points, drawn over the net.
   SetNet(2, 2, false), m.grid = 1;
   const Point3 corners[] = {m.net[0][0], m.net[0][1], m.net[1][0], m.net[1][1]};

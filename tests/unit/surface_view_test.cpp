@@ -15,19 +15,15 @@ TEST_F(SurfaceViewTest, ProjectionTruncatesTyBeforeTxAfterAndPlacesNothingItCann
   // away, 420 / 29 = 14.48 pixels a unit: X = trunc(100.7 + 14.48) = 115 and
   // Y = trunc(100.7) + 14.48, truncated to 114.
   m.tx = m.ty = 100.7f;
-  const ScreenPoint origin = ProjectPoint(0, 0, 0);
-  EXPECT_TRUE(origin.visible && origin.x == 100 && origin.y == 100);
-  EXPECT_EQ(ProjectPoint(0, 1, 1).x, 115);
-  EXPECT_EQ(ProjectPoint(1, 0, 1).y, 114);
-  m.scale = 2.0f;  // a larger scale gives a smaller picture: 7 pixels a unit at z = 0
-  EXPECT_EQ(ProjectPoint(0, 1, 0).x, 107);
+  const ScreenPoint right = ProjectPoint(0, 1, 1), down = ProjectPoint(1, 0, 1);
+  EXPECT_TRUE(right.visible && right.x == 115 && right.y == 100 && down.x == 100 && down.y == 114);
   // At or behind the eye (ze <= 0), not finite, or with scale 0: no place.
   for (float z : {30.0f, 1e30f, NAN}) EXPECT_FALSE(ProjectPoint(0, 0, z).visible) << z;
   m.scale = 0.0f;
   EXPECT_FALSE(ProjectPoint(0, 0, 0).visible);
 }
 
-TEST_F(SurfaceViewTest, ARowOrColumnIsOnePolylineAndAPointOutOfSightDropsItsSegments) {
+TEST_F(SurfaceViewTest, WireframesOfRowsColumnsAndTrianglesWithinTheirCapacity) {
   // Points (i, j, 0), 14 pixels apart; the z of the last one changed.
   const struct { int rows, cols; float lastZ; long pixels; } cases[] = {
       {1, 4, 0, 42}, {4, 1, 0, 42},  // one straight polyline of 3 segments
@@ -41,10 +37,8 @@ TEST_F(SurfaceViewTest, ARowOrColumnIsOnePolylineAndAPointOutOfSightDropsItsSegm
     DrawControlNet(window, 4);
     EXPECT_EQ(window.Canvas().CountNonWhite(), c.pixels) << c.rows << " by " << c.cols;
   }
-}
-
-TEST_F(SurfaceViewTest, TriangularNetsDrawTheirTrianglesUpToThePackedListsCapacity) {
-  m.tx = m.ty = 50, m.triangles = 1, m.netRows = m.netCols = 2;
+  // A triangular net of 2 rows: one triangle.
+  m.triangles = 1, m.netRows = m.netCols = 2;
   m.triangleList[0] = {0, 0, 0}, m.triangleList[1] = {2, 0, 0}, m.triangleList[2] = {2, 2, 0};
   DrawControlNet(window, 4);
   const Raster& dc = window.Canvas();
