@@ -15,10 +15,10 @@
 namespace tambra {
 namespace {
 
-// A wavy net spanning about -8 .. 8, weights between 0.5 and 1.5.
-void RunPatch(benchmark::State& state, int command, bool triangular) {
+// A wavy net spanning about -8 .. 8, weights between 0.5 and 1.5, in
+// Surfaces mode.
+void SetWavyNet(HeadlessPlatform& window, bool triangular) {
   ResetModelState();
-  HeadlessPlatform window;
   window.Start(800, 600);
   ModelState& m = Model();
   const int n = triangular ? kMaxTriangleRows : 32;
@@ -36,6 +36,11 @@ void RunPatch(benchmark::State& state, int command, bool triangular) {
   m.grid = kMaxPatchGrid;
   m.tx = 400, m.ty = 300;
   window.Command(kCmdSurfaces);
+}
+
+void RunPatch(benchmark::State& state, int command, bool triangular) {
+  HeadlessPlatform window;
+  SetWavyNet(window, triangular);
   for (auto _ : state) window.Command(command);
   benchmark::DoNotOptimize(window.Canvas().Data());
   ResetModelState();
@@ -49,6 +54,23 @@ void BM_RationalTrianglePatch31(benchmark::State& state) {
 }
 void BM_BSplinePatch32(benchmark::State& state) { RunPatch(state, kCmdBSpline, false); }
 void BM_NurbsPatch32(benchmark::State& state) { RunPatch(state, kCmdNurbs, false); }
+// One step of a rotation drag of the 32 by 32 net: the canvas cleared and
+// the net drawn again at the new angles.
+void BM_RotationDragStep32(benchmark::State& state) {
+  HeadlessPlatform window;
+  SetWavyNet(window, false);
+  window.Send(MouseMessage(MessageKind::kLeftDown, 100, 100, kLeftButtonFlag));
+  int x = 100;
+  for (auto _ : state) {
+    x = x == 100 ? 103 : 100;
+    window.Send(MouseMessage(MessageKind::kMouseMove, x, 100, kLeftButtonFlag));
+  }
+  window.Send(MouseMessage(MessageKind::kLeftUp, x, 100, 0));
+  benchmark::DoNotOptimize(window.Canvas().Data());
+  ResetModelState();
+}
+
+BENCHMARK(BM_RotationDragStep32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BezierPatch32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BSplinePatch32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NurbsPatch32)->Unit(benchmark::kMillisecond);
