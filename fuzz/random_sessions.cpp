@@ -962,13 +962,10 @@ void CheckModel(std::vector<std::string>& faults) {
 }
 
 // Every value the model keeps is finite and the model is one Save writes and
-// Open reads back; a triangular net's list and net agree. Changes the net
-// (as Save does), so it runs after the other model checks.
+// Open reads back. Changes the net (as Save does), so it runs after the
+// other model checks.
 void CheckModelSaves(std::vector<std::string>& faults) {
   ModelState& m = Model();
-  auto finite = [](const Point3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-  };
   for (int i = 0; i < std::clamp(m.pointCount, 0, kMaxPoints); ++i) {
     if (!std::isfinite(m.points[i].x) || !std::isfinite(m.points[i].y) ||
         !std::isfinite(m.weights[i])) {
@@ -982,22 +979,6 @@ void CheckModelSaves(std::vector<std::string>& faults) {
       return;
     }
   }
-  if (m.objectMode == kSurfaces && m.triangles == 1) {
-    if (m.netRows > kMaxTriangleRows) {
-      faults.push_back("a triangular net of " + std::to_string(m.netRows) + " rows");
-      return;
-    }
-    for (int i = 0, k = 0; i < m.netRows; ++i) {
-      for (int j = 0; j <= i; ++j, ++k) {
-        const Point3 &a = m.net[i][j], &b = m.triangleList[k];
-        if (finite(a) && (a.x != b.x || a.y != b.y || a.z != b.z)) {
-          faults.push_back("triangular net point (" + std::to_string(i) + ", " +
-                           std::to_string(j) + ") differs from its packed entry");
-          return;
-        }
-      }
-    }
-  }
   if (m.objectMode == kCurves) CurveToNet();
   if (m.netRows <= 0 || m.netCols <= 0) return;
   if (m.objectMode == kSurfaces && m.triangles == 1) UnpackTriangle();
@@ -1009,8 +990,7 @@ void CheckModelSaves(std::vector<std::string>& faults) {
 }
 
 // The probe prints come in pairs around one result command each; with Save
-// off the pair must be the same.
-// Returns the number of pairs compared.
+// off the pair must be the same. Returns the number of pairs compared.
 int CheckProbes(const Session& session, const std::string& printed,
                 std::vector<std::string>& faults) {
   std::vector<std::string> lines;
