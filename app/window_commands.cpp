@@ -25,7 +25,12 @@ void ShowCurves(Platform& window) {
 
 void ShowSurfaces(Platform& window) {
   SetSurfacesMenu(window);
-  Model().objectMode = kSurfaces;
+  ModelState& m = Model();
+  m.objectMode = kSurfaces;
+  // Curves mode keeps its curve in the net's rows; a curve longer than a
+  // triangle's rows leaves a net that stops being triangular, as a file's
+  // does, rather than one no view draws and no file holds.
+  if (m.triangles == 1 && m.netRows > kMaxTriangleRows) m.triangles = 0;
   ShowModel(window);
 }
 

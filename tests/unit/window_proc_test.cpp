@@ -114,6 +114,18 @@ TEST_F(WindowProcTest, SurfacesDragBeyondWhatAFileHoldsTurnsBackByWholeTurns) {
   EXPECT_TRUE(std::fabs(m.tht) <= 1e7f && std::fmod(double(m.tht) - 5.0, 360.0) == 0.0) << m.tht;
 }
 
+// A triangular net, then a curve of more points than a triangle has rows
+// stored in the net: back in Surfaces mode the net is rectangular.
+TEST_F(WindowProcTest, SurfacesAfterALongCurveLeaveNoTriangleBeyondItsRows) {
+  for (int rows : {kMaxTriangleRows, kMaxTriangleRows + 1}) {
+    m.triangles = 1, m.objectMode = kCurves;
+    m.pointCount = rows;
+    CurveToNet();
+    window.Command(kCmdSurfaces);
+    EXPECT_EQ(m.triangles, rows <= kMaxTriangleRows ? 1 : 0) << rows;
+  }
+}
+
 TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
   const std::set<int> alwaysGreyed = {kCmdCloseOutput, kCmdBezierSimulation,
                                       kCmdRationalSimulation};
