@@ -27,10 +27,10 @@ void ShowSurfaces(Platform& window) {
   SetSurfacesMenu(window);
   ModelState& m = Model();
   m.objectMode = kSurfaces;
-  // Curves mode keeps its curve in the net's rows; a curve longer than a
-  // triangle's rows leaves a net that stops being triangular, as a file's
-  // does, rather than one no view draws and no file holds.
-  if (m.triangles == 1 && m.netRows > kMaxTriangleRows) m.triangles = 0;
+  // Curves mode keeps its curve in the net's rows: a triangular net is packed
+  // again, so that the view, the patches, Save and the snapshot restore see
+  // one triangle; one longer than the list holds stops being triangular.
+  if (m.triangles == 1) RepackTriangle();
   ShowModel(window);
 }
 
