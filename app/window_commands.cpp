@@ -25,7 +25,12 @@ void ShowCurves(Platform& window) {
 
 void ShowSurfaces(Platform& window) {
   SetSurfacesMenu(window);
-  Model().objectMode = kSurfaces;
+  ModelState& m = Model();
+  m.objectMode = kSurfaces;
+  // Curves mode keeps its curve in the net's rows: a triangular net is packed
+  // again, so that the view, the patches, Save and the snapshot restore see
+  // one triangle; one longer than the list holds stops being triangular.
+  if (m.triangles == 1) RepackTriangle();
   ShowModel(window);
 }
 

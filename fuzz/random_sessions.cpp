@@ -51,6 +51,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <sstream>
@@ -62,6 +63,7 @@
 #endif
 
 #include "app/control_file.h"
+#include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "base/raster.h"
@@ -167,6 +169,15 @@ std::vector<std::string> Knots(Rng& r, int count, int order, int variant) {
   return knots;
 }
 
+// Mostly 1; else a weight the homogeneous forms cannot divide by, one of
+// either sign or one near the float range.
+std::string WeightText(Rng& r) {
+  static const std::vector<std::string> odd = {"0", "-1", "-0.5", "1e30", "3e38", "-3e38",
+                                               "1e-30", "2", "0.707107"};
+  if (r.Percent(75)) return "1";
+  return r.Percent(70) ? r.Pick(odd) : Real(r.Unit() * 3);
+}
+
 std::string FormatFile(Rng& r, const FileShape& s, bool huge, int knotVariant,
                        const std::string& trailer = "") {
   std::string text = std::to_string(s.mode) + " " + std::to_string(s.rows) + " " +
@@ -182,7 +193,7 @@ std::string FormatFile(Rng& r, const FileShape& s, bool huge, int knotVariant,
     text += "\r\n";
   }
   for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) text += (r.Percent(80) ? "1" : Real(r.Unit() * 3)) + " ";
+    for (int j = 0; j < cols; ++j) text += WeightText(r) + " ";
     text += "\r\n";
   }
   for (const std::string& k : Knots(r, rows, s.xOrder, knotVariant)) text += k + " ";
@@ -209,8 +220,10 @@ FileShape RandomShape(Rng& r) {
     s.triangles = r.Percent(30) ? 1 : 0;
     if (s.triangles == 1) s.cols = s.rows;
   }
-  s.xStep = r.Between(0, 3);
-  s.grid = r.Percent(80) ? 50 : r.Pick(std::vector<int>{0, 1, -1, 3, 200, 9999, -9999});
+  s.xStep = r.Percent(85) ? r.Between(0, 3) : r.Pick(std::vector<int>{30, 98, 99, 100});
+  if (r.Percent(15)) s.yStep = r.Pick(std::vector<int>{30, 98, 99, 100});
+  s.grid = r.Percent(75) ? 50
+                         : r.Pick(std::vector<int>{0, 1, -1, 2, 3, 99, 100, 200, 9999, -9999});
   return s;
 }
 
@@ -235,9 +248,20 @@ std::string MutateToken(Rng& r, std::string text) {
 
 std::string HostileFile(Rng& r) {
   FileShape s = RandomShape(r);
-  switch (r.Below(12)) {
+  switch (r.Below(13)) {
     case 0:
     case 1: return FormatFile(r, s, false, 0);  // a sound file
+    case 11: {  // surface nets at their capacities: 100 by 100, 31 triangle rows
+      static const std::vector<int> sides = {1, 2, 14, 50, 99, 100}, rows = {2, 13, 14, 30, 31};
+      static const std::vector<int> orders = {0, 1, 2, 4, 50, 99};
+      s.mode = 1;
+      s.triangles = r.Percent(40) ? 1 : 0;
+      s.rows = s.triangles == 1 ? r.Pick(rows) : r.Pick(sides);
+      s.cols = s.triangles == 1 ? s.rows : r.Pick(sides);
+      s.xOrder = r.Pick(orders);
+      s.yOrder = r.Pick(orders);
+      return FormatFile(r, s, r.Percent(10), 0);
+    }
     case 2: return FormatFile(r, s, true, 0);   // huge coordinates
     case 3: {                                   // sizes no file may hold
       static const std::vector<int> sizes = {0, 1, 31, 32, 33, 100, 101, -1};
@@ -290,6 +314,7 @@ std::string HostileFile(Rng& r) {
 
 struct Session {
   std::uint64_t seed = 0;
+  std::vector<int> probes;                         // commands run between two probe prints
   std::map<std::string, std::string> files;        // written before the run
   std::vector<std::string> directories;            // created before the run
   std::map<std::string, std::string> symlinks;     // link -> target, inside the directory
@@ -366,14 +391,39 @@ const std::vector<std::string>& CheckLines() {
   return lines;
 }
 
+// A probe prints these fields, runs one command and prints them again; with
+// Save off the two prints must be the same. triangleList first: no random
+// print of at most four fields starts the same run of lines.
+const std::vector<std::string> kProbeFields = {
+    "triangleList", "saveResults", "objectMode", "triangles", "netRows", "netCols", "xOrder",
+    "yOrder", "xDegreeStep", "yDegreeStep", "pointCount", "order", "points", "weights", "knots",
+    "net", "netWeights", "xKnots", "yKnots"};
+
+// The commands that compute a result into the model and keep it only with
+// Save on: surface degree change and conversions, spline degree change and
+// the simulations.
+const std::vector<int> kResultCommands = {
+    kCmdBezierElevation, kCmdReduceSurfaces, kCmdTriangularSE, kCmdTriangularNW,
+    kCmdTriangularSW, kCmdTriangularNE, kCmdBSplineElevation, kCmdNurbsElevation,
+    kCmdBSplineReduction, kCmdNurbsReduction, kCmdBSplineSimulation, kCmdNurbsSimulation};
+
 class Generator {
  public:
   explicit Generator(std::uint64_t seed) : r_(seed) { session_.seed = seed; }
 
   Session Make() {
     MakeFiles();
+    // Some sessions work mostly on surfaces and the spline degree commands.
+    surfaceBias_ = r_.Percent(50) ? r_.Between(20, 70) : 0;
+    if (surfaceBias_ > 0 && r_.Percent(50)) Add("command " + std::to_string(kCmdEditSave));
     const int actions = r_.Between(3, 70);
-    for (int i = 0; i < actions; ++i) Action();
+    for (int i = 0; i < actions; ++i) {
+      if (r_.Percent(surfaceBias_)) {
+        SurfaceAction();
+      } else {
+        Action();
+      }
+    }
     // Often a point is left highlighted, sometimes followed by what may take
     // the point away, so that the canvas check has something to see.
     if (r_.Percent(60)) {
@@ -492,6 +542,139 @@ class Generator {
     Add("ok");
     if (r_.Percent(50)) Add("command " + std::to_string(kCmdBezier));
     Add("paint");
+  }
+
+  // Control Data typed as a surface: N and M up to the largest the fields
+  // take, rectangular or triangular, with extreme steps, orders, grids and
+  // view values.
+  void SurfaceNet() {
+    static const std::vector<std::string> sizes = {"1", "2", "3", "4", "7", "13", "14",
+                                                   "16", "30", "31", "32", "50", "99"};
+    static const std::vector<std::string> steps = {"0", "1", "2", "5", "30", "98", "99"};
+    static const std::vector<std::string> orders = {"0", "1", "2", "3", "4", "5", "50", "99"};
+    static const std::vector<std::string> grids = {"0",  "1",  "2",   "3",    "50",
+                                                   "99", "100", "9999", "-1", "-9999"};
+    static const std::vector<std::string> views = {"0", "1", "45", "90", "180", "-30",
+                                                   "1e7", "-1e7", "0.001", "400"};
+    Mode(true);
+    Add("command " + std::to_string(kCmdControlPoints));
+    Add("check " + std::to_string(kIdTriangles) + (r_.Percent(40) ? " 1" : " 0"));
+    Add("set " + std::to_string(kIdN) + " " + r_.Pick(sizes));
+    Add("set " + std::to_string(kIdM) + " " + r_.Pick(sizes));
+    for (int n = r_.Between(0, 20); n > 0; --n) {
+      const int cell = PointCellId(r_.Below(kControlRows), r_.Below(kControlCols), r_.Below(3));
+      Add("set " + std::to_string(cell) + " " +
+          (r_.Percent(10) ? FarReal(r_) : std::to_string(r_.Between(-20, 20))));
+    }
+    if (r_.Percent(60)) Add("set " + std::to_string(kIdGrid) + " " + r_.Pick(grids));
+    if (r_.Percent(50)) Add("set " + std::to_string(kIdXDegree) + " " + r_.Pick(steps));
+    if (r_.Percent(50)) Add("set " + std::to_string(kIdYDegree) + " " + r_.Pick(steps));
+    if (r_.Percent(40)) Add("set " + std::to_string(kIdXOrder) + " " + r_.Pick(orders));
+    if (r_.Percent(40)) Add("set " + std::to_string(kIdYOrder) + " " + r_.Pick(orders));
+    for (int id : {kIdScale, kIdTx, kIdTy, kIdTht, kIdPhi}) {
+      if (r_.Percent(15)) Add("set " + std::to_string(id) + " " + r_.Pick(views));
+    }
+    if (r_.Percent(30)) Add("check " + std::to_string(r_.Percent(50) ? kIdApplyX : kIdApplyY) +
+                            (r_.Percent(50) ? " 1" : " 0"));
+    Add(r_.Percent(90) ? "ok" : "cancel");
+  }
+
+  // Weights of 0, of either sign and near the float range.
+  void OddWeights() {
+    static const std::vector<std::string> weights = {"0",  "-1",   "-0.5", "1e30", "3e38",
+                                                     "-3e38", "1e-30", "2", "0.707107", "1"};
+    Add("command " + std::to_string(kCmdWeights));
+    for (int n = r_.Between(1, 12); n > 0; --n) {
+      Add("set " + std::to_string(WeightCellId(r_.Below(kWeightRows), r_.Below(kWeightCols))) +
+          " " + r_.Pick(weights));
+    }
+    Add(r_.Percent(90) ? "ok" : "cancel");
+  }
+
+  // The Knots dialog with the degree step and order at and beyond their
+  // limits.
+  void OddKnots() {
+    static const std::vector<std::string> values = {"0", "1", "2", "3", "4", "5", "-1",
+                                                    "97", "98", "99", "100"};
+    Add("command " + std::to_string(r_.Percent(80) ? kCmdXKnots : kCmdYKnots));
+    if (r_.Percent(70)) Add("set " + std::to_string(kIdDegree) + " " + r_.Pick(values));
+    if (r_.Percent(40)) Add("set " + std::to_string(kIdOrder) + " " + r_.Pick(values));
+    if (r_.Percent(30)) Add("set " + std::to_string(kIdChaikin) + " " + r_.Pick(values));
+    if (r_.Percent(30)) Add("reset");
+    Add(r_.Percent(90) ? "ok" : "cancel");
+  }
+
+  // Prints the probe fields, runs a result command of the mode the session
+  // is likely in, prints them again.
+  void Probe() {
+    static const std::vector<int> surface = {kCmdBezierElevation, kCmdReduceSurfaces,
+                                             kCmdTriangularSE,    kCmdTriangularNW,
+                                             kCmdTriangularSW,    kCmdTriangularNE};
+    static const std::vector<int> spline = {kCmdBSplineElevation,  kCmdNurbsElevation,
+                                            kCmdBSplineReduction,  kCmdNurbsReduction,
+                                            kCmdBSplineSimulation, kCmdNurbsSimulation};
+    std::string print = "print";
+    for (const std::string& name : kProbeFields) print += " " + name;
+    const int id = r_.Percent(85) ? r_.Pick(surfaces_ ? surface : spline)
+                                  : r_.Pick(kResultCommands);
+    session_.probes.push_back(id);
+    Add(print);
+    Add("command " + std::to_string(id));
+    Add(print);
+  }
+
+  void Mode(bool surfaces) {
+    surfaces_ = surfaces;
+    Add("command " + std::to_string(surfaces ? kCmdSurfaces : kCmdCurves));
+  }
+
+  // A B-spline or NURBS curve of up to 99 points for the spline degree
+  // commands.
+  void SplineCurve() {
+    Mode(false);
+    if (r_.Percent(70)) {
+      CurveBurst();
+    } else {
+      Add("command " + std::to_string(kCmdControlPoints));
+      Add("set " + std::to_string(kIdN) +
+          " " + r_.Pick(std::vector<std::string>{"3", "4", "5", "8", "20", "50", "96", "99"}));
+      for (int i = 0; i < kControlRows; ++i) {
+        for (int c = 0; c < 2; ++c) {
+          Add("set " + std::to_string(PointCellId(i, 0, c)) + " " +
+              std::to_string(r_.Between(0, 799)));
+        }
+      }
+      Add("ok");
+    }
+    Add("command " + std::to_string(r_.Percent(50) ? kCmdBSpline : kCmdNurbs));
+    if (r_.Percent(40)) OddKnots();
+  }
+
+  void SurfaceAction() {
+    static const std::vector<int> surface = {
+        kCmdBezierElevation, kCmdBezierElevation, kCmdReduceSurfaces, kCmdReduceSurfaces,
+        kCmdTriangularSE,    kCmdTriangularNW,    kCmdTriangularSW,   kCmdTriangularNE,
+        kCmdBezier,          kCmdRationalBezier,  kCmdBSpline,        kCmdNurbs,
+        kCmdEditSave,        kCmdCopy,            kCmdPaste};
+    static const std::vector<int> spline = {
+        kCmdBSplineElevation, kCmdNurbsElevation,  kCmdBSplineReduction, kCmdNurbsReduction,
+        kCmdBSplineSimulation, kCmdNurbsSimulation, kCmdBSpline,         kCmdNurbs,
+        kCmdEditSave,          kCmdBSplineKnotInsert, kCmdNurbsKnotDelete};
+    const int kind = r_.Below(100);
+    if (kind < 14) return SurfaceNet();
+    if (kind < 20) return SplineCurve();
+    if (kind < 26) return OddWeights();
+    if (kind < 32) return OddKnots();
+    if (kind < 44) return Probe();
+    if (kind < 48) return Add("paint");
+    if (kind < 51) return FileCommand(kCmdSaveAs);
+    if (kind < 54) {
+      FileCommand(kCmdOpen);
+      return Mode(r_.Percent(70));
+    }
+    if (kind < 58) return Add("drag " + Pos(Inside()) + " " + Pos(Position()));
+    if (kind < 61) return Mode(!surfaces_);
+    Add("command " + std::to_string(r_.Pick(surfaces_ ? surface : spline)));
   }
 
   void Dialog(int id) {
@@ -634,6 +817,8 @@ class Generator {
   std::vector<std::pair<int, int>> known_ = {{100, 450}, {180, 160}, {340, 110}};
   int width_ = 800;
   int height_ = 600;
+  int surfaceBias_ = 0;
+  bool surfaces_ = false;  // the mode the last mode command chose
 };
 
 // ---------------------------------------------------------------------------
@@ -774,6 +959,67 @@ void CheckModel(std::vector<std::string>& faults) {
   within("curveKind", m.curveKind, kNoCurve, kNurbs);
   within("triangles", m.triangles, 0, 1);
   if (m.logActive == 1 && m.logFile == nullptr) faults.push_back("logActive is 1 without a log");
+}
+
+// Every value the model keeps is finite and the model is one Save writes and
+// Open reads back. Changes the net (as Save does), so it runs after the
+// other model checks.
+void CheckModelSaves(std::vector<std::string>& faults) {
+  ModelState& m = Model();
+  for (int i = 0; i < std::clamp(m.pointCount, 0, kMaxPoints); ++i) {
+    if (!std::isfinite(m.points[i].x) || !std::isfinite(m.points[i].y) ||
+        !std::isfinite(m.weights[i])) {
+      faults.push_back("curve point or weight " + std::to_string(i) + " is not finite");
+      return;
+    }
+  }
+  for (int k = 0; k < StoredKnotCount(m.pointCount, m.order); ++k) {
+    if (!std::isfinite(m.knots[k])) {
+      faults.push_back("knot " + std::to_string(k) + " is not finite");
+      return;
+    }
+  }
+  if (m.objectMode == kCurves) CurveToNet();
+  if (m.netRows <= 0 || m.netCols <= 0) return;
+  if (m.objectMode == kSurfaces && m.triangles == 1) UnpackTriangle();
+  const auto contents = std::make_unique<ControlFileContents>();
+  std::string reason;
+  if (!ParseControlFile(FormatControlFile(), *contents, reason)) {
+    faults.push_back("Save would refuse the model or Open its file: " + reason);
+  }
+}
+
+// The probe prints come in pairs around one result command each; with Save
+// off the pair must be the same. Returns the number of pairs compared.
+int CheckProbes(const Session& session, const std::string& printed,
+                std::vector<std::string>& faults) {
+  std::vector<std::string> lines;
+  std::istringstream in(printed);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::vector<std::vector<std::string>> blocks;
+  const std::size_t size = kProbeFields.size();
+  for (std::size_t i = 0; i + size <= lines.size(); ++i) {
+    bool block = true;
+    for (std::size_t f = 0; f < size && block; ++f) {
+      block = lines[i + f].rfind(kProbeFields[f] + "=", 0) == 0;
+    }
+    if (!block) continue;
+    blocks.emplace_back(lines.begin() + i, lines.begin() + i + size);
+    i += size - 1;
+  }
+  int compared = 0;
+  for (std::size_t p = 0; p + 1 < blocks.size() && p / 2 < session.probes.size(); p += 2) {
+    if (blocks[p][1] != "saveResults=0") continue;
+    ++compared;
+    for (std::size_t f = 0; f < size; ++f) {
+      if (blocks[p][f] == blocks[p + 1][f]) continue;
+      faults.push_back("command " + std::to_string(session.probes[p / 2]) +
+                       " with Save off changed " + kProbeFields[f] + " (probe " +
+                       std::to_string(p / 2) + ")");
+      break;
+    }
+  }
+  return compared;
 }
 
 bool IsTemporaryOfSave(const std::string& name) {
@@ -935,13 +1181,14 @@ struct Outcome {
   int status = 0;
   int savedFiles = 0;
   bool canvasChecked = false;
+  int probes = 0;
   std::vector<std::string> faults;
 };
 
 // One run of `lines` in a freshly populated directory; returns the replay's
 // exit status and leaves its error output in `err`.
 int RunOnce(const Session& session, const std::vector<std::string>& lines, const fs::path& work,
-            const fs::path& keepDir, unsigned timeout, std::string& err) {
+            const fs::path& keepDir, unsigned timeout, std::string& err, std::string& printed) {
   ClearDirectory(work);
   Populate(session, work);
   const std::string script = JoinLines(lines);
@@ -960,6 +1207,7 @@ int RunOnce(const Session& session, const std::vector<std::string>& lines, const
   const int status = RunReplay(in, kScriptName, out, errors);
   ::alarm(0);
   err = errors.str();
+  printed = out.str();
   return status;
 }
 
@@ -968,9 +1216,9 @@ Outcome RunSession(Session& session, const fs::path& work, const fs::path& keepD
   Rng mendRng(session.seed ^ 0x5EED);
   Outcome outcome;
   if (!keepDir.empty()) fs::remove_all(keepDir);
-  std::string err;
+  std::string err, printed;
   for (int attempt = 0;; ++attempt) {
-    outcome.status = RunOnce(session, session.lines, work, keepDir, options.timeout, err);
+    outcome.status = RunOnce(session, session.lines, work, keepDir, options.timeout, err, printed);
     if (outcome.status != kReplayBadScript) break;
     ++outcome.mends;
     int line = 0;
@@ -987,16 +1235,21 @@ Outcome RunSession(Session& session, const fs::path& work, const fs::path& keepD
   // Moving the mouse away draws only while a point is highlighted: only
   // then is the session run again with the canvas check after it (writing
   // the check images is the dearest part of a session).
-  if (outcome.status != kReplayBadScript && Model().objectMode == kCurves &&
-      Model().hoverIndex != -1) {
+  // In Surfaces mode nothing may change; checked in some of those sessions.
+  if (outcome.status != kReplayBadScript) outcome.probes = CheckProbes(session, printed, outcome.faults);
+  const bool surfaceCheck = Model().objectMode == kSurfaces && mendRng.Percent(15);
+  if (outcome.status != kReplayBadScript &&
+      ((Model().objectMode == kCurves && Model().hoverIndex != -1) || surfaceCheck)) {
     session.lines.insert(session.lines.end(), CheckLines().begin(), CheckLines().end());
-    outcome.status = RunOnce(session, session.lines, work, keepDir, options.timeout, err);
+    outcome.status =
+        RunOnce(session, session.lines, work, keepDir, options.timeout, err, printed);
     if (outcome.status == kReplayBadScript) {
       outcome.faults.push_back("the replay refused the check lines: " + err);
     }
     outcome.canvasChecked = CheckCanvas(work, outcome.faults);
   }
   CheckModel(outcome.faults);
+  CheckModelSaves(outcome.faults);
   outcome.savedFiles = CheckSavedFiles(session, work, outcome.faults);
   CloseOutputLog();
   return outcome;
@@ -1083,7 +1336,8 @@ int main(int argc, char** argv) {
     }
     if (options.verbose) {
       std::cerr << "  " << session.lines.size() << " lines, " << outcome.mends << " mends, exit "
-                << outcome.status << ", " << outcome.savedFiles << " saved files checked"
+                << outcome.status << ", " << outcome.savedFiles << " saved files checked, "
+                << outcome.probes << " probes"
                 << (outcome.canvasChecked ? ", canvas checked" : "") << std::endl;
     }
     if (outcome.faults.empty()) {

@@ -20,6 +20,13 @@ static_assert((kMaxPatchGrid + 1) * (kMaxPatchGrid + 2) / 2 <= kMaxSamples);
 Point3 sampleStore[kMaxSamples];
 
 int NetRows() { return std::clamp(Model().netRows, 0, kMaxNet); }
+
+// Point (a, b), b <= a, of a triangular net. The packed list is the triangle
+// the view draws, Save writes and the degree change reads; the net's rows may
+// hold a curve typed in Curves mode since.
+const Point3& TrianglePoint(int a, int b) {
+  return Model().triangleList[a * (a + 1) / 2 + b];
+}
 int NetCols() { return std::clamp(Model().netCols, 0, kMaxNet); }
 
 bool IsFinite(const Point3& p) {
@@ -110,7 +117,7 @@ Point3 TriangleSample(bool rational, double u, double v) {
   double x = 0.0, y = 0.0, z = 0.0, sum = 0.0;
   for (int a = 0; a <= n; ++a) {
     for (int b = 0; b <= a; ++b) {
-      const Point3& p = m.net[a][b];
+      const Point3& p = TrianglePoint(a, b);
       double basis = trinomials[a][b] * pu[n - a] * pv[a - b] * pw[b];
       if (rational) {
         basis = basis * m.netWeights[a][b];
@@ -166,7 +173,7 @@ void DrawPatch(Platform& window, int mode, bool rational) {
     const int count = SampleTrianglePatch(rational, grid, sampleStore);
     if (count == 0) return;
     if (logging) {
-      LogPaddedTriangle(m.netRows, [&](int r, int c) { return m.net[r][c]; });
+      LogPaddedTriangle(m.netRows, TrianglePoint);
       LogBreak(1);
     }
     DrawPointTriangle(window, mode, std::span<const Point3>(sampleStore, count), grid + 1);
@@ -213,12 +220,11 @@ Point3 EvalRationalRectPoint(double u, double v) {
 }
 
 Point3 EvalBezierTrianglePoint(double u, double v) {
-  const ModelState& m = Model();
   const int n = NetRows() - 1;
   double x = 0.0, y = 0.0, z = 0.0;
   for (int a = 0; a <= n; ++a) {
     for (int b = 0; b <= a; ++b) {
-      const Point3& p = m.net[a][b];
+      const Point3& p = TrianglePoint(a, b);
       const double basis = TriangularBernstein(n, n - a, a - b, u, v);
       x += p.x * basis, y += p.y * basis, z += p.z * basis;
     }
@@ -232,7 +238,7 @@ Point3 EvalRationalTrianglePoint(double u, double v) {
   double x = 0.0, y = 0.0, z = 0.0, sum = 0.0;
   for (int a = 0; a <= n; ++a) {
     for (int b = 0; b <= a; ++b) {
-      const Point3& p = m.net[a][b];
+      const Point3& p = TrianglePoint(a, b);
       const double w = TriangularBernstein(n, n - a, a - b, u, v) * m.netWeights[a][b];
       x += w * p.x, y += w * p.y, z += w * p.z, sum += w;
     }

@@ -70,10 +70,22 @@ TEST_F(SurfacePatchTest, SamplesHaveTheEvaluatorsBitsTheCornersAndTheSphereOctan
   EXPECT_EQ(std::memcmp(Samples(false, 1).data(), corners, sizeof corners), 0);
   DrawLogged(false);
   EXPECT_TRUE(Red() > 0 && Red() == window.Canvas().CountNonWhite()) << "covers the net exactly";
+  // Triangular at G = 2, rows of 1, 2, 3 samples from the corner u = 1, taken from the
+  // packed triangle the view draws and Save writes, not from net rows a curve overwrote.
+  SetNet(2, 2, true);
+  m.net[0][0] = {4, 0, 0}, m.net[1][0] = {0, 4, 0}, m.net[1][1] = {0, 0, 4};  // u, v, w corners
+  RepackTriangle();
+  m.net[0][0] = m.net[1][0] = {9, 9, 9};
+  const std::vector<Point3> t = Samples(false, 2);
+  const Point3 expected[6] = {{4, 0, 0}, {2, 0, 2}, {2, 2, 0}, {0, 0, 4}, {0, 2, 2}, {0, 4, 0}};
+  ASSERT_EQ(t.size(), 6u);
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_TRUE(t[k].x == expected[k].x && t[k].y == expected[k].y && t[k].z == expected[k].z) << k;
+  }
   // Two quarter circles (1, 0), (1, 1), (0, 1), weights 1, cos 45, 1, multiplied:
   // P[i][j] = (a_i.x b_j.x, a_i.x b_j.y, a_i.y); row 2 collapses to the pole.
   const float q[3][2] = {{1, 0}, {1, 1}, {0, 1}}, w[3] = {1, std::sqrt(0.5f), 1};
-  m.netRows = m.netCols = 3;
+  m.netRows = m.netCols = 3, m.triangles = 0;
   for (int k = 0; k < 9; ++k) {
     const int i = k / 3, j = k % 3;
     m.net[i][j] = {q[i][0] * q[j][0], q[i][0] * q[j][1], q[i][1]}, m.netWeights[i][j] = w[i] * w[j];
@@ -109,6 +121,7 @@ TEST_F(SurfacePatchTest, RefusedAndSkippedSamplesNeverReachAPixelOrTheLog) {
       for (int j = 0; j < 12; ++j) m.netWeights[i][j] = i < 10 && j < 10 ? c.inner : c.outer;
       m.net[i][0] = {c.coordinate, -c.coordinate, c.coordinate};
     }
+    if (c.triangular && c.rows <= kMaxTriangleRows) RepackTriangle();
     const std::vector<unsigned char> before = ModelBytes();
     const std::string log = DrawLogged(true);
     EXPECT_TRUE(ModelBytes() == before) << c.rows << " " << c.grid;
