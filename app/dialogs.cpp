@@ -155,6 +155,9 @@ int ControlDataDialog::Press(int buttonId) {
     Refuse("Triangles needs N of at most " + std::to_string(kMaxTriangleRows));
     triangular = m.triangles == 1;
   }
+  // The last row of a triangular net holds N points: M spans it, so that
+  // Save, which writes M columns, keeps the whole triangle.
+  if (surfaces && triangular) cols = std::max(cols, rows);
   m.netRows = rows;
   m.netCols = cols;
 

@@ -137,9 +137,10 @@ TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
   ControlDataDialog dialog;
   dialog.Open();
   dialog.SetChecked(kIdTriangles, true);
-  dialog.SetText(kIdN, "2"), dialog.SetText(kIdM, "2");
+  dialog.SetText(kIdN, "2"), dialog.SetText(kIdM, "1");
   dialog.SetText(PointCellId(1, 0, 2), "4.5"), dialog.SetText(PointCellId(1, 1, 0), "7");
-  EXPECT_TRUE(dialog.Press(kButtonOk) == 1 && m.netRows == 2 && m.triangles == 1);
+  // M spans the last row, so that Save, which writes M columns, keeps every point.
+  EXPECT_TRUE(dialog.Press(kButtonOk) == 1 && m.netRows == 2 && m.netCols == 2 && m.triangles);
   EXPECT_TRUE(m.triangleList[1].z == 4.5f && m.triangleList[2].x == 7.0f);
   EXPECT_EQ(m.pointCount, 0) << "the curve is untouched in Surfaces mode";
 }
