@@ -106,20 +106,6 @@ TEST_F(WindowProcTest, SurfacesDragBeyondWhatAFileHoldsTurnsBackByWholeTurns) {
   EXPECT_TRUE(std::fabs(m.tht) <= 1e7f && std::fmod(double(m.tht) - 5.0, 360.0) == 0.0) << m.tht;
 }
 
-// A triangular net, then a curve stored in the net in Curves mode: back in
-// Surfaces mode the packed triangle is the net's, or the net is rectangular
-// when the curve has more points than a triangle has rows.
-TEST_F(WindowProcTest, SurfacesAfterACurvePackTheNetOrLeaveNoTriangleBeyondItsRows) {
-  for (int rows : {kMaxTriangleRows, kMaxTriangleRows + 1}) {
-    m.triangles = 1, m.objectMode = kCurves, m.triangleList[1] = {9, 9, 9};
-    m.pointCount = rows, m.points[1] = {5, 6};
-    CurveToNet();
-    window.Command(kCmdSurfaces);
-    EXPECT_EQ(m.triangles, rows <= kMaxTriangleRows ? 1 : 0) << rows;
-    EXPECT_TRUE(m.triangleList[1].x == 5.0f && m.triangleList[1].y == 6.0f) << rows;
-  }
-}
-
 TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
   const std::set<int> alwaysGreyed = {kCmdCloseOutput, kCmdBezierSimulation,
                                       kCmdRationalSimulation};
