@@ -138,25 +138,18 @@ TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
   }
 }
 
-// After every change of the model the canvas shows the model, as a repaint
-// would, and no mark is drawn for a point that is gone.
+// After every change of the model the canvas shows the model, as a repaint would. (A mark left
+// for a point that is gone, after a delete, Paste or New under the hover, is the fuzz test's.)
 TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
   Clicks({{100, 400}, {250, 150}, {450, 150}, {600, 400}});
   window.Command(kCmdBezier);
   window.Click(700, 300);
   EXPECT_TRUE(m.pointCount == 5 && ShowsModel()) << "a click joins the curve";
-
-  auto hoverThen = [&](auto change, int x = 700, int y = 300) {  // highlight, change, move back
-    Mouse(kMove, x, y);
-    ASSERT_EQ(m.hoverIndex, m.pointCount - 1);
-    change();
-    Mouse(kMove, x + 1, y);
-  };
-  hoverThen([&] { window.RightClick(700, 300); });
+  window.RightClick(700, 300);
   EXPECT_TRUE(m.pointCount == 4 && MarkIs(700, 300, kWhite) && ShowsModel());
   window.Command(kCmdCopy);
   window.Click(700, 300);
-  hoverThen([&] { window.Command(kCmdPaste); });
+  window.Command(kCmdPaste);
   EXPECT_TRUE(m.pointCount == 4 && MarkIs(700, 300, kWhite) && ShowsModel());
 
   answers.dialogs.push_back([](DialogSession& d) {
@@ -177,8 +170,6 @@ TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
   window.Command(kCmdBezier);
   window.Command(kCmdOpen);
   EXPECT_TRUE(m.pointCount == 4 && ShowsModel()) << "the family's curve";
-  hoverThen([&] { window.Command(kCmdNew); }, 600, 400);
-  EXPECT_EQ(Drawn(), 0) << "no mark for a point of the emptied model";
 }
 
 }  // namespace
