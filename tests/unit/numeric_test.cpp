@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <tuple>
@@ -53,6 +54,44 @@ TEST(CoefficientsTest, BinomialTrinomialAndBernstein) {
                     T{10, 3, 4, 4200}, T{3, -1, 1, 0}, T{200, 0, 1, 200}})
     EXPECT_EQ(Trinomial(t.n, t.i, t.j), t.want) << t.n << " " << t.i << " " << t.j;
   EXPECT_EQ(Bernstein(3, -1, 0.0), 0.0) << "a pole outside the basis is 0";
+}
+
+// The construction as its three former copies wrote it: running values in double, or rounded
+// to float after every step (the least-squares reductions).
+template <typename Running>
+void FormerElevation(Matrix& e, int n, int r, int base) {
+  for (int i = 0; i < n + base; ++i) std::fill_n(e[i], n + r + base, 0.0f);
+  Running c[kMatrixSize] = {}, d = 1;
+  for (int f = n; f <= n + r - 1; ++f) d = static_cast<Running>(double(d) * f);
+  for (int i = 0; i < n; ++i) {
+    c[0] = 1;
+    for (int k = 1; k <= r; ++k) c[k] = static_cast<Running>(double(c[k]) + c[k - 1]);
+    for (int k = 0; k <= r; ++k) {
+      Running a = 1, b = 1;
+      for (int f = r; f >= r - k + 1; --f) a = static_cast<Running>(double(a) * f);
+      for (int f = n - i; f <= n - i + r - k - 1; ++f) b = static_cast<Running>(double(b) * f);
+      e[i + base][i + k + base] = static_cast<float>(double(a) * c[k] * b / d);
+    }
+  }
+}
+
+// The bits of each former copy, exactly its block cleared. (The values themselves are checked
+// through the elevation kernels against the closed form.)
+TEST_F(NumericTest, ElevationMatrix) {
+  static Matrix want, got;
+  for (auto precision : {ElevationPrecision::kDouble, ElevationPrecision::kSingle}) {
+    for (int base : {0, 1}) {
+      for (int n = 0; n + base <= kMatrixSize; ++n) {
+        for (int r : {0, 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, kMatrixSize - base - n}) {
+          if (n + r + base > kMatrixSize) continue;
+          const bool exact = precision == ElevationPrecision::kDouble;
+          Mark(want, 9.0f), Mark(got, 9.0f), BuildElevationMatrix(got, n, r, base, precision);
+          (exact ? FormerElevation<double> : FormerElevation<float>)(want, n, r, base);
+          ASSERT_EQ(std::memcmp(want, got, sizeof want), 0) << n << " " << r << " " << base;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(NumericTest, SolverEdgeCases) {

@@ -1,6 +1,7 @@
 // B-spline and NURBS degree elevation and reduction and the NURBS refinement, run
 // as menu commands and checked against de Boor's algorithm in double and the dumps.
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <tuple>
 
@@ -28,6 +29,18 @@ double BernsteinProduct(int i, int p, int j, int q) {
   auto f = [](int x) { return std::tgamma(x + 1.0); };
   return f(p) / (f(i) * f(p - i)) * f(q) / (f(j) * f(q - j)) * f(i + j) * f(p + q - i - j) /
          f(p + q + 1);
+}
+
+// The model without the command's snapshot and the entries past the curve and
+// its knots' terminator, which a restored snapshot does not cover.
+std::vector<unsigned char> CurveBytes() {
+  auto copy = std::make_unique<ModelState>(Model());
+  const int n = copy->pointCount;
+  std::fill(copy->points + n, std::end(copy->points), Point2{});
+  std::fill(copy->weights + n, std::end(copy->weights), 0.0f);
+  std::fill(copy->knots + n + copy->order + 1, std::end(copy->knots), 0.0f);
+  copy->curveSnapshot = CurveCopy{};
+  return ModelBytes(*copy);
 }
 
 class SplineDegreeTest : public CurveTest {
@@ -123,6 +136,17 @@ TEST_F(SplineDegreeTest, OnePieceReductionIsTheLeastSquaresFit) {
         dot.x += BernsteinProduct(i, q, j, dj) * a.x, dot.y += BernsteinProduct(i, q, j, dj) * a.y;
       EXPECT_LT(std::hypot(dot.x, dot.y), 0.07 / (q + 1)) << t << " " << i;
     }
+  }
+}
+
+TEST_F(SplineDegreeTest, SaveOffLeavesTheModel) {
+  for (int command :
+       {kCmdBSplineElevation, kCmdNurbsElevation, kCmdNurbsReduction, kCmdNurbsSimulation}) {
+    SetReducible();
+    m.saveResults = 0, m.insertKnot = 1.5f;
+    const std::vector<unsigned char> before = CurveBytes();
+    window.Command(command);
+    EXPECT_EQ(CurveBytes(), before) << command;
   }
 }
 
