@@ -2,7 +2,6 @@
 // mouse editing of the polygon, hover, view rotation, commands and menus.
 #include "app/window_proc.h"
 
-#include <cmath>
 #include <set>
 
 #include "base/dialog_session.h"
@@ -87,17 +86,6 @@ TEST_F(WindowProcTest, OnlyTheLeftButtonAloneDragsAPointAndHoverTurnsItsMarkRed)
   EXPECT_TRUE(m.hoverIndex == 1 && MarkIs(100, 100, kBlack) && MarkIs(260, 190, kRed));
   Mouse(kMove, 400, 400);
   EXPECT_TRUE(m.hoverIndex == -1 && MarkIs(260, 190, kBlack) && ShowsModel());
-}
-
-// On a one-pixel client each step across the 16-bit range turns the view by
-// millions of degrees.
-TEST_F(WindowProcTest, SurfacesDragBeyondWhatAFileHoldsTurnsBackByWholeTurns) {
-  window.Command(kCmdSurfaces);
-  window.Resize(1, 1);
-  m.tht = 5.0f, m.phi = 0.0f;
-  Mouse(kDown, 0, 0);
-  for (int i = 0; i < 8; ++i) Mouse(kMove, i % 2 ? 0 : 65535, 0, kLeft);
-  EXPECT_TRUE(std::fabs(m.tht) <= 1e7f && std::fmod(double(m.tht) - 5.0, 360.0) == 0.0) << m.tht;
 }
 
 TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
