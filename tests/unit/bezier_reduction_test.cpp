@@ -149,28 +149,6 @@ TEST(BezierReductionKernel, EverySizeStepAndShapeIsSafe) {
   }
 }
 
-// A 3-D kernel gives each coordinate the bits the planar one does.
-TEST(BezierReductionKernel, ThreeCoordinateKernelsMatchThePlanarOnes) {
-  using Run3 = PolygonResult<3> (*)(const Coords<3>*, int, int, NumericScratch&);
-  const std::pair<Kernel, Run3> kernels[] = {
-      {ElevateDegree<2>, ElevateDegree<3>}, {ReduceLse<2>, ReduceLse<3>},
-      {ReduceLseC0<2>, ReduceLseC0<3>},     {Simple<2>, Simple<3>},         {Eck<2>, Eck<3>}};
-  for (int n : {5, 12, 40}) {
-    const Poly xy = GenericPolygon(n, 70 + n), zx = GenericPolygon(n, 90 + n);
-    std::vector<Coords<3>> xyz(n);
-    for (int i = 0; i < n; ++i) xyz[i] = {xy[i][0], xy[i][1], zx[i][0]};
-    for (const auto& [planar, spatial] : kernels) {
-      const Poly a = Points(planar(xy.data(), n, 2, PoisonedScratch()));
-      const Poly b = Points(planar(zx.data(), n, 2, PoisonedScratch()));
-      std::vector<Coords<3>> want(a.size());
-      for (size_t i = 0; i < a.size() && a.size() == b.size(); ++i)
-        want[i] = {a[i][0], a[i][1], b[i][0]};
-      const std::vector<Coords<3>> c = Points(spatial(xyz.data(), n, 2, PoisonedScratch()));
-      EXPECT_TRUE(!a.empty() && SameBits(c, want)) << "n = " << n << ", " << a.size();
-    }
-  }
-}
-
 // Simple drops the power term (S / 8)(2t - 1)^3; Eck blends F and B by lambda = 1/32, 1/2, 31/32,
 // and gives back elevated polygons of every size (unless the forward recursion's tiny weight
 // near the far end keeps its relative precision, 40 or more points come back far off).

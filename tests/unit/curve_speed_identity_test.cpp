@@ -92,9 +92,6 @@ class CurveSpeedTest : public CurveTest {
 // in between), so that the threads build them again.
 TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
   ForcePlainEvaluation(false);
-  const bool vector = UseVectorEvaluation();
-  if (!vector) std::printf("no AVX2 here: only the threads are compared\n");
-  if (!UseWideEvaluation()) std::printf("no AVX-512 here: the four-wide kernels only\n");
   Random r(13);
   struct Run { bool plain, narrow; int threads; bool rebuild; };
   const Run runs[] = {{false, false, 1, false}, {false, true, 1, false}, {false, false, 3, true},

@@ -84,12 +84,10 @@ TEST_F(NumericTest, ElevationMatrix) {
       for (int n = 0; n + base <= kMatrixSize; ++n) {
         for (int r : {0, 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, kMatrixSize - base - n}) {
           if (n + r + base > kMatrixSize) continue;
-          Mark(want, 9.0f), Mark(got, 9.0f);
-          BuildElevationMatrix(got, n, r, base, precision);
           const bool exact = precision == ElevationPrecision::kDouble;
+          Mark(want, 9.0f), Mark(got, 9.0f), BuildElevationMatrix(got, n, r, base, precision);
           (exact ? FormerElevation<double> : FormerElevation<float>)(want, n, r, base);
-          ASSERT_EQ(std::memcmp(want, got, sizeof want), 0)
-              << "n=" << n << " r=" << r << " base " << base << " exact " << exact;
+          ASSERT_EQ(std::memcmp(want, got, sizeof want), 0) << n << " " << r << " " << base;
         }
       }
     }

@@ -102,8 +102,8 @@ TEST_F(SplineTest, SkippedSamples) {
   }
 }
 
-// Random curves, sometimes inserting a knot already there; then deleting a double knot
-// drops its last copy.
+// Random curves, sometimes inserting a knot already there. (Deleting a knot of a double one,
+// one of the first k or one that is not a knot at all is the replay's.)
 TEST_F(SplineTest, InsertionKeepsTheCurveAndDeletionUndoesIt) {
   Random random(11);
   m.saveResults = 1;
@@ -132,10 +132,6 @@ TEST_F(SplineTest, InsertionKeepsTheCurveAndDeletionUndoesIt) {
       EXPECT_NEAR(m.weights[i], w[i], 1e-4 * w[i]) << i;
     }
   }
-  SetCurve(Random(5).Polygon(6), {}, {0, 0, 0, 0, 1, 1, 2, 2, 2, 2}, 4);
-  m.insertKnot = 1;
-  Run(kCmdNurbsKnotDelete);
-  EXPECT_TRUE(Knots() == kCubic5 && m.insertSpan == 5);
 }
 
 // Refused or with Save off: the model keeps its bytes; a refusal draws the curve.
@@ -147,8 +143,6 @@ TEST_F(SplineTest, RefusedOrSavedOffCommandsLeaveTheModel) {
       {"inner knot", 5, 4, kCubic5, {}, 1, true, true},
       {"below the first knot", 5, 4, shifted, {}, 1, false, false},
       {"the last knot", 5, 4, kCubic5, {}, 2, false, false},
-      {"one of the first k", 5, 4, kCubic5, {}, 0, true, false},
-      {"not a knot", 5, 4, kCubic5, {}, 0.5f, true, false},
       {"zero weight copied", 8, 4, Clamped(8, 4), {0, 1, 1, 1, 1, 1, 1, 1}, 4.5f, false, false},
       {"overflow", 4, 4, Clamped(4, 4), {1, -0.999f, 1, 1}, 0.5f, false, false},
       {"largest insertion", 94, 4, Clamped(94, 4), {}, 3, true, true},
