@@ -51,33 +51,25 @@ void BM_BasisValuesPerPoint(benchmark::State& state) {
 }
 BENCHMARK(BM_BasisValuesPerPoint)->Arg(4)->Arg(10)->Arg(20);
 
-// BSplineBasis once per nonzero function, as a caller keeping the
-// one-function interface would.
+// One evaluation per nonzero function at each point: BSplineBasis, as a
+// caller keeping the one-function interface would, or the literal recursion.
+template <double (*Evaluate)(const float*, int, int, int, double)>
+void PerFunctionPerPoint(benchmark::State& state) {
+  const int k = static_cast<int>(state.range(0));
+  const std::vector<float> u = ClampedUniform(kPoints, k);
+  int j = 0;
+  for (auto _ : state) {
+    const double t = Sample(u, k, j++);
+    const int s = FindKnotSpan(u.data(), kPoints, k, t);
+    for (int i = s - k + 1; i <= s; ++i)
+      benchmark::DoNotOptimize(Evaluate(u.data(), kPoints, i, k, t));
+  }
+}
 void BM_BasisPerFunctionPerPoint(benchmark::State& state) {
-  const int k = static_cast<int>(state.range(0));
-  const std::vector<float> u = ClampedUniform(kPoints, k);
-  int j = 0;
-  for (auto _ : state) {
-    const double t = Sample(u, k, j++);
-    const int s = FindKnotSpan(u.data(), kPoints, k, t);
-    for (int i = s - k + 1; i <= s; ++i)
-      benchmark::DoNotOptimize(BSplineBasis(u.data(), kPoints, i, k, t));
-  }
+  PerFunctionPerPoint<BSplineBasis>(state);
 }
+void BM_RecursionPerPoint(benchmark::State& state) { PerFunctionPerPoint<Recursion>(state); }
 BENCHMARK(BM_BasisPerFunctionPerPoint)->Arg(4)->Arg(10)->Arg(20);
-
-// The literal recursion for the same k nonzero functions.
-void BM_RecursionPerPoint(benchmark::State& state) {
-  const int k = static_cast<int>(state.range(0));
-  const std::vector<float> u = ClampedUniform(kPoints, k);
-  int j = 0;
-  for (auto _ : state) {
-    const double t = Sample(u, k, j++);
-    const int s = FindKnotSpan(u.data(), kPoints, k, t);
-    for (int i = s - k + 1; i <= s; ++i)
-      benchmark::DoNotOptimize(Recursion(u.data(), kPoints, i, k, t));
-  }
-}
 BENCHMARK(BM_RecursionPerPoint)->Arg(4)->Arg(10);
 
 }  // namespace

@@ -9,29 +9,13 @@
 
 #include "base/canvas.h"
 #include "base/model_state.h"
+#include "bench_support.h"
 #include "resources/command_ids.h"
 #include "spline/spline_display.h"
 #include "tools/headless_platform.h"
 
 namespace tambra {
 namespace {
-
-// n points on a wave across the window, order k, the clamped uniform knots
-// 0 .. n-k+1, weights between 0.5 and 2, grid 50, the log closed.
-void SetCurve(int n, int k) {
-  ResetModelState();
-  ModelState& m = Model();
-  m.pointCount = n;
-  m.order = k;
-  for (int i = 0; i < n; ++i) {
-    const float x = 20.0f + 760.0f * static_cast<float>(i) / static_cast<float>(n - 1);
-    m.points[i] = Point2{x, 300.0f + 200.0f * static_cast<float>(std::sin(i * 0.3))};
-    m.weights[i] = 1.25f + 0.75f * static_cast<float>(std::cos(i * 0.7));
-  }
-  for (int i = 0; i < n + k; ++i) {
-    m.knots[i] = static_cast<float>(std::clamp(i - k + 1, 0, n - k + 1));
-  }
-}
 
 using Display = void (*)(Platform&, int);
 Display DisplayOf(int rational) { return rational != 0 ? DrawNurbsCurve : DrawBSplineCurve; }
@@ -42,7 +26,7 @@ Display DisplayOf(int rational) { return rational != 0 ? DrawNurbsCurve : DrawBS
 void BM_SplineDragStep(benchmark::State& state) {
   HeadlessPlatform window;
   window.Start(800, 600);
-  SetCurve(96, 4);
+  SetWavySplineCurve(96, 4);
   const Display draw = DisplayOf(static_cast<int>(state.range(0)));
   ModelState& m = Model();
   int step = 0;
@@ -62,7 +46,7 @@ BENCHMARK(BM_SplineDragStep)->ArgName("nurbs")->Arg(0)->Arg(1)->Unit(benchmark::
 void BM_SplineDisplayOrder50(benchmark::State& state) {
   HeadlessPlatform window;
   window.Start(800, 600);
-  SetCurve(50, 50);
+  SetWavySplineCurve(50, 50);
   const Display draw = DisplayOf(static_cast<int>(state.range(0)));
   for (auto _ : state) draw(window, kBlackMode);
   benchmark::DoNotOptimize(window.Canvas().Data());
@@ -81,7 +65,7 @@ void BM_KnotCommand(benchmark::State& state) {
   const int id = state.range(0) == 0 ? kCmdNurbsKnotInsert : kCmdNurbsKnotDelete;
   const int n = static_cast<int>(state.range(1));
   auto start = [&] {
-    SetCurve(n, static_cast<int>(state.range(2)));
+    SetWavySplineCurve(n, static_cast<int>(state.range(2)));
     Model().curveKind = kNurbs;
     Model().insertKnot = static_cast<float>(state.range(3)) / 2.0f;
   };

@@ -9,27 +9,17 @@
 #include <filesystem>
 
 #include "base/model_state.h"
+#include "bench_support.h"
 #include "resources/command_ids.h"
 #include "tools/headless_platform.h"
 
 namespace tambra {
 namespace {
 
-// n points on a wave, order k, clamped uniform knots 0 .. n-k+1 with the
-// terminating 0, weights between 0.5 and 2.
+// The shared wavy spline curve, as a NURBS curve.
 void SetCurve(int n, int k) {
-  ResetModelState();
-  ModelState& m = Model();
-  m.curveKind = kNurbs;
-  m.pointCount = n;
-  m.order = k;
-  for (int i = 0; i < n; ++i) {
-    const float x = 20.0f + 760.0f * static_cast<float>(i) / static_cast<float>(n - 1);
-    m.points[i] = Point2{x, 300.0f + 200.0f * static_cast<float>(std::sin(i * 0.3))};
-    m.weights[i] = 1.25f + 0.75f * static_cast<float>(std::cos(i * 0.7));
-  }
-  for (int i = 0; i < n + k; ++i)
-    m.knots[i] = static_cast<float>(std::clamp(i - k + 1, 0, n - k + 1));
+  SetWavySplineCurve(n, k);
+  Model().curveKind = kNurbs;
 }
 
 // Arguments: command, points, order, degree step, whether the curve is first
