@@ -1,7 +1,6 @@
 #include "app/dialogs.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -9,6 +8,7 @@
 #include "base/c_locale.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
+#include "numeric/knot_vector.h"
 
 namespace tambra {
 
@@ -16,18 +16,21 @@ namespace {
 
 // Reads typed fields back into the model. A text left as the dialog showed
 // it gives the model's value back unchanged (the shown text may be rounded,
-// "%7.6f"). A typed text is converted whole (empty or non-numeric text
-// gives 0); a value the model cannot hold is refused, the field keeps its
-// value and the user is told which field and what range.
+// "%7.6f"), and so does a cell the dialog never filled and the user left
+// empty. A typed text must be a number as a whole (spaces around it
+// aside); text that is not, or a value the model cannot hold, is refused:
+// the field keeps its value and the user is told which field, what was
+// typed and what is accepted.
 class FieldReader {
  public:
   explicit FieldReader(DialogSession& dialog) : dialog_(dialog) {}
 
   // A real of magnitude at most `limit`.
   void Real(int id, const std::string& name, float& field, float limit = FLT_MAX) {
-    if (!dialog_.Edited(id)) return;
-    const double value = ParseDoubleC(dialog_.Text(id).c_str(), nullptr);
-    if (std::isfinite(value) && std::fabs(value) <= static_cast<double>(limit)) {
+    if (!dialog_.Typed(id)) return;
+    double value = 0.0;
+    if (ParseWholeReal(dialog_.Text(id), value) && std::isfinite(value) &&
+        std::fabs(value) <= static_cast<double>(limit)) {
       field = static_cast<float>(value);
     } else if (limit == FLT_MAX) {
       Refuse(id, name + " must be a finite number");
@@ -41,10 +44,9 @@ class FieldReader {
 
   // A whole number from `low` to `high`.
   void Integer(int id, const std::string& name, int& field, long low, long high) {
-    if (!dialog_.Edited(id)) return;
-    errno = 0;
-    const long value = ParseLongC(dialog_.Text(id).c_str(), nullptr);
-    if (errno != ERANGE && value >= low && value <= high) {
+    if (!dialog_.Typed(id)) return;
+    long value = 0;
+    if (ParseWholeInteger(dialog_.Text(id), value) && value >= low && value <= high) {
       field = static_cast<int>(value);
     } else if (high < low) {
       Refuse(id, name + " cannot change here");
@@ -62,17 +64,6 @@ class FieldReader {
 };
 
 std::string IntegerText(int value) { return std::to_string(value); }
-
-// The default clamped uniform vector of order k over n points:
-// n = 6, k = 4 gives 0 0 0 0 1 2 3 3 3 3.
-void BuildDefaultKnots(int k, int n) {
-  float* knots = Model().knots;
-  for (int i = 0; i < k && i < kMaxKnots; ++i) knots[i] = 0.0f;
-  for (int i = k; i < n && i < kMaxKnots; ++i) knots[i] = static_cast<float>(i - k + 1);
-  for (int i = std::max(n, 0); i < n + k && i < kMaxKnots; ++i) {
-    knots[i] = static_cast<float>(n - k + 1);
-  }
-}
 
 // Counts leading cells that are not empty, `step` ids apart.
 int CountFilled(int firstId, int step, int limit, const DialogSession& dialog) {
@@ -141,6 +132,7 @@ int ControlDataDialog::Press(int buttonId) {
   ModelState& m = Model();
   FieldReader read(*this);
   const bool surfaces = m.objectMode == kSurfaces;
+  const bool automaticKnots = !surfaces && CurveKnotsAutomatic();
   const int filledRows = CountFilled(PointCellId(0, 0, 0), kControlCols * 3, kControlRows, *this);
   const int filledCols = CountFilled(PointCellId(0, 0, 0), 3, kControlCols, *this);
   // A triangular net keeps its packed points within the list.
@@ -187,6 +179,8 @@ int ControlDataDialog::Press(int buttonId) {
   m.applyY = Checked(kIdApplyY) ? 1 : 0;
   m.triangles = triangular ? 1 : 0;
   TakeModelFromNet();
+  // A curve's automatic knots follow a new count or order.
+  if (automaticKnots) SetDefaultCurveKnots();
   return 1;
 }
 
@@ -253,7 +247,9 @@ int KnotsDialog::Open() {
   } else {
     LoadDirection(m.knotsDirection == 0 ? 0 : 1);
   }
-  if (m.knotsShownOrder == 0) BuildDefaultKnots(m.order, m.pointCount);
+  // A vector nobody chose is shown as the one that fits the points; a
+  // typed one or one from a file is shown as it is.
+  RefreshAutomaticKnots();
   ShowKnots(m.pointCount + m.order);
   Show(kIdOrder, IntegerText(m.order));
   Show(kIdDegree, IntegerText(m.degreeStep));
@@ -266,6 +262,7 @@ int KnotsDialog::Open() {
 int KnotsDialog::Accept() {
   ModelState& m = Model();
   FieldReader read(*this);
+  const bool automatic = CurveKnotsAutomatic();
   // An order whose knot vector would not fit the storage is refused.
   read.Integer(kIdOrder, "Order", m.order, 0, kMaxKnots - 1 - m.pointCount);
   read.Integer(kIdDegree, "Degree", m.degreeStep, 0, kMaxDegreeStep);
@@ -274,8 +271,16 @@ int KnotsDialog::Accept() {
 
   const int used = std::clamp(m.pointCount + m.order, 0, kMaxKnots);
   const int shown = std::min(used, kKnotCells);
-  for (int i = 0; i < shown; ++i) read.Real(KnotCellId(i), "knot " + std::to_string(i), m.knots[i]);
-  if (shown < kMaxKnots) m.knots[shown] = 0.0f;
+  bool knotTyped = false;
+  for (int i = 0; i < shown; ++i) {
+    knotTyped = knotTyped || Typed(KnotCellId(i));
+    read.Real(KnotCellId(i), "knot " + std::to_string(i), m.knots[i]);
+  }
+  // The terminating entry goes after a vector shown whole, never over a
+  // knot the dialog did not show.
+  if (shown == used && used < kMaxKnots) m.knots[used] = 0.0f;
+  // An automatic vector follows a new order unless knots were typed.
+  if (automatic && !knotTyped) SetDefaultCurveKnots();
 
   // The scan ends at the first knot greater than the one to insert.
   int notGreater = 0;
@@ -288,12 +293,13 @@ int KnotsDialog::Accept() {
 
 void KnotsDialog::Reset() {
   ModelState& m = Model();
-  const long typed = ParseLongC(Text(kIdOrder).c_str(), nullptr);
+  long typed = 0;
   // Compared without a sum that a huge typed order would overflow.
-  if (typed < 1 || typed >= kMaxKnots - m.pointCount) return;
+  if (!ParseWholeInteger(Text(kIdOrder), typed) || typed < 1 || typed >= kMaxKnots - m.pointCount)
+    return;
   const int k = static_cast<int>(typed);
   const int n = m.pointCount;
-  BuildDefaultKnots(k, n);
+  DefaultKnots(m.knots, n, k);
   ShowKnots(n + k);
   // A shorter vector leaves no stale cells behind.
   for (int i = std::max(n + k, 0); i < n + m.order && i < kKnotCells; ++i)

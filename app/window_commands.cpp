@@ -38,20 +38,39 @@ void OpenControlFile(Platform& window) {
   ModelState& m = Model();
   const int previousMode = m.objectMode;
   m.acceptRelease = 0;
+  char previousName[kMaxFileName];
+  std::copy_n(m.controlFileName, kMaxFileName, previousName);
   if (AskFileName(window, kControlFileName, kFileToRead) == 0) return;
-  if (LoadControlFile(window) == 0) return;
+  if (LoadControlFile(window) == 0) {
+    // The model is still the one it was: Save must not write it over the
+    // file that failed to open.
+    std::copy_n(previousName, kMaxFileName, m.controlFileName);
+    return;
+  }
+  m.controlFileChosen = 1;
+  // A curve file without knots gets the ones that fit its points.
+  if (m.objectMode == kCurves) RefreshAutomaticKnots();
   if (m.objectMode != previousMode) {
     MainWindowProc(window, CommandMessage(m.objectMode == kCurves ? kCmdCurves : kCmdSurfaces));
   }
   ShowModel(window);
 }
 
-void SaveUnderCurrentName(Platform& window) { SaveControlFile(window); }
-
 void SaveControlFileAs(Platform& window) {
-  Model().acceptRelease = 0;
+  ModelState& m = Model();
+  m.acceptRelease = 0;
   if (AskFileName(window, kControlFileName, kFileToWrite) == 0) return;
+  m.controlFileChosen = 1;
   SaveControlFile(window);
+}
+
+// A model without a file of its own asks for a name first.
+void SaveUnderCurrentName(Platform& window) {
+  if (Model().controlFileChosen == 0) {
+    SaveControlFileAs(window);
+  } else {
+    SaveControlFile(window);
+  }
 }
 
 void StartOutputLog(Platform& window) {
@@ -76,6 +95,8 @@ void NewModel(Platform& window) {
   m.netRows = 0;
   m.pointCount = 0;
   m.curveKind = kNoCurve;
+  // A new drawing is not the file opened before.
+  m.controlFileChosen = 0;
   ShowModel(window);
 }
 

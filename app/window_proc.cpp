@@ -111,8 +111,10 @@ void OnLeftUp(Platform& window, int x, int y) {
   }
   if (y >= m.clientHeight) return;
   if (m.pointCount >= kMaxPoints) return;
+  const bool automaticKnots = CurveKnotsAutomatic();
   m.points[m.pointCount] = Point2{static_cast<float>(x), static_cast<float>(y)};
   ++m.pointCount;
+  if (automaticKnots) SetDefaultCurveKnots();
   ShowModel(window);  // the new point joins the polygon and the curve
 }
 
@@ -134,8 +136,10 @@ void OnRightUp(Platform& window, int x, int y) {
   if (m.pickedIndex >= m.pointCount) return;
   if (!PointIsUnder(m.pickedIndex, x, y)) return;
   if (m.pointCount <= kMinPolygonPoints) return;
+  const bool automaticKnots = CurveKnotsAutomatic();
   --m.pointCount;
   for (int i = m.pickedIndex; i < m.pointCount; ++i) m.points[i] = m.points[i + 1];
+  if (automaticKnots) SetDefaultCurveKnots();
   ShowModel(window);  // the polygon and the curve close over the gap
 }
 
@@ -191,6 +195,8 @@ void ChooseFamily(Platform& window, int kind) {
   m.curveKind = kind;
   ClearCanvas(window, m.clientWidth, m.clientHeight);
   if (IsCurves()) {
+    // A spline drawn from clicked points gets the knots that fit them.
+    if (kind == kBSpline || kind == kNurbs) RefreshAutomaticKnots();
     DrawCurveFamily(window, kBlackMode);
   } else if (const DisplayFunction draw = FindSurfaceDisplay(kind)) {
     draw(window, kBlackMode);

@@ -2,6 +2,8 @@
 
 #include <locale.h>
 #include <clocale>
+#include <cctype>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -33,5 +35,34 @@ int FormatC(char* buffer, std::size_t size, const char* format, ...) {
 double ParseDoubleC(const char* text, char** end) { return strtod_l(text, end, CNumericLocale()); }
 
 long ParseLongC(const char* text, char** end) { return strtol_l(text, end, 10, CNumericLocale()); }
+
+namespace {
+
+// The text without the spaces around it; empty when nothing else is there.
+std::string Trimmed(const std::string& text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+  while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+  return text.substr(first, last - first);
+}
+
+}  // namespace
+
+bool ParseWholeReal(const std::string& text, double& value) {
+  const std::string number = Trimmed(text);
+  if (number.empty()) return false;
+  char* end = nullptr;
+  value = ParseDoubleC(number.c_str(), &end);
+  return end == number.c_str() + number.size();
+}
+
+bool ParseWholeInteger(const std::string& text, long& value) {
+  const std::string number = Trimmed(text);
+  if (number.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  value = ParseLongC(number.c_str(), &end);
+  return errno != ERANGE && end == number.c_str() + number.size();
+}
 
 }  // namespace tambra

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace tambra {
 
@@ -13,6 +14,12 @@ int FormatC(char* buffer, std::size_t size, const char* format, ...)
 // strtod and strtol under the "C" numeric locale; `end` as for strtod.
 double ParseDoubleC(const char* text, char** end);
 long ParseLongC(const char* text, char** end);
+
+// A typed text that is one number as a whole, spaces around it aside:
+// "  7  " is 7; "", "abc", "1x" and "7 7" are not numbers. The integer
+// form also refuses a value beyond the range of long.
+bool ParseWholeReal(const std::string& text, double& value);
+bool ParseWholeInteger(const std::string& text, long& value);
 
 // Makes the "C" numeric locale current for this thread while it lives.
 class ScopedCNumericLocale {

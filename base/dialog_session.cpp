@@ -15,9 +15,10 @@ void DialogSession::Show(int id, std::string text) {
   texts_[id] = std::move(text);
 }
 
-bool DialogSession::Edited(int id) const {
+bool DialogSession::Typed(int id) const {
   const auto shown = shown_.find(id);
-  return shown == shown_.end() || shown->second != Text(id);
+  if (shown == shown_.end()) return !Text(id).empty();
+  return shown->second != Text(id);
 }
 
 bool DialogSession::Checked(int id) const {

@@ -31,8 +31,9 @@ class DialogSession {
   // A text the dialog shows from the model; OK gives the model value back
   // unchanged while the text is not edited.
   void Show(int id, std::string text);
-  // True when the text differs from what the dialog showed, or was never shown.
-  bool Edited(int id) const;
+  // True when the user typed into the field: its text differs from what the
+  // dialog showed, or it was never shown and is not empty.
+  bool Typed(int id) const;
   // A typed value the model cannot take: the field keeps its value and the
   // user is told once the dialog has closed.
   void Refuse(std::string why) { refusals_.push_back(std::move(why)); }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "base/model_limits.h"
+#include "numeric/knot_vector.h"
 
 namespace tambra {
 
@@ -141,6 +142,21 @@ void TakeModelFromNet() {
   } else if (m.triangles == 1) {
     RepackTriangle();
   }
+}
+
+bool CurveKnotsAutomatic() {
+  const ModelState& m = Model();
+  return IsAutomaticKnots(m.knots, m.pointCount, m.order);
+}
+
+void SetDefaultCurveKnots() {
+  ModelState& m = Model();
+  DefaultKnots(m.knots, m.pointCount, m.order);
+  std::fill(m.knots + StoredKnotCount(m.pointCount, m.order), m.knots + kMaxKnots, 0.0f);
+}
+
+void RefreshAutomaticKnots() {
+  if (CurveKnotsAutomatic()) SetDefaultCurveKnots();
 }
 
 }  // namespace tambra

@@ -111,6 +111,9 @@ struct ModelState {
   // Files and log.
   char controlFileName[kMaxFileName] = "noname.cnt";
   char outputFileName[kMaxFileName] = "noname.dat";
+  // 1 once the model has a file of its own (opened, or saved under a name
+  // the user chose); 0 at start and after Edit > New, when Save asks for one.
+  int controlFileChosen = 0;
   std::FILE* logFile = nullptr;
   int logActive = 0;
   char textBuffer[kTextBufferSize] = {};
@@ -157,6 +160,18 @@ void ShowModelAsNet();
 // The reverse after the net was edited or read: in Curves mode the curve
 // takes column 0, a triangular surface re-packs its list.
 void TakeModelFromNet();
+
+// The curve's knot vector follows its count and order while it is
+// automatic: all zero, or the default clamped uniform vector for pointCount
+// and order (whether it is can be read off the values alone; the file keeps
+// no mark). A vector the user typed, a file brought or a knot command wrote
+// stays as it is.
+bool CurveKnotsAutomatic();
+// The default vector for pointCount and order, zeros after it.
+void SetDefaultCurveKnots();
+// Rebuilds the vector for the current count and order when it is automatic
+// (an all-zero vector becomes the default one).
+void RefreshAutomaticKnots();
 
 // Rows of a triangular net that fit the packed list: N(N + 1)/2 <= 500.
 inline constexpr int kMaxTriangleRows = 31;

@@ -82,4 +82,33 @@ void ClampedUniformKnots(float* knots, int n, int k) {
   knots[n + k] = 0.0f;
 }
 
+namespace {
+
+int DefaultKnotCount(int n, int k) {
+  return static_cast<int>(std::clamp(static_cast<long long>(n) + k, 0LL,
+                                     static_cast<long long>(kKnotCapacity)));
+}
+
+float DefaultKnot(int i, int n, int k) {
+  if (i >= std::max(n, 0)) return static_cast<float>(n - k + 1);
+  return i < k ? 0.0f : static_cast<float>(i - k + 1);
+}
+
+}  // namespace
+
+void DefaultKnots(float* knots, int n, int k) {
+  const int used = DefaultKnotCount(n, k);
+  for (int i = 0; i < used; ++i) knots[i] = DefaultKnot(i, n, k);
+}
+
+bool IsAutomaticKnots(const float* knots, int n, int k) {
+  const int used = DefaultKnotCount(n, k);
+  bool zero = true, standard = true;
+  for (int i = 0; i < used && (zero || standard); ++i) {
+    zero = zero && knots[i] == 0.0f;
+    standard = standard && knots[i] == DefaultKnot(i, n, k);
+  }
+  return zero || standard;
+}
+
 }  // namespace tambra

@@ -70,4 +70,16 @@ int FindKnotInterval(const float* knots, int used, double value);
 // ends at the first decrease). Needs n >= k >= 1 and n + k below the storage.
 void ClampedUniformKnots(float* knots, int n, int k);
 
+// The vector a new curve of n points and order k gets: knots 0 to k - 1 are
+// 0, knot i from k to n - 1 is i - k + 1, knots n to n + k - 1 are n - k + 1
+// (so for n >= k the clamped uniform vector; with fewer points the last
+// entries overwrite the zeros). Writes the first n + k entries, at most the
+// storage.
+void DefaultKnots(float* knots, int n, int k);
+
+// Whether the first n + k knots (at most the storage) are all zero or the
+// default vector of n and k: a vector nobody chose, which may follow the
+// count and the order.
+bool IsAutomaticKnots(const float* knots, int n, int k);
+
 }  // namespace tambra

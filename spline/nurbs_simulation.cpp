@@ -59,13 +59,29 @@ void NurbsSimulation(Platform& window) {
   }
   const int count = static_cast<int>(newCount), knotCount = used + static_cast<int>(inserted);
 
+  // The refinement acts on the homogeneous points (w x, w y, w), so the
+  // refined NURBS is the same curve; with unit weights that is the plain
+  // product, kept as it is.
+  const bool unitWeights = std::all_of(m.weights, m.weights + n, [](float w) { return w == 1.0f; });
   Point2 points[kMaxPoints];
+  float weights[kMaxPoints];
   for (int i = 0; i < count; ++i) {
-    double x = 0.0, y = 0.0;
-    for (int j = 0; j < n; ++j)
-      x += a[i][j] * double(m.points[j].x), y += a[i][j] * double(m.points[j].y);
+    double x = 0.0, y = 0.0, w = 0.0;
+    if (unitWeights) {
+      for (int j = 0; j < n; ++j)
+        x += a[i][j] * double(m.points[j].x), y += a[i][j] * double(m.points[j].y);
+      w = 1.0;
+    } else {
+      for (int j = 0; j < n; ++j) {
+        const double weighted = a[i][j] * double(m.weights[j]);
+        x += weighted * m.points[j].x, y += weighted * m.points[j].y, w += weighted;
+      }
+      x /= w, y /= w;
+    }
     points[i] = Point2{static_cast<float>(x), static_cast<float>(y)};
-    if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) return;
+    weights[i] = static_cast<float>(w);
+    if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y) || !std::isnormal(weights[i]))
+      return;
   }
 
   DumpFile dump("mdmat.dat");
@@ -76,7 +92,7 @@ void NurbsSimulation(Platform& window) {
   m.insertKnot = u;  // outside the snapshot: it stays with Save off
   CurveResult result;
   std::copy_n(points, count, m.points);
-  std::fill(m.weights + n, m.weights + count, 1.0f);
+  std::copy_n(weights, count, m.weights);
   std::copy_n(knots, knotCount, m.knots);
   m.knots[knotCount] = TerminatingKnot(knots[knotCount - 1]);
   m.pointCount = count;

@@ -9,8 +9,6 @@
 namespace tambra {
 namespace {
 
-using Texts = std::initializer_list<std::pair<int, std::string>>;
-
 class DialogsTest : public SessionTest {
  protected:
   void AddCurve(int count) {
@@ -23,15 +21,6 @@ class DialogsTest : public SessionTest {
     dialog.Open();
     for (const auto& [id, text] : texts) dialog.SetText(id, text);
     return dialog.Press(button);
-  }
-  // The window's next dialog: `expected` is its template, `texts` are typed
-  // and `button` pressed.
-  void Answer(DialogTemplateId expected, Texts texts = {}, int button = kButtonOk) {
-    answers.dialogs.push_back([=, typed = std::vector(texts)](DialogSession& d) {
-      EXPECT_EQ(d.Template(), expected);
-      for (const auto& [id, text] : typed) d.SetText(id, text);
-      return d.Press(button);
-    });
   }
   void ExpectShown(const DialogSession& d, std::initializer_list<std::pair<int, const char*>> all) {
     for (const auto& [id, text] : all) EXPECT_EQ(d.Text(id), text) << "control " << id;
@@ -92,7 +81,14 @@ TEST_F(DialogsTest, ControlDataTakesWholeValuesAndRefusesWhatTheModelCannotHold)
       {kIdXDegree, "100", [&] { return m.degreeStep; }, 1, "Deg. of N must lie between 0 and 99"},
       {PointCellId(0, 0, 0), "1e39", [&] { return m.points[0].x; }, 50,
        "x of point (1, 1) must be a finite number"},
-      {PointCellId(0, 0, 1), "", [&] { return m.points[0].y; }, 0, ""},
+      {PointCellId(0, 0, 1), "", [&] { return m.points[0].y; }, 100,
+       "y of point (1, 1) must be a finite number (typed: \"\")"},
+      {kIdScale, "abc", [&] { return m.scale; }, 1, "Scale must lie between"},
+      {kIdScale, "  7  ", [&] { return m.scale; }, 7, ""},
+      {kIdGrid, "1x", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
+      {kIdGrid, "  7  ", [&] { return m.grid; }, 7, ""},
+      {kIdGrid, "", [&] { return m.grid; }, 50, "Grid must lie between"},
+      {kIdXOrder, "abc", [&] { return m.order; }, 4, "Ord. of N must lie between 0 and 95"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
@@ -118,7 +114,7 @@ TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
   m.scale = 0.125f, m.tx = 1e7f, m.ty = -9999999.0f, m.phi = 359.5f;
   m.insertKnot = 0.1f, m.knots[3] = 1e-9f, m.knotsShownOrder = 4;
   CurveToNet();
-  m.insertSpan = 99;  // OK counts the knots not above insertKnot: all 100
+  m.insertSpan = 3;  // OK counts the knots not above insertKnot: 0 0 0 1e-9
   const std::vector<unsigned char> before = ModelBytes();
   using enum DialogTemplateId;
   const std::pair<int, DialogTemplateId> dialogs[] = {
@@ -197,6 +193,24 @@ TEST_F(DialogsTest, KnotsBuildTheClampedUniformVectorAndRefuseOrdersThatDoNotFit
     reset.SetText(kIdOrder, order);
     reset.Press(kButtonReset);
     EXPECT_EQ(m.knots[7], 5.0f) << order << ": an order below 1 or one whose knots do not fit";
+  }
+}
+
+// Reset and OK with more knots than the dialog's cells: no terminating zero lands inside the
+// vector, every knot stays.
+TEST_F(DialogsTest, KnotsResetAndOkKeepEveryKnotOfALongVector) {
+  for (int n : {45, 95}) {
+    ResetModelState();
+    window.Start();
+    for (int i = 0; i < n; ++i) window.Click(5 + 7 * i, 10 + i % 50);
+    const std::vector<float> before(m.knots, m.knots + n + 4);
+    answers.dialogs.push_back([](DialogSession& d) {
+      d.Press(kButtonReset);
+      return d.Press(kButtonOk);
+    });
+    window.Command(kCmdXKnots);
+    EXPECT_EQ(std::vector<float>(m.knots, m.knots + n + 4), before) << n << " points";
+    EXPECT_EQ(before[30], 27.0f);
   }
 }
 

@@ -13,8 +13,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/dialog_session.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "tools/headless_platform.h"
@@ -42,6 +44,8 @@ inline std::vector<unsigned char> ModelBytes(const ModelState& model = Model()) 
   return bytes;
 }
 
+using Texts = std::initializer_list<std::pair<int, std::string>>;
+
 class SessionTest : public ::testing::Test {
  protected:
   // A window of the given size is started; none when the width is 0.
@@ -61,6 +65,15 @@ class SessionTest : public ::testing::Test {
     std::setlocale(LC_ALL, "C");
   }
   std::string Path(const std::string& name) const { return dir + "/" + name; }
+  // The window's next dialog: `expected` is its template, `texts` are typed
+  // and `button` pressed.
+  void Answer(DialogTemplateId expected, Texts texts = {}, int button = kButtonOk) {
+    answers.dialogs.push_back([=, typed = std::vector(texts)](DialogSession& d) {
+      EXPECT_EQ(d.Template(), expected);
+      for (const auto& [id, text] : typed) d.SetText(id, text);
+      return d.Press(button);
+    });
+  }
 
   ModelState& m = Model();
   HeadlessPlatform window;

@@ -91,6 +91,32 @@ TEST_F(SplineTest, SamplesAreTheDeBoorPointsAndUnitWeightsGiveTheBSpline) {
   }
 }
 
+// Clicked points and B-spline > B-spline draw the clamped uniform curve at once; the vector
+// follows a click, a delete and an order change while nobody chose it, and a typed one stays.
+TEST_F(SplineTest, AutomaticKnotsFollowTheClickedPolygonUntilTyped) {
+  for (const Point2& q : kFive) window.Click(int(q.x), int(q.y));
+  const std::vector<P> drawn = PointsAfter(Run(kCmdBSpline), kBData);
+  ASSERT_EQ(drawn.size(), 51u);
+  Points clicked(m.points, m.points + 5);
+  for (int j = 0; j < 50; ++j)
+    EXPECT_LE(Distance(drawn[j], DeBoor(clicked.data(), nullptr, kCubic5.data(), 5, 4, j / 25.0)),
+              2e-3) << j;
+  window.Click(700, 300);
+  EXPECT_EQ(Knots(), Clamped(6, 4));
+  window.Send(MouseMessage(MessageKind::kRightDown, 40, 500, kRightButtonFlag));
+  window.Send(MouseMessage(MessageKind::kRightUp, 40, 500, 0));
+  EXPECT_EQ(Knots(), kCubic5);
+  Answer(DialogTemplateId::kKnots, {{kIdOrder, "3"}});
+  window.Command(kCmdXKnots);
+  EXPECT_EQ(Knots(), Clamped(5, 3));
+  Answer(DialogTemplateId::kKnots, {{KnotCellId(3), "0.5"}});
+  window.Command(kCmdXKnots);
+  const Floats typed = {0, 0, 0, 0.5f, 2, 3, 3, 3};
+  EXPECT_EQ(Knots(), typed);
+  window.Click(300, 300);
+  EXPECT_EQ(Floats(m.knots, m.knots + 8), typed);
+}
+
 // Samples whose weight sum is 0 or not finite are left out (the section texts are the replay's).
 TEST_F(SplineTest, SkippedSamples) {
   const struct { Floats w; size_t logged; } cases[] = {{{0, 0, 0}, 2}, {{1, -1, 1}, 50}};
