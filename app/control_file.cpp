@@ -46,11 +46,24 @@ void AppendPoint(std::string& out, const Point3& p) {
   out += text;
 }
 
+// A name that exists but is no regular file: a device, a pipe, a folder, or
+// a link to one. A file written there would replace it.
+bool NamesNonRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+constexpr char kNotRegularFile[] = "it is not a regular file";
+
 // Writes `text` to a temporary file beside `path` and renames it over
 // `path`, so that the old file stays whole until the new one is complete.
 // On failure the temporary file is removed and `error` says why.
 bool ReplaceFile(const std::string& path, const std::string& text, std::string& error) {
   std::string target = path;
+  if (NamesNonRegularFile(path)) {
+    error = kNotRegularFile;
+    return false;
+  }
   struct stat info;
   // Save through a symbolic link to the file it names, as writing in place
   // would, instead of replacing the link by a plain file.
@@ -435,6 +448,10 @@ void SaveControlFile(Platform& window) {
   if (m.objectMode == kCurves) CurveToNet();
   if (m.netRows <= 0 || m.netCols <= 0) return;
   const std::string name = m.controlFileName;
+  if (NamesNonRegularFile(name)) {
+    ReportFileError(window, "Cannot save", name, kNotRegularFile);
+    return;
+  }
   if (!ConfirmReplace(window, name.c_str())) return;
   if (m.objectMode == kSurfaces && m.triangles == 1) UnpackTriangle();
 

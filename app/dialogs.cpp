@@ -65,10 +65,18 @@ class FieldReader {
 
 std::string IntegerText(int value) { return std::to_string(value); }
 
-// Counts leading cells that are not empty, `step` ids apart.
+// A cell that holds a point: shown, or typed as a number. Typed text that
+// is not a number is refused and fills nothing.
+bool CellFilled(int id, const DialogSession& dialog) {
+  double value = 0.0;
+  return !dialog.Text(id).empty() &&
+         (!dialog.Typed(id) || (ParseWholeReal(dialog.Text(id), value) && std::isfinite(value)));
+}
+
+// Counts leading filled cells, `step` ids apart.
 int CountFilled(int firstId, int step, int limit, const DialogSession& dialog) {
   int count = 0;
-  while (count < limit && !dialog.Text(firstId + count * step).empty()) ++count;
+  while (count < limit && CellFilled(firstId + count * step, dialog)) ++count;
   return count;
 }
 
@@ -133,6 +141,7 @@ int ControlDataDialog::Press(int buttonId) {
   FieldReader read(*this);
   const bool surfaces = m.objectMode == kSurfaces;
   const bool automaticKnots = !surfaces && CurveKnotsAutomatic();
+  const int previousCount = m.pointCount, previousOrder = m.order;
   const int filledRows = CountFilled(PointCellId(0, 0, 0), kControlCols * 3, kControlRows, *this);
   const int filledCols = CountFilled(PointCellId(0, 0, 0), 3, kControlCols, *this);
   // A triangular net keeps its packed points within the list.
@@ -180,7 +189,8 @@ int ControlDataDialog::Press(int buttonId) {
   m.triangles = triangular ? 1 : 0;
   TakeModelFromNet();
   // A curve's automatic knots follow a new count or order.
-  if (automaticKnots) SetDefaultCurveKnots();
+  if (automaticKnots && (m.pointCount != previousCount || m.order != previousOrder))
+    SetDefaultCurveKnots();
   return 1;
 }
 
@@ -247,9 +257,6 @@ int KnotsDialog::Open() {
   } else {
     LoadDirection(m.knotsDirection == 0 ? 0 : 1);
   }
-  // A vector nobody chose is shown as the one that fits the points; a
-  // typed one or one from a file is shown as it is.
-  RefreshAutomaticKnots();
   ShowKnots(m.pointCount + m.order);
   Show(kIdOrder, IntegerText(m.order));
   Show(kIdDegree, IntegerText(m.degreeStep));
@@ -263,6 +270,7 @@ int KnotsDialog::Accept() {
   ModelState& m = Model();
   FieldReader read(*this);
   const bool automatic = CurveKnotsAutomatic();
+  const int previousOrder = m.order;
   // An order whose knot vector would not fit the storage is refused.
   read.Integer(kIdOrder, "Order", m.order, 0, kMaxKnots - 1 - m.pointCount);
   read.Integer(kIdDegree, "Degree", m.degreeStep, 0, kMaxDegreeStep);
@@ -280,7 +288,7 @@ int KnotsDialog::Accept() {
   // knot the dialog did not show.
   if (shown == used && used < kMaxKnots) m.knots[used] = 0.0f;
   // An automatic vector follows a new order unless knots were typed.
-  if (automatic && !knotTyped) SetDefaultCurveKnots();
+  if (automatic && !knotTyped && m.order != previousOrder) SetDefaultCurveKnots();
 
   // The scan ends at the first knot greater than the one to insert.
   int notGreater = 0;

@@ -42,6 +42,11 @@ void SetSurfacesMenu(Platform& window) { SetObjectModeMenu(window, false); }
 
 void DeleteDrawingResources(Platform&) {}
 
+void SetOutputMenu(Platform& window, bool logOpen) {
+  window.SetMenuEnabled(kCmdOutput, !logOpen);
+  window.SetMenuEnabled(kCmdCloseOutput, logOpen);
+}
+
 void CheckSaveItems(Platform& window, bool checked) {
   for (int id : kSaveItems) window.SetMenuChecked(id, checked);
 }

@@ -10,6 +10,9 @@ void CreateDrawingResources(Platform& window);
 void SetCurvesMenu(Platform& window);
 void SetSurfacesMenu(Platform& window);
 void DeleteDrawingResources(Platform& window);
+// File > Output greyed and Close output enabled while a log is open, and
+// the reverse.
+void SetOutputMenu(Platform& window, bool logOpen);
 // Checks or unchecks the five Save items together.
 void CheckSaveItems(Platform& window, bool checked);
 

@@ -31,6 +31,9 @@ void ShowSurfaces(Platform& window) {
   // again, so that the view, the patches, Save and the snapshot restore see
   // one triangle; one longer than the list holds stops being triangular.
   if (m.triangles == 1) RepackTriangle();
+  // The last row of a triangle holds N points: M spans it, or Save, which
+  // writes M columns, would cut the triangle (a curve left netCols at 1).
+  if (m.triangles == 1) m.netCols = std::max(m.netCols, m.netRows);
   ShowModel(window);
 }
 
@@ -77,14 +80,12 @@ void StartOutputLog(Platform& window) {
   Model().acceptRelease = 0;
   if (AskFileName(window, kOutputFileName, kFileToWrite) == 0) return;
   if (OpenOutputLog(window) == 0) return;
-  window.SetMenuEnabled(kCmdOutput, false);
-  window.SetMenuEnabled(kCmdCloseOutput, true);
+  SetOutputMenu(window, true);
 }
 
 void StopOutputLog(Platform& window) {
-  if (CloseOutputLog() == 0) return;
-  window.SetMenuEnabled(kCmdOutput, true);
-  window.SetMenuEnabled(kCmdCloseOutput, false);
+  // Lines that cannot reach the file are reported rather than lost unseen.
+  if (CloseOutputLogOnWriteFailure(window) || CloseOutputLog() == 1) SetOutputMenu(window, false);
 }
 
 void Exit(Platform& window) { window.RequestClose(); }

@@ -252,8 +252,10 @@ int MainWindowProc(Platform& window, const Message& message) {
       CloseOutputLog();
       DeleteDrawingResources(window);
       window.PostQuit(0);
-      break;
+      return 0;
   }
+  // A log whose lines no longer reach the disk is closed and reported once.
+  if (CloseOutputLogOnWriteFailure(window)) SetOutputMenu(window, false);
   return 0;
 }
 

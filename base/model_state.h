@@ -116,6 +116,8 @@ struct ModelState {
   int controlFileChosen = 0;
   std::FILE* logFile = nullptr;
   int logActive = 0;
+  // The error of the first write to the log that failed, 0 while none has.
+  int logWriteError = 0;
   char textBuffer[kTextBufferSize] = {};
 
   // Interaction.

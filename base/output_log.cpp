@@ -14,11 +14,18 @@ namespace tambra {
 
 namespace {
 
-void WriteBuffer(std::FILE* file) {
+// Writes `text` to `file`. A failed write to the log is remembered (the
+// window reports it after the message) and the log takes no more lines.
+void Write(const char* text, std::FILE* file) {
   ModelState& m = Model();
   if (file == nullptr) return;
-  std::fwrite(m.textBuffer, 1, std::strlen(m.textBuffer), file);
+  const bool log = file == m.logFile;
+  if (log && m.logWriteError != 0) return;
+  const std::size_t length = std::strlen(text);
+  if (std::fwrite(text, 1, length, file) != length && log) m.logWriteError = errno != 0 ? errno : EIO;
 }
+
+void WriteBuffer(std::FILE* file) { Write(Model().textBuffer, file); }
 
 }  // namespace
 
@@ -28,10 +35,7 @@ LogSuspension::~LogSuspension() {
   if (wasActive_) Model().logActive = 1;
 }
 
-void LogText(const char* text) {
-  std::FILE* file = Model().logFile;
-  if (file != nullptr) std::fwrite(text, 1, std::strlen(text), file);
-}
+void LogText(const char* text) { Write(text, Model().logFile); }
 
 void LogPoint(float x, float y) {
   ModelState& m = Model();
@@ -84,7 +88,22 @@ int OpenOutputLog(Platform& window) {
   }
   m.logFile = file;
   m.logActive = 1;
+  m.logWriteError = 0;
   return 1;
+}
+
+bool CloseOutputLogOnWriteFailure(Platform& window) {
+  ModelState& m = Model();
+  if (m.logFile == nullptr) return false;
+  if (m.logWriteError == 0 && std::fflush(m.logFile) != 0) m.logWriteError = errno != 0 ? errno : EIO;
+  if (m.logWriteError == 0) return false;
+  const std::string message = "Cannot write \"" + std::string(m.outputFileName) +
+                              "\": " + std::strerror(m.logWriteError) +
+                              ". The output log is closed.";
+  CloseOutputLog();
+  m.logWriteError = 0;
+  window.ReportError(message.c_str());
+  return true;
 }
 
 int CloseOutputLog() {

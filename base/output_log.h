@@ -56,6 +56,10 @@ class Platform;
 int OpenOutputLog(Platform& window);
 // Closes the log; returns 1 when one was open.
 int CloseOutputLog();
+// Hands the log's lines to the file and checks that every write since the
+// last check reached it. On the first failure the log is closed and the
+// user is told once, with the file's name and the reason; returns true then.
+bool CloseOutputLogOnWriteFailure(Platform& window);
 
 // True when no file of that name exists, or when the user answered OK to
 // "<name>\r\nThis file already exists. \r\nReplace existing file?".

@@ -187,12 +187,24 @@ TEST_F(SplineDegreeTest, SimulationRefinesAtMidpoints) {
   };
   for (const auto& [knots, expect] : cases) {
     const int k = knots[3] == 0 ? 4 : 3, n = int(knots.size()) - k;
-    SetCurve(Points(kFive.begin(), kFive.begin() + n), knots, k);
-    const ModelState given = m;
-    window.Command(kCmdNurbsSimulation);
-    EXPECT_EQ(KnotsOf(m), expect);
-    EXPECT_EQ(ScanKnots(m.knots), int(expect.size()));
-    EXPECT_LT(CurveDistance(given, m), 1e-3);
+    // Weighted, the homogeneous points are refined: the same rational curve.
+    for (const Floats& w : {Floats{}, Floats{0.5f, 2, 1, 3, 0.25f}}) {
+      SetCurve(Points(kFive.begin(), kFive.begin() + n), knots, k, kNurbs, w);
+      static ModelState given;
+      given = m;
+      window.Command(kCmdNurbsSimulation);
+      EXPECT_EQ(KnotsOf(m), expect);
+      EXPECT_EQ(ScanKnots(m.knots), int(expect.size()));
+      EXPECT_LT(CurveDistance(given, m), 1e-3) << w.size();
+      if (!w.empty()) continue;
+      // With unit weights the new points are the plain product, every weight 1.
+      const Matrix& a = SplineToBezierMatrix();
+      for (int i = 0; i < m.pointCount; ++i) {
+        double x = 0, y = 0;
+        for (int j = 0; j < n; ++j) x += a[i][j] * double(kFive[j].x), y += a[i][j] * double(kFive[j].y);
+        EXPECT_TRUE(m.points[i].x == float(x) && m.points[i].y == float(y) && m.weights[i] == 1) << i;
+      }
+    }
   }
 }
 
