@@ -41,26 +41,25 @@ const CommandEntry* FindCommand(int id, unsigned scope) {
   return found;
 }
 
-namespace {
-
-DisplayFunction FindDisplay(std::span<const DisplayEntry> FamilyTable::*displays, int curveKind) {
+DisplayFunction FindCurveDisplay(int curveKind) {
   DisplayFunction draw = nullptr;
   ForEachTable([&](const FamilyTable& table) {
-    for (const DisplayEntry& entry : table.*displays) {
+    for (const DisplayEntry& entry : table.displays) {
       if (draw == nullptr && entry.curveKind == curveKind) draw = entry.draw;
     }
   });
   return draw;
 }
 
-}  // namespace
-
-DisplayFunction FindCurveDisplay(int curveKind) {
-  return FindDisplay(&FamilyTable::displays, curveKind);
-}
-
-DisplayFunction FindSurfaceDisplay(int curveKind) {
-  return FindDisplay(&FamilyTable::surfaceDisplays, curveKind);
+DisplayFunction FindSurfaceDisplay(int curveKind, unsigned scope) {
+  DisplayFunction draw = nullptr;
+  ForEachTable([&](const FamilyTable& table) {
+    for (const DisplayEntry& entry : table.surfaceDisplays) {
+      if (draw == nullptr && entry.curveKind == curveKind && (entry.scope & scope) != 0)
+        draw = entry.draw;
+    }
+  });
+  return draw;
 }
 
 DisplayFunction FindNetView() {
@@ -83,23 +82,22 @@ int CurveKindChosenBy(int commandId) {
   return kind;
 }
 
-std::vector<ModeCommand> ModeSpecificCommands() {
+std::vector<ScopedItem> ScopedMenuItems() {
   std::map<int, unsigned> scopes;  // the union of every entry's scope, by id
   ForEachTable([&](const FamilyTable& table) {
     for (const CommandEntry& entry : table.commands) {
       scopes[entry.id] |= entry.menuScope != 0 ? entry.menuScope : entry.scope;
     }
-    // Choosing a family applies in both modes.
-    for (const DisplayEntry& entry : table.displays) scopes[entry.chooseCommand] |= kInBothModes;
+    // A curve display is chosen in Curves mode, a surface display where it
+    // describes the net.
+    for (const DisplayEntry& entry : table.displays) scopes[entry.chooseCommand] |= kInCurves;
     for (const DisplayEntry& entry : table.surfaceDisplays) {
-      scopes[entry.chooseCommand] |= kInBothModes;
+      scopes[entry.chooseCommand] |= entry.scope & kInSurfaces;
     }
   });
-  std::vector<ModeCommand> result;
+  std::vector<ScopedItem> result;
   for (const auto& [id, scope] : scopes) {
-    const bool inCurves = (scope & kInCurves) != 0;
-    const bool inSurfaces = (scope & kInSurfaces) != 0;
-    if (inCurves != inSurfaces) result.push_back(ModeCommand{id, inCurves});
+    if (scope != kInBothModes) result.push_back(ScopedItem{id, scope});
   }
   return result;
 }

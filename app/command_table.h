@@ -20,8 +20,9 @@ const CommandEntry* FindCommand(int id, unsigned scope);
 // The display of a curve kind, or null when its family has none.
 DisplayFunction FindCurveDisplay(int curveKind);
 
-// The display of a curve kind in Surfaces mode, or null when it has none.
-DisplayFunction FindSurfaceDisplay(int curveKind);
+// The display of a curve kind in Surfaces mode that applies in `scope` (a
+// rectangular or triangular net), or null when there is none.
+DisplayFunction FindSurfaceDisplay(int curveKind, unsigned scope);
 
 // The view of the control net in Surfaces mode, or null when none is registered.
 DisplayFunction FindNetView();
@@ -29,13 +30,13 @@ DisplayFunction FindNetView();
 // The curve kind chosen by a menu command, or -1 when it chooses none.
 int CurveKindChosenBy(int commandId);
 
-// Every command id that applies in one object mode only, with whether it
-// applies in Curves mode; the menu greys them by mode.
-struct ModeCommand {
+// Every menu item that applies in some scopes only (one object mode, or
+// one shape of net), with those scopes; the menu greys it elsewhere.
+struct ScopedItem {
   int id;
-  bool inCurves;
+  unsigned scope;
 };
-std::vector<ModeCommand> ModeSpecificCommands();
+std::vector<ScopedItem> ScopedMenuItems();
 
 // The window's own commands (File, Edit, Save, dialogs, Help).
 FamilyTable WindowCommands();

@@ -13,13 +13,19 @@ namespace {
 constexpr int kSaveItems[] = {kCmdEditSave, kCmdBezierSave, kCmdRationalSave, kCmdBSplineSave,
                               kCmdNurbsSave};
 
+// Items are greyed where they never apply, as the command table says: in
+// the other object mode, or for the other shape of net.
+void GreyByScope(Platform& window, unsigned scope) {
+  for (const ScopedItem& item : ScopedMenuItems()) {
+    window.SetMenuEnabled(item.id, (item.scope & scope) != 0);
+  }
+}
+
 void SetObjectModeMenu(Platform& window, bool curves) {
   window.SetMenuChecked(kCmdCurves, curves);
   window.SetMenuChecked(kCmdSurfaces, !curves);
-  // Items of one mode are greyed in the other, as the command table says.
-  for (const ModeCommand& command : ModeSpecificCommands()) {
-    window.SetMenuEnabled(command.id, command.inCurves == curves);
-  }
+  const bool triangular = Model().triangles == 1;
+  GreyByScope(window, curves ? kInCurves : triangular ? kInTriangularNets : kInRectangularNets);
 }
 
 }  // namespace
@@ -39,6 +45,8 @@ void CreateDrawingResources(Platform& window) {
 void SetCurvesMenu(Platform& window) { SetObjectModeMenu(window, true); }
 
 void SetSurfacesMenu(Platform& window) { SetObjectModeMenu(window, false); }
+
+void UpdateMenuScope(Platform& window) { GreyByScope(window, CurrentScope()); }
 
 void DeleteDrawingResources(Platform&) {}
 

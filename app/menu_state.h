@@ -9,6 +9,9 @@ namespace tambra {
 void CreateDrawingResources(Platform& window);
 void SetCurvesMenu(Platform& window);
 void SetSurfacesMenu(Platform& window);
+// Greys what does not apply to the model as it now is (a Control Data OK
+// or an opened file may make the net triangular).
+void UpdateMenuScope(Platform& window);
 void DeleteDrawingResources(Platform& window);
 // File > Output greyed and Close output enabled while a log is open, and
 // the reverse.

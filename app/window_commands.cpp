@@ -142,7 +142,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdControlPoints, kInBothModes, RunModal<ControlDataDialog>},
     {kCmdWeights, kInBothModes, RunModal<WeightsDialog>},
     {kCmdXKnots, kInBothModes, EditKnots<0>},
-    {kCmdYKnots, kInBothModes, EditKnots<1>},
+    {kCmdYKnots, kInSurfaces, EditKnots<1>},  // a curve has one knot vector
     {kCmdAbout, kInBothModes, RunModal<AboutDialog>},
     {kCmdEditSave, kInBothModes, ToggleSave},
     {kCmdBezierSave, kInBothModes, ToggleSave},

@@ -1,5 +1,6 @@
 #include "app/window_proc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -54,10 +55,30 @@ void RotateView(int x, int y) {
   turn(m.phi, y - m.dragY, m.clientHeight);
 }
 
+// What Surfaces mode shows: the patch or spline surface chosen last where
+// it describes the net, else the control net. It repeats the picture: the
+// log is suspended and the model stays as it is (a spline surface rebuilds
+// its knots to draw; a repaint keeps the ones the model holds).
+void DrawChosenSurface(Platform& window) {
+  ModelState& m = Model();
+  LogSuspension suspended;
+  const DisplayFunction surface = FindSurfaceDisplay(m.curveKind, CurrentScope());
+  if (surface == nullptr) {
+    DrawSurfaceView(window, kBlackMode);
+    return;
+  }
+  float xKnots[kMaxKnots], yKnots[kMaxKnots];
+  std::copy_n(m.xKnots, kMaxKnots, xKnots);
+  std::copy_n(m.yKnots, kMaxKnots, yKnots);
+  surface(window, kBlackMode);
+  std::copy_n(xKnots, kMaxKnots, m.xKnots);
+  std::copy_n(yKnots, kMaxKnots, m.yKnots);
+}
+
 void RedrawSurfaceView(Platform& window) {
   ModelState& m = Model();
   ClearCanvas(window, m.clientWidth, m.clientHeight);
-  DrawSurfaceView(window, kBlackMode);
+  DrawChosenSurface(window);
 }
 
 void OnPaint(Platform& window) {
@@ -70,7 +91,7 @@ void OnPaint(Platform& window) {
       DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
     }
   } else {
-    DrawSurfaceView(window, kBlackMode);
+    DrawChosenSurface(window);
   }
 }
 
@@ -192,14 +213,18 @@ void OnMouseMove(Platform& window, std::uint32_t flags, int x, int y) {
 // display is drawn on a white canvas, into the log when it is open.
 void ChooseFamily(Platform& window, int kind) {
   ModelState& m = Model();
+  const DisplayFunction surface = FindSurfaceDisplay(kind, CurrentScope());
+  // A display that does not describe this net (a spline surface of a
+  // triangle) draws nothing and the model stays as it is.
+  if (!IsCurves() && surface == nullptr) return;
   m.curveKind = kind;
   ClearCanvas(window, m.clientWidth, m.clientHeight);
   if (IsCurves()) {
     // A spline drawn from clicked points gets the knots that fit them.
     if (kind == kBSpline || kind == kNurbs) RefreshAutomaticKnots();
     DrawCurveFamily(window, kBlackMode);
-  } else if (const DisplayFunction draw = FindSurfaceDisplay(kind)) {
-    draw(window, kBlackMode);
+  } else {
+    surface(window, kBlackMode);
   }
 }
 
@@ -256,6 +281,7 @@ int MainWindowProc(Platform& window, const Message& message) {
   }
   // A log whose lines no longer reach the disk is closed and reported once.
   if (CloseOutputLogOnWriteFailure(window)) SetOutputMenu(window, false);
+  UpdateMenuScope(window);
   return 0;
 }
 

@@ -40,6 +40,10 @@ struct DisplayEntry {
   int curveKind;
   int chooseCommand;
   DisplayFunction draw;
+  // Where the display describes the model (a spline surface needs a
+  // rectangular net); elsewhere its item is greyed and choosing it draws
+  // nothing.
+  unsigned scope = kInBothModes;
 };
 
 struct FamilyTable {

@@ -24,8 +24,8 @@ constexpr CommandEntry kCommands[] = {
 constexpr DisplayEntry kSurfaceDisplays[] = {
     {kBezier, kCmdBezier, DrawBezierSurface},
     {kRationalBezier, kCmdRationalBezier, DrawRationalBezierSurface},
-    {kBSpline, kCmdBSpline, DrawBSplineSurface},
-    {kNurbs, kCmdNurbs, DrawNurbsSurface},
+    {kBSpline, kCmdBSpline, DrawBSplineSurface, kInRectangularNets},
+    {kNurbs, kCmdNurbs, DrawNurbsSurface, kInRectangularNets},
 };
 
 }  // namespace

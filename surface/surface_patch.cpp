@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/canvas.h"
+#include "base/curve_samples.h"
 #include "base/output_log.h"
 #include "numeric/coefficients.h"
 #include "surface/surface_view.h"
@@ -18,6 +19,11 @@ static_assert((kMaxPatchGrid + 1) * (kMaxPatchGrid + 2) / 2 <= kMaxSamples);
 
 // The samples of the last display; every entry read was written first.
 Point3 sampleStore[kMaxSamples];
+// What the rectangular samples in the store were evaluated from (a count of
+// 0: the store holds something else): a rotation step or a repaint draws
+// the same patch again from them.
+PolylineKey keptRectKey;
+int keptRectCount = 0;
 
 int NetRows() { return std::clamp(Model().netRows, 0, kMaxNet); }
 
@@ -164,12 +170,32 @@ void LogPaddedTriangle(int rows, At at) {
   }
 }
 
+// The rectangular patch's samples in the store, evaluated only when the
+// net, its weights (rational) or the grid changed since the last display.
+int KeptRectSamples(bool rational, int grid) {
+  const ModelState& m = Model();
+  const int rows = NetRows(), cols = NetCols();
+  PolylineKey key;
+  key.Add(rational), key.Add(grid), key.Add(m.netRows), key.Add(m.netCols);
+  for (int a = 0; a < rows; ++a) {
+    key.Add(m.net[a], cols);
+    if (rational) key.Add(m.netWeights[a], cols);
+  }
+  if (keptRectCount > 0 && KeptPolyline::ReuseEnabled() && key == keptRectKey) return keptRectCount;
+  keptRectCount = 0;
+  const int count = SampleRectPatch(rational, grid, sampleStore);
+  keptRectKey = std::move(key);
+  keptRectCount = count;
+  return count;
+}
+
 void DrawPatch(Platform& window, int mode, bool rational) {
   const ModelState& m = Model();
   DrawControlNet(window, kBlackMode);
   const bool logging = m.logActive == 1;
   const int grid = m.grid;
   if (m.triangles == 1) {
+    keptRectCount = 0;
     const int count = SampleTrianglePatch(rational, grid, sampleStore);
     if (count == 0) return;
     if (logging) {
@@ -183,7 +209,7 @@ void DrawPatch(Platform& window, int mode, bool rational) {
     }
     return;
   }
-  if (SampleRectPatch(rational, grid, sampleStore) == 0) return;
+  if (KeptRectSamples(rational, grid) == 0) return;
   if (logging) LogGrid(&m.net[0][0], kMaxNet, m.netRows, m.netCols);
   DrawPointGrid(window, mode, sampleStore, grid + 1, grid + 1, grid + 1);
   if (logging) LogGrid(sampleStore, grid + 1, grid + 1, grid + 1);

@@ -145,7 +145,7 @@ class GuiTest : public QObject {
     if (QTest::currentTestFailed()) return;
     const std::set<int> greyed = {kCmdCloseOutput,  kCmdBezierSimulation, kCmdRationalSimulation,
                                   kCmdTriangularSE, kCmdTriangularNW,     kCmdTriangularSW,
-                                  kCmdTriangularNE, kCmdReduceSurfaces};
+                                  kCmdTriangularNE, kCmdReduceSurfaces,   kCmdYKnots};
     for (int id : MenuCommandIds()) {
       const auto actions = w.findChildren<QAction*>(QStringLiteral("command-%1").arg(id));
       QVERIFY2(!actions.isEmpty(), qPrintable(QString::number(id)));

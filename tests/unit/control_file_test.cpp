@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "base/model_limits.h"
+#include "resources/command_ids.h"
 #include "session_fixture.h"
 
 namespace tambra {
@@ -121,6 +123,41 @@ TEST_F(ControlFileTest, ReplacingAFileAsksAndNeverLeavesItHalfWritten) {
   EXPECT_EQ(window.Errors(), (std::vector<std::string>{
                                   cannot + "the model holds a value that is not a finite number",
                                   cannot + "File too large"}));
+}
+
+// Save as onto a pipe or a device node (or a link to one) is refused with the name; both stay
+// what they were. After New, Save asks for a name instead of writing over the last file.
+TEST_F(ControlFileTest, SaveNeverReplacesWhatIsNoFileAndAsksForANameAfterNew) {
+  window.Start();
+  const std::string fifo = Path("pipe.cnt"), device = Path("null.cnt"), link = Path("link.cnt");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink(fifo.c_str(), link.c_str()), 0);
+  const bool root = ::mknod(device.c_str(), S_IFCHR | 0600, ::makedev(1, 3)) == 0;
+  for (int i = 0; i < 4; ++i) window.Click(100 + 50 * i, 200);
+  for (const std::string& target : {fifo, link, root ? device : fifo}) {
+    answers.fileNames = {target};
+    window.Command(kCmdSaveAs);
+    EXPECT_EQ(window.Errors().back(), "Cannot save \"" + target + "\": it is not a regular file");
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_symlink(link));
+  if (root) EXPECT_TRUE(fs::is_character_file(device));
+  EXPECT_TRUE(answers.questionsAsked.empty());
+
+  answers.fileNames = {Path("first.cnt")};
+  window.Command(kCmdSaveAs);
+  answers.okCancel = {true};
+  window.Command(kCmdSave);
+  EXPECT_EQ(answers.okCancel.size(), 0u) << "Save writes the named file again";
+  window.Command(kCmdNew);
+  window.Click(10, 10), window.Click(20, 20), window.Click(30, 10);
+  const std::string first = ReadFile(Path("first.cnt"));
+  answers.fileNames = {""};
+  window.Command(kCmdSave);
+  EXPECT_EQ(answers.promptTitles.size(), 5u) << "Save after New asks for a name";
+  EXPECT_EQ(ReadFile(Path("first.cnt")), first);
+  answers.fileNames = {Path("second.cnt")};
+  window.Command(kCmdSave);
+  EXPECT_TRUE(ReadFile(Path("second.cnt")).starts_with("0 3 1 "));
 }
 
 // Hand-written files load whole and are written back to the byte, values of every magnitude

@@ -1,4 +1,8 @@
+#include <unistd.h>
+
 #include <filesystem>
+
+#include "resources/command_ids.h"
 
 #include "session_fixture.h"
 
@@ -35,6 +39,23 @@ TEST_F(OutputLogTest, ExistingFileIsReplacedOnlyAfterOkAndWrongStatesDoNothing) 
                                                       "\": No such file or directory"});
   ASSERT_EQ(Open("first.dat"), 1);
   EXPECT_EQ(answers.questionsAsked.size(), 2u);
+}
+
+// A log on a full disk (a link to the always-full device): the first failed write is reported
+// once, with the name and the reason, the log closes and the menu offers Output again.
+TEST_F(OutputLogTest, AFailedWriteIsReportedOnceAndClosesTheLog) {
+  ASSERT_EQ(::symlink("/dev/full", Path("full.dat").c_str()), 0);
+  answers.fileNames = {Path("full.dat")};
+  answers.okCancel = {true};
+  window.Command(kCmdOutput);
+  ASSERT_NE(m.logFile, nullptr);
+  for (int i = 0; i < 40; ++i) window.Click(10 + 15 * i, 100 + i);
+  for (int i = 0; i < 3; ++i) window.Command(kCmdBezier);
+  EXPECT_TRUE(m.logFile == nullptr && m.logActive == 0);
+  EXPECT_EQ(window.Errors(), std::vector<std::string>{"Cannot write \"" + Path("full.dat") +
+                                                      "\": No space left on device. The output "
+                                                      "log is closed."});
+  EXPECT_TRUE(window.IsEnabled(kCmdOutput) && !window.IsEnabled(kCmdCloseOutput));
 }
 
 }  // namespace

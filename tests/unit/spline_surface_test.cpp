@@ -127,5 +127,41 @@ TEST_F(SplineSurfaceTest, RefusedModelsDrawOnlyTheNetAndKeepTheModel) {
   EXPECT_TRUE(Picture(DrawNurbsSurface) == Picture(DrawBSplineSurface)) << "unit weights";
 }
 
+// Surfaces mode keeps showing the display chosen last: a rotation drag step and a repaint draw
+// it (the knots the model holds stay), and a triangular net greys and refuses the spline ones.
+TEST_F(SplineSurfaceTest, RotationAndRepaintKeepTheChosenSurfaceWhichMustFitTheNet) {
+  window.Start();
+  window.Command(kCmdSurfaces);
+  using Draw = void (*)(Platform&, int);
+  auto canvas = [&] { return std::vector(window.Canvas().Data(), window.Canvas().Data() + 800 * 600); };
+  for (auto [command, draw] : {std::pair<int, Draw>{kCmdBezier, DrawBezierSurface},
+                               {kCmdBSpline, DrawBSplineSurface}, {kCmdNurbs, DrawNurbsSurface}}) {
+    SetNet(5, 4, 4, 3, 50);
+    window.Command(command);
+    std::fill_n(m.xKnots, kMaxKnots, 7.0f);  // the model's own, not the display's
+    window.Send(MouseMessage(MessageKind::kLeftDown, 100, 100, kLeftButtonFlag));
+    window.Send(MouseMessage(MessageKind::kMouseMove, 130, 90, kLeftButtonFlag));
+    const std::vector<std::uint32_t> dragged = canvas();
+    window.Send(MouseMessage(MessageKind::kLeftUp, 130, 90, 0));
+    ClearCanvas(window, 800, 600);
+    window.Send(Message{MessageKind::kPaint});
+    const std::vector<std::uint32_t> painted = canvas();
+    EXPECT_TRUE(m.xKnots[0] == 7.0f && m.tht != 30.0f) << command;
+    EXPECT_TRUE(dragged == Picture(draw) && painted == dragged) << command;
+    EXPECT_NE(painted, Picture(DrawControlNet)) << command;
+  }
+  m.triangles = 1, m.netCols = m.netRows = 4;
+  RepackTriangle();
+  window.Send(Message{MessageKind::kPaint});
+  for (int command : {kCmdBSpline, kCmdNurbs}) {
+    EXPECT_FALSE(window.IsEnabled(command));
+    const auto before = ModelBytes();
+    ClearCanvas(window, 800, 600);
+    window.Command(command);
+    EXPECT_TRUE(ModelBytes() == before && window.Canvas().CountNonWhite() == 0) << command;
+  }
+  EXPECT_TRUE(window.IsEnabled(kCmdBezier));
+}
+
 }  // namespace
 }  // namespace tambra
