@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "app/status_line.h"
 #include "app/window_proc.h"
 #include "base/model_state.h"
 #include "qt/canvas_widget.h"
@@ -28,16 +29,6 @@ QList<QKeySequence> Shortcuts(int id) {
     case kCmdCopy: return QKeySequence::keyBindings(QKeySequence::Copy);
     case kCmdPaste: return QKeySequence::keyBindings(QKeySequence::Paste);
     default: return {};
-  }
-}
-
-const char* FamilyName(int curveKind) {
-  switch (curveKind) {
-    case kBezier: return "Bezier";
-    case kRationalBezier: return "Rational Bezier";
-    case kBSpline: return "B-spline";
-    case kNurbs: return "NURBS";
-    default: return "none";
   }
 }
 
@@ -114,19 +105,7 @@ void MainWindow::Send(const Message& message) {
     canvas_->update(
         QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top));
   }
-  status_->setText(StatusText());
-}
-
-QString MainWindow::StatusText() {
-  const ModelState& m = Model();
-  const bool curves = m.objectMode == kCurves;
-  QString text = QStringLiteral("Points: %1    Family: %2    Order: %3    Mode: %4")
-                     .arg(m.pointCount)
-                     .arg(QString::fromUtf8(FamilyName(m.curveKind)))
-                     .arg(m.order)
-                     .arg(curves ? QStringLiteral("Curves") : QStringLiteral("Surfaces"));
-  if (!curves) text += QStringLiteral("    Net: %1 x %2").arg(m.netRows).arg(m.netCols);
-  return text;
+  status_->setText(QString::fromStdString(StatusLine()));
 }
 
 void MainWindow::OnCanvasResized(int width, int height) {

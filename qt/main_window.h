@@ -33,8 +33,6 @@ class MainWindow : public QMainWindow {
   // Sends one message to the window procedure and shows what it drew.
   void Send(const Message& message);
 
-  // The status line: point count, family, order and mode.
-  static QString StatusText();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "app/status_line.h"
 #include "base/dialog_session.h"
 #include "resources/command_ids.h"
 #include "resources/menu_table.h"
@@ -118,6 +119,18 @@ TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
       EXPECT_TRUE(window.IsChecked(id) == (i % 2 == 0) && m.saveResults == 1 - i % 2) << i;
     }
   }
+}
+
+// The status line describes the curve in Curves mode and the net in Surfaces mode.
+TEST_F(WindowProcTest, StatusLineDescribesWhatTheModeEdits) {
+  Clicks({{100, 100}, {200, 200}, {300, 100}});
+  window.Command(kCmdBSpline);
+  EXPECT_EQ(StatusLine(), "Points: 3    Family: B-spline    Order: 4    Mode: Curves");
+  window.Command(kCmdSurfaces);
+  m.netRows = 5, m.netCols = 4, m.yOrder = 3, m.grid = 20;
+  EXPECT_EQ(StatusLine(), "Net: 5 x 4, orders 4 x 3    Grid: 20    Surface: B-spline    Mode: Surfaces");
+  m.triangles = 1;
+  EXPECT_EQ(StatusLine(), "Net: triangular, 5 rows    Grid: 20    Surface: B-spline    Mode: Surfaces");
 }
 
 // After every change of the model the canvas shows the model, as a repaint

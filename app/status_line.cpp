@@ -1,0 +1,39 @@
+#include "app/status_line.h"
+
+#include "base/model_state.h"
+
+namespace tambra {
+
+namespace {
+
+const char* FamilyName(int curveKind) {
+  switch (curveKind) {
+    case kBezier: return "Bezier";
+    case kRationalBezier: return "Rational Bezier";
+    case kBSpline: return "B-spline";
+    case kNurbs: return "NURBS";
+    default: return "none";
+  }
+}
+
+}  // namespace
+
+std::string StatusLine() {
+  const ModelState& m = Model();
+  const std::string family = FamilyName(m.curveKind);
+  if (m.objectMode == kCurves) {
+    return "Points: " + std::to_string(m.pointCount) + "    Family: " + family +
+           "    Order: " + std::to_string(m.order) + "    Mode: Curves";
+  }
+  std::string net;
+  if (m.triangles == 1) {
+    net = "triangular, " + std::to_string(m.netRows) + " rows";
+  } else {
+    net = std::to_string(m.netRows) + " x " + std::to_string(m.netCols) + ", orders " +
+          std::to_string(m.xOrder) + " x " + std::to_string(m.yOrder);
+  }
+  return "Net: " + net + "    Grid: " + std::to_string(m.grid) + "    Surface: " + family +
+         "    Mode: Surfaces";
+}
+
+}  // namespace tambra
