@@ -73,6 +73,12 @@ bool CellFilled(int id, const DialogSession& dialog) {
          (!dialog.Typed(id) || (ParseWholeReal(dialog.Text(id), value) && std::isfinite(value)));
 }
 
+// "y of point (2, 1)" for coordinate 1 of net point (1, 0).
+std::string PointFieldName(int i, int j, int coordinate) {
+  return std::string(1, "xyz"[coordinate]) + " of point (" + std::to_string(i + 1) + ", " +
+         std::to_string(j + 1) + ")";
+}
+
 // Counts leading filled cells, `step` ids apart.
 int CountFilled(int firstId, int step, int limit, const DialogSession& dialog) {
   int count = 0;
@@ -166,11 +172,21 @@ int ControlDataDialog::Press(int buttonId) {
   const int shownCols = std::min(m.netCols, kControlCols);
   for (int i = 0; i < shownRows; ++i) {
     for (int j = 0; j < shownCols; ++j) {
-      const std::string at =
-          " of point (" + std::to_string(i + 1) + ", " + std::to_string(j + 1) + ")";
-      read.Real(PointCellId(i, j, 0), "x" + at, m.net[i][j].x);
-      read.Real(PointCellId(i, j, 1), "y" + at, m.net[i][j].y);
-      read.Real(PointCellId(i, j, 2), "z" + at, m.net[i][j].z);
+      read.Real(PointCellId(i, j, 0), PointFieldName(i, j, 0), m.net[i][j].x);
+      read.Real(PointCellId(i, j, 1), PointFieldName(i, j, 1), m.net[i][j].y);
+      read.Real(PointCellId(i, j, 2), PointFieldName(i, j, 2), m.net[i][j].z);
+    }
+  }
+  // Text that is no number in a cell beyond the net is read too, only to be
+  // refused aloud: it fills no row and no column.
+  for (int i = 0; i < kControlRows; ++i) {
+    for (int j = 0; j < kControlCols; ++j) {
+      if (i < shownRows && j < shownCols) continue;
+      for (int c = 0; c < 3; ++c) {
+        if (CellFilled(PointCellId(i, j, c), *this)) continue;
+        float ignored = 0.0f;
+        read.Real(PointCellId(i, j, c), PointFieldName(i, j, c), ignored);
+      }
     }
   }
   read.Real(kIdScale, "Scale", m.scale, kMaxViewValue);

@@ -27,7 +27,19 @@
 //     temporary file of a save is left behind;
 //   - moving the mouse away from every point on a freshly painted canvas
 //     changes no pixel outside the mark of a current control point (a stale
-//     hover highlight draws a mark where the model has none).
+//     hover highlight draws a mark where the model has none);
+//   - a data dialog (Control Data, Weights, X and Y Knots) closed with OK
+//     leaves every model field as it was when nothing was typed, or when
+//     only text that is no number was typed; that text brings exactly one
+//     message, plain OK none. The dialog is first opened and cancelled
+//     twice, so that the conversion its opening makes (a curve into the net,
+//     a net direction into the curve fields) is in every print, and opening
+//     it again after Cancel must change nothing either;
+//   - in the knot sessions (points clicked and deleted, the order changed,
+//     the spline families chosen) a click, a deletion or a B-spline or NURBS
+//     choice rebuilds an automatic knot vector (all zero, or the clamped
+//     uniform one of the count and order) for the new count and order, and
+//     leaves any other vector as it was.
 // A crash, a sanitizer report or a session that runs longer than the
 // timeout ends the process with the session's seed on standard error.
 //
@@ -187,7 +199,8 @@ std::string FormatFile(Rng& r, const FileShape& s, bool huge, int knotVariant,
   const int rows = std::clamp(s.rows, 0, 120), cols = std::clamp(s.cols, 0, 120);
   for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < cols; ++j) {
-      text += "(" + Coordinate(r, huge) + " " + Coordinate(r, huge) + " " +
+      text += "(";
+      text += Coordinate(r, huge) + " " + Coordinate(r, huge) + " " +
               Coordinate(r, huge) + ") ";
     }
     text += "\r\n";
@@ -371,7 +384,8 @@ std::string DialogValue(Rng& r) {
       "1e-45", "nan", "-nan", "inf", "-inf", "infinity", "2147483647", "2147483648",
       "-2147483648", "-2147483649", "99999999999999999999", "0.5", "-0.0", "abc", "1,5",
       "0x10", "12abc", "9999", "-9999", "10000", "1e7", "-1e7", "1e8", "0.000001", "1e5",
-      "123456789", "-123456789"};
+      "123456789", "-123456789", "1x", "1e999", "-", "+", ".", "7 7", "--1", "1e", "e5",
+      "0x1p3", "1e-999"};
   switch (r.Below(10)) {
     case 0: return std::string(r.Between(10, 400), "91x-"[r.Below(4)]);  // long text
     case 1: return "";
@@ -380,6 +394,36 @@ std::string DialogValue(Rng& r) {
     case 4: return FarReal(r);
     default: return r.Pick(values);
   }
+}
+
+// Texts that are no number as a whole: every dialog field refuses them.
+const std::vector<std::string> kGarbage = {
+    "abc", "",   "1x", "12abc", "1e999", "-1e999", "nan", "-nan", "inf", "-infinity", "-", "+",
+    ".",   "1e", "--1", "7 7",  "1,5",   "0x1g",   "e5",  std::string(300, 'x'),
+    std::string(300, '9') + "x"};
+
+// The dialog check prints every field of the model, not insertSpan, which
+// Knots OK derives afresh from the knots and the knot to insert, nor the
+// mouse state, which the picture drawn after OK resets.
+const std::vector<std::string>& CheckFields() {
+  static const std::vector<std::string> fields = [] {
+    std::vector<std::string> f;
+    for (const std::string& name : kFieldNames) {
+      if (name != "insertSpan" && name != "acceptRelease" && name.rfind("pick", 0) != 0 &&
+          name != "hoverIndex" && name.rfind("drag", 0) != 0) {
+        f.push_back(name);
+      }
+    }
+    return f;
+  }();
+  return fields;
+}
+const std::vector<std::string> kKnotFields = {"order", "pointCount", "knots"};
+
+std::string PrintLine(const std::vector<std::string>& fields) {
+  std::string line = "print";
+  for (const std::string& name : fields) line += " " + name;
+  return line;
 }
 
 // The closing check: buttons released, a fresh canvas of the model, then
@@ -413,17 +457,22 @@ class Generator {
 
   Session Make() {
     MakeFiles();
-    // Some sessions work mostly on surfaces and the spline degree commands.
-    surfaceBias_ = r_.Percent(50) ? r_.Between(20, 70) : 0;
-    if (surfaceBias_ > 0 && r_.Percent(50)) Add("command " + std::to_string(kCmdEditSave));
-    const int actions = r_.Between(3, 70);
-    for (int i = 0; i < actions; ++i) {
-      if (r_.Percent(surfaceBias_)) {
-        SurfaceAction();
-      } else {
-        Action();
+    if (r_.Percent(20)) {
+      KnotSession();
+    } else {
+      // Some sessions work mostly on surfaces and the spline degree commands.
+      surfaceBias_ = r_.Percent(50) ? r_.Between(20, 70) : 0;
+      if (surfaceBias_ > 0 && r_.Percent(50)) Add("command " + std::to_string(kCmdEditSave));
+      const int actions = r_.Between(3, 70);
+      for (int i = 0; i < actions; ++i) {
+        if (r_.Percent(surfaceBias_)) {
+          SurfaceAction();
+        } else {
+          Action();
+        }
       }
     }
+    if (r_.Percent(40)) DialogCheck(r_.Percent(30));
     // Often a point is left highlighted, sometimes followed by what may take
     // the point away, so that the canvas check has something to see.
     if (r_.Percent(60)) {
@@ -604,6 +653,105 @@ class Generator {
     Add(r_.Percent(90) ? "ok" : "cancel");
   }
 
+  // Opens a data dialog and cancels it, prints the model, does so again,
+  // opens the dialog a third time and presses OK, after typing only text
+  // that is no number into fields it always reads and into cells of the
+  // first rows (with `garbage`), prints the model again (CheckDialogs).
+  void DialogCheck(bool garbage) {
+    static const std::vector<int> dialogs = {kCmdControlPoints, kCmdWeights, kCmdXKnots,
+                                             kCmdYKnots};
+    const int id = r_.Pick(dialogs);
+    const std::string command = "command " + std::to_string(id);
+    for (int n = 0; n < 2; ++n) {
+      Add(command);
+      Add("cancel");
+      Add(PrintLine(CheckFields()));
+    }
+    Add(command);
+    if (garbage) {
+      const bool knots = id == kCmdXKnots || id == kCmdYKnots;
+      const std::vector<int> fields =
+          id == kCmdControlPoints
+              ? std::vector<int>{kIdN, kIdM, kIdXOrder, kIdYOrder, kIdXDegree, kIdYDegree,
+                                 kIdScale, kIdGrid, kIdTx, kIdTy, kIdPhi, kIdTht}
+          : knots ? std::vector<int>{kIdOrder, kIdDegree, kIdChaikin, kIdInsertKnot}
+                  : std::vector<int>{kIdAppDim};
+      auto type = [&](int field) {
+        const std::string& text = r_.Pick(kGarbage);
+        Add("set " + std::to_string(field) + (text.empty() ? "" : " " + text));
+      };
+      if (r_.Percent(20)) {
+        // Alone in the first cell (the same id in every dialog), where a
+        // number always counts: in Control Data it becomes the first point
+        // of an empty net.
+        type(kFirstCellId);
+      } else {
+        for (int n = r_.Between(1, 3); n > 0; --n) type(r_.Pick(fields));
+        for (int n = r_.Below(3); n > 0; --n) {
+          type(id == kCmdControlPoints ? PointCellId(r_.Below(2), r_.Below(2), r_.Below(3))
+               : knots                 ? KnotCellId(r_.Below(3))
+                                       : WeightCellId(r_.Below(2), r_.Below(2)));
+        }
+      }
+    }
+    Add("ok");
+    Add(PrintLine(CheckFields()));
+  }
+
+  // Edit > New, a few clicks, then File > Save and the answers a Save with
+  // no name to save under would need (the mending drops what is not asked).
+  void NewThenSave() {
+    Add("command " + std::to_string(kCmdNew));
+    for (int n = r_.Below(4); n > 0; --n) Click();
+    if (r_.Percent(30)) Add("paint");
+    for (int n = r_.Percent(30) ? 2 : 1; n > 0; --n) {
+      Add("command " + std::to_string(kCmdSave));
+      if (r_.Percent(15)) {
+        Add("file-cancel");
+        continue;
+      }
+      saved_.push_back(SaveName());
+      Add("file " + saved_.back());
+      Add(std::string("answer ") + (r_.Percent(80) ? "ok" : "cancel"));
+    }
+  }
+
+  // Points clicked up to a count of 1 to 99 and deleted, the order set to 1
+  // to 8 in the Knots dialog, B-spline and NURBS chosen, with the knots
+  // printed after every step (CheckKnotRule).
+  void KnotSession() {
+    std::vector<std::pair<int, int>> points;
+    const int target = r_.Between(1, 99);
+    Add(PrintLine(kKnotFields));
+    for (int step = 0, steps = target + r_.Between(5, 60); step < steps; ++step) {
+      const int kind = r_.Below(100);
+      if (kind < 50 && static_cast<int>(points.size()) < target) {
+        points.push_back({r_.Between(4, 795), r_.Between(4, 595)});
+        known_.push_back(points.back());
+        Add("click " + Pos(points.back()));
+      } else if (kind < 62 && !points.empty()) {
+        const int at = r_.Below(static_cast<int>(points.size()));
+        Add("rclick " + Pos(points[at]));
+        if (static_cast<int>(points.size()) > kMinPolygonPoints) points.erase(points.begin() + at);
+      } else if (kind < 76) {
+        Add("command " + std::to_string(r_.Percent(50) ? kCmdBSpline : kCmdNurbs));
+      } else if (kind < 86) {
+        Add("command " + std::to_string(r_.Percent(85) ? kCmdXKnots : kCmdYKnots));
+        Add("set " + std::to_string(kIdOrder) + " " + std::to_string(r_.Between(1, 8)));
+        if (r_.Percent(30)) Add("reset");
+        Add("ok");
+      } else if (kind < 92) {
+        DialogCheck(r_.Percent(20));
+      } else if (kind < 95) {
+        NewThenSave();
+        points.clear();
+      } else {
+        Add(r_.Percent(50) ? "paint" : "command " + std::to_string(kCmdBSplineElevation));
+      }
+      Add(PrintLine(kKnotFields));
+    }
+  }
+
   // Prints the probe fields, runs a result command of the mode the session
   // is likely in, prints them again.
   void Probe() {
@@ -613,8 +761,7 @@ class Generator {
     static const std::vector<int> spline = {kCmdBSplineElevation,  kCmdNurbsElevation,
                                             kCmdBSplineReduction,  kCmdNurbsReduction,
                                             kCmdBSplineSimulation, kCmdNurbsSimulation};
-    std::string print = "print";
-    for (const std::string& name : kProbeFields) print += " " + name;
+    const std::string print = PrintLine(kProbeFields);
     const int id = r_.Percent(85) ? r_.Pick(surfaces_ ? surface : spline)
                                   : r_.Pick(kResultCommands);
     session_.probes.push_back(id);
@@ -674,6 +821,7 @@ class Generator {
     }
     if (kind < 58) return Add("drag " + Pos(Inside()) + " " + Pos(Position()));
     if (kind < 61) return Mode(!surfaces_);
+    if (kind < 66) return DialogCheck(r_.Percent(30));
     Add("command " + std::to_string(r_.Pick(surfaces_ ? surface : spline)));
   }
 
@@ -766,7 +914,7 @@ class Generator {
   }
 
   void Action() {
-    const int kind = r_.Below(200);
+    const int kind = r_.Below(220);
     if (kind < 40) return Click();
     if (kind < 52) return Add("rclick " + Pos(NearKnown()));
     if (kind < 64) return Add("move " + Pos(Position()));
@@ -806,6 +954,8 @@ class Generator {
       return Add(line);
     }
     if (kind < 199) return Add("png shot.png");
+    if (kind < 211) return DialogCheck(r_.Percent(30));
+    if (kind < 219) return NewThenSave();
     if (r_.Percent(30)) return Add("command " + std::to_string(kCmdExit));
     return Add("paint");
   }
@@ -989,37 +1139,200 @@ void CheckModelSaves(std::vector<std::string>& faults) {
   }
 }
 
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Where each run of printed lines of `fields`, in that order, starts.
+std::vector<std::size_t> PrintBlocks(const std::vector<std::string>& lines,
+                                     const std::vector<std::string>& fields) {
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i + fields.size() <= lines.size(); ++i) {
+    std::size_t f = 0;
+    while (f < fields.size() && lines[i + f].rfind(fields[f] + "=", 0) == 0) ++f;
+    if (f < fields.size()) continue;
+    starts.push_back(i);
+    i += fields.size() - 1;
+  }
+  return starts;
+}
+
+std::string Shorten(const std::string& text) {
+  return text.size() <= 60 ? text : text.substr(0, 57) + "...";
+}
+
+// The first field of two printed blocks that differs, as "name: a -> b"
+// (for a list, its first differing entry); empty when they are the same.
+std::string FirstChange(const std::vector<std::string>& lines, std::size_t a, std::size_t b,
+                        const std::vector<std::string>& fields) {
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    const std::string before = lines[a + f].substr(fields[f].size() + 1);
+    const std::string after = lines[b + f].substr(fields[f].size() + 1);
+    if (before == after) continue;
+    std::istringstream x(before), y(after);
+    std::string u, v;
+    for (int k = 0;; ++k) {
+      const bool more = static_cast<bool>(x >> u), moreAfter = static_cast<bool>(y >> v);
+      if (!more || !moreAfter || u != v) {
+        return fields[f] + " [" + std::to_string(k) + "]: " + Shorten(more ? u : "(none)") +
+               " -> " + Shorten(moreAfter ? v : "(none)");
+      }
+    }
+  }
+  return "";
+}
+
 // The probe prints come in pairs around one result command each; with Save
 // off the pair must be the same. Returns the number of pairs compared.
-int CheckProbes(const Session& session, const std::string& printed,
+int CheckProbes(const Session& session, const std::vector<std::string>& lines,
                 std::vector<std::string>& faults) {
-  std::vector<std::string> lines;
-  std::istringstream in(printed);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  std::vector<std::vector<std::string>> blocks;
-  const std::size_t size = kProbeFields.size();
-  for (std::size_t i = 0; i + size <= lines.size(); ++i) {
-    bool block = true;
-    for (std::size_t f = 0; f < size && block; ++f) {
-      block = lines[i + f].rfind(kProbeFields[f] + "=", 0) == 0;
-    }
-    if (!block) continue;
-    blocks.emplace_back(lines.begin() + i, lines.begin() + i + size);
-    i += size - 1;
-  }
+  const std::vector<std::size_t> blocks = PrintBlocks(lines, kProbeFields);
   int compared = 0;
   for (std::size_t p = 0; p + 1 < blocks.size() && p / 2 < session.probes.size(); p += 2) {
-    if (blocks[p][1] != "saveResults=0") continue;
+    if (lines[blocks[p] + 1] != "saveResults=0") continue;
     ++compared;
-    for (std::size_t f = 0; f < size; ++f) {
-      if (blocks[p][f] == blocks[p + 1][f]) continue;
-      faults.push_back("command " + std::to_string(session.probes[p / 2]) +
-                       " with Save off changed " + kProbeFields[f] + " (probe " +
-                       std::to_string(p / 2) + ")");
-      break;
-    }
+    const std::string change = FirstChange(lines, blocks[p], blocks[p + 1], kProbeFields);
+    if (change.empty()) continue;
+    faults.push_back("command " + std::to_string(session.probes[p / 2]) +
+                     " with Save off changed " + change + " (probe " + std::to_string(p / 2) +
+                     ")");
   }
   return compared;
+}
+
+// For every two consecutive prints of `print` in the script as it ran, the
+// lines between them, the first named "line N: " by its number.
+std::vector<std::vector<std::string>> Gaps(const std::vector<std::string>& script,
+                                           const std::string& print) {
+  std::vector<std::vector<std::string>> gaps;
+  std::size_t last = script.size();
+  for (std::size_t i = 0; i < script.size(); ++i) {
+    if (script[i] != print) continue;
+    if (last < i) {
+      gaps.emplace_back(script.begin() + last + 1, script.begin() + i);
+      if (!gaps.back().empty()) gaps.back()[0].insert(0, "line " + std::to_string(last + 2) + ": ");
+    }
+    last = i;
+  }
+  return gaps;
+}
+
+// The dialog checks print the model after a Cancel, after a second Cancel
+// and after OK: the three prints are the same, and one message came when
+// text was typed, none otherwise (a dialog the model does not open, the
+// Knots of a triangular patch, had its lines mended away). Text alone in
+// the first cell is read, and so told, by Control Data always, by Weights
+// when there is a net and by Knots when there are knots (an empty text
+// there may be no typing at all). Returns the number of dialogs checked.
+int CheckDialogs(const std::vector<std::string>& script, const std::vector<std::string>& lines,
+                 std::vector<std::string>& faults) {
+  const std::vector<std::string>& fields = CheckFields();
+  const std::vector<std::vector<std::string>> gaps = Gaps(script, PrintLine(fields));
+  const std::vector<std::size_t> blocks = PrintBlocks(lines, fields);
+  auto value = [&](std::size_t block, const std::string& name) {
+    const auto f = std::find(fields.begin(), fields.end(), name) - fields.begin();
+    return std::atoi(lines[block + f].c_str() + name.size() + 1);
+  };
+  int checked = 0;
+  for (std::size_t g = 0; g + 1 < gaps.size() && g + 2 < blocks.size(); g += 3) {
+    ++checked;
+    for (std::size_t k = g; k < g + 2; ++k) {
+      const std::vector<std::string>& gap = gaps[k];
+      std::vector<std::string> sets;
+      std::copy_if(gap.begin(), gap.end(), std::back_inserter(sets),
+                   [](const std::string& l) { return l.rfind("set ", 0) == 0; });
+      const std::string what =
+          (gap.empty() ? "?" : gap[0]) + (k == g            ? " opened again after Cancel"
+                                          : !sets.empty() ? " OK after text that is no number"
+                                                          : " OK");
+      const std::string change = FirstChange(lines, blocks[k], blocks[k + 1], fields);
+      if (!change.empty()) faults.push_back(what + " changed " + change);
+      int expected = sets.empty() ? 0 : 1;
+      if (sets.size() == 1 && std::atoi(sets[0].c_str() + 4) == kFirstCellId) {
+        const int dialog = std::atoi(gap[0].c_str() + gap[0].rfind(' ') + 1);
+        if (sets[0] == "set " + std::to_string(kFirstCellId) ||  // left empty: nothing typed
+            (dialog == kCmdWeights &&
+             (value(blocks[k], "netRows") < 1 || value(blocks[k], "netCols") < 1)) ||
+            ((dialog == kCmdXKnots || dialog == kCmdYKnots) &&
+             value(blocks[k], "pointCount") + value(blocks[k], "order") < 1)) {
+          expected = -1;  // a cell the dialog does not read
+        }
+      }
+      const long messages = std::count_if(
+          lines.begin() + blocks[k] + fields.size(), lines.begin() + blocks[k + 1],
+          [](const std::string& l) { return l.rfind("tambra: ", 0) == 0; });
+      if (expected >= 0 && messages != expected) {
+        faults.push_back(what + " brought " + std::to_string(messages) + " messages");
+      }
+    }
+  }
+  return checked;
+}
+
+// The knot sessions print the order, the count and the knots after every
+// step. After a click, a deletion or a B-spline or NURBS choice, an
+// automatic vector (all zero, or the default one of its count and order) is
+// the default one of the new count and order; any other vector, or one
+// whose count stayed, keeps its entries. Returns the steps checked.
+int CheckKnotRule(const std::vector<std::string>& script, const std::vector<std::string>& lines,
+                  std::vector<std::string>& faults) {
+  struct Knots {
+    int order, count;
+    std::vector<float> knots;
+  };
+  auto read = [&](std::size_t at) {
+    Knots k{std::atoi(lines[at].c_str() + 6), std::atoi(lines[at + 1].c_str() + 11), {}};
+    std::istringstream in(lines[at + 2].substr(6));
+    for (std::string word; in >> word;) k.knots.push_back(std::strtof(word.c_str(), nullptr));
+    return k;
+  };
+  // The clamped uniform vector; with fewer points than the order its last
+  // entries overwrite the zeros.
+  auto standard = [](int n, int k) {
+    std::vector<float> v(std::clamp(n + k, 0, kMaxKnots));
+    for (int i = 0; i < static_cast<int>(v.size()); ++i) {
+      v[i] = static_cast<float>(i >= std::max(n, 0) ? n - k + 1 : i < k ? 0 : i - k + 1);
+    }
+    return v;
+  };
+  const std::vector<std::vector<std::string>> gaps = Gaps(script, PrintLine(kKnotFields));
+  const std::vector<std::size_t> blocks = PrintBlocks(lines, kKnotFields);
+  int checked = 0;
+  for (std::size_t g = 0; g < gaps.size() && g + 1 < blocks.size(); ++g) {
+    if (gaps[g].size() != 1) continue;
+    const std::string step = gaps[g][0].substr(gaps[g][0].find(": ") + 2);
+    const bool point = step.rfind("click ", 0) == 0 || step.rfind("rclick ", 0) == 0;
+    if (!point && step != "command " + std::to_string(kCmdBSpline) &&
+        step != "command " + std::to_string(kCmdNurbs)) {
+      continue;
+    }
+    ++checked;
+    const Knots a = read(blocks[g]);
+    Knots b = read(blocks[g + 1]);
+    const bool automatic =
+        a.knots == standard(a.count, a.order) ||
+        std::all_of(a.knots.begin(), a.knots.end(), [](float x) { return x == 0.0f; });
+    const bool rebuilt = automatic && !(point && a.count == b.count);
+    std::vector<float> expected = rebuilt ? standard(b.count, b.order) : a.knots;
+    if (!rebuilt) {  // a point more leaves the new last entry open
+      expected.resize(std::min(expected.size(), b.knots.size()));
+      b.knots.resize(expected.size());
+    }
+    if (b.knots == expected) continue;
+    std::string text = gaps[g][0] + " (pointCount " + std::to_string(a.count) + " -> " +
+                       std::to_string(b.count) + ", order " + std::to_string(b.order) + ", " +
+                       (automatic ? "automatic" : "chosen") + " knots) left knot ";
+    std::size_t k = 0;
+    while (k < expected.size() && k < b.knots.size() && expected[k] == b.knots[k]) ++k;
+    text += std::to_string(k) + " " +
+            (k < b.knots.size() ? Real(b.knots[k]) : std::string("(none)")) + ", not " +
+            (k < expected.size() ? Real(expected[k]) : std::string("(none)"));
+    faults.push_back(text);
+  }
+  return checked;
 }
 
 bool IsTemporaryOfSave(const std::string& name) {
@@ -1182,11 +1495,14 @@ struct Outcome {
   int savedFiles = 0;
   bool canvasChecked = false;
   int probes = 0;
+  int dialogs = 0;
+  int knotSteps = 0;
   std::vector<std::string> faults;
 };
 
 // One run of `lines` in a freshly populated directory; returns the replay's
-// exit status and leaves its error output in `err`.
+// exit status, leaves its output (prints and messages) in `printed` and its
+// last line, where a refused script line is named, in `err`.
 int RunOnce(const Session& session, const std::vector<std::string>& lines, const fs::path& work,
             const fs::path& keepDir, unsigned timeout, std::string& err, std::string& printed) {
   ClearDirectory(work);
@@ -1202,12 +1518,14 @@ int RunOnce(const Session& session, const std::vector<std::string>& lines, const
   CloseOutputLog();
   ResetModelState();
   std::istringstream in(script);
-  std::ostringstream out, errors;
+  // Prints and messages in one stream, so that a message shows where it came.
+  std::ostringstream out;
   ::alarm(timeout);
-  const int status = RunReplay(in, kScriptName, out, errors);
+  const int status = RunReplay(in, kScriptName, out, out);
   ::alarm(0);
-  err = errors.str();
   printed = out.str();
+  const std::size_t last = printed.find_last_of('\n', printed.size() - 2);
+  err = printed.substr(last == std::string::npos ? 0 : last + 1);
   return status;
 }
 
@@ -1236,7 +1554,12 @@ Outcome RunSession(Session& session, const fs::path& work, const fs::path& keepD
   // then is the session run again with the canvas check after it (writing
   // the check images is the dearest part of a session).
   // In Surfaces mode nothing may change; checked in some of those sessions.
-  if (outcome.status != kReplayBadScript) outcome.probes = CheckProbes(session, printed, outcome.faults);
+  if (outcome.status != kReplayBadScript) {
+    const std::vector<std::string> lines = SplitLines(printed);
+    outcome.probes = CheckProbes(session, lines, outcome.faults);
+    outcome.dialogs = CheckDialogs(session.lines, lines, outcome.faults);
+    outcome.knotSteps = CheckKnotRule(session.lines, lines, outcome.faults);
+  }
   const bool surfaceCheck = Model().objectMode == kSurfaces && mendRng.Percent(15);
   if (outcome.status != kReplayBadScript &&
       ((Model().objectMode == kCurves && Model().hoverIndex != -1) || surfaceCheck)) {
@@ -1337,7 +1660,8 @@ int main(int argc, char** argv) {
     if (options.verbose) {
       std::cerr << "  " << session.lines.size() << " lines, " << outcome.mends << " mends, exit "
                 << outcome.status << ", " << outcome.savedFiles << " saved files checked, "
-                << outcome.probes << " probes"
+                << outcome.probes << " probes, " << outcome.dialogs << " dialogs, "
+                << outcome.knotSteps << " knot steps"
                 << (outcome.canvasChecked ? ", canvas checked" : "") << std::endl;
     }
     if (outcome.faults.empty()) {
