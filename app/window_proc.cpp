@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/apply_outcome.h"
 #include "app/command_table.h"
 #include "app/menu_state.h"
 #include "base/canvas.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
+#include "numeric/matrix.h"
 
 namespace tambra {
 
@@ -230,7 +232,11 @@ void ChooseFamily(Platform& window, int kind) {
 
 void OnCommand(Platform& window, int id) {
   if (const CommandEntry* command = FindCommand(id, CurrentScope())) {
-    if (command->run != nullptr) command->run(window);
+    if (command->compute != nullptr) {
+      ApplyOutcome(window, command->compute(CommandInput{Model(), Scratch()}));
+    } else if (command->run != nullptr) {
+      command->run(window);
+    }
     return;
   }
   const int kind = CurveKindChosenBy(id);

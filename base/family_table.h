@@ -6,6 +6,7 @@
 
 #include <span>
 
+#include "base/outcome.h"
 #include "base/platform.h"
 
 namespace tambra {
@@ -21,18 +22,21 @@ enum CommandScope : unsigned {
 };
 
 using CommandHandler = void (*)(Platform& window);
-// A display draws the current model in a DrawMode colour.
-using DisplayFunction = void (*)(Platform& window, int mode);
 
 struct CommandEntry {
   int id;
   unsigned scope;
-  CommandHandler run;  // null: the item exists, its operation has not landed yet
+  // null with no `compute` either: the item exists, its operation has not
+  // landed yet
+  CommandHandler run;
   // Where the menu item is enabled, when that differs from where the
   // command runs (0: the same): the rational algorithms run on the curve
   // fields in either mode, but their items are greyed with the other curve
   // algorithms in Surfaces mode.
   unsigned menuScope = 0;
+  // A command that hands back an outcome for the window to apply, in place
+  // of `run` (null: the command runs through `run`).
+  OutcomeCommand compute = nullptr;
 };
 
 // The display of a curve kind, and the menu command that chooses it.

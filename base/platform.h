@@ -46,6 +46,10 @@ class Platform {
   // Tells the user that a file operation failed.
   virtual void ReportError(const char* text) = 0;
 
+  // One line in the status bar, no modal box: why a command did nothing,
+  // or what it measured.
+  virtual void ShowStatus(const char* text) = 0;
+
   // The close message: its default handling destroys the window, which
   // sends the destroy message to the window procedure.
   virtual void RequestClose() = 0;

@@ -27,6 +27,18 @@ void CopyCurve() { CopyCurveFields(Model(), Model().copyBuffer); }
 
 void PasteCurve() { CopyCurveFields(Model().copyBuffer, Model()); }
 
+CurveCopy CurrentCurve(const ModelState& model) {
+  CurveCopy curve;
+  curve.pointCount = model.pointCount;
+  curve.order = model.order;
+  std::copy_n(model.weights, kMaxPoints, curve.weights);
+  std::copy_n(model.points, kMaxPoints, curve.points);
+  std::copy_n(model.knots, kMaxKnots, curve.knots);
+  return curve;
+}
+
+void SetCurve(const CurveCopy& curve) { CopyCurveFields(curve, Model()); }
+
 void TakeSnapshot() { CopyCurveFields(Model(), Model().curveSnapshot); }
 
 void RestoreSnapshot() {

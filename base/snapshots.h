@@ -13,6 +13,15 @@ void TakeSurfaceSnapshot();
 // Re-packs the triangle list when the restored net is triangular.
 void RestoreSurfaceSnapshot();
 
+struct CurveCopy;
+struct ModelState;
+// The model's curve whole (every entry of every array), the starting point
+// of a command's result: what the result does not change stays.
+CurveCopy CurrentCurve(const ModelState& model);
+// Makes `curve` the model's curve: its count and order, and its points,
+// weights and knots over the used part.
+void SetCurve(const CurveCopy& curve);
+
 // The snapshot protocol of a command that shows a result, for the scope of
 // one object: with Save off the snapshot is taken when it is made, the
 // command computes into the model and draws, and the snapshot is restored

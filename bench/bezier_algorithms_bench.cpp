@@ -11,9 +11,8 @@
 
 #include "base/model_state.h"
 #include "bench_support.h"
-#include "bezier/degree_elevation.h"
-#include "bezier/degree_reduction.h"
 #include "numeric/bezier_degree.h"
+#include "resources/command_ids.h"
 #include "tools/headless_platform.h"
 
 namespace tambra {
@@ -22,7 +21,7 @@ namespace {
 // Runs the command on a fresh copy of the polygon every iteration, with
 // Save off so that the model is restored after each run; fails the
 // benchmark when the command did not produce `expectedCount` points.
-void RunCommand(benchmark::State& state, void (*command)(Platform&), int count, int step,
+void RunCommand(benchmark::State& state, int command, int count, int step,
                 int expectedCount) {
   ResetModelState();
   HeadlessPlatform window;
@@ -35,7 +34,7 @@ void RunCommand(benchmark::State& state, void (*command)(Platform&), int count, 
   m.saveResults = 1;
   m.pointCount = count;
   std::copy(polygon.begin(), polygon.end(), m.points);
-  command(window);
+  window.Command(command);
   if (m.pointCount != expectedCount) {
     state.SkipWithError("the command refused the input");
     return;
@@ -45,7 +44,7 @@ void RunCommand(benchmark::State& state, void (*command)(Platform&), int count, 
   for (auto _ : state) {
     m.pointCount = count;
     std::copy(polygon.begin(), polygon.end(), m.points);
-    command(window);
+    window.Command(command);
     benchmark::DoNotOptimize(m.points[0]);
     benchmark::ClobberMemory();
   }
@@ -54,19 +53,19 @@ void RunCommand(benchmark::State& state, void (*command)(Platform&), int count, 
 // 54 points, one step down to 53: 2 * 53 - 8 = 98 unknowns, the largest
 // system the solver takes.
 void BM_LseC2DegreeReduction54(benchmark::State& state) {
-  RunCommand(state, LseC2DegreeReduction, 54, 1, 53);
+  RunCommand(state, kCmdReduceLseC2, 54, 1, 53);
 }
 BENCHMARK(BM_LseC2DegreeReduction54)->Unit(benchmark::kMillisecond);
 
 // 99 points, one step down: a 98 by 98 normal matrix.
 void BM_LseDegreeReduction99(benchmark::State& state) {
-  RunCommand(state, LseDegreeReduction, 99, 1, 98);
+  RunCommand(state, kCmdReduceLse, 99, 1, 98);
 }
 BENCHMARK(BM_LseDegreeReduction99)->Unit(benchmark::kMillisecond);
 
 // 98 points raised by one: the largest elevation (n + r below 100).
 void BM_BezierDegreeElevation98(benchmark::State& state) {
-  RunCommand(state, BezierDegreeElevation, 98, 1, 99);
+  RunCommand(state, kCmdBezierElevation, 98, 1, 99);
 }
 BENCHMARK(BM_BezierDegreeElevation98)->Unit(benchmark::kMicrosecond);
 

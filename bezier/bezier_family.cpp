@@ -11,13 +11,13 @@ namespace tambra {
 namespace {
 
 constexpr CommandEntry kCommands[] = {
-    {kCmdBezierElevation, kInCurves, BezierDegreeElevation},
-    {kCmdReduceSimple, kInCurves, SimpleDegreeReduction},
-    {kCmdReduceEck, kInCurves, EckDegreeReduction},
-    {kCmdReduceLse, kInCurves, LseDegreeReduction},
-    {kCmdReduceLseC0, kInCurves, LseC0DegreeReduction},
-    {kCmdReduceLseC1, kInCurves, LseC1DegreeReduction},
-    {kCmdReduceLseC2, kInCurves, LseC2DegreeReduction},
+    {.id = kCmdBezierElevation, .scope = kInCurves, .compute = BezierDegreeElevation},
+    {.id = kCmdReduceSimple, .scope = kInCurves, .compute = SimpleDegreeReduction},
+    {.id = kCmdReduceEck, .scope = kInCurves, .compute = EckDegreeReduction},
+    {.id = kCmdReduceLse, .scope = kInCurves, .compute = LseDegreeReduction},
+    {.id = kCmdReduceLseC0, .scope = kInCurves, .compute = LseC0DegreeReduction},
+    {.id = kCmdReduceLseC1, .scope = kInCurves, .compute = LseC1DegreeReduction},
+    {.id = kCmdReduceLseC2, .scope = kInCurves, .compute = LseC2DegreeReduction},
 };
 
 constexpr DisplayEntry kDisplays[] = {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/platform.h"
+#include "base/outcome.h"
 
 namespace tambra {
 
@@ -8,10 +8,10 @@ namespace tambra {
 inline constexpr int kMaxElevationStep = 40;
 inline constexpr int kMaxElevatedPoints = 99;
 
-// Rewrites the Bezier curve of n points as the same curve with n +
-// degreeStep points and draws it in blue; the model keeps the result only
-// while Save is checked. Does nothing when n is 0, degreeStep is negative or
-// above 40, or n + degreeStep is 100 or more.
-void BezierDegreeElevation(Platform& window);
+// The Bezier curve of n points rewritten as the same curve with n +
+// degreeStep points, drawn in blue and kept in the model only while Save is
+// checked. Refused when n is 0, degreeStep is negative or above 40, or n +
+// degreeStep is 100 or more.
+Outcome BezierDegreeElevation(const CommandInput& input);
 
 }  // namespace tambra

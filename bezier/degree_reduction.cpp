@@ -1,8 +1,10 @@
 // The six Bezier degree reductions as thin commands: each reads the current
-// polygon, runs its kernel (numeric/bezier_degree.h) and shows the result in
-// red. A kernel that cannot run leaves the model, the picture and the log
-// alone.
+// polygon, checks the counts its kernel (numeric/bezier_degree.h) needs so
+// that a refusal can say which, runs the kernel and hands back the result to
+// show in red.
 #include "bezier/degree_reduction.h"
+
+#include <string>
 
 #include "base/canvas.h"
 #include "bezier/kernel_polygon.h"
@@ -11,41 +13,98 @@ namespace tambra {
 
 namespace {
 
-void Show(Platform& window, const PolygonResult<2>& reduced) {
-  if (reduced) ShowPolygon(window, *reduced, kRedMode);
+// The sizes a reduction takes: its fewest new points, its most given points
+// and the unknowns it solves for with m new points.
+struct ReductionNeeds {
+  const char* name;
+  int leastNew;
+  int mostPoints;
+  int (*unknowns)(int m);
+  const char* failure;  // why the kernel may still give nothing
+};
+
+constexpr int kMostUnknowns = kMatrixSize - 1;
+
+std::string Text(int value) { return std::to_string(value); }
+
+// Why the counts refuse the reduction of n points to m, or "" when they do not.
+std::string CountRefusal(const ReductionNeeds& needs, int n, int m) {
+  const std::string name = needs.name;
+  if (n > needs.mostPoints) {
+    return name + " takes at most " + Text(needs.mostPoints) + " points; there are " + Text(n);
+  }
+  if (m > n) return name + " needs a degree step of 0 or more";
+  if (m < needs.leastNew) {
+    return name + " needs at least " + Text(needs.leastNew) + " points after lowering the degree by " +
+           Text(n - m) + "; there are " + Text(n) + " points";
+  }
+  if (needs.unknowns != nullptr && needs.unknowns(m) > kMostUnknowns) {
+    return name + " solves for at most " + Text(kMostUnknowns) + " unknowns; " + Text(n) +
+           " points need " + Text(needs.unknowns(m));
+  }
+  return "";
 }
+
+template <typename Kernel>
+Outcome Reduce(const CommandInput& input, const ReductionNeeds& needs, int step, Kernel kernel) {
+  const KernelInput p = PolygonOf(input.model);
+  const std::string refusal = CountRefusal(needs, p.count, p.count - step);
+  if (!refusal.empty()) return Outcome::Refused(refusal);
+  return PolygonOutcome(input.model, kernel(p), kRedMode, needs.name, needs.failure);
+}
+
+constexpr char kSingular[] = "the system is singular or the result is not finite";
+constexpr char kEndDirection[] =
+    "an end point equals its neighbour, the system is singular or the result is not finite";
+constexpr char kEndCurvature[] =
+    "an end point equals its neighbour, a second difference at an end is zero, the system is "
+    "singular or the result is not finite";
+constexpr char kNotFinite[] = "the result is not finite";
 
 }  // namespace
 
-void LseDegreeReduction(Platform& window) {
-  const KernelInput p = CurrentPolygon();
-  Show(window, ReduceLse(p.points, p.count, Model().degreeStep, Scratch()));
+Outcome LseDegreeReduction(const CommandInput& input) {
+  static constexpr ReductionNeeds needs{"LSE reduction", kLeastLseFree, 99, nullptr, kSingular};
+  return Reduce(input, needs, input.model.degreeStep, [&](const KernelInput& p) {
+    return ReduceLse(p.points, p.count, input.model.degreeStep, input.scratch);
+  });
 }
 
-void LseC0DegreeReduction(Platform& window) {
-  const KernelInput p = CurrentPolygon();
-  Show(window, ReduceLseC0(p.points, p.count, Model().degreeStep, Scratch()));
+Outcome LseC0DegreeReduction(const CommandInput& input) {
+  static constexpr ReductionNeeds needs{"LSE (C0) reduction", kLeastLseC0, 99, nullptr, kSingular};
+  return Reduce(input, needs, input.model.degreeStep, [&](const KernelInput& p) {
+    return ReduceLseC0(p.points, p.count, input.model.degreeStep, input.scratch);
+  });
 }
 
-void LseC1DegreeReduction(Platform& window) {
-  const KernelInput p = CurrentPolygon();
-  Show(window, ReduceLseC1(p.points, p.count, Model().degreeStep, Scratch()));
+Outcome LseC1DegreeReduction(const CommandInput& input) {
+  static constexpr ReductionNeeds needs{"LSE (C1) reduction", kLeastLseC1, kMaxPoints,
+                                        [](int m) { return 2 * m - 6; }, kEndDirection};
+  return Reduce(input, needs, input.model.degreeStep, [&](const KernelInput& p) {
+    return ReduceLseC1(p.points, p.count, input.model.degreeStep, input.scratch);
+  });
 }
 
-void LseC2DegreeReduction(Platform& window) {
-  const KernelInput p = CurrentPolygon();
-  Show(window, ReduceLseC2(p.points, p.count, Model().degreeStep, Scratch()));
+Outcome LseC2DegreeReduction(const CommandInput& input) {
+  static constexpr ReductionNeeds needs{"LSE (C2) reduction", kLeastLseC2, kMaxPoints,
+                                        [](int m) { return 2 * m - 8; }, kEndCurvature};
+  return Reduce(input, needs, input.model.degreeStep, [&](const KernelInput& p) {
+    return ReduceLseC2(p.points, p.count, input.model.degreeStep, input.scratch);
+  });
 }
 
 // Always one degree down, whatever degreeStep says.
-void SimpleDegreeReduction(Platform& window) {
-  const KernelInput p = CurrentPolygon();
-  Show(window, ReduceSimple(p.points, p.count, Scratch()));
+Outcome SimpleDegreeReduction(const CommandInput& input) {
+  static constexpr ReductionNeeds needs{"Simple reduction", 3, 99, nullptr, kNotFinite};
+  return Reduce(input, needs, 1, [&](const KernelInput& p) {
+    return ReduceSimple(p.points, p.count, input.scratch);
+  });
 }
 
-void EckDegreeReduction(Platform& window) {
-  const KernelInput p = CurrentPolygon();
-  Show(window, ReduceEck(p.points, p.count));
+Outcome EckDegreeReduction(const CommandInput& input) {
+  static constexpr ReductionNeeds needs{"Eck reduction", 2, kMaxPoints, nullptr, kNotFinite};
+  return Reduce(input, needs, 1,
+                [](const KernelInput& p) { return ReduceEck(p.points, p.count); });
 }
 
 }  // namespace tambra

@@ -1,28 +1,28 @@
-// The six Bezier degree reductions. Each draws its reduced polygon and curve
-// in red over the picture; the model keeps the result only while Save is
-// checked. A reduction that cannot run (too few points, a system that is
-// singular or too large, a result that is not finite) does nothing.
+// The six Bezier degree reductions. Each hands back its reduced polygon,
+// drawn in red over the picture and kept in the model only while Save is
+// checked, or, when it cannot run (too few points, a system that is singular
+// or too large, a result that is not finite), why.
 #pragma once
 
-#include "base/platform.h"
+#include "base/outcome.h"
 
 namespace tambra {
 
 // Least squares: the reduced polygon of n - degreeStep points whose
 // elevation is closest to the current one. Needs 3 new points.
-void LseDegreeReduction(Platform& window);
+Outcome LseDegreeReduction(const CommandInput& input);
 // The same with both end points kept. Needs 3 new points.
-void LseC0DegreeReduction(Platform& window);
+Outcome LseC0DegreeReduction(const CommandInput& input);
 // Also keeps the directions of the end tangents. Needs 4 new points.
-void LseC1DegreeReduction(Platform& window);
+Outcome LseC1DegreeReduction(const CommandInput& input);
 // Also keeps the directions of the second differences at both ends. Needs 6
 // new points.
-void LseC2DegreeReduction(Platform& window);
+Outcome LseC2DegreeReduction(const CommandInput& input);
 // One degree down: removes the leading power-basis term, then least squares
 // with step 1. Needs 4 points; degreeStep is left as it was.
-void SimpleDegreeReduction(Platform& window);
+Outcome SimpleDegreeReduction(const CommandInput& input);
 // One degree down by Eck's blend of the forward and backward recursions.
 // Needs 3 points.
-void EckDegreeReduction(Platform& window);
+Outcome EckDegreeReduction(const CommandInput& input);
 
 }  // namespace tambra

@@ -7,8 +7,7 @@
 
 namespace tambra {
 
-KernelInput CurrentPolygon() {
-  const ModelState& model = Model();
+KernelInput PolygonOf(const ModelState& model) {
   KernelInput input;
   input.count = model.pointCount;
   const int copied = std::clamp(model.pointCount, 0, kMaxPoints);
@@ -16,14 +15,21 @@ KernelInput CurrentPolygon() {
   return input;
 }
 
-void ShowPolygon(Platform& window, const Polygon<2>& result, int mode) {
-  const CurveResult scope;
-  ModelState& model = Model();
-  for (int i = 0; i < result.count; ++i) {
-    model.points[i] = Point2{result.points[i][0], result.points[i][1]};
+Outcome PolygonOutcome(const ModelState& model, const PolygonResult<2>& result, int mode,
+                       const std::string& name, const std::string& failure) {
+  if (!result) return Outcome::Refused(name + ": " + failure);
+  Outcome outcome;
+  CurveCopy curve = CurrentCurve(model);
+  for (int i = 0; i < result->count; ++i) {
+    curve.points[i] = Point2{result->points[i][0], result->points[i][1]};
   }
-  model.pointCount = result.count;
-  DrawBezierCurve(window, mode);
+  curve.pointCount = result->count;
+  outcome.curve = curve;
+  outcome.draw = DrawBezierCurve;
+  outcome.mode = mode;
+  outcome.summary = name + " " + std::to_string(model.pointCount) + " to " +
+                    std::to_string(result->count) + " points";
+  return outcome;
 }
 
 }  // namespace tambra

@@ -40,7 +40,8 @@ MainWindow::MainWindow(QWidget* parent)
   canvas_ = new CanvasWidget(platform_->Canvas(), this);
   setCentralWidget(canvas_);
   status_ = new QLabel(this);
-  statusBar()->addWidget(status_, 1);
+  // The model's line stays at the right; command messages show at the left.
+  statusBar()->addPermanentWidget(status_);
   BuildMenu();
 
   connect(canvas_, &CanvasWidget::resized, this, &MainWindow::OnCanvasResized);

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QThread>
 #include <QWidget>
 #include <cstring>
@@ -157,6 +159,11 @@ bool QtPlatform::AskOkCancel(const char* text, const char* caption) {
 void QtPlatform::ReportError(const char* text) {
   QMessageBox::critical(window_, QString::fromUtf8(kMessageCaption), MessageText(text));
   ClearUpperVectorState();
+}
+
+void QtPlatform::ShowStatus(const char* text) {
+  if (auto* main = qobject_cast<QMainWindow*>(window_))
+    main->statusBar()->showMessage(QString::fromUtf8(text));
 }
 
 void QtPlatform::RequestClose() { window_->close(); }

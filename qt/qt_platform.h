@@ -40,6 +40,7 @@ class QtPlatform : public Platform {
   bool AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override;
   bool AskOkCancel(const char* text, const char* caption) override;
   void ReportError(const char* text) override;
+  void ShowStatus(const char* text) override;
   void RequestClose() override;
   void PostQuit(int exitCode) override;
 

@@ -63,6 +63,8 @@ class HeadlessPlatform : public Platform {
   bool Destroyed() const { return destroyed_; }
   const std::vector<std::string>& Errors() const { return errors_; }
   void ClearErrors() { errors_.clear(); }
+  // The last status line shown, empty before any.
+  const std::string& Status() const { return status_; }
   // Called with every error report as well (the replay tool prints them).
   void SetErrorSink(std::function<void(const std::string&)> sink) { errorSink_ = std::move(sink); }
 
@@ -73,6 +75,7 @@ class HeadlessPlatform : public Platform {
   bool AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override;
   bool AskOkCancel(const char* text, const char* caption) override;
   void ReportError(const char* text) override;
+  void ShowStatus(const char* text) override { status_ = text; }
   void RequestClose() override;
   void PostQuit(int exitCode) override;
 
@@ -85,6 +88,7 @@ class HeadlessPlatform : public Platform {
   std::map<int, ItemState> menu_;
   HeadlessAnswers* answers_ = nullptr;
   std::vector<std::string> errors_;
+  std::string status_;
   std::function<void(const std::string&)> errorSink_;
   bool quitPosted_ = false;
   bool destroyed_ = false;

@@ -390,6 +390,10 @@ class Replay : public HeadlessAnswers {
     if (line.words.empty()) return Error(line, "print needs field names");
     std::ostringstream text;
     for (const std::string& name : line.words) {
+      if (name == "status") {
+        text << "status=" << window_.Status() << "\n";
+        continue;
+      }
       const auto printer = FieldPrinters().find(name);
       if (printer == FieldPrinters().end()) return Error(line, "unknown field '" + name + "'");
       text << name << "=" << printer->second() << "\n";

@@ -27,18 +27,16 @@ PolygonResult<D> Eck(const Coords<D>* p, int n, int, NumericScratch&) { return R
 struct Variant {
   const char* name;
   Kernel kernel;
-  void (*command)(Platform&);
   int menu, least, held, change = -1;
 };
-const Variant kLse{"Lse", ReduceLse<2>, LseDegreeReduction, kCmdReduceLse, 3, 0};
-const Variant kLseC0{"LseC0", ReduceLseC0<2>, LseC0DegreeReduction, kCmdReduceLseC0, 3, 1};
-const Variant kLseC1{"LseC1", ReduceLseC1, LseC1DegreeReduction, kCmdReduceLseC1, 4, 2};
-const Variant kLseC2{"LseC2", ReduceLseC2, LseC2DegreeReduction, kCmdReduceLseC2, 6, 3};
-const Variant kSimple{"Simple", Simple<2>, SimpleDegreeReduction, kCmdReduceSimple, 3, 0, 0};
-const Variant kEck{"Eck", Eck<2>, EckDegreeReduction, kCmdReduceEck, 2, 0, 0};
+const Variant kLse{"Lse", ReduceLse<2>, kCmdReduceLse, 3, 0};
+const Variant kLseC0{"LseC0", ReduceLseC0<2>, kCmdReduceLseC0, 3, 1};
+const Variant kLseC1{"LseC1", ReduceLseC1, kCmdReduceLseC1, 4, 2};
+const Variant kLseC2{"LseC2", ReduceLseC2, kCmdReduceLseC2, 6, 3};
+const Variant kSimple{"Simple", Simple<2>, kCmdReduceSimple, 3, 0, 0};
+const Variant kEck{"Eck", Eck<2>, kCmdReduceEck, 2, 0, 0};
 const Variant kAll[] = {kLse, kLseC0, kLseC1, kLseC2, kSimple, kEck};
-const Variant kElevation{"Elevation", ElevateDegree<2>, BezierDegreeElevation,
-                         kCmdBezierElevation, 1, 0, 1};
+const Variant kElevation{"Elevation", ElevateDegree<2>, kCmdBezierElevation, 1, 0, 1};
 
 int NewCount(const Variant& v, int n, int r) { return v.change == 0 ? n - 1 : n + v.change * r; }
 
@@ -204,7 +202,8 @@ TEST_F(BezierDegreeCommandTest, CommandsThatCannotRunDoNothing) {
     for (int save : {0, 1}) {
       SCOPED_TRACE(::testing::Message() << c.v->name << ": " << c.what << ", save " << save);
       SetPolygon(all);
-      EXPECT_EQ(Run(c.v->command, p, c.step, save), "");
+      EXPECT_EQ(Run(c.v->menu, p, c.step, save), "");
+      EXPECT_FALSE(window.Status().empty()) << "a refusal says why";
       EXPECT_TRUE(m.degreeStep == c.step && m.pointCount == c.n);
       EXPECT_TRUE(SameBits(Polygon(kMaxPoints), all) && window.Canvas().CountNonWhite() == 0);
     }
@@ -224,7 +223,7 @@ TEST_F(BezierDegreeCommandTest, CommandsShowTheKernelsPolygonAndSaveDecidesWheth
     const auto [pixels, log] = Drawing(shown, v == &kElevation ? kBlueMode : kRedMode);
     for (int save : {0, 1}) {
       SCOPED_TRACE(::testing::Message() << v->name << ", n = " << n << ", save " << save);
-      EXPECT_EQ(Run(v->command, p, step, save), log);
+      EXPECT_EQ(Run(v->menu, p, step, save), log);
       EXPECT_TRUE(m.degreeStep == step && SameBits(Polygon(), save == 1 ? shown : p));
       EXPECT_TRUE(Pixels() == pixels);
     }

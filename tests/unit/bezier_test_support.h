@@ -97,10 +97,10 @@ class BezierFixture : public curve_test::CurveTest {
     return p;
   }
   // Runs the command on polygon `p` on a blank canvas; returns the fresh log.
-  std::string Run(void (*command)(Platform&), const Poly& p, int step, int save) {
+  std::string Run(int command, const Poly& p, int step, int save) {
     SetPolygon(p);
     m.degreeStep = step, m.saveResults = save;
-    return Logged([&] { command(window); });
+    return Logged([&] { window.Command(command); });
   }
   std::vector<std::uint32_t> Pixels() {
     const Raster& c = window.Canvas();

@@ -1,0 +1,58 @@
+// What a command hands back to the window instead of changing the model and
+// drawing by itself: the curve it computed, how to draw it, what it
+// measured, and, when it did nothing, why. The window applies an outcome in
+// one place (the Save switch and its snapshot rule, drawing, the status
+// line), so a capability that needs to know what a command did reads the
+// outcome and never patches the families.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/model_state.h"
+#include "base/platform.h"
+
+namespace tambra {
+
+struct NumericScratch;
+
+// A display draws the current model in a DrawMode colour.
+using DisplayFunction = void (*)(Platform& window, int mode);
+
+// A number a command computed on the way, named for the status line.
+struct Measurement {
+  std::string name;
+  double value;
+};
+
+struct Outcome {
+  // Non-empty when the command did nothing: why, in one sentence a user can
+  // read ("LSE (C2) needs 6 points after the reduction; 6 points less 1 leave 5").
+  std::string refusal;
+  // What was done, for the status line ("Eck reduction 7 to 6 points").
+  std::string summary;
+  // The curve computed: drawn with `draw` in `mode` while it stands in the
+  // model, and kept there only with Save on.
+  std::optional<CurveCopy> curve;
+  DisplayFunction draw = nullptr;
+  int mode = 0;
+  std::vector<Measurement> measurements;
+
+  static Outcome Refused(std::string why) {
+    Outcome outcome;
+    outcome.refusal = std::move(why);
+    return outcome;
+  }
+};
+
+// What a command reads: the model as it stands and the scratch its kernels
+// may overwrite.
+struct CommandInput {
+  const ModelState& model;
+  NumericScratch& scratch;
+};
+
+using OutcomeCommand = Outcome (*)(const CommandInput& input);
+
+}  // namespace tambra
