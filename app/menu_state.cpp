@@ -16,7 +16,9 @@ constexpr int kSaveItems[] = {kCmdEditSave, kCmdBezierSave, kCmdRationalSave, kC
 // Items are greyed where they never apply, as the command table says: in
 // the other object mode, or for the other shape of net.
 void GreyByScope(Platform& window, unsigned scope) {
-  for (const ScopedItem& item : ScopedMenuItems()) {
+  // The tables are constant: the items are gathered once.
+  static const std::vector<ScopedItem> items = ScopedMenuItems();
+  for (const ScopedItem& item : items) {
     window.SetMenuEnabled(item.id, (item.scope & scope) != 0);
   }
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
@@ -23,25 +24,46 @@ namespace {
 
 bool IsFinite(const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
-// Replaces the curve by the polynomial one of `count` points (weights 1)
-// and draws it in red, under the snapshot protocol.
-void ShowPolynomial(Platform& window, const Point2* points, int count) {
-  ModelState& m = Model();
-  CurveResult result;
-  std::copy_n(points, count, m.points);
-  std::fill_n(m.weights, count, 1.0f);
-  m.pointCount = count;
-  DrawRationalBezierCurve(window, kRedMode);
+// The polynomial curve of `count` points (weights 1), drawn in red.
+Outcome PolynomialOutcome(const ModelState& m, const char* name, const Point2* points, int count) {
+  CurveCopy curve = CurrentCurve(m);
+  std::copy_n(points, count, curve.points);
+  std::fill_n(curve.weights, count, 1.0f);
+  curve.pointCount = count;
+  Outcome outcome;
+  outcome.drawings.push_back(Drawing{curve, DrawRationalBezierCurve, kRedMode});
+  outcome.summary = std::string(name) + " " + std::to_string(m.pointCount) + " to " +
+                    std::to_string(count) + " points";
+  return outcome;
 }
+
+std::string Text(int value) { return std::to_string(value); }
+
+// Why the counts refuse an approximation of n points with App Dim s, or "".
+std::string CountRefusal(const std::string& name, int n, int s) {
+  if (n < 3) return name + " needs at least 3 points; there are " + Text(n);
+  if (s < 1) return name + " needs an App Dim of 1 or more; it is " + Text(s);
+  return "";
+}
+
+constexpr char kLeastSquares[] = "Least-squares approximation";
+constexpr char kConsistent[] = "Consistent-equation approximation";
 
 }  // namespace
 
-void ApproxLeastSquares(Platform& window) {
-  const ModelState& m = Model();
+Outcome ApproxLeastSquares(const CommandInput& input) {
+  const ModelState& m = input.model;
+  const std::string name = kLeastSquares;
   const int n = m.pointCount, s = m.approxDim, r = m.degreeStep;
+  if (const std::string why = CountRefusal(name, n, s); !why.empty()) return Outcome::Refused(why);
+  if (r < 0 || s < r) {
+    return Outcome::Refused(name + " needs a degree step from 0 to App Dim (" + Text(s) +
+                            "); it is " + Text(r));
+  }
   // n + s and n + r at most 99, compared without forming a sum that could overflow.
-  if (n < 3 || s < 1 || r < 0 || s < r || s > kMaxOneBasedSize - n || r > kMaxOneBasedSize - n) {
-    return;
+  if (s > kMaxOneBasedSize - n || r > kMaxOneBasedSize - n) {
+    return Outcome::Refused(name + " takes at most 99 points and App Dim together; there are " +
+                            Text(n) + " points and App Dim " + Text(s));
   }
   // The control points of R written in degree p + s.
   BuildElevationMatrix(n, s);
@@ -50,22 +72,29 @@ void ApproxLeastSquares(Platform& window) {
   for (int j = 1; j <= n + s; ++j) {
     const ElevatedSums<double> sums = SumElevatedColumn<double>(e, n, s, j, m.points, m.weights);
     const float wj = static_cast<float>(sums.w);
-    if (wj == 0.0f) return;
+    if (wj == 0.0f) return Outcome::Refused(name + ": a weight of the elevated curve is 0");
     data[j] = Point2{static_cast<float>(static_cast<float>(sums.x) / double(wj)),
                      static_cast<float>(static_cast<float>(sums.y) / double(wj))};
-    if (!IsFinite(data[j])) return;
+    if (!IsFinite(data[j])) return Outcome::Refused(name + ": a result is not finite");
   }
   const int k = n + r;
   BuildElevationMatrix(k, s - r);
   Point2 q[kMatrixSize];
-  if (!FitLeastSquares(ElevationMatrix(), k, n + s, s - r, data, q)) return;
-  ShowPolynomial(window, q, k);
+  if (!FitLeastSquares(ElevationMatrix(), k, n + s, s - r, data, q)) {
+    return Outcome::Refused(name + ": the system is singular or the result is not finite");
+  }
+  return PolynomialOutcome(m, kLeastSquares, q, k);
 }
 
-void ApproxConsistentEquation(Platform& window) {
-  const ModelState& m = Model();
+Outcome ApproxConsistentEquation(const CommandInput& input) {
+  const ModelState& m = input.model;
+  const std::string name = kConsistent;
   const int n = m.pointCount, s = m.approxDim;
-  if (n < 3 || s < 1 || s > kMaxOneBasedSize || s - 1 > kMaxOneBasedSize - n) return;
+  if (const std::string why = CountRefusal(name, n, s); !why.empty()) return Outcome::Refused(why);
+  if (s > kMaxOneBasedSize || s - 1 > kMaxOneBasedSize - n) {
+    return Outcome::Refused(name + " takes at most 100 points and App Dim together; there are " +
+                            Text(n) + " points and App Dim " + Text(s));
+  }
   const int cols = n + s - 1;
   // The coefficients of X(t) in degree p + s - 1.
   BuildElevationMatrix(n, s - 1);
@@ -75,7 +104,7 @@ void ApproxConsistentEquation(Platform& window) {
     const ElevatedSums<double> sums =
         SumElevatedColumn<double>(e, n, s - 1, j, m.points, m.weights);
     coefficients[j] = Point2{static_cast<float>(sums.x), static_cast<float>(sums.y)};
-    if (!IsFinite(coefficients[j])) return;
+    if (!IsFinite(coefficients[j])) return Outcome::Refused(name + ": a result is not finite");
   }
   // M maps the s points of Q to the coefficients of Q(t) W(t).
   BuildElevationMatrix(s, n - 1);
@@ -84,8 +113,10 @@ void ApproxConsistentEquation(Platform& window) {
       e[i][j] = static_cast<float>(double(e[i][j]) * m.weights[j - i]);
   }
   Point2 q[kMatrixSize];
-  if (!FitLeastSquares(e, s, cols, n - 1, coefficients, q)) return;
-  ShowPolynomial(window, q, s);
+  if (!FitLeastSquares(e, s, cols, n - 1, coefficients, q)) {
+    return Outcome::Refused(name + ": the system is singular or the result is not finite");
+  }
+  return PolynomialOutcome(m, kConsistent, q, s);
 }
 
 namespace {

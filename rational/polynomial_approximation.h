@@ -2,6 +2,7 @@
 // R(t) = X(t) / W(t) of n points, with s = approxDim.
 #pragma once
 
+#include "base/outcome.h"
 #include "base/platform.h"
 
 namespace tambra {
@@ -10,12 +11,12 @@ namespace tambra {
 // to the control points of R elevated by s degrees; drawn in red (weights
 // 1). Refused when n < 3, s < 1, s < degreeStep, n + s or n + degreeStep
 // above 99, a vanishing weight sum or a singular system.
-void ApproxLeastSquares(Platform& window);
+Outcome ApproxLeastSquares(const CommandInput& input);
 
 // The polynomial Q of s points that best satisfies Q(t) W(t) = X(t)
 // coefficient by coefficient; drawn in red (weights 1). Refused when n < 3,
 // s < 1, n + s - 1 above 99 or the system is singular.
-void ApproxConsistentEquation(Platform& window);
+Outcome ApproxConsistentEquation(const CommandInput& input);
 
 // The hybrid form R(t) = Q(t) + B(h, 2h)(t) E(t), h = s / 2: the two
 // halves of the polynomial part in blue, the error curve E (the weights of

@@ -12,9 +12,9 @@ namespace tambra {
 namespace {
 
 constexpr CommandEntry kCommands[] = {
-    {kCmdRationalElevation, kInBothModes, RationalDegreeElevation, kInCurves},
-    {kCmdApproxLeastSquares, kInBothModes, ApproxLeastSquares, kInCurves},
-    {kCmdApproxConsistent, kInBothModes, ApproxConsistentEquation, kInCurves},
+    {kCmdRationalElevation, kInBothModes, nullptr, kInCurves, RationalDegreeElevation},
+    {kCmdApproxLeastSquares, kInBothModes, nullptr, kInCurves, ApproxLeastSquares},
+    {kCmdApproxConsistent, kInBothModes, nullptr, kInCurves, ApproxConsistentEquation},
     {kCmdApproxHybrid, kInBothModes, HybridBezierCurve, kInCurves},
 };
 
