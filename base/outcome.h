@@ -6,7 +6,6 @@
 // outcome and never patches the families.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,17 +25,25 @@ struct Measurement {
   double value;
 };
 
+// A curve to draw: it stands in the model while `draw` draws it in `mode`.
+struct Drawing {
+  CurveCopy curve;
+  DisplayFunction draw;
+  int mode;
+};
+
 struct Outcome {
   // Non-empty when the command did nothing: why, in one sentence a user can
-  // read ("LSE (C2) needs 6 points after the reduction; 6 points less 1 leave 5").
+  // read ("LSE (C2) reduction needs at least 6 points after lowering the
+  // degree by 2; there are 4 points").
   std::string refusal;
   // What was done, for the status line ("Eck reduction 7 to 6 points").
   std::string summary;
-  // The curve computed: drawn with `draw` in `mode` while it stands in the
-  // model, and kept there only with Save on.
-  std::optional<CurveCopy> curve;
-  DisplayFunction draw = nullptr;
-  int mode = 0;
+  // Drawn in order. The last one's curve is the result: with Save on it
+  // stays in the model, unless `keepsResult` is false (a construction that
+  // only shows).
+  std::vector<Drawing> drawings;
+  bool keepsResult = true;
   std::vector<Measurement> measurements;
 
   static Outcome Refused(std::string why) {

@@ -37,7 +37,14 @@ CurveCopy CurrentCurve(const ModelState& model) {
   return curve;
 }
 
-void SetCurve(const CurveCopy& curve) { CopyCurveFields(curve, Model()); }
+void SetCurve(const CurveCopy& curve) {
+  ModelState& m = Model();
+  m.pointCount = curve.pointCount;
+  m.order = curve.order;
+  std::copy_n(curve.weights, kMaxPoints, m.weights);
+  std::copy_n(curve.points, kMaxPoints, m.points);
+  std::copy_n(curve.knots, kMaxKnots, m.knots);
+}
 
 void TakeSnapshot() { CopyCurveFields(Model(), Model().curveSnapshot); }
 

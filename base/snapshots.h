@@ -18,8 +18,9 @@ struct ModelState;
 // The model's curve whole (every entry of every array), the starting point
 // of a command's result: what the result does not change stays.
 CurveCopy CurrentCurve(const ModelState& model);
-// Makes `curve` the model's curve: its count and order, and its points,
-// weights and knots over the used part.
+// Makes `curve` the model's curve whole: its count and order, and every
+// entry of its points, weights and knots (a result built from CurrentCurve
+// keeps what it does not change, a terminating knot included).
 void SetCurve(const CurveCopy& curve);
 
 // The snapshot protocol of a command that shows a result, for the scope of

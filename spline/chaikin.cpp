@@ -171,15 +171,29 @@ void BuildRefinementMatrix(NumericScratch& scratch, int next, int last, int firs
 
 bool IsRefinableOrder(int order) { return order == 3 || order == 4; }
 
-// Makes `polygon` the current B-spline with clamped uniform knots for the
-// scope of a CurveResult and draws it in `mode`.
-void ShowSpline(Platform& window, const SplinePolygon& polygon, int mode) {
-  CurveResult result;
-  ModelState& m = Model();
-  std::copy_n(polygon.points, polygon.count, m.points);
-  m.pointCount = polygon.count;
-  ClampedUniformKnots(m.knots, polygon.count, m.order);
-  DrawBSplineCurve(window, mode);
+// The outcome of a knot elevation or reduction: `polygon` as the B-spline
+// with clamped uniform knots, drawn in `mode`; when the kernel gave nothing,
+// why (the order and count checked first).
+Outcome SplineOutcome(const ModelState& m, const SplinePolygonResult& polygon, int mode,
+                      const std::string& name, const std::string& failure) {
+  if (!IsRefinableOrder(m.order)) {
+    return Outcome::Refused(name + " works on quadratic and cubic B-splines (order 3 or 4); the "
+                            "order is " + std::to_string(m.order));
+  }
+  if (m.pointCount < m.order) {
+    return Outcome::Refused(name + " needs at least " + std::to_string(m.order) +
+                            " points; there are " + std::to_string(m.pointCount));
+  }
+  if (!polygon) return Outcome::Refused(name + ": " + failure);
+  CurveCopy curve = CurrentCurve(m);
+  std::copy_n(polygon->points, polygon->count, curve.points);
+  curve.pointCount = polygon->count;
+  ClampedUniformKnots(curve.knots, polygon->count, m.order);
+  Outcome outcome;
+  outcome.drawings.push_back(Drawing{curve, DrawBSplineCurve, mode});
+  outcome.summary = name + " " + std::to_string(m.pointCount) + " to " +
+                    std::to_string(polygon->count) + " points";
+  return outcome;
 }
 
 }  // namespace
@@ -331,18 +345,20 @@ void ChaikinMethod(Platform& window) {
   }
 }
 
-void ChaikinKnotElevation(Platform& window) {
-  const ModelState& m = Model();
+Outcome ChaikinKnotElevation(const CommandInput& input) {
+  const ModelState& m = input.model;
   const SplinePolygonResult refined =
-      RefineUniformBSpline(m.points, m.pointCount, m.order, m.chaikinSteps, Scratch());
-  if (refined) ShowSpline(window, *refined, kBlueMode);
+      RefineUniformBSpline(m.points, m.pointCount, m.order, m.chaikinSteps, input.scratch);
+  return SplineOutcome(m, refined, kBlueMode, "Chaikin's knot elevation",
+                       "the refined polygon would pass the storage or is not finite");
 }
 
-void ChaikinKnotReduction(Platform& window) {
-  const ModelState& m = Model();
+Outcome ChaikinKnotReduction(const CommandInput& input) {
+  const ModelState& m = input.model;
   const SplinePolygonResult coarse =
-      CoarsenUniformBSpline(m.points, m.pointCount, m.order, m.chaikinSteps, Scratch());
-  if (coarse) ShowSpline(window, *coarse, kRedMode);
+      CoarsenUniformBSpline(m.points, m.pointCount, m.order, m.chaikinSteps, input.scratch);
+  return SplineOutcome(m, coarse, kRedMode, "Chaikin's knot reduction",
+                       "the coarser polygon would have too few points, or the fit is singular");
 }
 
 }  // namespace tambra

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "base/model_state.h"
+#include "base/outcome.h"
 #include "base/platform.h"
 #include "numeric/knot_vector.h"
 #include "numeric/matrix.h"
@@ -71,7 +72,7 @@ bool FitsSplineStorage(int count, int order);
 // result as a B-spline curve in blue and red, kept in the model only with
 // Save on.
 void ChaikinMethod(Platform& window);
-void ChaikinKnotElevation(Platform& window);
-void ChaikinKnotReduction(Platform& window);
+Outcome ChaikinKnotElevation(const CommandInput& input);
+Outcome ChaikinKnotReduction(const CommandInput& input);
 
 }  // namespace tambra
