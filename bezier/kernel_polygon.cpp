@@ -24,9 +24,7 @@ Outcome PolygonOutcome(const ModelState& model, const PolygonResult<2>& result, 
     curve.points[i] = Point2{result->points[i][0], result->points[i][1]};
   }
   curve.pointCount = result->count;
-  outcome.curve = curve;
-  outcome.draw = DrawBezierCurve;
-  outcome.mode = mode;
+  outcome.drawings.push_back(Drawing{curve, DrawBezierCurve, mode});
   outcome.summary = name + " " + std::to_string(model.pointCount) + " to " +
                     std::to_string(result->count) + " points";
   return outcome;

@@ -140,7 +140,9 @@ TEST_F(ControlFileTest, SaveNeverReplacesWhatIsNoFileAndAsksForANameAfterNew) {
     EXPECT_EQ(window.Errors().back(), "Cannot save \"" + target + "\": it is not a regular file");
   }
   EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_symlink(link));
-  if (root) EXPECT_TRUE(fs::is_character_file(device));
+  if (root) {
+    EXPECT_TRUE(fs::is_character_file(device));
+  }
   EXPECT_TRUE(answers.questionsAsked.empty());
 
   answers.fileNames = {Path("first.cnt")};
