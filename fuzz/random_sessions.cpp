@@ -75,13 +75,13 @@
 #endif
 
 #include "app/control_file.h"
+#include "app/menu_tree.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "base/raster.h"
 #include "resources/command_ids.h"
 #include "resources/control_ids.h"
-#include "resources/menu_table.h"
 #include "tools/replay.h"
 
 namespace fs = std::filesystem;
