@@ -1,6 +1,8 @@
 #include "app/command_table.h"
 
+#include <algorithm>
 #include <map>
+#include <set>
 
 #include "base/model_state.h"
 #include "bezier/bezier_family.h"
@@ -16,14 +18,70 @@ namespace {
 constexpr FamilyTable (*kFamilies[])() = {BezierFamily, RationalFamily, SplineFamily,
                                           SurfaceFamily};
 
-// Every table the window reads: its own and the families'.
 template <typename Visit>
 void ForEachTable(Visit visit) {
-  visit(WindowCommands());
-  for (auto family : kFamilies) visit(family());
+  for (const FamilyTable& table : JoinedTables()) visit(table);
+}
+
+template <typename Visit>
+void ForEachMenuLine(std::span<const MenuEntry> lines, Visit& visit) {
+  for (const MenuEntry& line : lines) {
+    visit(line);
+    ForEachMenuLine(line.lines, visit);
+  }
+}
+
+// The Save items of the tables' popups and of what they add to others.
+std::vector<int> CollectSaveItems(std::span<const FamilyTable> tables) {
+  std::vector<int> ids;
+  auto visit = [&](const MenuEntry& line) {
+    if (line.saveSwitch && std::find(ids.begin(), ids.end(), line.id) == ids.end()) {
+      ids.push_back(line.id);
+    }
+  };
+  for (const FamilyTable& table : tables) {
+    ForEachMenuLine(table.menu, visit);
+    for (const MenuInsertion& insertion : table.menuInsertions) {
+      ForEachMenuLine(insertion.lines, visit);
+    }
+  }
+  return ids;
+}
+
+std::vector<FamilyTable> BuildJoinedTables() {
+  std::vector<FamilyTable> tables{WindowCommands()};
+  for (auto family : kFamilies) tables.push_back(family());
+  // A Save item no table registers runs the Save switch registered under
+  // another Save item (the window's own, Edit > Save).
+  const std::vector<int> saveItems = CollectSaveItems(tables);
+  const CommandEntry* saveSwitch = nullptr;
+  std::set<int> registered;
+  for (const FamilyTable& table : tables) {
+    for (const CommandEntry& entry : table.commands) {
+      registered.insert(entry.id);
+      const bool isSave = std::count(saveItems.begin(), saveItems.end(), entry.id) != 0;
+      if (saveSwitch == nullptr && isSave && entry.run != nullptr) saveSwitch = &entry;
+    }
+  }
+  static std::vector<CommandEntry> sharedSaves;
+  if (saveSwitch != nullptr) {
+    for (int id : saveItems) {
+      if (registered.count(id) == 0) {
+        sharedSaves.push_back(CommandEntry{id, saveSwitch->scope, saveSwitch->run,
+                                           saveSwitch->menuScope});
+      }
+    }
+  }
+  tables.push_back(FamilyTable{.commands = sharedSaves});
+  return tables;
 }
 
 }  // namespace
+
+std::span<const FamilyTable> JoinedTables() {
+  static const std::vector<FamilyTable> tables = BuildJoinedTables();
+  return tables;
+}
 
 unsigned CurrentScope() {
   const ModelState& m = Model();
@@ -100,6 +158,35 @@ std::vector<ScopedItem> ScopedMenuItems() {
     if (scope != kInBothModes) result.push_back(ScopedItem{id, scope});
   }
   return result;
+}
+
+const std::vector<int>& SaveMenuItems() {
+  static const std::vector<int> ids = CollectSaveItems(JoinedTables());
+  return ids;
+}
+
+std::vector<int> UnimplementedMenuItems() {
+  std::set<int> pending, handled;
+  ForEachTable([&](const FamilyTable& table) {
+    for (const CommandEntry& entry : table.commands) {
+      (HasOperation(entry) ? handled : pending).insert(entry.id);
+    }
+  });
+  std::vector<int> result;
+  for (int id : pending) {
+    if (handled.count(id) == 0 && CurveKindChosenBy(id) < 0) result.push_back(id);
+  }
+  return result;
+}
+
+const char* CurveKindName(int curveKind) {
+  const char* name = nullptr;
+  ForEachTable([&](const FamilyTable& table) {
+    for (const DisplayEntry& entry : table.displays) {
+      if (name == nullptr && entry.curveKind == curveKind) name = entry.name;
+    }
+  });
+  return name;
 }
 
 }  // namespace tambra

@@ -1,13 +1,18 @@
 // The joined command table: the window's own commands, every family's
-// commands and displays, and the menu items whose operations have not
-// landed yet. Adding a family is one line in the list of families.
+// commands, displays and menu popups, and the menu items whose operations
+// have not landed yet. Adding a family is one line in the list of families.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "base/family_table.h"
 
 namespace tambra {
+
+// Every table the window reads, in menu order: its own, the families', and
+// last the Save switch under every family's Save item.
+std::span<const FamilyTable> JoinedTables();
 
 // The scope the current model is in: Curves, or a rectangular or
 // triangular net in Surfaces mode.
@@ -37,6 +42,16 @@ struct ScopedItem {
   unsigned scope;
 };
 std::vector<ScopedItem> ScopedMenuItems();
+
+// The Save items of every popup, in menu order; they are checked together.
+const std::vector<int>& SaveMenuItems();
+
+// The items whose operations have not landed yet: registered without a
+// handler, and choosing no display. They are greyed from the start.
+std::vector<int> UnimplementedMenuItems();
+
+// The status bar's name of a curve kind, or null when no family names it.
+const char* CurveKindName(int curveKind);
 
 // The window's own commands (File, Edit, Save, dialogs, Help).
 FamilyTable WindowCommands();

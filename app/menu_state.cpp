@@ -10,9 +10,6 @@ namespace tambra {
 
 namespace {
 
-constexpr int kSaveItems[] = {kCmdEditSave, kCmdBezierSave, kCmdRationalSave, kCmdBSplineSave,
-                              kCmdNurbsSave};
-
 // Items are greyed where they never apply, as the command table says: in
 // the other object mode, or for the other shape of net.
 void GreyByScope(Platform& window, unsigned scope) {
@@ -35,10 +32,9 @@ void SetObjectModeMenu(Platform& window, bool curves) {
 void CreateDrawingResources(Platform& window) {
   // The pens and brushes are the raster's colours; what remains is the
   // menu and weight state the window starts with.
-  for (int id : kSaveItems) window.SetMenuChecked(id, false);
+  for (int id : SaveMenuItems()) window.SetMenuChecked(id, false);
   window.SetMenuEnabled(kCmdCloseOutput, false);
-  window.SetMenuEnabled(kCmdBezierSimulation, false);
-  window.SetMenuEnabled(kCmdRationalSimulation, false);
+  for (int id : UnimplementedMenuItems()) window.SetMenuEnabled(id, false);
   ModelState& m = Model();
   std::fill_n(m.weights, 10, 1.0f);
   for (int i = 0; i < 10; ++i) std::fill_n(m.netWeights[i], 10, 1.0f);
@@ -58,7 +54,7 @@ void SetOutputMenu(Platform& window, bool logOpen) {
 }
 
 void CheckSaveItems(Platform& window, bool checked) {
-  for (int id : kSaveItems) window.SetMenuChecked(id, checked);
+  for (int id : SaveMenuItems()) window.SetMenuChecked(id, checked);
 }
 
 }  // namespace tambra

@@ -1,5 +1,6 @@
 // The menu's state: what window creation sets, the greying of each object
-// mode (derived from the joined command table) and the five Save items.
+// mode (derived from the joined command table) and the Save items of
+// every popup.
 #pragma once
 
 #include "base/platform.h"
@@ -16,7 +17,7 @@ void DeleteDrawingResources(Platform& window);
 // File > Output greyed and Close output enabled while a log is open, and
 // the reverse.
 void SetOutputMenu(Platform& window, bool logOpen);
-// Checks or unchecks the five Save items together.
+// Checks or unchecks the Save items together.
 void CheckSaveItems(Platform& window, bool checked);
 
 }  // namespace tambra

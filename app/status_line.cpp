@@ -1,19 +1,16 @@
 #include "app/status_line.h"
 
+#include "app/command_table.h"
 #include "base/model_state.h"
 
 namespace tambra {
 
 namespace {
 
+// The name the family's table gives its curve kind.
 const char* FamilyName(int curveKind) {
-  switch (curveKind) {
-    case kBezier: return "Bezier";
-    case kRationalBezier: return "Rational Bezier";
-    case kBSpline: return "B-spline";
-    case kNurbs: return "NURBS";
-    default: return "none";
-  }
+  const char* name = CurveKindName(curveKind);
+  return name != nullptr ? name : "none";
 }
 
 }  // namespace

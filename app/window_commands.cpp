@@ -127,6 +127,8 @@ void ToggleSave(Platform& window) {
   CheckSaveItems(window, m.saveResults == 1);
 }
 
+// Every Save item of the menu runs ToggleSave: the families' Save items
+// join the window's own (the joined table sees to it).
 constexpr CommandEntry kCommands[] = {
     {kCmdCurves, kInBothModes, ShowCurves},
     {kCmdSurfaces, kInBothModes, ShowSurfaces},
@@ -145,14 +147,45 @@ constexpr CommandEntry kCommands[] = {
     {kCmdYKnots, kInSurfaces, EditKnots<1>},  // a curve has one knot vector
     {kCmdAbout, kInBothModes, RunModal<AboutDialog>},
     {kCmdEditSave, kInBothModes, ToggleSave},
-    {kCmdBezierSave, kInBothModes, ToggleSave},
-    {kCmdRationalSave, kInBothModes, ToggleSave},
-    {kCmdBSplineSave, kInBothModes, ToggleSave},
-    {kCmdNurbsSave, kInBothModes, ToggleSave},
 };
+
+constexpr MenuEntry kFileLines[] = {
+    CheckedMenuItem("Curves", kCmdCurves),
+    CheckedMenuItem("Surfaces", kCmdSurfaces),
+    MenuSeparator(),
+    MenuItem("Open ...", kCmdOpen),
+    MenuItem("Save ", kCmdSave),
+    MenuItem("Save as ...", kCmdSaveAs),
+    MenuSeparator(),
+    MenuItem("Output ...", kCmdOutput),
+    MenuItem("Close output", kCmdCloseOutput),
+    MenuSeparator(),
+    MenuItem("Exit", kCmdExit),
+};
+
+constexpr MenuEntry kEditLines[] = {
+    MenuItem("New", kCmdNew),
+    MenuItem("Copy", kCmdCopy),
+    MenuItem("Paste", kCmdPaste),
+    MenuSeparator(),
+    kControlPointsMenuItem,
+    MenuItem("Weights ..", kCmdWeights),
+    kKnotsMenuPopup,
+    SaveMenuItem("Save", kCmdEditSave),
+};
+
+constexpr MenuEntry kHelpLines[] = {MenuItem("About TAMBRA", kCmdAbout)};
+
+constexpr MenuEntry kMenu[] = {MenuPopup("File", kFileLines), MenuPopup("Edit", kEditLines)};
+
+// Help closes the menu bar, after every family's popups.
+constexpr MenuEntry kHelpPopup[] = {MenuPopup("Help", kHelpLines)};
+constexpr MenuInsertion kMenuInsertions[] = {{{}, nullptr, kHelpPopup}};
 
 }  // namespace
 
-FamilyTable WindowCommands() { return FamilyTable{kCommands, {}}; }
+FamilyTable WindowCommands() {
+  return FamilyTable{.commands = kCommands, .menu = kMenu, .menuInsertions = kMenuInsertions};
+}
 
 }  // namespace tambra

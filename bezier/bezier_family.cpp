@@ -18,14 +18,38 @@ constexpr CommandEntry kCommands[] = {
     {.id = kCmdReduceLseC0, .scope = kInCurves, .compute = LseC0DegreeReduction},
     {.id = kCmdReduceLseC1, .scope = kInCurves, .compute = LseC1DegreeReduction},
     {.id = kCmdReduceLseC2, .scope = kInCurves, .compute = LseC2DegreeReduction},
+    {kCmdBezierSimulation, kInBothModes, nullptr},  // greyed until it lands
 };
 
 constexpr DisplayEntry kDisplays[] = {
-    {kBezier, kCmdBezier, DrawBezierCurve},
+    {.curveKind = kBezier, .chooseCommand = kCmdBezier, .draw = DrawBezierCurve, .name = "Bezier"},
 };
+
+// The surface family adds its reduction and the triangular conversions.
+constexpr MenuEntry kReductionLines[] = {
+    MenuItem("Simple", kCmdReduceSimple),   MenuItem("Eck", kCmdReduceEck),
+    MenuItem("LSE", kCmdReduceLse),         MenuSeparator(),
+    MenuItem("LSE (C0)", kCmdReduceLseC0),  MenuItem("LSE (C1)", kCmdReduceLseC1),
+    MenuItem("LSE (C2)", kCmdReduceLseC2),
+};
+
+constexpr MenuEntry kPopupLines[] = {
+    MenuItem("Bezier", kCmdBezier),
+    MenuItem("Simulation", kCmdBezierSimulation),
+    MenuSeparator(),
+    MenuItem("Degree elevation", kCmdBezierElevation),
+    MenuPopup("Degree reduction", kReductionLines),
+    MenuSeparator(),
+    kControlPointsMenuItem,
+    SaveMenuItem("Save", kCmdBezierSave),
+};
+
+constexpr MenuEntry kMenu[] = {MenuPopup("Bezier", kPopupLines)};
 
 }  // namespace
 
-FamilyTable BezierFamily() { return FamilyTable{kCommands, kDisplays}; }
+FamilyTable BezierFamily() {
+  return FamilyTable{.commands = kCommands, .displays = kDisplays, .menu = kMenu};
+}
 
 }  // namespace tambra

@@ -75,13 +75,13 @@
 #endif
 
 #include "app/control_file.h"
+#include "app/menu_tree.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "base/raster.h"
 #include "resources/command_ids.h"
 #include "resources/control_ids.h"
-#include "resources/menu_table.h"
 #include "tools/replay.h"
 
 namespace fs = std::filesystem;
@@ -1488,7 +1488,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-struct Outcome {
+struct SessionResult {
   bool synced = true;
   int mends = 0;
   int status = 0;
@@ -1529,10 +1529,10 @@ int RunOnce(const Session& session, const std::vector<std::string>& lines, const
   return status;
 }
 
-Outcome RunSession(Session& session, const fs::path& work, const fs::path& keepDir,
+SessionResult RunSession(Session& session, const fs::path& work, const fs::path& keepDir,
                    const Options& options) {
   Rng mendRng(session.seed ^ 0x5EED);
-  Outcome outcome;
+  SessionResult outcome;
   if (!keepDir.empty()) fs::remove_all(keepDir);
   std::string err, printed;
   for (int attempt = 0;; ++attempt) {
@@ -1652,7 +1652,7 @@ int main(int argc, char** argv) {
                   keepDir.empty() ? "" : (keepDir / kScriptName).c_str());
     if (options.verbose) std::cerr << "session " << seed << std::endl;
     Session session = Generator(seed).Make();
-    const Outcome outcome = RunSession(session, work, keepDir, options);
+    const SessionResult outcome = RunSession(session, work, keepDir, options);
     if (!outcome.synced) ++unsynced;
     if (options.printScripts) {
       std::cout << "# session " << seed << "\n" << JoinLines(session.lines) << std::flush;

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "app/menu_tree.h"
 #include "app/status_line.h"
 #include "app/window_proc.h"
 #include "base/model_state.h"

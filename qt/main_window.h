@@ -1,4 +1,4 @@
-// The main window: the menu built from the menu table, the canvas, a status
+// The main window: the menu built from the joined menu bar, the canvas, a status
 // line. Every user action becomes a window message for MainWindowProc; the
 // window itself only translates.
 #pragma once

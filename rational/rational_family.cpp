@@ -16,14 +16,40 @@ constexpr CommandEntry kCommands[] = {
     {kCmdApproxLeastSquares, kInBothModes, nullptr, kInCurves, ApproxLeastSquares},
     {kCmdApproxConsistent, kInBothModes, nullptr, kInCurves, ApproxConsistentEquation},
     {kCmdApproxHybrid, kInBothModes, HybridBezierCurve, kInCurves},
+    {kCmdRationalSimulation, kInBothModes, nullptr},  // greyed until it lands
 };
 
 constexpr DisplayEntry kDisplays[] = {
-    {kRationalBezier, kCmdRationalBezier, DrawRationalBezierCurve},
+    {.curveKind = kRationalBezier,
+     .chooseCommand = kCmdRationalBezier,
+     .draw = DrawRationalBezierCurve,
+     .name = "Rational Bezier"},
 };
+
+constexpr MenuEntry kApproximationLines[] = {
+    MenuItem("Least-squares method", kCmdApproxLeastSquares),
+    MenuItem("Consistent equation ", kCmdApproxConsistent),
+    MenuItem("Hybrid Bezier curve", kCmdApproxHybrid),
+};
+
+constexpr MenuEntry kPopupLines[] = {
+    MenuItem("Rational Bezier", kCmdRationalBezier),
+    MenuItem("Simulation", kCmdRationalSimulation),
+    MenuSeparator(),
+    MenuItem("Degree elevation", kCmdRationalElevation),
+    MenuPopup("Polynomial approx", kApproximationLines),
+    MenuSeparator(),
+    kControlPointsMenuItem,
+    kWeightsMenuItem,
+    SaveMenuItem("Save", kCmdRationalSave),
+};
+
+constexpr MenuEntry kMenu[] = {MenuPopup("RBezier", kPopupLines)};
 
 }  // namespace
 
-FamilyTable RationalFamily() { return FamilyTable{kCommands, kDisplays}; }
+FamilyTable RationalFamily() {
+  return FamilyTable{.commands = kCommands, .displays = kDisplays, .menu = kMenu};
+}
 
 }  // namespace tambra

@@ -1,7 +1,6 @@
-// The main window's menu as data: popups in menu-bar order, their items,
-// command ids, separators and the check marks the resource starts with.
-// The Qt layer builds the real menu from it; the headless platform and the
-// tests read it too.
+// The window's title and the node types of its menu. The menu itself is
+// not kept here: every table (the window's own and each family's) carries
+// its popups, and the top layer joins them into the menu bar.
 #pragma once
 
 #include <vector>
@@ -13,6 +12,8 @@ inline constexpr char kWindowTitle[] = "Curves and Surfaces in TAMBRA by the TAM
 
 enum class MenuNodeKind { kPopup, kItem, kSeparator };
 
+// One node of the joined menu, as the Qt window and the headless platform
+// build theirs from it.
 struct MenuNode {
   MenuNodeKind kind;
   const char* text;  // nullptr for a separator
@@ -20,14 +21,5 @@ struct MenuNode {
   bool checked;      // initial check mark of the resource
   std::vector<MenuNode> children;
 };
-
-// The popups of the menu bar.
-const std::vector<MenuNode>& MenuBar();
-
-// Every command id of the menu, once each, in menu order.
-std::vector<int> MenuCommandIds();
-
-// Whether the resource carries a check mark for this id.
-bool InitiallyChecked(int id);
 
 }  // namespace tambra

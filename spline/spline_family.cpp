@@ -30,12 +30,52 @@ constexpr CommandEntry kCommands[] = {
 };
 
 constexpr DisplayEntry kDisplays[] = {
-    {kBSpline, kCmdBSpline, DrawBSplineCurve},
-    {kNurbs, kCmdNurbs, DrawNurbsCurve},
+    {.curveKind = kBSpline, .chooseCommand = kCmdBSpline, .draw = DrawBSplineCurve, .name = "B-spline"},
+    {.curveKind = kNurbs, .chooseCommand = kCmdNurbs, .draw = DrawNurbsCurve, .name = "NURBS"},
 };
+
+constexpr MenuEntry kBSplineLines[] = {
+    MenuItem("B-spline", kCmdBSpline),
+    MenuItem("Simulation", kCmdBSplineSimulation),
+    MenuSeparator(),
+    MenuItem("Degree elevation", kCmdBSplineElevation),
+    MenuItem("Degree reduction", kCmdBSplineReduction),
+    MenuSeparator(),
+    MenuItem("Chaikin's method", kCmdChaikin),
+    MenuItem("Chaikin's knot elevation", kCmdChaikinElevation),
+    MenuItem("Chaikin's knot reduction", kCmdChaikinReduction),
+    MenuSeparator(),
+    MenuItem("Knot insert", kCmdBSplineKnotInsert),
+    MenuItem("Knot delete", kCmdBSplineKnotDelete),
+    MenuSeparator(),
+    kControlPointsMenuItem,
+    kKnotsMenuPopup,
+    SaveMenuItem("Save", kCmdBSplineSave),
+};
+
+constexpr MenuEntry kNurbsLines[] = {
+    MenuItem("NURBS", kCmdNurbs),
+    MenuItem("Simulation", kCmdNurbsSimulation),
+    MenuSeparator(),
+    MenuItem("Degree elevation", kCmdNurbsElevation),
+    MenuItem("Degree reduction", kCmdNurbsReduction),
+    MenuSeparator(),
+    MenuItem("Knot insert", kCmdNurbsKnotInsert),
+    MenuItem("Knot delete", kCmdNurbsKnotDelete),
+    MenuSeparator(),
+    kControlPointsMenuItem,
+    kWeightsMenuItem,
+    kKnotsMenuPopup,
+    SaveMenuItem("Save", kCmdNurbsSave),
+};
+
+constexpr MenuEntry kMenu[] = {MenuPopup("B-spline", kBSplineLines),
+                               MenuPopup("NURBS", kNurbsLines)};
 
 }  // namespace
 
-FamilyTable SplineFamily() { return FamilyTable{kCommands, kDisplays}; }
+FamilyTable SplineFamily() {
+  return FamilyTable{.commands = kCommands, .displays = kDisplays, .menu = kMenu};
+}
 
 }  // namespace tambra

@@ -28,8 +28,37 @@ constexpr DisplayEntry kSurfaceDisplays[] = {
     {kNurbs, kCmdNurbs, DrawNurbsSurface, kInRectangularNets},
 };
 
+// The surface items stand in the Bezier popup, beside the curve algorithms
+// of the same name.
+constexpr const char* kBezierPopup[] = {"Bezier"};
+constexpr const char* kReductionPopup[] = {"Bezier", "Degree reduction"};
+
+constexpr MenuEntry kReductionLines[] = {
+    MenuSeparator(),
+    MenuItem("Surfaces", kCmdReduceSurfaces),
+};
+
+constexpr MenuEntry kTriangularLines[] = {
+    MenuItem("S.E.", kCmdTriangularSE),
+    MenuItem("N.W.", kCmdTriangularNW),
+    MenuItem("S.W.", kCmdTriangularSW),
+    MenuItem("N.E.", kCmdTriangularNE),
+};
+
+constexpr MenuEntry kTriangularPopup[] = {MenuPopup("Rec. to triangular", kTriangularLines)};
+
+constexpr MenuInsertion kMenuInsertions[] = {
+    {kReductionPopup, nullptr, kReductionLines},
+    {kBezierPopup, "Degree reduction", kTriangularPopup},
+};
+
 }  // namespace
 
-FamilyTable SurfaceFamily() { return FamilyTable{kCommands, {}, DrawControlNet, kSurfaceDisplays}; }
+FamilyTable SurfaceFamily() {
+  return FamilyTable{.commands = kCommands,
+                     .netView = DrawControlNet,
+                     .surfaceDisplays = kSurfaceDisplays,
+                     .menuInsertions = kMenuInsertions};
+}
 
 }  // namespace tambra

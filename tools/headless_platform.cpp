@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "app/menu_tree.h"
 #include "app/window_proc.h"
-#include "resources/menu_table.h"
 
 namespace tambra {
 

@@ -18,11 +18,11 @@
 #include <memory>
 #include <set>
 
+#include "app/menu_tree.h"
 #include "qt/canvas_widget.h"
 #include "qt/main_window.h"
 #include "qt/template_dialog.h"
 #include "resources/command_ids.h"
-#include "resources/menu_table.h"
 #include "base/model_state.h"
 
 using namespace tambra;

@@ -4,10 +4,10 @@
 
 #include <set>
 
+#include "app/menu_tree.h"
 #include "app/status_line.h"
 #include "base/dialog_session.h"
 #include "resources/command_ids.h"
-#include "resources/menu_table.h"
 #include "session_fixture.h"
 
 namespace tambra {

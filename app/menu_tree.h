@@ -1,0 +1,27 @@
+// The menu bar, joined from the popups of every table: the window's File,
+// Edit and Help, and each family's popups with what other families add to
+// them. The Qt window and the headless platform build their menus from it.
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "base/family_table.h"
+#include "resources/menu_table.h"
+
+namespace tambra {
+
+// The menu bar of these tables: every table's popups in order, then what
+// each adds to the popups of others.
+std::vector<MenuNode> BuildMenuBar(std::span<const FamilyTable> tables);
+
+// The menu bar of the joined tables.
+const std::vector<MenuNode>& MenuBar();
+
+// Every command id of the menu, once each, in menu order.
+std::vector<int> MenuCommandIds();
+
+// Whether the item starts with a check mark.
+bool InitiallyChecked(int id);
+
+}  // namespace tambra
