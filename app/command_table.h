@@ -1,6 +1,16 @@
-// The joined command table: the window's own commands, every family's
-// commands and displays, and the menu items whose operations have not
-// landed yet. Adding a family is one line in the list of families.
+// The joined command table: the window's own commands (window_commands.cpp)
+// and every family's commands and displays (base/family_table.h), read in
+// one pass by the window procedure and by the menu's greying.
+//
+// Adding a family "name" takes:
+//  - its folder name/, with a header that declares its table function,
+//    FamilyTable NameFamily(), which lists its commands and displays;
+//  - in command_table.cpp, that header's #include and one entry in the
+//    list of families, kFamilies;
+//  - one word, name, in TAMBRA_FAMILIES in the top-level CMakeLists.txt,
+//    which builds the folder as its own layer on base/ and links it here.
+// A menu item of its own also needs its id in resources/command_ids.h and
+// its place in the menu table (resources/menu_table.cpp).
 #pragma once
 
 #include <vector>
