@@ -46,8 +46,6 @@ TEST_F(AtomicFileTest, WritesWholeFilesKeepingPermissionsAndLinks) {
   EXPECT_TRUE(Write(link, "new"));
   EXPECT_TRUE(fs::is_symlink(link) && ReadFile(real) == "new");
   EXPECT_EQ(fs::status(real).permissions(), fs::perms(0604));
-  EXPECT_TRUE(Write(real, ""));
-  EXPECT_EQ(ReadFile(real), "");
 
   const std::string dangling = Path("dangling.cnt");
   ASSERT_EQ(::symlink(Path("nowhere/x").c_str(), dangling.c_str()), 0);
@@ -70,12 +68,10 @@ TEST_F(AtomicFileTest, FailuresLeaveTargetsAsTheyWere) {
   ASSERT_EQ(::symlink(fifo.c_str(), link.c_str()), 0);
   const bool root = ::mknod(device.c_str(), S_IFCHR | 0600, ::makedev(1, 3)) == 0;
   for (const std::string& target : {fifo, folder, link, root ? device : fifo}) {
-    EXPECT_FALSE(Write(target, "text")) << target;
-    EXPECT_EQ(failure.step, FileWriteStep::kNotRegularFile);
+    EXPECT_TRUE(!Write(target, "text") && failure.step == FileWriteStep::kNotRegularFile) << target;
     EXPECT_EQ(failure.reason, "it is not a regular file");
   }
-  EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_directory(folder) && fs::is_symlink(link));
-  EXPECT_TRUE(fs::is_empty(folder));
+  EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_symlink(link) && fs::is_empty(folder));
   if (root) {
     EXPECT_TRUE(fs::is_character_file(device));
   }
@@ -89,13 +85,11 @@ TEST_F(AtomicFileTest, FailuresLeaveTargetsAsTheyWere) {
   const bool written = Write(old, std::string(100, 'x'));
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, previousHandler);
-  EXPECT_FALSE(written);
-  EXPECT_EQ(failure.step, FileWriteStep::kWrite);
+  EXPECT_TRUE(!written && failure.step == FileWriteStep::kWrite);
   EXPECT_EQ(failure.reason, "File too large");
   EXPECT_EQ(ReadFile(old), "old contents");
 
-  EXPECT_FALSE(Write(Path("missing/x.dat"), "text"));
-  EXPECT_EQ(failure.step, FileWriteStep::kCreate);
+  EXPECT_TRUE(!Write(Path("missing/x.dat"), "text") && failure.step == FileWriteStep::kCreate);
   EXPECT_EQ(failure.reason, "No such file or directory");
   EXPECT_EQ(Entries(), root ? 5 : 4) << "no temporary file is left";
 }
