@@ -1,6 +1,17 @@
-// The joined command table: the window's own commands, every family's
-// commands, displays and menu popups, and the menu items whose operations
-// have not landed yet. Adding a family is one line in the list of families.
+// The joined command table: the window's own commands (window_commands.cpp)
+// and every family's commands, displays and menu popups
+// (base/family_table.h), read by the window procedure, the menu bar and the
+// menu's greying.
+//
+// Adding a family "name" takes:
+//  - its folder name/, with a header that declares its table function,
+//    FamilyTable NameFamily(), which lists its commands, displays and menu
+//    popups (or the lines it adds to another family's popup);
+//  - in command_table.cpp, that header's #include and one entry in the
+//    list of families, kFamilies;
+//  - one word, name, in TAMBRA_FAMILIES in the top-level CMakeLists.txt,
+//    which builds the folder as its own layer on base/ and links it here.
+// A menu item of its own also needs its id in resources/command_ids.h.
 #pragma once
 
 #include <span>

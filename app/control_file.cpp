@@ -1,10 +1,5 @@
 #include "app/control_file.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cfloat>
@@ -16,6 +11,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/atomic_file.h"
 #include "base/c_locale.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
@@ -44,87 +40,6 @@ void AppendPoint(std::string& out, const Point3& p) {
   FormatC(text, sizeof text, "(%g %g %g) ", static_cast<double>(p.x), static_cast<double>(p.y),
           static_cast<double>(p.z));
   out += text;
-}
-
-// A name that exists but is no regular file: a device, a pipe, a folder, or
-// a link to one. A file written there would replace it.
-bool NamesNonRegularFile(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
-}
-
-constexpr char kNotRegularFile[] = "it is not a regular file";
-
-// Writes `text` to a temporary file beside `path` and renames it over
-// `path`, so that the old file stays whole until the new one is complete.
-// On failure the temporary file is removed and `error` says why.
-bool ReplaceFile(const std::string& path, const std::string& text, std::string& error) {
-  std::string target = path;
-  if (NamesNonRegularFile(path)) {
-    error = kNotRegularFile;
-    return false;
-  }
-  struct stat info;
-  // Save through a symbolic link to the file it names, as writing in place
-  // would, instead of replacing the link by a plain file.
-  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-      target = resolved;
-      std::free(resolved);
-    }
-  }
-  // The new file keeps the permissions of the one it replaces; a new one
-  // gets what creating it in place would have given it.
-  mode_t mode;
-  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-    mode = info.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-
-  const std::size_t slash = target.rfind('/');
-  const std::size_t baseLength =
-      slash == std::string::npos ? target.size() : target.size() - slash - 1;
-  std::string temporary;
-  if (baseLength + 11 <= NAME_MAX) {
-    temporary = target + ".tmp-XXXXXX";
-  } else {
-    temporary = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
-                ".tambra-XXXXXX";
-  }
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-
-  bool ok = true;
-  const char* data = text.data();
-  std::size_t left = text.size();
-  while (ok && left > 0) {
-    const ssize_t written = ::write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      error = std::strerror(errno);
-      ok = false;
-    } else {
-      data += written;
-      left -= static_cast<std::size_t>(written);
-    }
-  }
-  if (ok) ::fchmod(fd, mode);
-  if (::close(fd) != 0 && ok) {
-    error = std::strerror(errno);
-    ok = false;
-  }
-  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
-    error = std::strerror(errno);
-    ok = false;
-  }
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
 }
 
 void ReportFileError(Platform& window, const char* action, const std::string& name,
@@ -449,7 +364,7 @@ void SaveControlFile(Platform& window) {
   if (m.netRows <= 0 || m.netCols <= 0) return;
   const std::string name = m.controlFileName;
   if (NamesNonRegularFile(name)) {
-    ReportFileError(window, "Cannot save", name, kNotRegularFile);
+    ReportFileError(window, "Cannot save", name, kNotRegularFileReason);
     return;
   }
   if (!ConfirmReplace(window, name.c_str())) return;
@@ -461,8 +376,9 @@ void SaveControlFile(Platform& window) {
     ReportFileError(window, "Cannot save", name, error);
     return;
   }
-  if (!ReplaceFile(name, FormatControlFile(), error)) {
-    ReportFileError(window, "Cannot save", name, error);
+  FileWriteFailure failure;
+  if (!WriteFileAtomically(name, FormatControlFile(), failure)) {
+    ReportFileError(window, "Cannot save", name, failure.reason);
   }
 }
 

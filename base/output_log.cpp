@@ -53,17 +53,16 @@ void LogPoint3(float x, float y, float z) {
 
 void LogBreak(int longBreak) { LogText(longBreak != 0 ? "\r\n\r\n\r\n" : "\r\n"); }
 
-void LogMatrix(std::FILE* file, const float (*matrix)[100], int rows, int cols) {
-  ModelState& m = Model();
-  FormatC(m.textBuffer, sizeof m.textBuffer, "\r\n%d, %d, \r\n", rows, cols);
-  WriteBuffer(file);
+void AppendMatrix(std::string& out, const float (*matrix)[100], int rows, int cols) {
+  char field[64];  // "%10.7f" of the largest float takes 48 characters
+  FormatC(field, sizeof field, "\r\n%d, %d, \r\n", rows, cols);
+  out += field;
   for (int i = 0; i < rows && i < 100; ++i) {
     for (int j = 0; j < cols && j < 100; ++j) {
-      FormatC(m.textBuffer, sizeof m.textBuffer, "%10.7f, ", static_cast<double>(matrix[i][j]));
-      WriteBuffer(file);
+      FormatC(field, sizeof field, "%10.7f, ", static_cast<double>(matrix[i][j]));
+      out += field;
     }
-    FormatC(m.textBuffer, sizeof m.textBuffer, "\r\n");
-    WriteBuffer(file);
+    out += "\r\n";
   }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "base/c_locale.h"
 #include "base/model_state.h"
@@ -39,9 +40,11 @@ void LogPoint(float x, float y);
 void LogPoint3(float x, float y, float z);
 // Three CR LF pairs when `longBreak` is non-zero, one otherwise.
 void LogBreak(int longBreak);
-// To `file`: "\r\n%d, %d, \r\n" with rows and cols, then each row as
-// "%10.7f, " fields and a line end. `matrix` has rows of 100 floats.
-void LogMatrix(std::FILE* file, const float (*matrix)[100], int rows, int cols);
+// The matrix dumps' format, appended to `out` in the C numeric locale:
+// "\r\n%d, %d, \r\n" with rows and cols, then each row as "%10.7f, "
+// fields and a line end. `matrix` has rows of 100 floats; rows and columns
+// beyond 100 are not written.
+void AppendMatrix(std::string& out, const float (*matrix)[100], int rows, int cols);
 
 }  // namespace tambra
 

@@ -1,16 +1,11 @@
 #include "spline/degree_change.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <limits>
+#include <string>
 
+#include "base/atomic_file.h"
 #include "base/c_locale.h"
 #include "base/canvas.h"
 #include "base/model_state.h"
@@ -254,57 +249,13 @@ int BuildBernsteinGramMatrix(Matrix& g, int order, int pieces) {
   return size;
 }
 
-DumpFile::DumpFile(const char* name) : name_(name) {}
-
-DumpFile::~DumpFile() {
-  if (file_ != nullptr) std::fclose(file_);
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
-}
-
-void DumpFile::Report(Platform& window, const char* what, int error) {
-  const std::string text = std::string(what) + " \"" + name_ + "\": " + std::strerror(error);
-  window.ReportError(text.c_str());
-}
-
-bool DumpFile::Open(Platform& window) {
-  std::string pattern = name_ + ".XXXXXX";
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    Report(window, "Cannot create", errno);
-    return false;
-  }
-  temporary_ = pattern;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);  // the permissions a plain fopen would give
-  file_ = ::fdopen(fd, "wb");
-  if (file_ == nullptr) {
-    const int error = errno;
-    ::close(fd);
-    Report(window, "Cannot create", error);
-    return false;
-  }
-  return true;
-}
-
-void DumpFile::Matrix(const tambra::Matrix& a, int rows, int cols) {
-  LogMatrix(file_, a, rows, cols);
-}
-
-bool DumpFile::Commit(Platform& window) {
-  const bool failed = std::ferror(file_) != 0;
-  const int closed = std::fclose(file_);
-  file_ = nullptr;
-  if (failed || closed != 0) {
-    Report(window, "Cannot write", failed ? EIO : errno);
-    return false;
-  }
-  if (std::rename(temporary_.c_str(), name_.c_str()) != 0) {
-    Report(window, "Cannot create", errno);
-    return false;
-  }
-  temporary_.clear();
-  return true;
+bool WriteDump(Platform& window, const char* name, const std::string& text) {
+  FileWriteFailure failure;
+  if (WriteFileAtomically(name, text, failure)) return true;
+  const char* action = failure.step == FileWriteStep::kWrite ? "Cannot write" : "Cannot create";
+  const std::string message = std::string(action) + " \"" + name + "\": " + failure.reason;
+  window.ReportError(message.c_str());
+  return false;
 }
 
 void SplineDegreeElevation(Platform& window) {
@@ -379,11 +330,10 @@ void SplineDegreeReduction(Platform& window) {
   const int bp = BuildPiecewiseElevationMatrix(s.piecewiseElevation, newOrder, t, pieces);
   if (bq < 0 || bp < 0 || BuildBernsteinGramMatrix(gram, k, pieces) != bp) return;
 
-  DumpFile dump("matrix.dat");
-  if (!dump.Open(window)) return;
-  dump.Matrix(s.piecewiseElevation, bp, bq);
-  dump.Matrix(s.splineToBezier, bq, newCount);
-  dump.Matrix(gram, bp, bp);
+  std::string dump;
+  AppendMatrix(dump, s.piecewiseElevation, bp, bq);
+  AppendMatrix(dump, s.splineToBezier, bq, newCount);
+  AppendMatrix(dump, gram, bp, bp);
 
   // K maps the reduced points to the Bezier points at the old degree; the
   // normal matrix K^T G K is inverted in MatrixA.
@@ -400,7 +350,7 @@ void SplineDegreeReduction(Platform& window) {
   // The Bezier points E of the given curve, X = (K^T G K)^-1 K^T G and the
   // reduction matrix R = X E.
   if (BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k) != bp) return;
-  dump.Matrix(s.splineToBezier, bp, n);
+  AppendMatrix(dump, s.splineToBezier, bp, n);
   SparseMatMul(a, s.reduction, b, newCount, newCount, bp);
   SparseMatMul(b, s.splineToBezier, s.reduction, newCount, bp, n);
 
@@ -415,7 +365,7 @@ void SplineDegreeReduction(Platform& window) {
   SparseMatMul(b, s.splineToBezier, a, bp, bp, n);
   TransposeMatrix(s.splineToBezier, b, bp, n);
   SparseMatMul(b, a, gram, n, bp, n);
-  dump.Matrix(gram, n, n);
+  AppendMatrix(dump, gram, n, n);
   // The squared distance P^T (error form) P, summed in single precision.
   float sum = 0.0f;
   for (int i = 0; i < n; ++i) {
@@ -427,16 +377,16 @@ void SplineDegreeReduction(Platform& window) {
     sum = static_cast<float>(sum + double(m.points[i].x) * sx + double(m.points[i].y) * sy);
     FormatC(m.textBuffer, sizeof m.textBuffer, "%10.7f %10.7f \r\n", double(m.points[i].x),
             double(m.points[i].y));
-    std::fputs(m.textBuffer, dump.File());
+    dump += m.textBuffer;
   }
   if (!std::isfinite(sum)) return;
   FormatC(m.textBuffer, sizeof m.textBuffer, "\r\nsum:=%10.7f\r\n", double(sum));
-  std::fputs(m.textBuffer, dump.File());
+  dump += m.textBuffer;
 
   Point2 points[kMaxPoints];
   float weights[kMaxPoints];
   if (!MapPoints<float>(s.reduction, newCount, m.points, w, n, points, weights)) return;
-  if (!dump.Commit(window)) return;
+  if (!WriteDump(window, "matrix.dat", dump)) return;
 
   CurveResult result;
   std::copy_n(points, newCount, m.points);

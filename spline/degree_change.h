@@ -15,7 +15,6 @@
 // leave the 100 by 100 storage or the knots do not fit the operation.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "base/platform.h"
@@ -57,31 +56,12 @@ int BuildBezierToSplineMatrix(Matrix& b, const float* knots, int knotCount, int 
 // size, or -1.
 int BuildBernsteinGramMatrix(Matrix& g, int order, int pieces);
 
-// A matrix dump in the current directory that appears whole or not at all:
-// it is written under a temporary name and renamed by Commit. A file that
-// cannot be created, written or renamed is reported through
-// window.ReportError with its name and the reason.
-class DumpFile {
- public:
-  explicit DumpFile(const char* name);
-  ~DumpFile();  // removes the temporary file unless committed
-  DumpFile(const DumpFile&) = delete;
-  DumpFile& operator=(const DumpFile&) = delete;
-
-  // Creates the temporary file; false (and reported) when it cannot.
-  bool Open(Platform& window);
-  std::FILE* File() const { return file_; }
-  void Matrix(const tambra::Matrix& a, int rows, int cols);
-  // Closes and renames it to its name; false (and reported) on failure.
-  bool Commit(Platform& window);
-
- private:
-  void Report(Platform& window, const char* what, int error);
-
-  std::string name_;
-  std::string temporary_;
-  std::FILE* file_ = nullptr;
-};
+// Writes the matrix dump `name` (in the current directory) through the
+// atomic writer, so that it appears whole or not at all. A dump that cannot
+// be written is reported through window.ReportError as "Cannot create" (the
+// name is no regular file, or no file can be made there) or "Cannot write"
+// (the write failed), with its name and the reason; false then.
+bool WriteDump(Platform& window, const char* name, const std::string& text);
 
 // The menu commands (B-spline and NURBS > Degree elevation, > Degree
 // reduction). Elevation raises the degree by degreeStep and draws the

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "base/canvas.h"
 #include "base/model_state.h"
+#include "base/output_log.h"
 #include "base/snapshots.h"
 #include "numeric/knot_vector.h"
 #include "numeric/spline_matrices.h"
@@ -84,10 +86,9 @@ void NurbsSimulation(Platform& window) {
       return;
   }
 
-  DumpFile dump("mdmat.dat");
-  if (!dump.Open(window)) return;
-  dump.Matrix(a, count, n);
-  if (!dump.Commit(window)) return;
+  std::string dump;
+  AppendMatrix(dump, a, count, n);
+  if (!WriteDump(window, "mdmat.dat", dump)) return;
 
   m.insertKnot = u;  // outside the snapshot: it stays with Save off
   CurveResult result;

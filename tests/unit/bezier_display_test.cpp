@@ -88,12 +88,17 @@ TEST_F(BezierDisplayTest, LogWritersAlsoUnderACommaLocale) {
   for (const char* name : {"C", "de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
     if (std::setlocale(LC_ALL, name) == nullptr) continue;
     m.clientHeight = 300;
-    EXPECT_EQ(Logged([&] { LogMatrix(m.logFile, matrix, 2, 3); }),
-              "\r\n2, 3, \r\n 1.5000000, -0.2500000, 12.1250000, \r\n"
-              " 0.0000000,  0.3333333, -100.0000000, \r\n") << name;
+    std::string dump;
+    AppendMatrix(dump, matrix, 2, 3);
+    EXPECT_EQ(dump, "\r\n2, 3, \r\n 1.5000000, -0.2500000, 12.1250000, \r\n"
+                    " 0.0000000,  0.3333333, -100.0000000, \r\n") << name;
     EXPECT_EQ(Logged([] { LogPoint(10, 20), LogPoint3(1, 2.5f, -3), LogBreak(1), LogBreak(0); }),
               "10.00000 280.00000\r\n1.00000 2.50000 -3.00000\r\n\r\n\r\n\r\n\r\n") << name;
   }
+  std::string widest;
+  matrix[3][0] = -FLT_MAX;
+  AppendMatrix(widest, matrix + 3, 1, 1);
+  EXPECT_EQ(widest, "\r\n1, 1, \r\n-340282346638528859811704183484516925440.0000000, \r\n");
 }
 
 }  // namespace
