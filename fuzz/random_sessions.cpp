@@ -1554,6 +1554,7 @@ Outcome RunSession(Session& session, const fs::path& work, const fs::path& keepD
   // then is the session run again with the canvas check after it (writing
   // the check images is the dearest part of a session).
   // In Surfaces mode nothing may change; checked in some of those sessions.
+  if (outcome.status == kReplayCanvasDiffers) outcome.faults.push_back(err);
   if (outcome.status != kReplayBadScript) {
     const std::vector<std::string> lines = SplitLines(printed);
     outcome.probes = CheckProbes(session, lines, outcome.faults);
@@ -1569,6 +1570,7 @@ Outcome RunSession(Session& session, const fs::path& work, const fs::path& keepD
     if (outcome.status == kReplayBadScript) {
       outcome.faults.push_back("the replay refused the check lines: " + err);
     }
+    if (outcome.status == kReplayCanvasDiffers) outcome.faults.push_back(err);
     outcome.canvasChecked = CheckCanvas(work, outcome.faults);
   }
   CheckModel(outcome.faults);
