@@ -125,9 +125,10 @@ class DisplayList {
   std::vector<DisplayItem> items_;
   std::vector<PenPoint> vertices_;
   std::vector<std::uint32_t> baseImage_;
-  // The polyline that the next line continues when it starts at the pen's
-  // position: the newest polyline, while everything appended after it has
-  // its colour and tag (so painting its later lines earlier changes no pixel).
+  // The polyline that the next line continues: the newest polyline, while
+  // the pen stays at its end, in its colour and tag, and everything appended
+  // after it has that colour and tag (so painting its later lines before
+  // those figures changes no pixel).
   std::size_t open_ = kNone;
 };
 

@@ -19,11 +19,6 @@ std::int64_t FloorDiv(std::int64_t numerator, std::int64_t denominator) {
   return quotient;
 }
 
-// Rounds a * b / c to the nearest integer, halves upward (c > 0).
-std::int64_t RoundedRatio(std::int64_t a, std::int64_t b, std::int64_t c) {
-  return FloorDiv(2 * a * b + c, 2 * c);
-}
-
 DisplayItem NewItem(ItemKind kind, const DrawTag& tag, Rgb colour, int penWidth) {
   DisplayItem item;
   item.kind = kind;
@@ -79,6 +74,7 @@ void Raster::Plot(int x, int y, Rgb colour) {
 }
 
 void Raster::MoveTo(double x, double y) {
+  if (x != penX_ || y != penY_) list_.open_ = DisplayList::kNone;
   penX_ = x;
   penY_ = y;
 }
@@ -147,17 +143,10 @@ void Raster::LineTo(double x, double y) {
   }
   // A line of no length draws nothing: the list need not hear of it.
   if (x0 == x && y0 == y) return;
-  // The open polyline goes on when the line starts where it ended, in its
-  // colour and tag; anything else starts a new polyline at the pen.
-  std::size_t open = list_.open_;
-  if (open != DisplayList::kNone) {
-    const DisplayItem& item = list_.items_[open];
-    const PenPoint& end = list_.vertices_.back();
-    if (item.colour != pen_ || !(item.tag == tag_) || end.x != x0 || end.y != y0 ||
-        list_.vertices_.size() >= kMaxListVertices) {
-      open = DisplayList::kNone;
-    }
-  }
+  // The open polyline goes on (the pen is at its end, in its colour and
+  // tag); anything else starts a new polyline at the pen.
+  const std::size_t open =
+      list_.vertices_.size() < kMaxListVertices ? list_.open_ : DisplayList::kNone;
   if (open != DisplayList::kNone) {
     list_.vertices_.push_back(PenPoint{x, y});
     ++list_.items_[open].count;
@@ -183,10 +172,12 @@ void Raster::PaintLine(double x0, double y0, double x1, double y1, Rgb colour) {
               static_cast<std::int64_t>(x1), static_cast<std::int64_t>(y1), colour);
 }
 
-// Every pixel of the line is computed directly from its step index along
-// the major axis (no accumulated error term), so the loop can start and end
-// at the canvas edges: a line of any length costs at most one canvas width
-// or height, and the pixels are the same as those of the unclipped line.
+// The pixel at step k along the major axis lies at k * minor / steps across,
+// rounded half up. The first step drawn is computed directly from its index,
+// the following ones by exact integer steps from there (a quotient and its
+// remainder, the same numbers as the direct division), so the loop can
+// start and end at the canvas edges: a line of any length costs at most one
+// canvas width or height, and the pixels are those of the unclipped line.
 void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                          Rgb colour) {
   const std::int64_t dx = x1 - x0, dy = y1 - y0;
@@ -198,6 +189,7 @@ void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std:
   const std::int64_t start = xMajor ? x0 : y0;
   const std::int64_t minorStart = xMajor ? y0 : x0;
   const std::int64_t limit = xMajor ? width_ : height_;
+  const std::int64_t extent = xMajor ? height_ : width_;
 
   // Step k lands on major coordinate start + sign * k; keep 0 <= it < limit.
   std::int64_t first = 0, last = steps - 1;
@@ -209,34 +201,47 @@ void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std:
     last = std::min<std::int64_t>(last, start);
   }
   if (first > last) return;
-  // The minor coordinate moves monotonically with k: the first and last
-  // steps bound every pixel plotted.
-  {
-    const std::int64_t along0 = start + sign * first, along1 = start + sign * last;
-    const std::int64_t across0 = minorStart + RoundedRatio(first, minor, steps);
-    const std::int64_t across1 = minorStart + RoundedRatio(last, minor, steps);
-    const std::int64_t extent = xMajor ? height_ : width_;
-    const int lowAlong = static_cast<int>(std::min(along0, along1));
-    const int highAlong = static_cast<int>(std::max(along0, along1)) + 1;
-    auto within = [extent](std::int64_t v) {
-      return static_cast<int>(std::clamp<std::int64_t>(v, 0, extent));
-    };
-    const int lowAcross = within(std::min(across0, across1));
-    const int highAcross = within(std::max(across0, across1) + 1);
-    if (xMajor) {
-      MarkDirty(lowAlong, lowAcross, highAlong, highAcross);
-    } else {
-      MarkDirty(lowAcross, lowAlong, highAcross, highAlong);
+  // across(k) = floor((2 k minor + steps) / (2 steps)) = offset, with rest the
+  // remainder in [0, 2 steps); a step adds 2 minor, at most 2 steps in size.
+  const std::int64_t denominator = 2 * steps;
+  const std::int64_t increment = 2 * minor;
+  const std::int64_t numerator = first * increment + steps;
+  std::int64_t offset = first == 0 ? 0 : FloorDiv(numerator, denominator);
+  std::int64_t rest = numerator - offset * denominator;
+  const std::int64_t across0 = minorStart + offset;
+  const std::int64_t strideAlong = xMajor ? 1 : width_;
+  const std::int64_t strideAcross = xMajor ? width_ : 1;
+  const std::uint32_t value = kOpaque | colour;
+  std::uint32_t* const pixels = pixels_.data();
+  std::int64_t across = across0;
+  for (std::int64_t k = first;; ++k) {
+    if (across >= 0 && across < extent) {
+      pixels[(start + sign * k) * strideAlong + across * strideAcross] = value;
+    }
+    if (k == last) break;
+    rest += increment;
+    if (rest >= denominator) {
+      rest -= denominator;
+      ++across;
+    } else if (rest < 0) {
+      rest += denominator;
+      --across;
     }
   }
-  for (std::int64_t k = first; k <= last; ++k) {
-    const std::int64_t along = start + sign * k;
-    const std::int64_t across = minorStart + RoundedRatio(k, minor, steps);
-    if (xMajor) {
-      Plot(static_cast<int>(along), static_cast<int>(across), colour);
-    } else {
-      Plot(static_cast<int>(across), static_cast<int>(along), colour);
-    }
+  // The minor coordinate moves monotonically with k: the first and last
+  // steps bound every pixel plotted.
+  const std::int64_t along0 = start + sign * first, along1 = start + sign * last;
+  const int lowAlong = static_cast<int>(std::min(along0, along1));
+  const int highAlong = static_cast<int>(std::max(along0, along1)) + 1;
+  auto within = [extent](std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, 0, extent));
+  };
+  const int lowAcross = within(std::min(across0, across));
+  const int highAcross = within(std::max(across0, across) + 1);
+  if (xMajor) {
+    MarkDirty(lowAlong, lowAcross, highAlong, highAcross);
+  } else {
+    MarkDirty(lowAcross, lowAlong, highAcross, highAlong);
   }
 }
 

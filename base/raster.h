@@ -48,6 +48,7 @@ class Raster {
   // Device-context state: the selected pen and the current position.
   Rgb SelectPen(Rgb pen) {
     Rgb previous = pen_;
+    if (pen != pen_) list_.open_ = DisplayList::kNone;
     pen_ = pen;
     return previous;
   }
@@ -67,7 +68,10 @@ class Raster {
   const DisplayList& List() const { return list_; }
   // The tag given to what is drawn from now on; see DrawRoleScope, DrawCommandScope.
   const DrawTag& Tag() const { return tag_; }
-  void SetTag(const DrawTag& tag) { tag_ = tag; }
+  void SetTag(const DrawTag& tag) {
+    if (!(tag == tag_)) list_.open_ = DisplayList::kNone;
+    tag_ = tag;
+  }
   // Paints every pixel again from the display list alone; the result is
   // the raster as drawn. The whole raster counts as changed.
   void Repaint();
