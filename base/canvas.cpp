@@ -32,13 +32,17 @@ void ClearCanvas(Platform& window, int width, int height) {
   window.Canvas().FillRect(0, 0, width, height, kWhite);
 }
 
-void FillMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, ItemKind::kMark, mode); }
+void FillMark(Raster& dc, float x, float y, int mode) {
+  FillSquare(dc, x, y, ItemKind::kMark, mode);
+}
 
 void DrawMark(Platform& window, float x, float y, int mode) {
   FillMark(window.Canvas(), x, y, mode);
 }
 
-void FillSmallMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, ItemKind::kSmallMark, mode); }
+void FillSmallMark(Raster& dc, float x, float y, int mode) {
+  FillSquare(dc, x, y, ItemKind::kSmallMark, mode);
+}
 
 int CurveSegments() { return std::min(Model().grid, kMaxCurveSegments); }
 

@@ -1,10 +1,10 @@
 #include "base/raster.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <cstdint>
 #include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 namespace tambra {
 
@@ -66,11 +66,6 @@ PixelRect Raster::TakeDirtyRect() {
 Rgb Raster::Pixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return kWhite;
   return pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFFu;
-}
-
-void Raster::Plot(int x, int y, Rgb colour) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  pixels_[static_cast<std::size_t>(y) * width_ + x] = kOpaque | colour;
 }
 
 void Raster::MoveTo(double x, double y) {

@@ -1,10 +1,10 @@
 // The persistent canvas: a raster the size of the client area that every
 // drawing primitive writes into at once, and the display list of what was
-// drawn (base/display_list.h), from which it can be painted again. Lines and rectangles follow the
-// conventions of a classic device context: a line includes its first pixel
-// and excludes its last, a filled rectangle covers [left, right) x [top,
-// bottom). The rasterisation is exact integer arithmetic and unantialiased,
-// so drawing a figure again in white erases exactly the pixels it drew.
+// drawn (base/display_list.h), from which it can be painted again. Lines
+// and rectangles follow the conventions of a classic device context: a line includes its first
+// pixel and excludes its last, a filled rectangle covers [left, right) x [top, bottom). The
+// rasterisation is exact integer arithmetic and unantialiased, so drawing a figure again in white
+// erases exactly the pixels it drew.
 #pragma once
 
 #include <cstdint>
@@ -86,13 +86,11 @@ class Raster {
   PixelRect TakeDirtyRect();
 
  private:
-  void Plot(int x, int y, Rgb colour);
   // Adds [left, right) x [top, bottom), already within the raster.
   void MarkDirty(int left, int top, int right, int bottom);
   // The pixels of a line and of a fill, without touching the list.
   void PaintLine(double x0, double y0, double x1, double y1, Rgb colour);
-  void DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
-                   Rgb colour);
+  void DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, Rgb colour);
   void PaintRect(int left, int top, int right, int bottom, Rgb colour);
   // Appends a filled figure, keeping the open polyline open when it matches.
   void AppendFilled(ItemKind kind, const PixelRect& rect, Rgb colour);
