@@ -168,6 +168,7 @@ void OnRightUp(Platform& window, int x, int y) {
 
 void UpdateHover(Platform& window, int x, int y) {
   ModelState& m = Model();
+  const DrawRoleScope role(window.Canvas(), DrawRole::kPointMark);
   // A highlighted point that no longer exists has no mark to put back.
   if (m.hoverIndex >= m.pointCount) m.hoverIndex = -1;
   const int index = FindPointUnder(x, y);
@@ -231,6 +232,8 @@ void ChooseFamily(Platform& window, int kind) {
 }
 
 void OnCommand(Platform& window, int id) {
+  // Whatever the command draws is tagged with it on the canvas.
+  const DrawCommandScope scope(window.Canvas(), id);
   if (const CommandEntry* command = FindCommand(id, CurrentScope())) {
     if (command->compute != nullptr) {
       ApplyOutcome(window, command->compute(CommandInput{Model(), Scratch()}));

@@ -11,11 +11,9 @@ namespace {
 
 bool HasMark(int mode) { return mode >= kEraseMode && mode <= kBlackMode; }
 
-void FillSquare(Raster& dc, float x, float y, int halfWidth, int mode) {
+void FillSquare(Raster& dc, float x, float y, ItemKind kind, int mode) {
   if (!HasMark(mode)) return;
-  const int cx = TruncateToPixel(x);
-  const int cy = TruncateToPixel(y);
-  dc.FillRect(cx - halfWidth, cy - halfWidth, cx + halfWidth, cy + halfWidth, ModeColour(mode));
+  dc.FillMark(kind, TruncateToPixel(x), TruncateToPixel(y), ModeColour(mode));
 }
 
 }  // namespace
@@ -34,13 +32,17 @@ void ClearCanvas(Platform& window, int width, int height) {
   window.Canvas().FillRect(0, 0, width, height, kWhite);
 }
 
-void FillMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, 3, mode); }
+void FillMark(Raster& dc, float x, float y, int mode) {
+  FillSquare(dc, x, y, ItemKind::kMark, mode);
+}
 
 void DrawMark(Platform& window, float x, float y, int mode) {
   FillMark(window.Canvas(), x, y, mode);
 }
 
-void FillSmallMark(Raster& dc, float x, float y, int mode) { FillSquare(dc, x, y, 2, mode); }
+void FillSmallMark(Raster& dc, float x, float y, int mode) {
+  FillSquare(dc, x, y, ItemKind::kSmallMark, mode);
+}
 
 int CurveSegments() { return std::min(Model().grid, kMaxCurveSegments); }
 
@@ -59,6 +61,7 @@ void LineToPoint(Raster& dc, float x, float y) {
 void DrawPolygon(Platform& window, const Point2* points, int from, int to, int mode) {
   if (from >= to) return;
   Raster& dc = window.Canvas();
+  const DrawRoleScope role(dc, DrawRole::kControlPolygon);
   const Rgb previous = SelectModePen(dc, mode);
   FillMark(dc, points[from].x, points[from].y, mode);
   MoveToPoint(dc, points[from].x, points[from].y);

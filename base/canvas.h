@@ -35,7 +35,8 @@ void FillSmallMark(Raster& dc, float x, float y, int mode);
 Rgb SelectModePen(Raster& dc, int mode);
 
 // Open polyline through points from .. to - 1 with a 6 by 6 mark at each;
-// logs every vertex while the log is active.
+// logs every vertex while the log is active. Its role is the control
+// polygon, unless the caller named another.
 void DrawPolygon(Platform& window, const Point2* points, int from, int to, int mode);
 
 // 4 by 4 marks at points from .. to - 1, no lines; logs every point while

@@ -1,7 +1,7 @@
 // The polyline every curve display draws: from the first control point
 // through the curve's samples to the last control point, in the mode's pen,
 // each vertex logged while the log is active and the section closed with
-// its end line.
+// its end line. Its role is the curve, unless the caller named another.
 #pragma once
 
 #include "base/canvas.h"
@@ -25,6 +25,7 @@ void DrawCurvePolyline(Platform& window, const CurvePolyline& line, const Point2
                        const Point2& last, Sample sample) {
   const bool logging = Model().logActive == 1;
   Raster& dc = window.Canvas();
+  const DrawRoleScope role(dc, DrawRole::kCurve);
   const Rgb previous = SelectModePen(dc, line.mode);
   MoveToPoint(dc, first.x, first.y);
   if (logging) LogPoint(first.x, first.y);

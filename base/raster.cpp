@@ -1,7 +1,9 @@
 #include "base/raster.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace tambra {
@@ -17,9 +19,13 @@ std::int64_t FloorDiv(std::int64_t numerator, std::int64_t denominator) {
   return quotient;
 }
 
-// Rounds a * b / c to the nearest integer, halves upward (c > 0).
-std::int64_t RoundedRatio(std::int64_t a, std::int64_t b, std::int64_t c) {
-  return FloorDiv(2 * a * b + c, 2 * c);
+DisplayItem NewItem(ItemKind kind, const DrawTag& tag, Rgb colour, int penWidth) {
+  DisplayItem item;
+  item.kind = kind;
+  item.tag = tag;
+  item.colour = colour;
+  item.penWidth = penWidth;
+  return item;
 }
 
 }  // namespace
@@ -36,6 +42,7 @@ void Raster::Resize(int width, int height) {
   height_ = std::max(height, 0);
   pixels_.assign(static_cast<std::size_t>(width_) * height_, kOpaque | kWhite);
   dirty_ = PixelRect{0, 0, width_, height_};
+  list_ = DisplayList();  // its memory too: a base image has the old size
 }
 
 void Raster::MarkDirty(int left, int top, int right, int bottom) {
@@ -61,12 +68,8 @@ Rgb Raster::Pixel(int x, int y) const {
   return pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFFu;
 }
 
-void Raster::Plot(int x, int y, Rgb colour) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  pixels_[static_cast<std::size_t>(y) * width_ + x] = kOpaque | colour;
-}
-
 void Raster::MoveTo(double x, double y) {
+  if (x != penX_ || y != penY_) list_.open_ = DisplayList::kNone;
   penX_ = x;
   penY_ = y;
 }
@@ -126,23 +129,52 @@ bool ClipToSquare(double& x0, double& y0, double& x1, double& y1, double limit) 
 }  // namespace
 
 void Raster::LineTo(double x, double y) {
-  double x0 = penX_, y0 = penY_, x1 = x, y1 = y;
+  const double x0 = penX_, y0 = penY_;
   penX_ = x;
   penY_ = y;
-  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
+  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x) || !std::isfinite(y)) {
+    list_.open_ = DisplayList::kNone;  // nothing drawn, and the line is broken
+    return;
+  }
+  // A line of no length draws nothing: the list need not hear of it.
+  if (x0 == x && y0 == y) return;
+  // The open polyline goes on (the pen is at its end, in its colour and
+  // tag); anything else starts a new polyline at the pen.
+  const std::size_t open =
+      list_.vertices_.size() < kMaxListVertices ? list_.open_ : DisplayList::kNone;
+  if (open != DisplayList::kNone) {
+    list_.vertices_.push_back(PenPoint{x, y});
+    ++list_.items_[open].count;
+  } else {
+    Reserve(1, 2);
+    DisplayItem item = NewItem(ItemKind::kPolyline, tag_, pen_, 1);
+    item.first = static_cast<std::uint32_t>(list_.vertices_.size());
+    item.count = 2;
+    list_.vertices_.push_back(PenPoint{x0, y0});
+    list_.vertices_.push_back(PenPoint{x, y});
+    list_.open_ = list_.items_.size();
+    list_.items_.push_back(item);
+  }
+  PaintLine(x0, y0, x, y, pen_);
+}
+
+void Raster::PaintLine(double x0, double y0, double x1, double y1, Rgb colour) {
   const double limit = kPixelLimit;
   const bool inside = std::fabs(x0) <= limit && std::fabs(y0) <= limit && std::fabs(x1) <= limit &&
                       std::fabs(y1) <= limit;
   if (!inside && !ClipToSquare(x0, y0, x1, y1, limit)) return;
   DrawSegment(static_cast<std::int64_t>(x0), static_cast<std::int64_t>(y0),
-              static_cast<std::int64_t>(x1), static_cast<std::int64_t>(y1));
+              static_cast<std::int64_t>(x1), static_cast<std::int64_t>(y1), colour);
 }
 
-// Every pixel of the line is computed directly from its step index along
-// the major axis (no accumulated error term), so the loop can start and end
-// at the canvas edges: a line of any length costs at most one canvas width
-// or height, and the pixels are the same as those of the unclipped line.
-void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+// The pixel at step k along the major axis lies at k * minor / steps across,
+// rounded half up. The first step drawn is computed directly from its index,
+// the following ones by exact integer steps from there (a quotient and its
+// remainder, the same numbers as the direct division), so the loop can
+// start and end at the canvas edges: a line of any length costs at most one
+// canvas width or height, and the pixels are those of the unclipped line.
+void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                         Rgb colour) {
   const std::int64_t dx = x1 - x0, dy = y1 - y0;
   const bool xMajor = std::llabs(dx) >= std::llabs(dy);
   const std::int64_t major = xMajor ? dx : dy;
@@ -152,6 +184,7 @@ void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std:
   const std::int64_t start = xMajor ? x0 : y0;
   const std::int64_t minorStart = xMajor ? y0 : x0;
   const std::int64_t limit = xMajor ? width_ : height_;
+  const std::int64_t extent = xMajor ? height_ : width_;
 
   // Step k lands on major coordinate start + sign * k; keep 0 <= it < limit.
   std::int64_t first = 0, last = steps - 1;
@@ -163,34 +196,47 @@ void Raster::DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std:
     last = std::min<std::int64_t>(last, start);
   }
   if (first > last) return;
-  // The minor coordinate moves monotonically with k: the first and last
-  // steps bound every pixel plotted.
-  {
-    const std::int64_t along0 = start + sign * first, along1 = start + sign * last;
-    const std::int64_t across0 = minorStart + RoundedRatio(first, minor, steps);
-    const std::int64_t across1 = minorStart + RoundedRatio(last, minor, steps);
-    const std::int64_t extent = xMajor ? height_ : width_;
-    const int lowAlong = static_cast<int>(std::min(along0, along1));
-    const int highAlong = static_cast<int>(std::max(along0, along1)) + 1;
-    auto within = [extent](std::int64_t v) {
-      return static_cast<int>(std::clamp<std::int64_t>(v, 0, extent));
-    };
-    const int lowAcross = within(std::min(across0, across1));
-    const int highAcross = within(std::max(across0, across1) + 1);
-    if (xMajor) {
-      MarkDirty(lowAlong, lowAcross, highAlong, highAcross);
-    } else {
-      MarkDirty(lowAcross, lowAlong, highAcross, highAlong);
+  // across(k) = floor((2 k minor + steps) / (2 steps)) = offset, with rest the
+  // remainder in [0, 2 steps); a step adds 2 minor, at most 2 steps in size.
+  const std::int64_t denominator = 2 * steps;
+  const std::int64_t increment = 2 * minor;
+  const std::int64_t numerator = first * increment + steps;
+  std::int64_t offset = first == 0 ? 0 : FloorDiv(numerator, denominator);
+  std::int64_t rest = numerator - offset * denominator;
+  const std::int64_t across0 = minorStart + offset;
+  const std::int64_t strideAlong = xMajor ? 1 : width_;
+  const std::int64_t strideAcross = xMajor ? width_ : 1;
+  const std::uint32_t value = kOpaque | colour;
+  std::uint32_t* const pixels = pixels_.data();
+  std::int64_t across = across0;
+  for (std::int64_t k = first;; ++k) {
+    if (across >= 0 && across < extent) {
+      pixels[(start + sign * k) * strideAlong + across * strideAcross] = value;
+    }
+    if (k == last) break;
+    rest += increment;
+    if (rest >= denominator) {
+      rest -= denominator;
+      ++across;
+    } else if (rest < 0) {
+      rest += denominator;
+      --across;
     }
   }
-  for (std::int64_t k = first; k <= last; ++k) {
-    const std::int64_t along = start + sign * k;
-    const std::int64_t across = minorStart + RoundedRatio(k, minor, steps);
-    if (xMajor) {
-      Plot(static_cast<int>(along), static_cast<int>(across), pen_);
-    } else {
-      Plot(static_cast<int>(across), static_cast<int>(along), pen_);
-    }
+  // The minor coordinate moves monotonically with k: the first and last
+  // steps bound every pixel plotted.
+  const std::int64_t along0 = start + sign * first, along1 = start + sign * last;
+  const int lowAlong = static_cast<int>(std::min(along0, along1));
+  const int highAlong = static_cast<int>(std::max(along0, along1)) + 1;
+  auto within = [extent](std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, 0, extent));
+  };
+  const int lowAcross = within(std::min(across0, across));
+  const int highAcross = within(std::max(across0, across) + 1);
+  if (xMajor) {
+    MarkDirty(lowAlong, lowAcross, highAlong, highAcross);
+  } else {
+    MarkDirty(lowAcross, lowAlong, highAcross, highAlong);
   }
 }
 
@@ -200,11 +246,87 @@ void Raster::FillRect(int left, int top, int right, int bottom, Rgb colour) {
   top = std::clamp(top, 0, height_);
   bottom = std::clamp(bottom, 0, height_);
   if (left >= right || top >= bottom) return;
+  // Nothing drawn before shows through a fill of the whole raster.
+  if (left == 0 && top == 0 && right == width_ && bottom == height_) list_.Clear();
+  if (!(list_.empty() && colour == kWhite)) {
+    AppendFilled(ItemKind::kRect, PixelRect{left, top, right, bottom}, colour);
+  }
+  PaintRect(left, top, right, bottom, colour);
+}
+
+void Raster::FillMark(ItemKind kind, int x, int y, Rgb colour) {
+  const std::int64_t half = MarkHalfWidth(kind);
+  auto within = [](std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  const PixelRect square{within(x - half), within(y - half), within(x + half), within(y + half)};
+  AppendFilled(kind, square, colour);
+  PaintRect(std::clamp(square.left, 0, width_), std::clamp(square.top, 0, height_),
+            std::clamp(square.right, 0, width_), std::clamp(square.bottom, 0, height_), colour);
+}
+
+void Raster::PaintRect(int left, int top, int right, int bottom, Rgb colour) {
+  if (left >= right || top >= bottom) return;
   MarkDirty(left, top, right, bottom);
   for (int row = top; row < bottom; ++row) {
     std::uint32_t* line = pixels_.data() + static_cast<std::size_t>(row) * width_;
     std::fill(line + left, line + right, kOpaque | colour);
   }
+}
+
+void Raster::AppendFilled(ItemKind kind, const PixelRect& rect, Rgb colour) {
+  Reserve(1, 0);
+  std::size_t& open = list_.open_;
+  if (open != DisplayList::kNone) {
+    const DisplayItem& item = list_.items_[open];
+    if (item.colour != colour || !(item.tag == tag_)) open = DisplayList::kNone;
+  }
+  DisplayItem item = NewItem(kind, tag_, colour, 0);
+  item.rect = rect;
+  list_.items_.push_back(item);
+}
+
+void Raster::Reserve(std::size_t items, std::size_t vertices) {
+  if (list_.items_.size() + items <= kMaxListItems &&
+      list_.vertices_.size() + vertices <= kMaxListVertices) {
+    return;
+  }
+  // Everything so far becomes one picture; the list goes on after it.
+  list_.items_.clear();
+  list_.vertices_.clear();
+  list_.open_ = DisplayList::kNone;
+  list_.baseImage_.assign(pixels_.begin(), pixels_.end());
+  DisplayItem base = NewItem(ItemKind::kBaseImage, DrawTag{}, kWhite, 0);
+  base.rect = PixelRect{0, 0, width_, height_};
+  list_.items_.push_back(base);
+}
+
+void Raster::Repaint() {
+  if (list_.baseImage_.size() == pixels_.size()) {
+    std::copy(list_.baseImage_.begin(), list_.baseImage_.end(), pixels_.begin());
+  } else {
+    std::fill(pixels_.begin(), pixels_.end(), kOpaque | kWhite);
+  }
+  for (const DisplayItem& item : list_.items_) {
+    switch (item.kind) {
+      case ItemKind::kBaseImage: break;
+      case ItemKind::kPolyline: {
+        const std::span<const PenPoint> v = list_.Vertices(item);
+        for (std::size_t k = 1; k < v.size(); ++k) {
+          PaintLine(v[k - 1].x, v[k - 1].y, v[k].x, v[k].y, item.colour);
+        }
+        break;
+      }
+      case ItemKind::kMark:
+      case ItemKind::kSmallMark:
+      case ItemKind::kRect:
+        PaintRect(std::clamp(item.rect.left, 0, width_), std::clamp(item.rect.top, 0, height_),
+                  std::clamp(item.rect.right, 0, width_), std::clamp(item.rect.bottom, 0, height_),
+                  item.colour);
+        break;
+    }
+  }
+  dirty_ = PixelRect{0, 0, width_, height_};
 }
 
 int Raster::CountNonWhite() const {

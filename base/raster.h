@@ -1,17 +1,18 @@
 // The persistent canvas: a raster the size of the client area that every
-// drawing primitive writes into at once. Lines and rectangles follow the
-// conventions of a classic device context: a line includes its first pixel
-// and excludes its last, a filled rectangle covers [left, right) x [top,
-// bottom). The rasterisation is exact integer arithmetic and unantialiased,
-// so drawing a figure again in white erases exactly the pixels it drew.
+// drawing primitive writes into at once, and the display list of what was
+// drawn (base/display_list.h), from which it can be painted again. Lines
+// and rectangles follow the conventions of a classic device context: a line includes its first
+// pixel and excludes its last, a filled rectangle covers [left, right) x [top, bottom). The
+// rasterisation is exact integer arithmetic and unantialiased, so drawing a figure again in white
+// erases exactly the pixels it drew.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-namespace tambra {
+#include "base/display_list.h"
 
-using Rgb = std::uint32_t;  // 0xRRGGBB
+namespace tambra {
 
 inline constexpr Rgb kWhite = 0xFFFFFF;
 inline constexpr Rgb kBlue = 0x0000FF;
@@ -30,19 +31,12 @@ inline constexpr int kPixelLimit = 1 << 24;
 // that is not a number maps to the negative limit (off every canvas).
 int TruncateToPixel(double value);
 
-// A pixel rectangle [left, right) x [top, bottom); empty when either side
-// has no extent.
-struct PixelRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  bool empty() const { return left >= right || top >= bottom; }
-};
-
 class Raster {
  public:
   Raster() = default;
   Raster(int width, int height) { Resize(width, height); }
 
-  // Resizes and clears to white.
+  // Resizes and clears to white; the display list is emptied.
   void Resize(int width, int height);
   int width() const { return width_; }
   int height() const { return height_; }
@@ -54,6 +48,7 @@ class Raster {
   // Device-context state: the selected pen and the current position.
   Rgb SelectPen(Rgb pen) {
     Rgb previous = pen_;
+    if (pen != pen_) list_.open_ = DisplayList::kNone;
     pen_ = pen;
     return previous;
   }
@@ -64,7 +59,22 @@ class Raster {
   // Draws from the current position to (x, y) without its end pixel, with
   // the selected pen, and makes (x, y) the current position.
   void LineTo(double x, double y);
+  // A fill that covers the whole raster starts the display list afresh.
   void FillRect(int left, int top, int right, int bottom, Rgb colour);
+  // The mark of `kind` (ItemKind::kMark or kSmallMark) centred on (x, y).
+  void FillMark(ItemKind kind, int x, int y, Rgb colour);
+
+  // What has been drawn since the raster was last cleared.
+  const DisplayList& List() const { return list_; }
+  // The tag given to what is drawn from now on; see DrawRoleScope, DrawCommandScope.
+  const DrawTag& Tag() const { return tag_; }
+  void SetTag(const DrawTag& tag) {
+    if (!(tag == tag_)) list_.open_ = DisplayList::kNone;
+    tag_ = tag;
+  }
+  // Paints every pixel again from the display list alone; the result is
+  // the raster as drawn. The whole raster counts as changed.
+  void Repaint();
 
   // Counts pixels that differ from white; handy for tests and checks.
   int CountNonWhite() const;
@@ -76,10 +86,17 @@ class Raster {
   PixelRect TakeDirtyRect();
 
  private:
-  void Plot(int x, int y, Rgb colour);
   // Adds [left, right) x [top, bottom), already within the raster.
   void MarkDirty(int left, int top, int right, int bottom);
-  void DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+  // The pixels of a line and of a fill, without touching the list.
+  void PaintLine(double x0, double y0, double x1, double y1, Rgb colour);
+  void DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, Rgb colour);
+  void PaintRect(int left, int top, int right, int bottom, Rgb colour);
+  // Appends a filled figure, keeping the open polyline open when it matches.
+  void AppendFilled(ItemKind kind, const PixelRect& rect, Rgb colour);
+  // Makes room for `items` more items and `vertices` more vertices,
+  // flattening the list into a base image when it would pass its bound.
+  void Reserve(std::size_t items, std::size_t vertices);
 
   int width_ = 0;
   int height_ = 0;
@@ -88,6 +105,39 @@ class Raster {
   Rgb pen_ = kBlack;
   double penX_ = 0.0;
   double penY_ = 0.0;
+  DisplayList list_;
+  DrawTag tag_;
+};
+
+// Names the role of what is drawn within the scope, unless an enclosing
+// scope has named one already.
+class DrawRoleScope {
+ public:
+  DrawRoleScope(Raster& dc, DrawRole role) : dc_(dc), saved_(dc.Tag()) {
+    if (saved_.role == DrawRole::kUnnamed) dc.SetTag(DrawTag{role, saved_.command});
+  }
+  ~DrawRoleScope() { dc_.SetTag(saved_); }
+  DrawRoleScope(const DrawRoleScope&) = delete;
+  DrawRoleScope& operator=(const DrawRoleScope&) = delete;
+
+ private:
+  Raster& dc_;
+  const DrawTag saved_;
+};
+
+// Names the command (its menu id) that draws within the scope.
+class DrawCommandScope {
+ public:
+  DrawCommandScope(Raster& dc, int command) : dc_(dc), saved_(dc.Tag()) {
+    dc.SetTag(DrawTag{saved_.role, command});
+  }
+  ~DrawCommandScope() { dc_.SetTag(saved_); }
+  DrawCommandScope(const DrawCommandScope&) = delete;
+  DrawCommandScope& operator=(const DrawCommandScope&) = delete;
+
+ private:
+  Raster& dc_;
+  const DrawTag saved_;
 };
 
 }  // namespace tambra

@@ -494,7 +494,8 @@ class Generator {
   void MakeFiles() {
     const int count = r_.Between(3, 10);
     for (int i = 0; i < count; ++i) {
-      const std::string name = "h" + std::to_string(i) + ".cnt";
+      std::string name = "h";  // appended piece by piece: the one-expression form trips a false -Wrestrict
+      name += std::to_string(i) + ".cnt";
       session_.files[name] = HostileFile(r_);
       openNames_.push_back(name);
     }
@@ -1554,6 +1555,7 @@ SessionResult RunSession(Session& session, const fs::path& work, const fs::path&
   // then is the session run again with the canvas check after it (writing
   // the check images is the dearest part of a session).
   // In Surfaces mode nothing may change; checked in some of those sessions.
+  if (outcome.status == kReplayCanvasDiffers) outcome.faults.push_back(err);
   if (outcome.status != kReplayBadScript) {
     const std::vector<std::string> lines = SplitLines(printed);
     outcome.probes = CheckProbes(session, lines, outcome.faults);
@@ -1569,6 +1571,7 @@ SessionResult RunSession(Session& session, const fs::path& work, const fs::path&
     if (outcome.status == kReplayBadScript) {
       outcome.faults.push_back("the replay refused the check lines: " + err);
     }
+    if (outcome.status == kReplayCanvasDiffers) outcome.faults.push_back(err);
     outcome.canvasChecked = CheckCanvas(work, outcome.faults);
   }
   CheckModel(outcome.faults);

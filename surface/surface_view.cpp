@@ -63,6 +63,7 @@ void DrawPointGrid(Platform& window, int mode, const Point3* points, int stride,
     }
   }
   Raster& dc = window.Canvas();
+  const DrawRoleScope role(dc, DrawRole::kSurface);
   const Rgb previous = SelectModePen(dc, mode);
   // Every segment between neighbours once: down each column and along each
   // row, then the last column's piece of the row, then the last row.
@@ -84,6 +85,7 @@ void DrawPointTriangle(Platform& window, int mode, std::span<const Point3> packe
   std::vector<ScreenPoint>& s = Projected(count);
   for (std::size_t k = 0; k < count; ++k) s[k] = ProjectPoint(packed[k].x, packed[k].y, packed[k].z);
   Raster& dc = window.Canvas();
+  const DrawRoleScope role(dc, DrawRole::kSurface);
   const Rgb previous = SelectModePen(dc, mode);
   // Each point with the two below it: (r, c), (r + 1, c), (r + 1, c + 1).
   std::size_t k = 0;
@@ -98,12 +100,14 @@ void DrawPointTriangle(Platform& window, int mode, std::span<const Point3> packe
 }
 
 void DrawRectNet(Platform& window, int mode) {
+  const DrawRoleScope role(window.Canvas(), DrawRole::kControlNet);
   const ModelState& m = Model();
   const int rows = std::min(m.netRows, kMaxNet), cols = std::min(m.netCols, kMaxNet);
   DrawPointGrid(window, mode, &m.net[0][0], kMaxNet, rows, cols);
 }
 
 void DrawTriangleNet(Platform& window, int mode) {
+  const DrawRoleScope role(window.Canvas(), DrawRole::kControlNet);
   const ModelState& m = Model();
   if (m.netRows > kMaxTriangleRows || m.netCols <= 0) return;
   DrawPointTriangle(window, mode, m.triangleList, m.netRows);

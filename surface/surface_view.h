@@ -23,7 +23,10 @@ struct ScreenPoint {
 ScreenPoint ProjectPoint(float x, float y, float z);
 
 // The current net in the DrawMode: a grid of rows and columns, or the
-// triangles of a triangular net. An empty net draws nothing.
+// triangles of a triangular net. An empty net draws nothing. What the net
+// functions draw has the control net's role; what DrawPointGrid and
+// DrawPointTriangle draw on their own has the surface's (unless the caller
+// named another role).
 void DrawControlNet(Platform& window, int mode);
 // A grid of model points drawn as DrawRectNet draws the net: row i starts
 // at points[i * stride].

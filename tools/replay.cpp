@@ -209,9 +209,20 @@ class Replay : public HeadlessAnswers {
     window_.Start(800, 600);
     while (std::optional<Line> line = NextLine()) {
       if (!Execute(*line) || failed_) return Fail();
-      if (window_.QuitPosted()) return window_.ExitCode();
+      if (window_.QuitPosted()) return RepaintMatches() ? window_.ExitCode() : kReplayCanvasDiffers;
     }
-    return 0;
+    return RepaintMatches() ? 0 : kReplayCanvasDiffers;
+  }
+
+  // The canvas painted again from its display list alone is the canvas.
+  bool RepaintMatches() {
+    const Raster& canvas = window_.Canvas();
+    Raster repainted = canvas;
+    repainted.Repaint();
+    const std::size_t count = static_cast<std::size_t>(canvas.width()) * canvas.height();
+    if (std::equal(canvas.Data(), canvas.Data() + count, repainted.Data())) return true;
+    err_ << "tambra-replay: the canvas differs from a repaint of its display list\n";
+    return false;
   }
 
   // Answers from the lines that follow the command.

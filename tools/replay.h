@@ -16,10 +16,13 @@
 namespace tambra {
 
 inline constexpr int kReplayBadScript = 2;
+inline constexpr int kReplayCanvasDiffers = 3;
 
 // Runs the script and returns the exit status: 0 at its end (or the exit
 // code of File > Exit), 2 at the first line it cannot read, after printing
-// "SCRIPT:LINE: what is wrong" to `err`.
+// "SCRIPT:LINE: what is wrong" to `err`. At the end the canvas is painted
+// again from its display list; a picture that differs from the canvas is
+// reported to `err` and the status is 3.
 int RunReplay(std::istream& script, const std::string& scriptName, std::ostream& out,
               std::ostream& err);
 

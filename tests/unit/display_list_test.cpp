@@ -1,0 +1,195 @@
+// The canvas's display list: what each drawing leaves in it (kind, colour,
+// role, command, geometry), that the raster painted again from the list
+// alone is the raster as drawn, and that the list stays within its bound.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "base/canvas.h"
+#include "resources/command_ids.h"
+#include "session_fixture.h"
+
+namespace tambra {
+namespace {
+
+constexpr auto kMove = MessageKind::kMouseMove;
+
+// The raster painted again from its list is pixel for pixel the raster.
+::testing::AssertionResult RepaintIsExact(const Raster& canvas) {
+  Raster repainted = canvas;
+  repainted.Repaint();
+  const std::size_t count = std::size_t(canvas.width()) * canvas.height();
+  const auto diff = std::mismatch(canvas.Data(), canvas.Data() + count, repainted.Data());
+  if (diff.first == canvas.Data() + count) return ::testing::AssertionSuccess();
+  const std::size_t at = diff.first - canvas.Data();
+  return ::testing::AssertionFailure() << "pixel " << at % canvas.width() << ", "
+                                       << at / canvas.width() << " differs after a repaint";
+}
+
+// The largest memory the list may hold for a raster of `pixels` pixels.
+std::size_t ListBound(std::size_t pixels) {
+  return kMaxListItems * sizeof(DisplayItem) + kMaxListVertices * sizeof(PenPoint) +
+         pixels * sizeof(std::uint32_t);
+}
+
+class DisplayListTest : public SessionTest {
+ protected:
+  const DisplayList& List() { return window.Canvas().List(); }
+  std::vector<DisplayItem> ItemsOf(ItemKind kind, Rgb colour, DrawRole role, int command) {
+    std::vector<DisplayItem> found;
+    for (const DisplayItem& item : List().Items()) {
+      if (item.kind == kind && item.colour == colour && item.tag.role == role &&
+          item.tag.command == command) {
+        found.push_back(item);
+      }
+    }
+    return found;
+  }
+  void Polygon(std::initializer_list<std::pair<int, int>> points) {
+    for (auto [x, y] : points) window.Click(x, y);
+  }
+  void DragPoint(int x, int y, int steps, int dx) {
+    window.Send(MouseMessage(MessageKind::kLeftDown, x, y, kLeftButtonFlag));
+    for (int i = 1; i <= steps; ++i) {
+      window.Send(MouseMessage(kMove, x + (i % 40) * dx, y + (i % 23) * 5, kLeftButtonFlag));
+    }
+    window.Send(MouseMessage(MessageKind::kLeftUp, x, y, 0));
+  }
+};
+
+// Bezier > Bezier, then Degree elevation: the black control polygon (one
+// polyline through the points and a mark at each, the first drawn twice) and
+// the black curve of the family command, and the blue elevated polygon and
+// curve of the elevation.
+TEST_F(DisplayListTest, BezierAndDegreeElevationLeaveThePolygonTheCurveAndTheBlueResult) {
+  Polygon({{100, 400}, {200, 100}, {400, 100}, {500, 400}});
+  window.Command(kCmdBezier);
+  window.Command(kCmdBezierElevation);
+  const auto polygon = ItemsOf(ItemKind::kPolyline, kBlack, DrawRole::kControlPolygon, kCmdBezier);
+  const auto marks = ItemsOf(ItemKind::kMark, kBlack, DrawRole::kControlPolygon, kCmdBezier);
+  const auto curve = ItemsOf(ItemKind::kPolyline, kBlack, DrawRole::kCurve, kCmdBezier);
+  ASSERT_TRUE(polygon.size() == 1 && marks.size() == 5 && curve.size() == 1);
+  const auto corners = List().Vertices(polygon[0]);
+  ASSERT_EQ(corners.size(), 4u);
+  EXPECT_TRUE(corners[1].x == 200 && corners[1].y == 100 && corners[3].x == 500);
+  EXPECT_TRUE(marks[3].rect.left == 397 && marks[3].rect.right == 403 && marks[2].penWidth == 0);
+  const auto samples = List().Vertices(curve[0]);
+  EXPECT_EQ(samples.size(), std::size_t(m.grid) + 1);
+  EXPECT_TRUE(samples.front().x == 100 && samples.back().x == 500 && curve[0].penWidth == 1);
+
+  const auto elevated =
+      ItemsOf(ItemKind::kPolyline, kBlue, DrawRole::kControlPolygon, kCmdBezierElevation);
+  ASSERT_EQ(elevated.size(), 1u);
+  EXPECT_EQ(List().Vertices(elevated[0]).size(), 5u) << "one degree up";
+  EXPECT_EQ(ItemsOf(ItemKind::kMark, kBlue, DrawRole::kControlPolygon, kCmdBezierElevation).size(),
+            6u);
+  EXPECT_EQ(ItemsOf(ItemKind::kPolyline, kBlue, DrawRole::kCurve, kCmdBezierElevation).size(), 1u);
+  EXPECT_EQ(List().Items().size(), 5u + 2 + 6 + 2) << "nothing else";
+  EXPECT_TRUE(RepaintIsExact(window.Canvas()));
+}
+
+// Sessions that erase, highlight, turn the view and draw results in colour:
+// a repaint from the list gives the same raster, and a clear empties it.
+TEST_F(DisplayListTest, RepaintFromTheListIsTheRasterAfterEveryKindOfSession) {
+  const char* const sessions[] = {"drag and hover", "polygon alone, dragged", "splines",
+                                  "surfaces turned"};
+  for (int session = 0; session < 4; ++session) {
+    const char* name = sessions[session];
+    ResetModelState();
+    window.Resize(800, 600);
+    window.Command(kCmdCurves);
+    if (session == 0) {
+      Polygon({{100, 400}, {200, 100}, {400, 100}, {500, 400}, {600, 300}});
+      window.Command(kCmdBezier);
+      DragPoint(200, 100, 30, 3);
+      window.Send(MouseMessage(kMove, 400, 101, 0));  // red highlight
+      window.Command(kCmdBezierElevation);
+      window.Send(MouseMessage(kMove, 10, 10, 0));  // the mark back in black
+    } else if (session == 1) {
+      Polygon({{50, 50}, {300, 80}, {120, 500}});
+      DragPoint(300, 80, 15, -7);
+    } else if (session == 2) {
+      Polygon({{100, 400}, {200, 100}, {400, 100}, {500, 400}, {700, 350}, {750, 50}});
+      window.Command(kCmdBSpline);
+      DragPoint(400, 100, 10, 4);
+      window.Command(kCmdNurbs);
+    } else {
+      m.netRows = m.netCols = 4;
+      for (int i = 0; i < 16; ++i) {
+        m.net[i / 4][i % 4] = Point3{i / 4 - 1.5f, i % 4 - 1.5f, 0.3f * (i % 3)};
+      }
+      window.Command(kCmdSurfaces);
+      window.Command(kCmdBezier);
+      DragPoint(100, 100, 5, 9);
+    }
+    EXPECT_TRUE(!List().empty() && RepaintIsExact(window.Canvas())) << name;
+    if (m.objectMode == kSurfaces) {  // the turned patch: its net and the surface
+      EXPECT_TRUE(!ItemsOf(ItemKind::kPolyline, kBlack, DrawRole::kControlNet, kNoCommand).empty() &&
+                  !ItemsOf(ItemKind::kPolyline, kBlack, DrawRole::kSurface, kNoCommand).empty());
+    }
+    ClearCanvas(window, 800, 600);
+    EXPECT_TRUE(List().empty()) << name;
+  }
+}
+
+// The raster's own calls: a colour change breaks a polyline and a mark of its
+// colour does not; lines of no length or with a non-finite end, and white on a
+// cleared raster, leave nothing; a fill of the whole raster starts afresh.
+TEST_F(DisplayListTest, PolylinesMarksAndFillsAreKeptAsDrawn) {
+  Raster& dc = window.Canvas();
+  dc.Resize(200, 100);
+  dc.FillRect(10, 10, 20, 20, kWhite);
+  dc.MoveTo(5, 5);
+  dc.LineTo(5, 5);
+  dc.LineTo(std::numeric_limits<double>::quiet_NaN(), 7);
+  EXPECT_TRUE(List().empty());
+  dc.SelectPen(kRed);
+  dc.MoveTo(1e30, -1e30);  // far ends are kept as given: the cut is the raster's
+  dc.LineTo(50, 50);
+  dc.FillMark(ItemKind::kSmallMark, 50, 50, kRed);
+  dc.MoveTo(50, 50);
+  dc.LineTo(80, 20);
+  dc.SelectPen(kGreen);
+  dc.LineTo(90, 90);
+  dc.FillRect(-5, 40, 30, 300, kBlue);
+  const auto items = List().Items();
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_TRUE(items[0].kind == ItemKind::kPolyline && List().Vertices(items[0]).size() == 3 &&
+              List().Vertices(items[0])[0].x == 1e30);
+  EXPECT_TRUE(items[1].kind == ItemKind::kSmallMark && items[1].rect.left == 48);
+  EXPECT_TRUE(items[2].colour == kGreen && List().Vertices(items[2])[0].x == 80);
+  EXPECT_TRUE(items[3].kind == ItemKind::kRect && items[3].rect.left == 0 &&
+              items[3].rect.bottom == 100);
+  EXPECT_TRUE(RepaintIsExact(dc));
+  dc.FillRect(-1, -1, 500, 500, kBlack);
+  EXPECT_TRUE(List().Items().size() == 1 && RepaintIsExact(dc));
+  dc.FillRect(0, 0, 200, 100, kWhite);
+  EXPECT_TRUE(List().empty() && dc.CountNonWhite() == 0);
+}
+
+// A long point drag appends an erase and a draw per move and never clears:
+// the list is flattened into a base image and stays within its bound, and a
+// repaint is still exact. Marks alone are bounded the same way.
+TEST_F(DisplayListTest, ALongDragKeepsTheListWithinItsBound) {
+  for (int i = 0; i < 10; ++i) window.Click(50 + 70 * i, 300 + (i % 3) * 40);
+  m.grid = 4096;
+  window.Command(kCmdBezier);
+  DragPoint(330, 340, 300, 2);
+  const std::size_t pixels = 800 * 600;
+  EXPECT_EQ(List().Items().front().kind, ItemKind::kBaseImage) << "flattened at least once";
+  EXPECT_LE(List().MemoryBytes(), ListBound(pixels));
+  EXPECT_TRUE(RepaintIsExact(window.Canvas()));
+
+  Raster& dc = window.Canvas();
+  dc.Resize(64, 48);
+  for (int i = 0; i < 3 * int(kMaxListItems); ++i) {
+    dc.FillMark(i % 2 ? ItemKind::kMark : ItemKind::kSmallMark, i % 70, i % 50, i % 3 ? kRed : kWhite);
+  }
+  EXPECT_LE(List().Items().size(), kMaxListItems);
+  EXPECT_LE(List().MemoryBytes(), ListBound(64 * 48));
+  EXPECT_TRUE(List().BaseImage().size() == 64u * 48 && RepaintIsExact(dc));
+}
+
+}  // namespace
+}  // namespace tambra
