@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "numeric/bspline_basis.h"
+#include "spline/span_basis.h"
 
 namespace tambra {
 
@@ -28,22 +29,23 @@ class BasisTable {
     if (ready_ && key == key_) return;
     ready_ = false;
     width_ = windowed ? order : count;
-    first_.assign(segments - 1, -1);
-    values_.assign(std::size_t(segments - 1) * width_, 0.0);
-    const double a = knots[order - 1], b = knots[count];
-    // A value costs about order squared multiply-adds; all of them are
-    // evaluated function by function on a decreasing vector.
-    const double work = (segments - 1.0) * order * order * (windowed ? 1.0 : count);
+    // Every entry is written below.
+    first_.resize(segments - 1);
+    values_.resize(std::size_t(segments - 1) * width_);
+    const SampleGrid grid{knots[order - 1], knots[count], segments};
+    // A sample costs about order squared multiply-adds; on a decreasing
+    // vector the terms below all count functions.
+    const double work = (segments - 1.0) * order * (windowed ? order : count + order);
     ForSampleRanges(1, segments, work, [&](int begin, int end) {
-      for (int j = begin; j < end; ++j) {
-        const double t = a + j * (b - a) / segments;
-        double* basis = values_.data() + std::size_t(j - 1) * width_;
-        if (windowed) {
-          first_[j - 1] = BSplineBasisValues(knots, count, order, t, basis);
-        } else {
-          for (int i = 0; i < count; ++i) basis[i] = BSplineBasis(knots, count, i, order, t);
-          first_[j - 1] = 0;
-        }
+      double* basis = values_.data() + std::size_t(begin - 1) * width_;
+      if (windowed) {
+        SplineBasisSamples(knots, count, order, grid, begin, end, first_.data() + (begin - 1),
+                           basis);
+        return;
+      }
+      for (int j = begin; j < end; ++j, basis += width_) {
+        BSplineBasisEvery(knots, count, order, grid.At(j), basis);
+        first_[j - 1] = 0;
       }
     });
     key_ = std::move(key);
