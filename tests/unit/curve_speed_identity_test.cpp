@@ -8,9 +8,11 @@
 #include "base/canvas.h"
 #include "bezier/bezier_evaluation.h"
 #include "curve_test_support.h"
+#include "numeric/bspline_basis.h"
 #include "numeric/knot_vector.h"
 #include "rational/rational_evaluation.h"
 #include "resources/command_ids.h"
+#include "spline/span_basis.h"
 #include "spline/spline_evaluation.h"
 
 namespace tambra {
@@ -121,6 +123,52 @@ TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
   }
   EXPECT_GT(skipped, 0);  // the cases reach skipped samples ...
   EXPECT_GT(nonFinite, 0);  // ... and Bezier samples beyond the float range
+}
+
+// The spline basis of a whole grid, span by span and several samples at a
+// time, against BSplineBasisValues at each sample: orders 1 to 50 on clamped
+// vectors with repeated knots, unclamped ones, fewer points than the order,
+// and a parameter range of one value (every sample at the right end).
+TEST_F(CurveSpeedTest, SpanBasisGivesTheValuesOfEachSample) {
+  Random r(29);
+  for (int order = 1; order <= 50; ++order) {
+    for (int kind = 0; kind < 4; ++kind) {
+      const int count = kind == 2 ? r.Int(1, std::max(1, order - 1))
+                                  : r.Int(std::max(order, 2), kKnotCapacity - order);
+      std::vector<float> knots = r.Knots(count, order);
+      if (kind == 1) {  // not clamped: the spans from u(k-1) on only
+        for (std::size_t i = 1; i < knots.size(); ++i)
+          knots[i] = knots[i - 1] + (r.Int(0, 3) == 0 ? 0.0f : r.Real(0.01f, 2.0f));
+      }
+      if (kind == 3) std::fill(knots.begin(), knots.end(), 2.5f);
+      knots.resize(kKnotCapacity, 0.0f);
+      ASSERT_EQ(CheckKnotVector(knots.data(), count, order), kKnotsValid);
+      const int grid = std::vector<int>{2, 3, 7, 50, 401, 1999}[r.Int(0, 5)];
+      const SampleGrid at{knots[order - 1], knots[count], grid};
+      std::vector<int> want(grid - 1);
+      std::vector<double> values(std::size_t(grid - 1) * order);
+      for (int j = 1; j < grid; ++j) {
+        want[j - 1] = BSplineBasisValues(knots.data(), count, order, at.At(j),
+                                         values.data() + std::size_t(j - 1) * order);
+      }
+      for (const bool plain : {true, false}) {
+        for (const bool narrow : {true, false}) {
+          ForcePlainEvaluation(plain), ForceNarrowEvaluation(narrow);
+          std::vector<int> first(grid - 1, -2);
+          std::vector<double> got(values.size(), -1.0);
+          // From sample 2: a block need not start on the first.
+          first[0] = want[0];
+          std::copy_n(values.begin(), order, got.begin());
+          SplineBasisSamples(knots.data(), count, order, at, 2, grid, first.data() + 1,
+                             got.data() + order);
+          EXPECT_EQ(first, want) << "order " << order << " kind " << kind;
+          EXPECT_EQ(std::memcmp(got.data(), values.data(), values.size() * sizeof(double)), 0)
+              << "order " << order << " kind " << kind << " count " << count << " grid " << grid
+              << " plain " << plain << " narrow " << narrow;
+        }
+      }
+    }
+  }
 }
 
 // A drag of every display with the log open, its picture and log the same
