@@ -9,15 +9,36 @@
 namespace tambra {
 
 void SpanBasisPlain(const float* knots, int k, int s, const SampleGrid& grid, int begin, int end,
-                    double* values) {
-  span_kernel::SpanBasisLanes<double>(knots, k, s, grid, begin, end, values);
+                    double* values, const SplineSums* sums) {
+  span_kernel::SpanBasisLanes<double>(knots, k, s, grid, begin, end, values, sums);
+}
+
+void SplinePointsPlain(const SplineSums& sums, int first, int terms, const double* basis,
+                       int width, int begin, int end) {
+  span_kernel::SplinePointLanes<double>(sums, first, terms, basis, width, begin, end);
+}
+
+void SplinePoints(const SplineSums& sums, int first, int terms, const double* basis, int width,
+                  int begin, int end) {
+  if (UseWideEvaluation()) {
+    SplinePointsAvx512(sums, first, terms, basis, width, begin, end);
+  } else if (UseVectorEvaluation()) {
+    SplinePointsAvx2(sums, first, terms, basis, width, begin, end);
+  } else {
+    SplinePointsPlain(sums, first, terms, basis, width, begin, end);
+  }
 }
 
 void SplineBasisSamples(const float* knots, int count, int order, const SampleGrid& grid,
-                        int begin, int end, int* first, double* values) {
+                        int begin, int end, int* first, double* values, const SplineSums* sums) {
   const bool vector = UseVectorEvaluation(), wide = UseWideEvaluation();
   const float* const spanFrom = knots + order - 1;  // u(k-1) .. u(n) hold the curve's spans
   const float* const spanTo = knots + count + 1;
+  // The sums from sample j on.
+  const auto sumsFrom = [&](int j) {
+    return SplineSums{sums->points, sums->weights, sums->rational, sums->out + (j - begin),
+                      sums->drawn + (j - begin)};
+  };
   int j = begin;
   while (j < end) {
     double* out = values + static_cast<long>(j - begin) * order;
@@ -26,7 +47,14 @@ void SplineBasisSamples(const float* knots, int count, int order, const SampleGr
     // right end or beyond, nor when count < order leaves no such interval.
     const float* above = count >= order ? std::upper_bound(spanFrom, spanTo, t) : spanFrom;
     if (above == spanFrom || above == spanTo) {
-      first[j - begin] = BSplineBasisValues(knots, count, order, t, out);
+      const int from = BSplineBasisValues(knots, count, order, t, out);
+      first[j - begin] = from;
+      if (sums != nullptr && from < 0) {
+        sums->out[j - begin] = Point2{0.0f, 0.0f};
+        sums->drawn[j - begin] = 0;
+      } else if (sums != nullptr) {
+        SplinePointsPlain(sumsFrom(j), from, std::min(order, count - from), out, order, j, j + 1);
+      }
       ++j;
       continue;
     }
@@ -42,12 +70,15 @@ void SplineBasisSamples(const float* knots, int count, int order, const SampleGr
         beyond = middle;
       }
     }
+    SplineSums run{};
+    if (sums != nullptr) run = sumsFrom(j);
+    const SplineSums* runSums = sums != nullptr ? &run : nullptr;
     if (wide) {
-      SpanBasisAvx512(knots, order, s, grid, j, stop, out);
+      SpanBasisAvx512(knots, order, s, grid, j, stop, out, runSums);
     } else if (vector) {
-      SpanBasisAvx2(knots, order, s, grid, j, stop, out);
+      SpanBasisAvx2(knots, order, s, grid, j, stop, out, runSums);
     } else {
-      SpanBasisPlain(knots, order, s, grid, j, stop, out);
+      SpanBasisPlain(knots, order, s, grid, j, stop, out, runSums);
     }
     std::fill(first + (j - begin), first + (stop - begin), s - order + 1);
     j = stop;

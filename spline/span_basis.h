@@ -5,6 +5,8 @@
 // BSplineBasisValues in their order, so it is the same bits.
 #pragma once
 
+#include "base/model_state.h"
+
 namespace tambra {
 
 // The parameters of the samples: t(j) = a + j * (b - a) / segments.
@@ -14,23 +16,50 @@ struct SampleGrid {
   double At(int j) const { return a + j * (b - a) / segments; }
 };
 
+// What the curve points of samples are summed from, and where they go:
+// the sums of the points (weighted, and divided by the weighted sum, when
+// rational) with the sample's basis values, in double, in increasing index.
+// A sample whose weighted sum is 0 or whose point is not finite is not
+// drawn (drawn 0, point {0, 0}). `out` and `drawn` hold the first sample
+// of the call.
+struct SplineSums {
+  const Point2* points;
+  const float* weights;
+  bool rational;
+  Point2* out;
+  unsigned char* drawn;
+};
+
 // BSplineBasisValues at t(j) for j = begin .. end - 1 into
 // values + (j - begin) * order, the index of the first function into
-// first[j - begin]. The vector must be kKnotsValid for count and order;
-// samples of a span u(s) <= t < u(s+1) with order - 1 <= s < count take the
-// span path (the vector kernels where the CPU has them), any other sample
-// (at the right end, or count below order) BSplineBasisValues itself.
+// first[j - begin], and, unless `sums` is null, the curve points with them.
+// The vector must be kKnotsValid for count and order; samples of a span
+// u(s) <= t < u(s+1) with order - 1 <= s < count take the span path (the
+// vector kernels where the CPU has them), any other sample (at the right
+// end, or count below order) BSplineBasisValues itself.
 void SplineBasisSamples(const float* knots, int count, int order, const SampleGrid& grid,
-                        int begin, int end, int* first, double* values);
+                        int begin, int end, int* first, double* values, const SplineSums* sums);
 
-// The k values of samples begin .. end - 1 into values + (j - begin) * k,
-// every t(j) in span s: u(s) <= t(j) < u(s+1), k - 1 <= s, s + 1 within the
-// vector. One sample at a time, four, or eight (which need AVX2, AVX-512).
+// The curve points of samples begin .. end - 1 that share their first
+// function (first >= 0): `terms` values of sample j at basis + (j - begin) *
+// width, for functions first on.
+void SplinePoints(const SplineSums& sums, int first, int terms, const double* basis, int width,
+                  int begin, int end);
+
+// The kernels of the two: one sample at a time, four, or eight (which need
+// AVX2, AVX-512). SpanBasis* evaluate samples all in span s: u(s) <= t(j) <
+// u(s+1), k - 1 <= s, s + 1 within the vector.
 void SpanBasisPlain(const float* knots, int k, int s, const SampleGrid& grid, int begin, int end,
-                    double* values);
+                    double* values, const SplineSums* sums);
 void SpanBasisAvx2(const float* knots, int k, int s, const SampleGrid& grid, int begin, int end,
-                   double* values);
+                   double* values, const SplineSums* sums);
 void SpanBasisAvx512(const float* knots, int k, int s, const SampleGrid& grid, int begin, int end,
-                     double* values);
+                     double* values, const SplineSums* sums);
+void SplinePointsPlain(const SplineSums& sums, int first, int terms, const double* basis,
+                       int width, int begin, int end);
+void SplinePointsAvx2(const SplineSums& sums, int first, int terms, const double* basis,
+                      int width, int begin, int end);
+void SplinePointsAvx512(const SplineSums& sums, int first, int terms, const double* basis,
+                        int width, int begin, int end);
 
 }  // namespace tambra

@@ -2,8 +2,10 @@
 // sample j + L and sees exactly the operations the one-sample kernel does
 // for it, without fused multiply-adds (this file is built without
 // contraction, so the FMA instructions AVX-512 brings are never used).
+#include <cmath>
 #include <cstring>
 
+#include "base/model_state.h"
 #include "numeric/knot_vector.h"
 #include "spline/span_basis.h"
 
@@ -20,8 +22,13 @@ typedef double Lanes8 __attribute__((vector_size(64)));
 }  // namespace
 
 void SpanBasisAvx512(const float* knots, int k, int s, const SampleGrid& grid, int begin, int end,
-                   double* values) {
-  span_kernel::SpanBasisLanes<Lanes8>(knots, k, s, grid, begin, end, values);
+                   double* values, const SplineSums* sums) {
+  span_kernel::SpanBasisLanes<Lanes8>(knots, k, s, grid, begin, end, values, sums);
+}
+
+void SplinePointsAvx512(const SplineSums& sums, int first, int terms, const double* basis,
+                      int width, int begin, int end) {
+  span_kernel::SplinePointLanes<Lanes8>(sums, first, terms, basis, width, begin, end);
 }
 
 }  // namespace tambra
@@ -30,7 +37,10 @@ void SpanBasisAvx512(const float* knots, int k, int s, const SampleGrid& grid, i
 #else
 
 namespace tambra {
-void SpanBasisAvx512(const float*, int, int, const SampleGrid&, int, int, double*) {}  // never chosen
+// Never chosen.
+void SpanBasisAvx512(const float*, int, int, const SampleGrid&, int, int, double*,
+                   const SplineSums*) {}
+void SplinePointsAvx512(const SplineSums&, int, int, const double*, int, int, int) {}
 }  // namespace tambra
 
 #endif
