@@ -96,8 +96,8 @@ void BM_SplinePlainEvaluation(benchmark::State& state) {
   std::vector<Point2> out(kGrid - 1);
   for (auto _ : state) {
     for (int j = 1; j < kGrid; ++j) {
-      out[j - 1] = PlainPoint(m.points, m.weights, m.knots, kCount, k, rational,
-                              a + j * (b - a) / kGrid);
+      out[j - 1] =
+          PlainPoint(m.points, m.weights, m.knots, kCount, k, rational, a + j * (b - a) / kGrid);
     }
     benchmark::DoNotOptimize(out.data());
     benchmark::ClobberMemory();

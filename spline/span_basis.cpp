@@ -13,8 +13,8 @@ void SpanBasisPlain(const float* knots, int k, int s, const SampleGrid& grid, in
   span_kernel::SpanBasisLanes<double>(knots, k, s, grid, begin, end, values, sums);
 }
 
-void SplinePointsPlain(const SplineSums& sums, int first, int terms, const double* basis,
-                       int width, int begin, int end) {
+void SplinePointsPlain(const SplineSums& sums, int first, int terms, const double* basis, int width,
+                       int begin, int end) {
   span_kernel::SplinePointLanes<double>(sums, first, terms, basis, width, begin, end);
 }
 
@@ -29,8 +29,8 @@ void SplinePoints(const SplineSums& sums, int first, int terms, const double* ba
   }
 }
 
-void SplineBasisSamples(const float* knots, int count, int order, const SampleGrid& grid,
-                        int begin, int end, int* first, double* values, const SplineSums* sums) {
+void SplineBasisSamples(const float* knots, int count, int order, const SampleGrid& grid, int begin,
+                        int end, int* first, double* values, const SplineSums* sums) {
   const bool vector = UseVectorEvaluation(), wide = UseWideEvaluation();
   const float* const spanFrom = knots + order - 1;  // u(k-1) .. u(n) hold the curve's spans
   const float* const spanTo = knots + count + 1;

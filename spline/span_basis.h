@@ -37,8 +37,8 @@ struct SplineSums {
 // u(s) <= t < u(s+1) with order - 1 <= s < count take the span path (the
 // vector kernels where the CPU has them), any other sample (at the right
 // end, or count below order) BSplineBasisValues itself.
-void SplineBasisSamples(const float* knots, int count, int order, const SampleGrid& grid,
-                        int begin, int end, int* first, double* values, const SplineSums* sums);
+void SplineBasisSamples(const float* knots, int count, int order, const SampleGrid& grid, int begin,
+                        int end, int* first, double* values, const SplineSums* sums);
 
 // The curve points of samples begin .. end - 1 that share their first
 // function (first >= 0): `terms` values of sample j at basis + (j - begin) *
@@ -55,10 +55,10 @@ void SpanBasisAvx2(const float* knots, int k, int s, const SampleGrid& grid, int
                    double* values, const SplineSums* sums);
 void SpanBasisAvx512(const float* knots, int k, int s, const SampleGrid& grid, int begin, int end,
                      double* values, const SplineSums* sums);
-void SplinePointsPlain(const SplineSums& sums, int first, int terms, const double* basis,
-                       int width, int begin, int end);
-void SplinePointsAvx2(const SplineSums& sums, int first, int terms, const double* basis,
-                      int width, int begin, int end);
+void SplinePointsPlain(const SplineSums& sums, int first, int terms, const double* basis, int width,
+                       int begin, int end);
+void SplinePointsAvx2(const SplineSums& sums, int first, int terms, const double* basis, int width,
+                      int begin, int end);
 void SplinePointsAvx512(const SplineSums& sums, int first, int terms, const double* basis,
                         int width, int begin, int end);
 

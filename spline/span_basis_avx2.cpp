@@ -26,8 +26,8 @@ void SpanBasisAvx2(const float* knots, int k, int s, const SampleGrid& grid, int
   span_kernel::SpanBasisLanes<Lanes4>(knots, k, s, grid, begin, end, values, sums);
 }
 
-void SplinePointsAvx2(const SplineSums& sums, int first, int terms, const double* basis,
-                      int width, int begin, int end) {
+void SplinePointsAvx2(const SplineSums& sums, int first, int terms, const double* basis, int width,
+                      int begin, int end) {
   span_kernel::SplinePointLanes<Lanes4>(sums, first, terms, basis, width, begin, end);
 }
 

@@ -22,12 +22,12 @@ typedef double Lanes8 __attribute__((vector_size(64)));
 }  // namespace
 
 void SpanBasisAvx512(const float* knots, int k, int s, const SampleGrid& grid, int begin, int end,
-                   double* values, const SplineSums* sums) {
+                     double* values, const SplineSums* sums) {
   span_kernel::SpanBasisLanes<Lanes8>(knots, k, s, grid, begin, end, values, sums);
 }
 
 void SplinePointsAvx512(const SplineSums& sums, int first, int terms, const double* basis,
-                      int width, int begin, int end) {
+                        int width, int begin, int end) {
   span_kernel::SplinePointLanes<Lanes8>(sums, first, terms, basis, width, begin, end);
 }
 
@@ -39,7 +39,7 @@ void SplinePointsAvx512(const SplineSums& sums, int first, int terms, const doub
 namespace tambra {
 // Never chosen.
 void SpanBasisAvx512(const float*, int, int, const SampleGrid&, int, int, double*,
-                   const SplineSums*) {}
+                     const SplineSums*) {}
 void SplinePointsAvx512(const SplineSums&, int, int, const double*, int, int, int) {}
 }  // namespace tambra
 

@@ -84,16 +84,16 @@ inline void SumLanes(const SplineSums& sums, int first, int terms, Basis basisOf
   std::memcpy(ws, &w, sizeof ws);
   for (int L = 0; L < lanes; ++L) {
     const Point2 q{static_cast<float>(xs[L]), static_cast<float>(ys[L])};
-    const bool finite = std::isfinite(xs[L]) && std::isfinite(ys[L]) && std::isfinite(q.x) &&
-                        std::isfinite(q.y);
+    const bool finite =
+        std::isfinite(xs[L]) && std::isfinite(ys[L]) && std::isfinite(q.x) && std::isfinite(q.y);
     drawn[L] = finite && !(sums.rational && ws[L] == 0.0);
     out[L] = drawn[L] != 0 ? q : Point2{0.0f, 0.0f};
   }
 }
 
 template <typename V>
-inline void SpanBasisLanes(const float* u, int k, int s, const SampleGrid& grid, int begin,
-                           int end, double* values, const SplineSums* sums) {
+inline void SpanBasisLanes(const float* u, int k, int s, const SampleGrid& grid, int begin, int end,
+                           double* values, const SplineSums* sums) {
   constexpr int kWidth = kLanes<V>;
   const int base = s - k + 1;  // row[r] holds the term of function base + r
   const V zero = Splat<V>(0.0);
@@ -147,8 +147,9 @@ inline void SpanBasisLanes(const float* u, int k, int s, const SampleGrid& grid,
       for (int lane = 0; lane < lanes; ++lane) out[lane * k + r] = terms[lane];
     }
     if (sums != nullptr) {
-      SumLanes<V>(*sums, base, k, [&](int r) { return row[r]; }, lanes, sums->out + (j - begin),
-                  sums->drawn + (j - begin));
+      SumLanes<V>(
+          *sums, base, k, [&](int r) { return row[r]; }, lanes, sums->out + (j - begin),
+          sums->drawn + (j - begin));
     }
   }
 }
@@ -164,8 +165,9 @@ inline void SplinePointLanes(const SplineSums& sums, int first, int terms, const
     const int lanes = end - j < kWidth ? end - j : kWidth;
     const double* values = basis + static_cast<long>(j - begin) * width;
     // Lanes past `end` repeat the last sample.
-    SumLanes<V>(sums, first, terms, [&](int r) { return Gather<V>(values + r, width, lanes - 1); },
-                lanes, sums.out + (j - begin), sums.drawn + (j - begin));
+    SumLanes<V>(
+        sums, first, terms, [&](int r) { return Gather<V>(values + r, width, lanes - 1); }, lanes,
+        sums.out + (j - begin), sums.drawn + (j - begin));
   }
 }
 
