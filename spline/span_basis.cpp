@@ -20,7 +20,10 @@ void SplinePointsPlain(const SplineSums& sums, int first, int terms, const doubl
 
 void SplinePoints(const SplineSums& sums, int first, int terms, const double* basis, int width,
                   int begin, int end) {
-  if (UseWideEvaluation()) {
+  // A span of a sample or two (a small grid over many knots) fills no vector.
+  if (end - begin < 3) {
+    SplinePointsPlain(sums, first, terms, basis, width, begin, end);
+  } else if (UseWideEvaluation()) {
     SplinePointsAvx512(sums, first, terms, basis, width, begin, end);
   } else if (UseVectorEvaluation()) {
     SplinePointsAvx2(sums, first, terms, basis, width, begin, end);
