@@ -124,4 +124,16 @@ int BSplineBasisValues(const float* knots, int count, int k, double t, double* v
   return first;
 }
 
+bool BSplineBasisEvery(const float* knots, int count, int k, double t, double* values) {
+  if (values == nullptr || count < 1) return false;
+  if (!std::isfinite(t) || CheckKnotVector(knots, count, k) == kKnotsRefused) {
+    std::fill(values, values + std::min(count, kKnotCapacity), 0.0);
+    return false;
+  }
+  double row[kKnotCapacity + 1];
+  AllTerms(knots, count, k, t, 0, count - 1, row);
+  std::copy(row, row + count, values);
+  return true;
+}
+
 }  // namespace tambra

@@ -43,4 +43,12 @@ double BSplineBasis(const float* knots, int count, int i, int k, double t);
 // its nonzero functions need not lie in one window).
 int BSplineBasisValues(const float* knots, int count, int k, double t, double* values);
 
+// Every basis function at once, on any vector CheckKnotVector does not
+// refuse (a decreasing one included): values[i] == BSplineBasis(knots,
+// count, i, k, t) bit for bit for i = 0 .. count - 1, each term of the
+// recursion computed once for all of them. `values` needs room for count
+// doubles. Returns false, writing count zeros, when the arguments are
+// refused (t not finite, or a refused vector).
+bool BSplineBasisEvery(const float* knots, int count, int k, double t, double* values);
+
 }  // namespace tambra

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "numeric/bspline_basis.h"
+#include "spline/span_basis.h"
 
 namespace tambra {
 
@@ -20,34 +21,43 @@ class BasisTable {
   // on; First(i) < 0 when the sample has none.
   int First(int i) const { return first_[i - 1]; }
   const double* Values(int i) const { return values_.data() + std::size_t(i - 1) * width_; }
+  int Width() const { return width_; }
 
-  void Prepare(const float* knots, int count, int order, bool windowed, int segments) {
+  // Makes the values ready for these arguments. When they were not, and the
+  // vector is valid, the curve points of `sums` (samples 1 on) are formed
+  // with them and the result is true.
+  bool Prepare(const float* knots, int count, int order, bool windowed, int segments,
+               const SplineSums& sums) {
     PolylineKey key;
     key.Add(knots, count + order);
     key.Add(count), key.Add(order), key.Add(windowed), key.Add(segments);
-    if (ready_ && key == key_) return;
+    if (ready_ && key == key_) return false;
     ready_ = false;
     width_ = windowed ? order : count;
-    first_.assign(segments - 1, -1);
-    values_.assign(std::size_t(segments - 1) * width_, 0.0);
-    const double a = knots[order - 1], b = knots[count];
-    // A value costs about order squared multiply-adds; all of them are
-    // evaluated function by function on a decreasing vector.
-    const double work = (segments - 1.0) * order * order * (windowed ? 1.0 : count);
+    // Every entry is written below.
+    first_.resize(segments - 1);
+    values_.resize(std::size_t(segments - 1) * width_);
+    const SampleGrid grid{knots[order - 1], knots[count], segments};
+    // A sample costs about order squared multiply-adds; on a decreasing
+    // vector the terms below all count functions.
+    const double work = (segments - 1.0) * order * (windowed ? order : count + order);
     ForSampleRanges(1, segments, work, [&](int begin, int end) {
-      for (int j = begin; j < end; ++j) {
-        const double t = a + j * (b - a) / segments;
-        double* basis = values_.data() + std::size_t(j - 1) * width_;
-        if (windowed) {
-          first_[j - 1] = BSplineBasisValues(knots, count, order, t, basis);
-        } else {
-          for (int i = 0; i < count; ++i) basis[i] = BSplineBasis(knots, count, i, order, t);
-          first_[j - 1] = 0;
-        }
+      double* basis = values_.data() + std::size_t(begin - 1) * width_;
+      if (windowed) {
+        const SplineSums from{sums.points, sums.weights, sums.rational, sums.out + (begin - 1),
+                              sums.drawn + (begin - 1)};
+        SplineBasisSamples(knots, count, order, grid, begin, end, first_.data() + (begin - 1),
+                           basis, &from);
+        return;
+      }
+      for (int j = begin; j < end; ++j, basis += width_) {
+        BSplineBasisEvery(knots, count, order, grid.At(j), basis);
+        first_[j - 1] = 0;
       }
     });
     key_ = std::move(key);
     ready_ = true;
+    return windowed;
   }
 
  private:
@@ -58,39 +68,6 @@ class BasisTable {
   std::vector<double> values_;
 };
 
-// The curve point of sample j from its basis values. The terms outside the
-// window are exact zeros that change no bit of the sums.
-bool SplinePoint(const Point2* points, const float* weights, int count, int order, bool windowed,
-                 bool rational, int first, const double* basis, Point2& out) {
-  out = Point2{0.0f, 0.0f};
-  if (first < 0) return false;
-  const int terms = windowed ? std::min(order, count - first) : count;
-  double x = 0.0, y = 0.0, w = 0.0;
-  for (int r = 0; r < terms; ++r) {
-    const int i = first + r;
-    const double b = basis[r];
-    if (rational) {
-      x += points[i].x * b * weights[i];
-      y += points[i].y * b * weights[i];
-      w += weights[i] * b;
-    } else {
-      x += points[i].x * b;
-      y += points[i].y * b;
-    }
-  }
-  if (rational) {
-    if (w == 0.0) return false;
-    x /= w;
-    y /= w;
-  }
-  const Point2 q{static_cast<float>(x), static_cast<float>(y)};
-  if (!(std::isfinite(x) && std::isfinite(y) && std::isfinite(q.x) && std::isfinite(q.y))) {
-    return false;
-  }
-  out = q;
-  return true;
-}
-
 }  // namespace
 
 void SplineCurveSamples(const Point2* points, const float* weights, const float* knots, int count,
@@ -98,12 +75,25 @@ void SplineCurveSamples(const Point2* points, const float* weights, const float*
   out.Resize(segments);
   if (segments < 2) return;
   static BasisTable table;
-  table.Prepare(knots, count, order, windowed, segments);
+  const SplineSums sums{points, weights, rational, out.points.data(), out.drawn.data()};
+  if (table.Prepare(knots, count, order, windowed, segments, sums)) return;
+  const int width = table.Width();
   const double work = (segments - 1.0) * 3.0 * (windowed ? order : count);
   ForSampleRanges(1, segments, work, [&](int begin, int end) {
-    for (int j = begin; j < end; ++j) {
-      out.drawn[j - 1] = SplinePoint(points, weights, count, order, windowed, rational,
-                                     table.First(j), table.Values(j), out.points[j - 1]);
+    // The samples of one span share their points; the terms outside the
+    // window are exact zeros that change no bit of the sums.
+    for (int j = begin, stop; j < end; j = stop) {
+      const int first = table.First(j);
+      for (stop = j + 1; stop < end && table.First(stop) == first;) ++stop;
+      const SplineSums from{points, weights, rational, out.points.data() + (j - 1),
+                            out.drawn.data() + (j - 1)};
+      if (first < 0) {
+        std::fill(from.out, from.out + (stop - j), Point2{0.0f, 0.0f});
+        std::fill(from.drawn, from.drawn + (stop - j), 0);
+        continue;
+      }
+      const int terms = windowed ? std::min(order, count - first) : count;
+      SplinePoints(from, first, terms, table.Values(j), width, j, stop);
     }
   });
 }

@@ -81,10 +81,13 @@ std::string Disagreement(const std::vector<float>& u, int n, int k, double t, bo
   std::fill(values, values + kMaxSplineOrder, kNaN);  // shows a value left unwritten
   const int first = BSplineBasisValues(u.data(), n, k, t, values);
   if (windowed && (first < 0 || first > std::max(0, n - k))) return "first";
+  double every[kKnotCapacity];
+  if (!BSplineBasisEvery(u.data(), n, k, t, every)) return "every refused";
   for (int i = 0; i < std::max(n, first + k); ++i) {
     const double want = i < n ? Recursion(u.data(), n, i, k, t) : 0.0;  // padding: +0
     const std::string at = std::to_string(i);
     if (i < n && Bits(BSplineBasis(u.data(), n, i, k, t)) != Bits(want)) return "i=" + at;
+    if (i < n && Bits(every[i]) != Bits(want)) return "every i=" + at;
     const double inWindow = i >= first && i < first + k ? values[i - first] : 0.0;
     if (windowed && Bits(inWindow) != Bits(want)) return "window i=" + at;
   }
@@ -128,6 +131,13 @@ TEST(BSplineBasisTest, PartitionOfUnityAndFullStorage) {
   EXPECT_EQ(BSplineBasisValues(full.data(), 90, 10, 81.0, values), 80);
   EXPECT_EQ(values[9], 1.0);
   EXPECT_EQ(BSplineBasis(full.data(), 1, 0, 99, 0.0), 1.0);
+  // Refused: a parameter that is not finite, n + k beyond the storage.
+  double every[kKnotCapacity];
+  std::fill(every, every + kKnotCapacity, kNaN);
+  EXPECT_FALSE(BSplineBasisEvery(full.data(), 90, 10, kNaN, every));
+  EXPECT_TRUE(std::all_of(every, every + 90, [](double v) { return Bits(v) == 0; }));
+  EXPECT_FALSE(BSplineBasisEvery(full.data(), 91, 10, 1.0, every));
+  EXPECT_EQ(BSplineBasisValues(full.data(), 90, 10, kNaN, values), -1);
 }
 
 TEST(BSplineKnotVectorTest, ClampedCheckAndSpans) {

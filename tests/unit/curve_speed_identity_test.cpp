@@ -8,9 +8,11 @@
 #include "base/canvas.h"
 #include "bezier/bezier_evaluation.h"
 #include "curve_test_support.h"
+#include "numeric/bspline_basis.h"
 #include "numeric/knot_vector.h"
 #include "rational/rational_evaluation.h"
 #include "resources/command_ids.h"
+#include "spline/span_basis.h"
 #include "spline/spline_evaluation.h"
 
 namespace tambra {
@@ -121,6 +123,83 @@ TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
   }
   EXPECT_GT(skipped, 0);  // the cases reach skipped samples ...
   EXPECT_GT(nonFinite, 0);  // ... and Bezier samples beyond the float range
+}
+
+// The spline samples of a whole grid, span by span and several at a time,
+// against the basis and the sums formed at each sample alone: orders 1 to 50
+// on clamped vectors with repeated knots, unclamped ones, fewer points than
+// the order and a parameter range of one value (every sample at the right
+// end), weights of both signs. The span path with the sums, and the sums
+// from kept basis values, on every kernel.
+TEST_F(CurveSpeedTest, SplineSamplesGiveTheValuesOfEachSampleAlone) {
+  Random r(29);
+  for (int order = 1; order <= 50; ++order) {
+    for (int kind = 0; kind < 4; ++kind) {
+      const int count = kind == 2 ? r.Int(1, std::max(1, order - 1))
+                                  : r.Int(std::max(order, 2), kKnotCapacity - order);
+      std::vector<float> knots = r.Knots(count, order);
+      if (kind == 1) {  // not clamped: the spans from u(k-1) on only
+        for (std::size_t i = 1; i < knots.size(); ++i)
+          knots[i] = knots[i - 1] + (r.Int(0, 3) == 0 ? 0.0f : r.Real(0.01f, 2.0f));
+      }
+      if (kind == 3) std::fill(knots.begin(), knots.end(), 2.5f);
+      knots.resize(kKnotCapacity, 0.0f);
+      ASSERT_EQ(CheckKnotVector(knots.data(), count, order), kKnotsValid);
+      const std::vector<Point2> points = r.Polygon(count);
+      const std::vector<float> weights = r.Weights(count, -1.0f, 3.0f);
+      const bool rational = r.Int(0, 1) == 1;
+      const int grid = std::vector<int>{2, 3, 7, 50, 401, 1999}[r.Int(0, 5)];
+      const SampleGrid at{knots[order - 1], knots[count], grid};
+      std::vector<int> first(grid - 1);
+      std::vector<double> values(std::size_t(grid - 1) * order);
+      CurveSamples want;
+      want.Resize(grid);
+      for (int j = 1; j < grid; ++j) {
+        double* b = values.data() + std::size_t(j - 1) * order;
+        const int f = first[j - 1] = BSplineBasisValues(knots.data(), count, order, at.At(j), b);
+        double x = 0, y = 0, w = 0;
+        for (int i = f; i < std::min(f + order, count); ++i) {
+          const double v = b[i - f];
+          x += rational ? points[i].x * v * weights[i] : points[i].x * v;
+          y += rational ? points[i].y * v * weights[i] : points[i].y * v;
+          w += weights[i] * v;
+        }
+        if (rational) x /= w, y /= w;
+        const Point2 q{float(x), float(y)};
+        want.drawn[j - 1] = !(rational && w == 0) && std::isfinite(x) && std::isfinite(y) &&
+                            std::isfinite(q.x) && std::isfinite(q.y);
+        want.points[j - 1] = want.drawn[j - 1] ? q : Point2{0, 0};
+      }
+      const std::string where = "order " + std::to_string(order) + " kind " +
+                                std::to_string(kind) + " count " + std::to_string(count) +
+                                " grid " + std::to_string(grid);
+      for (const bool plain : {true, false}) {
+        for (const bool narrow : {true, false}) {
+          ForcePlainEvaluation(plain), ForceNarrowEvaluation(narrow);
+          std::vector<int> firstGot(grid - 1, -2);
+          std::vector<double> got(values.size(), -1.0);
+          CurveSamples samples;
+          samples.Resize(grid);
+          // From sample 2: a block need not start on the first.
+          firstGot[0] = first[0], std::copy_n(values.begin(), order, got.begin());
+          samples.points[0] = want.points[0], samples.drawn[0] = want.drawn[0];
+          const SplineSums sums{points.data(), weights.data(), rational,
+                                samples.points.data() + 1, samples.drawn.data() + 1};
+          SplineBasisSamples(knots.data(), count, order, at, 2, grid, firstGot.data() + 1,
+                             got.data() + order, &sums);
+          EXPECT_EQ(firstGot, first) << where;
+          EXPECT_EQ(std::memcmp(got.data(), values.data(), values.size() * sizeof(double)), 0)
+              << where << " plain " << plain << " narrow " << narrow;
+          EXPECT_TRUE(SameBits(samples, want)) << where << " plain " << plain;
+          for (int call = 0; call < 2; ++call) {  // the second from the kept basis
+            SplineCurveSamples(points.data(), weights.data(), knots.data(), count, order, true,
+                               rational, grid, samples);
+            EXPECT_TRUE(SameBits(samples, want)) << where << " plain " << plain << " " << call;
+          }
+        }
+      }
+    }
+  }
 }
 
 // A drag of every display with the log open, its picture and log the same
