@@ -129,8 +129,9 @@ TEST_F(ChaikinCommandTest, SaveDecidesWhatStaysAndRefusalsLeaveEverything) {
       const std::vector<Rgb> pixels = Pixels();
       const bool drawn = std::count(pixels.begin(), pixels.end(), 0xFF000000u | c.colour) > 0;
       EXPECT_EQ(drawn, c.colour != 0);
-      if (c.command != kCmdChaikin)  // a summary names the new count, a refusal the reason
+      if (c.command != kCmdChaikin) {  // a summary names the new count, a refusal the reason
         EXPECT_EQ(window.Status().ends_with(" points"), c.colour != 0) << window.Status();
+      }
       for (int i = 0; c.colour == kGreen && i < c.n; ++i)
         EXPECT_EQ(window.Canvas().Pixel(int(p[i].x), int(p[i].y)), kGreen) << i;
       if (c.colour == 0 || (c.colour == kGreen && save == 1)) {
