@@ -190,7 +190,9 @@ TEST_F(RationalTest, CommandsGiveTheCurveBackOrRefuseInBothModes) {
       EXPECT_EQ(window.Canvas().CountNonWhite() > 0, c.count > 0);
       EXPECT_TRUE(c.count > 0 || (ModelBytes() == before && log.empty()));
       const bool summary = window.Status().ends_with(" to " + std::to_string(c.count) + " points");
-      if (c.command != kHyb) EXPECT_TRUE(!window.Status().empty() && summary == (c.count > 0));
+      if (c.command != kHyb) {
+        EXPECT_TRUE(!window.Status().empty() && summary == (c.count > 0)) << window.Status();
+      }
       EXPECT_TRUE(c.count == 0 || m.pointCount == c.count) << m.pointCount;
       if (mode == kCmdSurfaces || c.count == 0) continue;
       for (float w : CurveWeights())
