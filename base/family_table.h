@@ -30,7 +30,7 @@ struct CommandEntry {
   unsigned scope;
   // null with no `compute` either: the item exists, its operation has not
   // landed yet
-  CommandHandler run;
+  CommandHandler run = nullptr;
   // Where the menu item is enabled, when that differs from where the
   // command runs (0: the same): the rational algorithms run on the curve
   // fields in either mode, but their items are greyed with the other curve
