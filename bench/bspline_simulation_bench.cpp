@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/model_state.h"
+#include "resources/command_ids.h"
 #include "spline/bspline_simulation.h"
 #include "tools/headless_platform.h"
 
@@ -54,7 +55,7 @@ void BM_BSplineSimulationCubic96(benchmark::State& state) {
   };
   load();
   m.saveResults = 1;
-  BSplineSimulation(window);
+  window.Command(kCmdBSplineSimulation);
   if (q.size() != 96 || u.size() != 100 || m.pointCount != 49) {
     state.SkipWithError("the command refused the input");
     return;
@@ -62,7 +63,7 @@ void BM_BSplineSimulationCubic96(benchmark::State& state) {
   m.saveResults = 0;
   for (auto _ : state) {
     load();
-    BSplineSimulation(window);
+    window.Command(kCmdBSplineSimulation);
     benchmark::DoNotOptimize(m.points[0]);
     benchmark::ClobberMemory();
   }

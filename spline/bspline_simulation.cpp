@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "base/canvas.h"
 #include "base/snapshots.h"
@@ -181,20 +182,31 @@ SimulationStatus ReduceBSplineByOneDegree(const Point2* points, int n, int order
   return kSimulationDone;
 }
 
-void BSplineSimulation(Platform& window) {
-  ModelState& m = Model();
+Outcome BSplineSimulation(const CommandInput& input) {
+  const ModelState& m = input.model;
   ReducedSpline reduced;
   // Nothing is drawn and nothing changes unless the whole reduction succeeds.
-  if (ReduceBSplineByOneDegree(m.points, m.pointCount, m.order, m.knots, reduced) !=
-      kSimulationDone) {
-    return;
+  switch (ReduceBSplineByOneDegree(m.points, m.pointCount, m.order, m.knots, reduced)) {
+    case kSimulationBoundExceeded:
+      return Outcome::Refused("B-spline simulation stopped: a knot's error bound passes " +
+                              std::to_string(static_cast<int>(kSimulationTolerance)) + " px");
+    case kSimulationRefused:
+      return Outcome::Refused(
+          "B-spline simulation needs a clamped curve of order 3 or more with at least as many "
+          "points as its order, finite non-decreasing knots and inner knots repeated less than "
+          "the order");
+    case kSimulationDone: break;
   }
-  CurveResult result;
-  m.pointCount = reduced.count;
-  m.order = reduced.order;
-  std::copy_n(reduced.points, reduced.count, m.points);
-  std::copy_n(reduced.knots, reduced.count + reduced.order + 1, m.knots);
-  DrawNurbsCurve(window, kRedMode);
+  CurveCopy curve = CurrentCurve(m);
+  curve.pointCount = reduced.count;
+  curve.order = reduced.order;
+  std::copy_n(reduced.points, reduced.count, curve.points);
+  std::copy_n(reduced.knots, reduced.count + reduced.order + 1, curve.knots);
+  Outcome outcome;
+  outcome.drawings.push_back(Drawing{curve, DrawNurbsCurve, kRedMode});
+  outcome.summary = "B-spline simulation " + std::to_string(m.pointCount) + " to " +
+                    std::to_string(reduced.count) + " points";
+  return outcome;
 }
 
 }  // namespace tambra

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/model_state.h"
+#include "base/outcome.h"
 #include "base/platform.h"
 
 namespace tambra {
@@ -41,6 +42,6 @@ struct ReducedSpline {
 // The menu command: the reduced curve, drawn as a NURBS curve in red, kept
 // in the model only with Save on. When the reduction stops or is refused
 // nothing is drawn and the model is left exactly as it was.
-void BSplineSimulation(Platform& window);
+Outcome BSplineSimulation(const CommandInput& input);
 
 }  // namespace tambra

@@ -26,7 +26,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdBSplineReduction, kInCurves, SplineDegreeReduction},
     {kCmdNurbsReduction, kInCurves, SplineDegreeReduction},
     {kCmdNurbsSimulation, kInBothModes, NurbsSimulation},
-    {kCmdBSplineSimulation, kInBothModes, BSplineSimulation},
+    {kCmdBSplineSimulation, kInBothModes, nullptr, 0, BSplineSimulation},
 };
 
 constexpr DisplayEntry kDisplays[] = {

@@ -97,6 +97,8 @@ TEST_F(BSplineSimulationTest, StopsAndRefusalsLeaveTheModel) {
     const std::vector<unsigned char> before = ModelBytes();
     window.Command(kCmdBSplineSimulation);
     EXPECT_TRUE(ModelBytes() == before && !Red()) << points.size() << " " << knots[4];
+    EXPECT_TRUE(window.Status().starts_with("B-spline simulation ") &&
+                !window.Status().ends_with(" points")) << window.Status();
   }
 }
 
