@@ -166,6 +166,50 @@ TEST_F(RationalTest, HybridFormReproducesTheCurve) {
   }
 }
 
+// The consistent equation with weights other than 1 against the least-squares solution formed
+// here in double: Q(t) W(t) = X(t) coefficient by coefficient in degree n + s - 2, the normal
+// equations solved by elimination with pivoting. A weight taken from the wrong index moves Q far.
+TEST_F(RationalTest, ConsistentEquationIsTheLeastSquaresSolutionWithWeights) {
+  const int n = 5, s = 6, d = n + s - 2;
+  const Points p = Random(11).Polygon(n);
+  const Weights w = {0.5f, 2, 1.25f, 0.75f, 3};
+  SetCurve(p, w);
+  m.approxDim = s, m.saveResults = 1;
+  window.Command(kCon);
+  ASSERT_EQ(m.pointCount, s);
+  // M(i, j): the coefficient of Q(i) in degree-d coefficient j of Q W; X(j) those of W P.
+  std::vector<std::vector<double>> a(s, std::vector<double>(s + 2, 0.0));
+  for (int j = 0; j <= d; ++j) {
+    double column[s] = {}, x = 0, y = 0;
+    for (int i = 0; i < n; ++i) {
+      const double c = Binomial(n - 1, i) * Binomial(s - 1, j - i) / Binomial(d, j);
+      if (j - i >= 0 && j - i <= s - 1) x += c * w[i] * p[i].x, y += c * w[i] * p[i].y;
+    }
+    for (int i = 0; i < s; ++i) {
+      if (j - i >= 0 && j - i <= n - 1)
+        column[i] = Binomial(s - 1, i) * Binomial(n - 1, j - i) / Binomial(d, j) * w[j - i];
+    }
+    for (int i = 0; i < s; ++i) {
+      for (int k = 0; k < s; ++k) a[i][k] += column[i] * column[k];
+      a[i][s] += column[i] * x, a[i][s + 1] += column[i] * y;
+    }
+  }
+  for (int c = 0; c < s; ++c) {
+    int pivot = c;
+    for (int r = c + 1; r < s; ++r) pivot = std::fabs(a[r][c]) > std::fabs(a[pivot][c]) ? r : pivot;
+    std::swap(a[c], a[pivot]);
+    for (int r = 0; r < s; ++r) {
+      if (r == c) continue;
+      const double f = a[r][c] / a[c][c];
+      for (int k = c; k < s + 2; ++k) a[r][k] -= f * a[c][k];
+    }
+  }
+  for (int i = 0; i < s; ++i) {
+    EXPECT_LT(Distance({m.points[i].x, m.points[i].y}, {a[i][s] / a[i][i], a[i][s + 1] / a[i][i]}),
+              1e-2) << i;
+  }
+}
+
 // Accepted: with unit weights (Curves) every command gives the curve back as the new count of
 // points of weight 1 (the hybrid form keeps the model); with other weights (Surfaces, which
 // greys the items, they still act) the count. Refused: the model unchanged, nothing drawn and
