@@ -219,7 +219,10 @@ void ChooseFamily(Platform& window, int kind) {
   const DisplayFunction surface = FindSurfaceDisplay(kind, CurrentScope());
   // A display that does not describe this net (a spline surface of a
   // triangle) draws nothing and the model stays as it is.
-  if (!IsCurves() && surface == nullptr) return;
+  if (!IsCurves() && surface == nullptr) {
+    window.ShowStatus("This surface needs a rectangular net; the net is triangular");
+    return;
+  }
   m.curveKind = kind;
   ClearCanvas(window, m.clientWidth, m.clientHeight);
   if (IsCurves()) {

@@ -159,6 +159,7 @@ TEST_F(SplineSurfaceTest, RotationAndRepaintKeepTheChosenSurfaceWhichMustFitTheN
     ClearCanvas(window, 800, 600);
     window.Command(command);
     EXPECT_TRUE(ModelBytes() == before && window.Canvas().CountNonWhite() == 0) << command;
+    EXPECT_EQ(window.Status(), "This surface needs a rectangular net; the net is triangular");
   }
   EXPECT_TRUE(window.IsEnabled(kCmdBezier));
 }
