@@ -1,6 +1,5 @@
 // The menu bar joined from the tables: the tree users know, every item
-// wired to something, no command registered twice where it applies, and
-// the rules by which one table adds lines to another's popups.
+// wired to something, no command registered twice where it applies.
 #include "app/menu_tree.h"
 
 #include <gtest/gtest.h>
@@ -100,61 +99,6 @@ TEST(MenuTreeTest, NoIdIsRegisteredTwiceInOneScope) {
       take(entry.chooseCommand, entry.scope & kInSurfaces, "surface");
     }
   }
-}
-
-// What is greyed where: the other mode's items, and for a triangle the
-// spline surfaces and the triangular conversions.
-TEST(MenuTreeTest, ItemsAreScopedByTheirEntries) {
-  std::map<int, unsigned> expected = {
-      {kCmdYKnots, kInSurfaces},          {kCmdReduceSurfaces, kInSurfaces},
-      {kCmdBSpline, kInCurves | kInRectangularNets}, {kCmdNurbs, kInCurves | kInRectangularNets}};
-  for (int id : {kCmdTriangularSE, kCmdTriangularNW, kCmdTriangularSW, kCmdTriangularNE}) {
-    expected[id] = kInRectangularNets;
-  }
-  for (int id : {127, 128, 131, 132, 133, 159, 117, 160, 161, 162, 146, 147, 141, 142, 143, 144,
-                 145, 153, 154, 151, 152}) {
-    expected[id] = kInCurves;
-  }
-  std::map<int, unsigned> scoped;
-  for (const ScopedItem& item : ScopedMenuItems()) scoped[item.id] = item.scope;
-  EXPECT_EQ(scoped, expected);
-}
-
-TEST(MenuTreeTest, CurveKindsAreNamedByTheirFamilies) {
-  EXPECT_EQ(CurveKindName(kNoCurve), nullptr);
-  const std::map<int, std::string> names = {
-      {kBezier, "Bezier"}, {kRationalBezier, "Rational Bezier"}, {kBSpline, "B-spline"},
-      {kNurbs, "NURBS"}};
-  for (const auto& [kind, name] : names) {
-    ASSERT_NE(CurveKindName(kind), nullptr) << kind;
-    EXPECT_EQ(CurveKindName(kind), name);
-  }
-}
-
-// Lines added to another table's popup land after the named line, at the
-// end when it is not named or not there, in a popup made for them when no
-// table has it; the bar's own additions follow every table's popups.
-TEST(MenuTreeTest, TablesAddLinesToOneAnothersPopupsAtStatedPlaces) {
-  static constexpr MenuEntry kSub[] = {MenuItem("s1", 11)};
-  static constexpr MenuEntry kA[] = {MenuItem("a1", 1), MenuPopup("sub", kSub), MenuItem("a2", 2)};
-  static constexpr MenuEntry kFirst[] = {MenuPopup("A", kA)};
-  static constexpr MenuEntry kLast[] = {MenuPopup("Z", {})};
-  static constexpr MenuEntry kSecond[] = {MenuPopup("B", {})};
-  static constexpr MenuEntry kX[] = {MenuSeparator(), MenuItem("x", 3)};
-  static constexpr MenuEntry kY[] = {MenuItem("y", 4)};
-  static constexpr const char* kPathA[] = {"A"};
-  static constexpr const char* kPathSub[] = {"A", "sub"};
-  static constexpr const char* kPathNew[] = {"A", "new"};
-  static constexpr MenuInsertion kFirstAdds[] = {{{}, nullptr, kLast},
-                                                 {kPathA, "sub", kX},
-                                                 {kPathSub, nullptr, kY}};
-  static constexpr MenuInsertion kSecondAdds[] = {{kPathA, "missing", kY}, {kPathNew, "a1", kY}};
-  const FamilyTable tables[] = {
-      FamilyTable{.menu = kFirst, .menuInsertions = kFirstAdds},
-      FamilyTable{.menu = kSecond, .menuInsertions = kSecondAdds},
-  };
-  EXPECT_EQ(Render(BuildMenuBar(tables), "\n"),
-            "A[a1=1; sub[s1=11; y=4]; -; x=3; a2=2; y=4; new[y=4]]\nB[]\nZ[]");
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ TEST_F(SplineSurfaceTest, RotationAndRepaintKeepTheChosenSurfaceWhichMustFitTheN
   window.Start();
   window.Command(kCmdSurfaces);
   using Draw = void (*)(Platform&, int);
-  auto canvas = [&] { return std::vector(window.Canvas().Data(), window.Canvas().Data() + 800 * 600); };
+  auto canvas = [&] { return std::vector(window.Canvas().Data(), window.Canvas().Data() + 480000); };
   for (auto [command, draw] : {std::pair<int, Draw>{kCmdBezier, DrawBezierSurface},
                                {kCmdBSpline, DrawBSplineSurface}, {kCmdNurbs, DrawNurbsSurface}}) {
     SetNet(5, 4, 4, 3, 50);
