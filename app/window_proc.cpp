@@ -293,7 +293,10 @@ int MainWindowProc(Platform& window, const Message& message) {
   }
   // A log whose lines no longer reach the disk is closed and reported once.
   if (CloseOutputLogOnWriteFailure(window)) SetOutputMenu(window, false);
-  UpdateMenuScope(window);
+  // The mode and the net's shape change through commands; a repaint checks
+  // too. Mouse messages (the drag's hot path) leave the greying as it is.
+  if (message.kind == MessageKind::kCommand || message.kind == MessageKind::kPaint)
+    UpdateMenuScope(window);
   return 0;
 }
 
