@@ -65,4 +65,10 @@ bool ParseWholeInteger(const std::string& text, long& value) {
   return errno != ERANGE && end == number.c_str() + number.size();
 }
 
+std::string ShortNumber(double value) {
+  char text[32];
+  FormatC(text, sizeof text, "%g", value);
+  return text;
+}
+
 }  // namespace tambra

@@ -11,6 +11,10 @@ namespace tambra {
 int FormatC(char* buffer, std::size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
+// A number for a message: "%g" under the "C" numeric locale ("0.5", "7",
+// "1e+20").
+std::string ShortNumber(double value);
+
 // strtod and strtol under the "C" numeric locale; `end` as for strtod.
 double ParseDoubleC(const char* text, char** end);
 long ParseLongC(const char* text, char** end);

@@ -6,6 +6,9 @@
 // outcome and never patches the families.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,11 +28,23 @@ struct Measurement {
   double value;
 };
 
-// A curve to draw: it stands in the model while `draw` draws it in `mode`.
+// One thing to draw. A curve stands in the model while `draw` draws it in
+// `mode`; a surface (when set) does the same for the surface fields; a
+// drawing with `paint` and no `draw` paints what it captured (marks of
+// intermediate points, say) and leaves the model alone.
 struct Drawing {
   CurveCopy curve;
-  DisplayFunction draw;
-  int mode;
+  DisplayFunction draw = nullptr;
+  int mode = 0;
+  std::shared_ptr<const SurfaceCopy> surface = nullptr;
+  std::function<void(Platform&)> paint = nullptr;
+};
+
+// A file a command writes beside its result ("matrix.dat"), in the
+// current folder; written before anything is drawn.
+struct FileDump {
+  std::string name;
+  std::string text;
 };
 
 struct Outcome {
@@ -39,12 +54,19 @@ struct Outcome {
   std::string refusal;
   // What was done, for the status line ("Eck reduction 7 to 6 points").
   std::string summary;
-  // Drawn in order. The last one's curve is the result: with Save on it
+  // Drawn in order, also when the command refused (what it showed before
+  // saying why). The last curve or surface is the result: with Save on it
   // stays in the model, unless `keepsResult` is false (a construction that
-  // only shows).
+  // only shows) or the command refused.
   std::vector<Drawing> drawings;
   bool keepsResult = true;
   std::vector<Measurement> measurements;
+  // Written whole or not at all; one that cannot be written stops the
+  // outcome (nothing drawn or kept) and says why.
+  std::vector<FileDump> dumps;
+  // The Insert value the command leaves in the model whatever Save says
+  // (the last knot a refinement inserted), when it sets one.
+  std::optional<float> insertKnot;
 
   static Outcome Refused(std::string why) {
     Outcome outcome;

@@ -75,6 +75,14 @@ void CopySurfaceFields(const From& from, To& to) {
   std::copy_n(from.triangleList, kMaxTrianglePoints, to.triangleList);
 }
 
+SurfaceCopy CurrentSurface(const ModelState& model) {
+  SurfaceCopy surface;
+  CopySurfaceFields(model, surface);
+  return surface;
+}
+
+void SetSurface(const SurfaceCopy& surface) { CopySurfaceFields(surface, Model()); }
+
 void TakeSurfaceSnapshot() { CopySurfaceFields(Model(), Model().surfaceSnapshot); }
 
 void RestoreSurfaceSnapshot() {

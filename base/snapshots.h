@@ -15,6 +15,7 @@ void RestoreSurfaceSnapshot();
 
 struct CurveCopy;
 struct ModelState;
+struct SurfaceCopy;
 // The model's curve whole (every entry of every array), the starting point
 // of a command's result: what the result does not change stays.
 CurveCopy CurrentCurve(const ModelState& model);
@@ -22,6 +23,10 @@ CurveCopy CurrentCurve(const ModelState& model);
 // entry of its points, weights and knots (a result built from CurrentCurve
 // keeps what it does not change, a terminating knot included).
 void SetCurve(const CurveCopy& curve);
+// The same for the surface fields: the net, its weights, knots, orders,
+// steps and the packed triangle list, whole.
+SurfaceCopy CurrentSurface(const ModelState& model);
+void SetSurface(const SurfaceCopy& surface);
 
 // The snapshot protocol of a command that shows a result, for the scope of
 // one object: with Save off the snapshot is taken when it is made, the

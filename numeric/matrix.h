@@ -44,6 +44,16 @@ using VectorMatrix = Coords<2>[kMatrixSize][kMatrixSize];
 // every algorithm fills what it uses before use and nothing in it is part of
 // the model. The global one lives in static storage (320 KB); the kernels
 // take the one they may overwrite as an argument.
+// The spline degree changes and the refinement: Bezier extraction,
+// piecewise Bernstein elevation, the least-squares way back to B-spline
+// points and the reduction matrix.
+struct SplineMatrices {
+  Matrix splineToBezier;      // rows: Bezier points of all pieces; columns: control points
+  Matrix piecewiseElevation;  // rows: elevated Bezier points; columns: Bezier points
+  Matrix bezierToSpline;      // rows: new control points; columns: elevated Bezier points
+  Matrix reduction;           // rows: reduced control points; columns: given ones
+};
+
 struct NumericScratch {
   Matrix matrixA;           // solver operand, replaced by its inverse
   Matrix matrixB;           // solver right-hand block
@@ -51,6 +61,7 @@ struct NumericScratch {
   Matrix elevationMatrix;   // output of BuildElevationMatrix
   VectorMatrix directions;  // how each parameter of a C1 or C2 reduction moves each point
   VectorMatrix design;      // the same carried through the elevation
+  SplineMatrices spline;
 };
 
 NumericScratch& Scratch();

@@ -5,14 +5,6 @@
 
 namespace tambra {
 
-namespace {
-SplineMatrices g_splineScratch;
-}  // namespace
-
-SplineMatrices& SplineScratch() { return g_splineScratch; }
-
-void ResetSplineScratch() { std::memset(&g_splineScratch, 0, sizeof g_splineScratch); }
-
 // A skipped term is a product with an exact zero factor, +0 or -0 for finite
 // operands, and s + (+-0) rounds back to s unless s is -0. A sum starting at
 // +0 is never -0: x + (-x) gives +0, and only an underflow could round a

@@ -8,21 +8,11 @@
 
 namespace tambra {
 
-struct SplineMatrices {
-  Matrix splineToBezier;      // rows: Bezier points of all pieces; columns: control points
-  Matrix piecewiseElevation;  // rows: elevated Bezier points; columns: Bezier points
-  Matrix bezierToSpline;      // rows: new control points; columns: elevated Bezier points
-  Matrix reduction;           // rows: reduced control points; columns: given ones
-};
-
-SplineMatrices& SplineScratch();
+inline SplineMatrices& SplineScratch() { return Scratch().spline; }
 inline Matrix& SplineToBezierMatrix() { return SplineScratch().splineToBezier; }
 inline Matrix& PiecewiseElevationMatrix() { return SplineScratch().piecewiseElevation; }
 inline Matrix& BezierToSplineMatrix() { return SplineScratch().bezierToSpline; }
 inline Matrix& ReductionMatrix() { return SplineScratch().reduction; }
-
-// Sets every entry of the spline scratch to 0.
-void ResetSplineScratch();
 
 // Z = X Y with the entries of MatMul, bit for bit, for finite X and Y whose
 // non-zero products stay within the float range (no underflow): every

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
-#include "base/atomic_file.h"
 #include "base/c_locale.h"
 #include "base/canvas.h"
 #include "base/model_state.h"
@@ -51,8 +51,7 @@ void ClearBlock(Matrix& a, int rows, int cols) {
 
 // The weights the homogeneous form (w P, w) of the current curve uses: 1
 // for a B-spline, else the stored ones; false when one is 0 or not finite.
-bool CurveWeights(bool unit, float* weights) {
-  const ModelState& m = Model();
+bool CurveWeights(const ModelState& m, bool unit, float* weights) {
   for (int i = 0; i < m.pointCount; ++i) {
     weights[i] = unit ? 1.0f : m.weights[i];
     if (weights[i] == 0.0f || !std::isfinite(weights[i])) return false;
@@ -86,11 +85,35 @@ bool MapPoints(const Matrix& a, int rows, const Point2* p, const float* w, int n
 }
 
 // Marks a Bezier polygon with its log section (empty when not drawn).
-void ShowBezierPoints(Platform& window, const Point2* points, int count, bool draw) {
-  const bool logging = Model().logActive == 1;
-  if (logging) LogText("# In debug control polygon\r\n");
-  if (draw) DrawMarks(window, points, 0, count, kBlueMode);
-  if (logging) LogText("# End data\r\n\r\n");
+Drawing BezierPointMarks(const Point2* points, int count, bool draw) {
+  std::vector<Point2> kept(points, points + count);
+  Drawing marks;
+  marks.paint = [kept = std::move(kept), draw](Platform& window) {
+    const bool logging = Model().logActive == 1;
+    if (logging) LogText("# In debug control polygon\r\n");
+    if (draw) DrawMarks(window, kept.data(), 0, int(kept.size()), kBlueMode);
+    if (logging) LogText("# End data\r\n\r\n");
+  };
+  return marks;
+}
+
+const char* KindName(const ModelState& m) { return m.curveKind == kNurbs ? "NURBS" : "B-spline"; }
+
+// The new curve of a degree change, starting from the model's.
+CurveCopy ChangedCurve(const ModelState& m, const Point2* points, const float* weights, int count,
+                       const float* knots, int knotEntries, int order) {
+  CurveCopy c = CurrentCurve(m);
+  std::copy_n(points, count, c.points);
+  std::copy_n(weights, count, c.weights);
+  std::copy_n(knots, knotEntries, c.knots);
+  c.pointCount = count;
+  c.order = order;
+  return c;
+}
+
+std::string ChangeSummary(const char* name, const ModelState& m, const CurveCopy& c) {
+  return std::string(name) + ": order " + ShortNumber(m.order) + " to " + ShortNumber(c.order) + ", " +
+         ShortNumber(m.pointCount) + " to " + ShortNumber(c.pointCount) + " points";
 }
 
 }  // namespace
@@ -100,24 +123,44 @@ float TerminatingKnot(float last) {
   return std::nextafter(last, -std::numeric_limits<float>::infinity());
 }
 
-int UsableCurveKnots(int minOrder, bool bezierSplit) {
-  const ModelState& m = Model();
+std::string CurveKnotsRefusal(const ModelState& m, const std::string& name, int minOrder,
+                              bool bezierSplit) {
   const int n = m.pointCount, k = m.order;
-  if (k < minOrder || n < k || n > kMaxPoints || k > kMaxSplineOrder) return -1;
-  if (static_cast<long long>(n) + k >= kKnotCapacity) return -1;  // room for the terminator
+  if (k < minOrder || k > kMaxSplineOrder) {
+    return name + " needs an order from " + ShortNumber(minOrder) + " to " + ShortNumber(kMaxSplineOrder) +
+           "; it is " + ShortNumber(k);
+  }
+  if (n < k) {
+    return name + " needs at least " + ShortNumber(k) + " points for order " + ShortNumber(k) +
+           "; there are " + ShortNumber(n);
+  }
+  if (n > kMaxPoints || static_cast<long long>(n) + k >= kKnotCapacity) {
+    return name + " needs fewer than " + ShortNumber(kKnotCapacity) + " knots; the curve has " +
+           ShortNumber(double(n) + k);
+  }
   const int used = ScanKnots(m.knots);
-  if (used != n + k || !IsClampedKnotVector(m.knots, n, k)) return -1;
-  if (!std::isfinite(TerminatingKnot(m.knots[used - 1]))) return -1;
+  if (used != n + k || !IsClampedKnotVector(m.knots, n, k) ||
+      !std::isfinite(TerminatingKnot(m.knots[used - 1]))) {
+    return name + " needs a clamped knot vector of " + ShortNumber(n + k) +
+           " knots (the first and the last " + ShortNumber(k) + " equal, none decreasing)";
+  }
   for (int i = 0; i < n; ++i) {
-    if (!IsFinite(m.points[i])) return -1;
+    if (!IsFinite(m.points[i])) return name + " needs finite control points";
   }
   if (bezierSplit) {
     const KnotGroups g = Groups(m.knots, used);
     for (int i = 1; i + 1 < g.count; ++i) {
-      if (g.mult[i] > k - 1) return -1;
+      if (g.mult[i] > k - 1) {
+        return name + " needs interior knots repeated at most " + ShortNumber(k - 1) + " times; " +
+               ShortNumber(g.value[i]) + " is repeated " + ShortNumber(g.mult[i]) + " times";
+      }
     }
   }
-  return used;
+  return "";
+}
+
+int UsableCurveKnots(const ModelState& m, int minOrder, bool bezierSplit) {
+  return CurveKnotsRefusal(m, "", minOrder, bezierSplit).empty() ? ScanKnots(m.knots) : -1;
 }
 
 void InsertKnotRows(Matrix& a, const float* knots, int r, float u, int lastCol, int lastRow,
@@ -249,70 +292,85 @@ int BuildBernsteinGramMatrix(Matrix& g, int order, int pieces) {
   return size;
 }
 
-bool WriteDump(Platform& window, const char* name, const std::string& text) {
-  FileWriteFailure failure;
-  if (WriteFileAtomically(name, text, failure)) return true;
-  const char* action = failure.step == FileWriteStep::kWrite ? "Cannot write" : "Cannot create";
-  const std::string message = std::string(action) + " \"" + name + "\": " + failure.reason;
-  window.ReportError(message.c_str());
-  return false;
-}
-
-void SplineDegreeElevation(Platform& window) {
-  ModelState& m = Model();
-  const int used = UsableCurveKnots(2, true);
+Outcome SplineDegreeElevation(const CommandInput& input) {
+  const ModelState& m = input.model;
+  const std::string name = std::string(KindName(m)) + " degree elevation";
+  if (std::string why = CurveKnotsRefusal(m, name, 2, true); !why.empty()) {
+    return Outcome::Refused(why);
+  }
+  const int used = ScanKnots(m.knots);
   const int n = m.pointCount, k = m.order, t = m.degreeStep;
-  if (used < 0 || t < 0 || t > kMaxSplineOrder) return;
+  if (t < 0 || t > kMaxSplineOrder) {
+    return Outcome::Refused(name + " needs a degree step from 0 to " + ShortNumber(kMaxSplineOrder) +
+                            "; it is " + ShortNumber(t));
+  }
   float w[kMaxPoints];
-  if (!CurveWeights(m.curveKind == kBSpline, w)) return;
-  SplineMatrices& s = SplineScratch();
+  if (!CurveWeights(m, m.curveKind == kBSpline, w)) {
+    return Outcome::Refused(name + " needs weights that are neither 0 nor infinite");
+  }
+  SplineMatrices& s = input.scratch.spline;
   const int pieces = Groups(m.knots, used).count - 1;
   float knots[kMaxKnots];
   int knotCount = 0;
   const int bo = BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k);
   const int be = BuildPiecewiseElevationMatrix(s.piecewiseElevation, k, t, pieces);
-  if (bo < 0 || be < 0) return;
-  const int count =
-      BuildBezierToSplineMatrix(s.bezierToSpline, m.knots, used, k, t, knots, &knotCount);
-  if (count < 1 || count > kMaxPoints) return;
+  const int count = bo < 0 || be < 0 ? -1
+                                     : BuildBezierToSplineMatrix(s.bezierToSpline, m.knots, used,
+                                                                 k, t, knots, &knotCount);
+  if (count < 1 || count > kMaxPoints) {
+    return Outcome::Refused(name + " by " + ShortNumber(t) +
+                            " would pass the capacity of 100 points, 99 knots or the matrices");
+  }
 
   // The Bezier points before and after elevation (single-precision sums),
   // then the new polygon (sums in double).
   Point2 before[kMatrixSize], after[kMatrixSize], points[kMaxPoints];
   float weights[kMaxPoints];
-  SparseMatMul(s.piecewiseElevation, s.splineToBezier, MatrixA(), be, bo, n);
-  SparseMatMul(s.bezierToSpline, MatrixA(), MatrixB(), count, be, n);
+  Matrix& product = input.scratch.matrixA;
+  SparseMatMul(s.piecewiseElevation, s.splineToBezier, product, be, bo, n);
+  SparseMatMul(s.bezierToSpline, product, input.scratch.matrixB, count, be, n);
   if (!MapPoints<float>(s.splineToBezier, bo, m.points, w, n, before, nullptr) ||
-      !MapPoints<float>(MatrixA(), be, m.points, w, n, after, nullptr) ||
-      !MapPoints<double>(MatrixB(), count, m.points, w, n, points, weights)) {
-    return;
+      !MapPoints<float>(product, be, m.points, w, n, after, nullptr) ||
+      !MapPoints<double>(input.scratch.matrixB, count, m.points, w, n, points, weights)) {
+    return Outcome::Refused(name + " gives a weight of 0 or a value that is not finite");
   }
 
-  CurveResult result;
-  ShowBezierPoints(window, before, bo, m.chaikinSteps == 0);
-  ShowBezierPoints(window, after, be, m.chaikinSteps == 0);
-  std::copy_n(points, count, m.points);
-  std::copy_n(weights, count, m.weights);
-  std::copy_n(knots, knotCount + 1, m.knots);
-  m.pointCount = count;
-  m.order = k + t;
-  DrawNurbsCurve(window, kBlueMode);
+  Outcome outcome;
+  outcome.drawings.push_back(BezierPointMarks(before, bo, m.chaikinSteps == 0));
+  outcome.drawings.push_back(BezierPointMarks(after, be, m.chaikinSteps == 0));
+  const CurveCopy c = ChangedCurve(m, points, weights, count, knots, knotCount + 1, k + t);
+  outcome.drawings.push_back(Drawing{c, DrawNurbsCurve, kBlueMode});
+  outcome.summary = ChangeSummary(name.c_str(), m, c);
+  return outcome;
 }
 
-void SplineDegreeReduction(Platform& window) {
-  ModelState& m = Model();
-  const int used = UsableCurveKnots(2, true);
+Outcome SplineDegreeReduction(const CommandInput& input) {
+  const ModelState& m = input.model;
+  const std::string name = std::string(KindName(m)) + " degree reduction";
+  if (std::string why = CurveKnotsRefusal(m, name, 2, true); !why.empty()) {
+    return Outcome::Refused(why);
+  }
+  const int used = ScanKnots(m.knots);
   const int n = m.pointCount, k = m.order, t = m.degreeStep;
   // The reduced curve needs degree 1 at least.
-  if (used < 0 || t < 0 || k - t < 2) return;
+  if (t < 0 || k - t < 2) {
+    return Outcome::Refused(name + " needs a degree step from 0 to " + ShortNumber(k - 2) +
+                            " (the order less 2); it is " + ShortNumber(t));
+  }
   // Every value but the last must be repeated more than t times.
   const KnotGroups g = Groups(m.knots, used);
   for (int v = 0; v + 1 < g.count; ++v) {
-    if (g.mult[v] <= t) return;
+    if (g.mult[v] <= t) {
+      return Outcome::Refused(name + " by " + ShortNumber(t) + " needs every knot repeated more than " +
+                              ShortNumber(t) + " times (an elevated curve); " + ShortNumber(g.value[v]) +
+                              " is repeated " + ShortNumber(g.mult[v]) + " times");
+    }
   }
   // Unlike elevation, the weights of a B-spline are taken as they stand.
   float w[kMaxPoints];
-  if (!CurveWeights(false, w)) return;
+  if (!CurveWeights(m, false, w)) {
+    return Outcome::Refused(name + " needs weights that are neither 0 nor infinite");
+  }
   float reduced[kMaxKnots];
   int reducedCount = 0;
   for (int v = 0; v < g.count; ++v) {
@@ -320,15 +378,21 @@ void SplineDegreeReduction(Platform& window) {
   }
   reduced[reducedCount] = TerminatingKnot(reduced[reducedCount - 1]);
   const int pieces = g.count - 1, newOrder = k - t, newCount = reducedCount - newOrder;
-  if (newCount < newOrder || newCount > kMaxOneBasedSize) return;
+  if (newCount < newOrder || newCount > kMaxOneBasedSize) {
+    return Outcome::Refused(name + " would leave " + ShortNumber(newCount) + " points for order " +
+                            ShortNumber(newOrder));
+  }
 
-  SplineMatrices& s = SplineScratch();
-  Matrix& a = MatrixA();
-  Matrix& b = MatrixB();
-  Matrix& gram = MatrixE();
+  SplineMatrices& s = input.scratch.spline;
+  Matrix& a = input.scratch.matrixA;
+  Matrix& b = input.scratch.matrixB;
+  Matrix& gram = input.scratch.matrixE;
+  const std::string tooLarge = name + " would pass the capacity of the matrices";
   const int bq = BuildSplineToBezierMatrix(s.splineToBezier, reduced, reducedCount, newOrder);
   const int bp = BuildPiecewiseElevationMatrix(s.piecewiseElevation, newOrder, t, pieces);
-  if (bq < 0 || bp < 0 || BuildBernsteinGramMatrix(gram, k, pieces) != bp) return;
+  if (bq < 0 || bp < 0 || BuildBernsteinGramMatrix(gram, k, pieces) != bp) {
+    return Outcome::Refused(tooLarge);
+  }
 
   std::string dump;
   AppendMatrix(dump, s.piecewiseElevation, bp, bq);
@@ -336,7 +400,7 @@ void SplineDegreeReduction(Platform& window) {
   AppendMatrix(dump, gram, bp, bp);
 
   // K maps the reduced points to the Bezier points at the old degree; the
-  // normal matrix K^T G K is inverted in MatrixA.
+  // normal matrix K^T G K is inverted in matrix A.
   Matrix& kmat = s.bezierToSpline;
   SparseMatMul(s.piecewiseElevation, s.splineToBezier, kmat, bp, bq, newCount);
   TransposeMatrix(kmat, b, bp, newCount);
@@ -344,12 +408,16 @@ void SplineDegreeReduction(Platform& window) {
   SparseMatMul(s.reduction, kmat, a, newCount, bp, newCount);
   ShiftMatrixIndex(a, newCount, newCount, 1);
   for (int i = 1; i <= newCount; ++i) std::fill_n(b[i] + 1, newCount, 0.0f);
-  if (SolveGaussJordan(newCount) == 0) return;
+  if (SolveGaussJordan(a, b, newCount) == 0) {
+    return Outcome::Refused(name + ": the least-squares system is singular");
+  }
   ShiftMatrixIndex(a, newCount, newCount, 0);
 
   // The Bezier points E of the given curve, X = (K^T G K)^-1 K^T G and the
   // reduction matrix R = X E.
-  if (BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k) != bp) return;
+  if (BuildSplineToBezierMatrix(s.splineToBezier, m.knots, used, k) != bp) {
+    return Outcome::Refused(tooLarge);
+  }
   AppendMatrix(dump, s.splineToBezier, bp, n);
   SparseMatMul(a, s.reduction, b, newCount, newCount, bp);
   SparseMatMul(b, s.splineToBezier, s.reduction, newCount, bp, n);
@@ -367,6 +435,7 @@ void SplineDegreeReduction(Platform& window) {
   SparseMatMul(b, a, gram, n, bp, n);
   AppendMatrix(dump, gram, n, n);
   // The squared distance P^T (error form) P, summed in single precision.
+  char line[96];
   float sum = 0.0f;
   for (int i = 0; i < n; ++i) {
     float sx = 0.0f, sy = 0.0f;
@@ -375,26 +444,26 @@ void SplineDegreeReduction(Platform& window) {
       sy = static_cast<float>(double(m.points[j].y) * gram[j][i] + sy);
     }
     sum = static_cast<float>(sum + double(m.points[i].x) * sx + double(m.points[i].y) * sy);
-    FormatC(m.textBuffer, sizeof m.textBuffer, "%10.7f %10.7f \r\n", double(m.points[i].x),
-            double(m.points[i].y));
-    dump += m.textBuffer;
+    FormatC(line, sizeof line, "%10.7f %10.7f \r\n", double(m.points[i].x), double(m.points[i].y));
+    dump += line;
   }
-  if (!std::isfinite(sum)) return;
-  FormatC(m.textBuffer, sizeof m.textBuffer, "\r\nsum:=%10.7f\r\n", double(sum));
-  dump += m.textBuffer;
+  if (!std::isfinite(sum)) return Outcome::Refused(name + ": the error sum is not finite");
+  FormatC(line, sizeof line, "\r\nsum:=%10.7f\r\n", double(sum));
+  dump += line;
 
   Point2 points[kMaxPoints];
   float weights[kMaxPoints];
-  if (!MapPoints<float>(s.reduction, newCount, m.points, w, n, points, weights)) return;
-  if (!WriteDump(window, "matrix.dat", dump)) return;
+  if (!MapPoints<float>(s.reduction, newCount, m.points, w, n, points, weights)) {
+    return Outcome::Refused(name + " gives a weight of 0 or a value that is not finite");
+  }
 
-  CurveResult result;
-  std::copy_n(points, newCount, m.points);
-  std::copy_n(weights, newCount, m.weights);
-  std::copy_n(reduced, reducedCount + 1, m.knots);
-  m.pointCount = newCount;
-  m.order = newOrder;
-  DrawNurbsCurve(window, kRedMode);
+  Outcome outcome;
+  outcome.dumps.push_back(FileDump{"matrix.dat", std::move(dump)});
+  const CurveCopy c = ChangedCurve(m, points, weights, newCount, reduced, reducedCount + 1, newOrder);
+  outcome.drawings.push_back(Drawing{c, DrawNurbsCurve, kRedMode});
+  outcome.measurements.push_back(Measurement{"error sum", sum});
+  outcome.summary = ChangeSummary(name.c_str(), m, c) + "; error sum " + ShortNumber(sum);
+  return outcome;
 }
 
 }  // namespace tambra

@@ -17,6 +17,7 @@
 
 #include <string>
 
+#include "base/outcome.h"
 #include "base/platform.h"
 #include "numeric/matrix.h"
 
@@ -56,31 +57,27 @@ int BuildBezierToSplineMatrix(Matrix& b, const float* knots, int knotCount, int 
 // size, or -1.
 int BuildBernsteinGramMatrix(Matrix& g, int order, int pieces);
 
-// Writes the matrix dump `name` (in the current directory) through the
-// atomic writer, so that it appears whole or not at all. A dump that cannot
-// be written is reported through window.ReportError as "Cannot create" (the
-// name is no regular file, or no file can be made there) or "Cannot write"
-// (the write failed), with its name and the reason; false then.
-bool WriteDump(Platform& window, const char* name, const std::string& text);
-
 // The menu commands (B-spline and NURBS > Degree elevation, > Degree
 // reduction). Elevation raises the degree by degreeStep and draws the
 // result in blue (B-spline weights first set to 1; with the Chaikin value 0
 // the Bezier points before and after are marked). Reduction lowers the
 // degree and every knot multiplicity by degreeStep, writes "matrix.dat" and
-// draws the result in red. Both keep it only with Save on. A curve that
-// does not fit (not clamped, too low an order, a knot repeated too few or
-// too many times, a result beyond the storage, a zero or non-finite weight
-// or result) is refused: nothing is drawn and the model is unchanged.
-void SplineDegreeElevation(Platform& window);
-void SplineDegreeReduction(Platform& window);
+// draws the result in red, measuring its "error sum". Both keep it only
+// with Save on. A curve that does not fit (not clamped, too low an order, a
+// knot repeated too few or too many times, a result beyond the storage, a
+// zero or non-finite weight or result) is refused with the reason.
+Outcome SplineDegreeElevation(const CommandInput& input);
+Outcome SplineDegreeReduction(const CommandInput& input);
 
-// Shared by the spline commands: the used knot count of the current curve
-// when its knots are a clamped vector of count + order entries followed by a
-// smaller terminating entry and its order is at least minOrder; with
-// bezierSplit, no interior value may be repeated more than order - 1 times.
-// -1 otherwise.
-int UsableCurveKnots(int minOrder, bool bezierSplit);
+// Shared by the spline commands: why the curve cannot take the command
+// `name` ("" when it can): its knots must be a clamped vector of count +
+// order entries followed by a smaller terminating entry and its order at
+// least minOrder; with bezierSplit, no interior value may be repeated more
+// than order - 1 times.
+std::string CurveKnotsRefusal(const ModelState& m, const std::string& name, int minOrder,
+                              bool bezierSplit);
+// The used knot count of such a curve, -1 when it cannot take the command.
+int UsableCurveKnots(const ModelState& m, int minOrder, bool bezierSplit);
 
 // The terminating entry written after a last knot: 0, or a value below the
 // last knot when that is not positive. Not finite when there is none.

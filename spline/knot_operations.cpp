@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "base/c_locale.h"
 #include "base/canvas.h"
 #include "base/model_state.h"
 #include "base/snapshots.h"
@@ -16,38 +18,65 @@ namespace {
 
 bool IsFinite(const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
-void ResetBSplineWeights() {
-  ModelState& m = Model();
-  if (m.curveKind == kBSpline)
-    std::fill_n(m.weights, std::clamp(m.pointCount, 0, kMaxPoints), 1.0f);
+// The span r of u, t(r) <= u < t(r + 1), among the curve's n + k knots; -1
+// when there is none or the curve's order and knots cannot be used.
+int FindSpan(const CurveCopy& c, float u) {
+  const int n = c.pointCount, k = c.order;
+  if (n < 1 || n > kMaxPoints || k < 1 || CheckKnotVector(c.knots, n, k) != kKnotsValid) return -1;
+  return FindKnotInterval(c.knots, n + k, u);
 }
 
-// The span r of insertKnot, t(r) <= u < t(r + 1), among the curve's n + k
-// knots, stored in insertSpan; -1 when there is none or the curve's order
-// and knots cannot be used.
-int FindInsertSpan() {
-  ModelState& m = Model();
-  const int n = m.pointCount, k = m.order;
-  if (n < 1 || n > kMaxPoints || k < 1 || CheckKnotVector(m.knots, n, k) != kKnotsValid) return -1;
-  const int r = FindKnotInterval(m.knots, n + k, m.insertKnot);
-  if (r >= 0) m.insertSpan = r;
-  return r;
+// Why the curve's knots cannot take a knot operation at all, or "".
+std::string KnotVectorRefusal(const char* name, const CurveCopy& c) {
+  const int n = c.pointCount, k = c.order;
+  if (k < 1) return std::string(name) + " needs an order of 1 or more; it is " + ShortNumber(k);
+  if (n < k) {
+    return std::string(name) + " needs at least " + ShortNumber(k) + " points for order " + ShortNumber(k) +
+           "; there are " + ShortNumber(n);
+  }
+  if (n > kMaxPoints || CheckKnotVector(c.knots, n, k) != kKnotsValid) {
+    return std::string(name) + " needs " + ShortNumber(double(n) + k) +
+           " knots that never decrease; the curve's knot vector is not one";
+  }
+  return "";
+}
+
+// The curve the operation starts from: a B-spline takes weights 1.
+CurveCopy StartingCurve(const ModelState& m) {
+  CurveCopy c = CurrentCurve(m);
+  if (m.curveKind == kBSpline) std::fill_n(c.weights, std::clamp(c.pointCount, 0, kMaxPoints), 1.0f);
+  return c;
+}
+
+// The knot operations draw the curve they worked on, changed or not.
+Outcome KnotOutcome(const CurveCopy& curve, int mode, std::string refusal, std::string summary) {
+  Outcome outcome;
+  outcome.refusal = std::move(refusal);
+  outcome.summary = std::move(summary);
+  outcome.drawings.push_back(Drawing{curve, DrawNurbsCurve, mode});
+  return outcome;
 }
 
 }  // namespace
 
-void InsertKnot() {
-  ResetBSplineWeights();
-  ModelState& m = Model();
-  const int r = FindInsertSpan();
-  const int n = m.pointCount, k = m.order;
-  // No span (also an order below 1); Boehm's formulas reach points
-  // r - k + 1 .. r, which must exist.
-  if (r < 0 || r < k - 1 || r > n - 1 || n + 1 > kMaxPoints || n + 1 + k >= kMaxKnots) return;
-  const double u = m.insertKnot;
-  const float* t = m.knots;
-  const float* w = m.weights;
-  const Point2* p = m.points;
+std::string InsertKnot(CurveCopy& c, float u) {
+  constexpr char kName[] = "Knot insertion";
+  if (std::string why = KnotVectorRefusal(kName, c); !why.empty()) return why;
+  const int r = FindSpan(c, u);
+  const int n = c.pointCount, k = c.order;
+  // Boehm's formulas reach points r - k + 1 .. r, which must exist.
+  if (r < k - 1 || r > n - 1) {
+    return std::string(kName) + " needs a value from " + ShortNumber(c.knots[k - 1]) + " to below " +
+           ShortNumber(c.knots[n]) + "; it is " + ShortNumber(u);
+  }
+  if (n + 1 > kMaxPoints || n + 1 + k >= kMaxKnots) {
+    return std::string(kName) + " would pass the capacity of " + ShortNumber(kMaxPoints) +
+           " points and " + ShortNumber(kMaxKnots - 1) + " knots";
+  }
+  const double value = u;
+  const float* t = c.knots;
+  const float* w = c.weights;
+  const Point2* p = c.points;
 
   float v[kMaxPoints + 1];
   Point2 q[kMaxPoints + 1];
@@ -57,7 +86,7 @@ void InsertKnot() {
       v[j] = w[j];
       x = double(p[j].x) * w[j], y = double(p[j].y) * w[j];
     } else if (j <= r) {
-      const double alpha = (u - t[j]) / (double(t[j + k - 1]) - t[j]);
+      const double alpha = (value - t[j]) / (double(t[j + k - 1]) - t[j]);
       const double before = (1.0 - alpha) * w[j - 1], after = alpha * w[j];
       v[j] = static_cast<float>(before + after);
       x = before * p[j - 1].x + after * p[j].x;
@@ -66,49 +95,62 @@ void InsertKnot() {
       v[j] = w[j - 1];
       x = double(p[j - 1].x) * w[j - 1], y = double(p[j - 1].y) * w[j - 1];
     }
-    if (v[j] == 0.0f) return;
+    if (v[j] == 0.0f) return std::string(kName) + " gives point " + ShortNumber(j) + " a weight of 0";
     q[j] = Point2{static_cast<float>(x / v[j]), static_cast<float>(y / v[j])};
-    if (!std::isfinite(v[j]) || !IsFinite(q[j])) return;
+    if (!std::isfinite(v[j]) || !IsFinite(q[j])) {
+      return std::string(kName) + " gives point " + ShortNumber(j) + " a value that is not finite";
+    }
   }
 
-  std::copy_n(q, n + 1, m.points);
-  std::copy_n(v, n + 1, m.weights);
-  m.pointCount = n + 1;
-  float* knots = m.knots;
+  std::copy_n(q, n + 1, c.points);
+  std::copy_n(v, n + 1, c.weights);
+  c.pointCount = n + 1;
+  float* knots = c.knots;
   knots[n + 1 + k] = 0.0f;  // the terminating entry after the last knot
   for (int i = n + k; i >= r + 2; --i) knots[i] = knots[i - 1];
-  knots[r + 1] = m.insertKnot;
+  knots[r + 1] = u;
+  return "";
 }
 
-void DeleteKnot() {
-  ResetBSplineWeights();
-  ModelState& m = Model();
-  const int r = FindInsertSpan();
-  const int n = m.pointCount, k = m.order;
-  if (r < 0 || m.knots[r] != m.insertKnot) return;
+std::string DeleteKnot(CurveCopy& c, float u, NumericScratch& scratch) {
+  constexpr char kName[] = "Knot deletion";
+  if (std::string why = KnotVectorRefusal(kName, c); !why.empty()) return why;
+  const int r = FindSpan(c, u);
+  const int n = c.pointCount, k = c.order;
+  if (r < 0 || c.knots[r] != u) {
+    return std::string(kName) + " needs a knot equal to the Insert value " + ShortNumber(u) +
+           "; there is none";
+  }
   // One of the first k knots cannot go; the affected points must exist.
-  if (r < k || r > n - 1 || k + 1 > kMatrixSize) return;
-  const double u = m.insertKnot;
+  if (r < k || r > n - 1) {
+    return std::string(kName) + " can remove only knots " + ShortNumber(k + 1) + " to " + ShortNumber(n) +
+           " (the interior ones); " + ShortNumber(u) + " is knot " + ShortNumber(r + 1);
+  }
+  if (k + 1 > kMatrixSize) {
+    return std::string(kName) + " needs an order below " + ShortNumber(kMatrixSize) + "; it is " +
+           ShortNumber(k);
+  }
+  const double value = u;
   const int newCount = n - 1;
   float t[kMaxKnots];
-  std::copy_n(m.knots, n + k, t);
+  std::copy_n(c.knots, n + k, t);
   for (int i = r; i < newCount + k; ++i) t[i] = t[i + 1];
   t[newCount + k] = 0.0f;
   const int s = r - 1;
 
   // A maps the k new points onto the k + 1 points that inserting u again gives.
-  Matrix& a = MatrixE();
+  Matrix& a = scratch.matrixE;
   for (int row = 0; row <= k; ++row) std::fill_n(a[row], k, 0.0f);
   a[0][0] = 1.0f;
   for (int j = s - k + 2, row = 1; j <= s; ++j, ++row) {
-    const double alpha = (u - t[j]) / (double(t[j + k - 1]) - t[j]);
+    const double alpha = (value - t[j]) / (double(t[j + k - 1]) - t[j]);
     a[row][row - 1] = static_cast<float>(1.0 - alpha);
     a[row][row] = static_cast<float>(alpha);
   }
   a[k][k - 1] = 1.0f;
 
-  Matrix& normal = MatrixA();
-  Matrix& b = MatrixB();
+  Matrix& normal = scratch.matrixA;
+  Matrix& b = scratch.matrixB;
   for (int i = 1; i <= k; ++i) {
     for (int j = 1; j <= k; ++j) {
       double sum = 0.0;
@@ -117,7 +159,9 @@ void DeleteKnot() {
     }
     std::fill_n(b[i] + 1, k, 0.0f);  // the solver's right-hand block starts clean
   }
-  if (SolveGaussJordan(k) == 0) return;
+  if (SolveGaussJordan(normal, b, k) == 0) {
+    return std::string(kName) + " of " + ShortNumber(u) + ": the least-squares system is singular";
+  }
   for (int i = 1; i <= k; ++i) {
     for (int j = 1; j <= k + 1; ++j) {
       double sum = 0.0;
@@ -126,8 +170,8 @@ void DeleteKnot() {
     }
   }
 
-  const float* w = m.weights;
-  const Point2* p = m.points;
+  const float* w = c.weights;
+  const Point2* p = c.points;
   float v[kMaxPoints];
   Point2 q[kMaxPoints];
   for (int i = 0; i < newCount; ++i) {
@@ -137,36 +181,47 @@ void DeleteKnot() {
       double weight = 0.0, x = 0.0, y = 0.0;
       for (int l = 0; l <= k; ++l) {
         const int old = l + s - k + 1;
-        const double c = double(b[i - s + k][l + 1]) * w[old];
-        weight += c;
-        x += c * p[old].x;
-        y += c * p[old].y;
+        const double f = double(b[i - s + k][l + 1]) * w[old];
+        weight += f;
+        x += f * p[old].x;
+        y += f * p[old].y;
       }
       v[i] = static_cast<float>(weight);
-      if (v[i] == 0.0f) return;
+      if (v[i] == 0.0f) return std::string(kName) + " gives point " + ShortNumber(i) + " a weight of 0";
       q[i] = Point2{static_cast<float>(x / v[i]), static_cast<float>(y / v[i])};
     } else {
       v[i] = w[i + 1], q[i] = p[i + 1];
     }
-    if (!std::isfinite(v[i]) || !IsFinite(q[i])) return;
+    if (!std::isfinite(v[i]) || !IsFinite(q[i])) {
+      return std::string(kName) + " gives point " + ShortNumber(i) + " a value that is not finite";
+    }
   }
 
-  std::copy_n(q, newCount, m.points);
-  std::copy_n(v, newCount, m.weights);
-  std::copy_n(t, newCount + k + 1, m.knots);
-  m.pointCount = newCount;
+  std::copy_n(q, newCount, c.points);
+  std::copy_n(v, newCount, c.weights);
+  std::copy_n(t, newCount + k + 1, c.knots);
+  c.pointCount = newCount;
+  return "";
 }
 
-void KnotInsertCommand(Platform& window) {
-  CurveResult result;
-  InsertKnot();
-  DrawNurbsCurve(window, kBlueMode);
+Outcome KnotInsertCommand(const CommandInput& input) {
+  CurveCopy curve = StartingCurve(input.model);
+  const int before = curve.pointCount;
+  std::string why = InsertKnot(curve, input.model.insertKnot);
+  if (!why.empty()) curve = StartingCurve(input.model);
+  return KnotOutcome(curve, kBlueMode, std::move(why),
+                     "Knot insertion of " + ShortNumber(input.model.insertKnot) + ": " +
+                         ShortNumber(before) + " to " + ShortNumber(curve.pointCount) + " points");
 }
 
-void KnotDeleteCommand(Platform& window) {
-  CurveResult result;
-  DeleteKnot();
-  DrawNurbsCurve(window, kRedMode);
+Outcome KnotDeleteCommand(const CommandInput& input) {
+  CurveCopy curve = StartingCurve(input.model);
+  const int before = curve.pointCount;
+  std::string why = DeleteKnot(curve, input.model.insertKnot, input.scratch);
+  if (!why.empty()) curve = StartingCurve(input.model);
+  return KnotOutcome(curve, kRedMode, std::move(why),
+                     "Knot deletion of " + ShortNumber(input.model.insertKnot) + ": " +
+                         ShortNumber(before) + " to " + ShortNumber(curve.pointCount) + " points");
 }
 
 }  // namespace tambra

@@ -3,25 +3,29 @@
 // points the removed knot affected), on the curve fields.
 #pragma once
 
-#include "base/platform.h"
+#include <string>
+
+#include "base/outcome.h"
+#include "numeric/matrix.h"
 
 namespace tambra {
 
-// Inserts insertKnot into the knot vector. A B-spline (curveKind 3) first
-// has its weights set to 1. Does nothing more when the value lies outside
-// the span of the curve's knots, the curve would pass its capacity (100
-// points, 99 knots), a weight it divides by is 0 or a result is not finite.
-void InsertKnot();
+// Inserts u into the curve's knot vector. Returns why it did nothing (the
+// curve unchanged): u lies outside the span of the curve's knots, the curve
+// would pass its capacity (100 points, 99 knots), a weight it divides by is
+// 0 or a result is not finite; "" when done.
+std::string InsertKnot(CurveCopy& curve, float u);
 
-// Removes the last copy of the knot equal to insertKnot and refits the
-// affected points and weights. A B-spline first has its weights set to 1.
-// Does nothing more when no knot equals the value, it is one of the first
-// `order` knots, or the fit is singular or not finite.
-void DeleteKnot();
+// Removes the last copy of the knot equal to u and refits the affected
+// points and weights. Returns why it did nothing (the curve unchanged): no
+// knot equals the value, it is one of the first `order` knots, or the fit is
+// singular or not finite; "" when done. Uses the scratch's matrices A, B, E.
+std::string DeleteKnot(CurveCopy& curve, float u, NumericScratch& scratch);
 
-// The menu commands: the operation under the snapshot protocol, its result
-// drawn as a NURBS curve in blue (insertion) or red (deletion).
-void KnotInsertCommand(Platform& window);
-void KnotDeleteCommand(Platform& window);
+// The menu commands on the Insert value: a B-spline first takes weights 1;
+// the curve is drawn as a NURBS curve in blue (insertion) or red (deletion),
+// also when the operation refused (unchanged, and the status says why).
+Outcome KnotInsertCommand(const CommandInput& input);
+Outcome KnotDeleteCommand(const CommandInput& input);
 
 }  // namespace tambra

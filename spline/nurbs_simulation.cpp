@@ -4,9 +4,11 @@
 #include <cmath>
 #include <string>
 
+#include "base/c_locale.h"
 #include "base/canvas.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
+#include "base/outcome.h"
 #include "base/snapshots.h"
 #include "numeric/knot_vector.h"
 #include "numeric/spline_matrices.h"
@@ -15,10 +17,13 @@
 
 namespace tambra {
 
-void NurbsSimulation(Platform& window) {
-  ModelState& m = Model();
-  const int used = UsableCurveKnots(2, false);
-  if (used < 0) return;
+Outcome NurbsSimulation(const CommandInput& input) {
+  const ModelState& m = input.model;
+  const std::string name = "NURBS simulation";
+  if (std::string why = CurveKnotsRefusal(m, name, 2, false); !why.empty()) {
+    return Outcome::Refused(why);
+  }
+  const int used = ScanKnots(m.knots);
   const int n = m.pointCount, p = m.order - 1;
 
   // The distinct values and their multiplicities.
@@ -36,9 +41,12 @@ void NurbsSimulation(Platform& window) {
   const long long inserted = static_cast<long long>(groups - 1) * minMult;
   const long long newCount = n + inserted;
   // The matrix has a row per new point; the knots keep room for the terminator.
-  if (newCount > kMaxPoints || used + inserted >= kMaxKnots) return;
+  if (newCount > kMaxPoints || used + inserted >= kMaxKnots) {
+    return Outcome::Refused(name + " would insert " + ShortNumber(inserted) +
+                            " knots and pass the capacity of 100 points and 99 knots");
+  }
 
-  Matrix& a = SplineToBezierMatrix();
+  Matrix& a = input.scratch.spline.splineToBezier;
   for (int i = 0; i < n; ++i) {
     std::fill_n(a[i], n, 0.0f);
     a[i][i] = 1.0f;
@@ -51,7 +59,10 @@ void NurbsSimulation(Platform& window) {
     pos += mult[g];
     u = static_cast<float>((double(value[g]) + value[g + 1]) / 2);
     // Adjacent floats have no midpoint between them.
-    if (!(value[g] < u && u < value[g + 1])) return;
+    if (!(value[g] < u && u < value[g + 1])) {
+      return Outcome::Refused(name + " finds no value between the adjacent knots " +
+                              ShortNumber(value[g]) + " and " + ShortNumber(value[g + 1]));
+    }
     for (int rep = 0; rep < minMult; ++rep) {
       InsertKnotRows(a, knots, pos, u, n - 1, n - 1 + ins, p);
       for (int i = used + ins - 2; i >= pos; --i) knots[i + 1] = knots[i];
@@ -82,22 +93,26 @@ void NurbsSimulation(Platform& window) {
     }
     points[i] = Point2{static_cast<float>(x), static_cast<float>(y)};
     weights[i] = static_cast<float>(w);
-    if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y) || !std::isnormal(weights[i]))
-      return;
+    if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y) || !std::isnormal(weights[i])) {
+      return Outcome::Refused(name + " gives point " + ShortNumber(i) +
+                              " a weight of 0 or a value that is not finite");
+    }
   }
 
   std::string dump;
   AppendMatrix(dump, a, count, n);
-  if (!WriteDump(window, "mdmat.dat", dump)) return;
-
-  m.insertKnot = u;  // outside the snapshot: it stays with Save off
-  CurveResult result;
-  std::copy_n(points, count, m.points);
-  std::copy_n(weights, count, m.weights);
-  std::copy_n(knots, knotCount, m.knots);
-  m.knots[knotCount] = TerminatingKnot(knots[knotCount - 1]);
-  m.pointCount = count;
-  DrawNurbsCurve(window, kBlueMode);
+  Outcome outcome;
+  outcome.dumps.push_back(FileDump{"mdmat.dat", std::move(dump)});
+  outcome.insertKnot = u;
+  CurveCopy c = CurrentCurve(m);
+  std::copy_n(points, count, c.points);
+  std::copy_n(weights, count, c.weights);
+  std::copy_n(knots, knotCount, c.knots);
+  c.knots[knotCount] = TerminatingKnot(knots[knotCount - 1]);
+  c.pointCount = count;
+  outcome.drawings.push_back(Drawing{c, DrawNurbsCurve, kBlueMode});
+  outcome.summary = name + ": " + ShortNumber(n) + " to " + ShortNumber(count) + " points";
+  return outcome;
 }
 
 }  // namespace tambra

@@ -1,7 +1,7 @@
 // NURBS > Simulation: a uniform refinement of the current clamped curve.
 #pragma once
 
-#include "base/platform.h"
+#include "base/outcome.h"
 
 namespace tambra {
 
@@ -16,7 +16,8 @@ namespace tambra {
 // insertKnot whatever Save says; the rest only with Save on. A curve that is
 // not clamped, of order below 2, whose refinement would not fit the storage,
 // gives a new weight that is zero or not finite, or whose dump cannot be
-// written (reported) is left unchanged and nothing is drawn.
-void NurbsSimulation(Platform& window);
+// written (reported) is left unchanged, nothing is drawn and the status
+// says why.
+Outcome NurbsSimulation(const CommandInput& input);
 
 }  // namespace tambra

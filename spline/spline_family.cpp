@@ -14,18 +14,18 @@ namespace tambra {
 namespace {
 
 constexpr CommandEntry kCommands[] = {
-    {kCmdBSplineKnotInsert, kInBothModes, KnotInsertCommand, kInCurves},
-    {kCmdNurbsKnotInsert, kInBothModes, KnotInsertCommand, kInCurves},
-    {kCmdBSplineKnotDelete, kInBothModes, KnotDeleteCommand, kInCurves},
-    {kCmdNurbsKnotDelete, kInBothModes, KnotDeleteCommand, kInCurves},
+    {kCmdBSplineKnotInsert, kInBothModes, nullptr, kInCurves, KnotInsertCommand},
+    {kCmdNurbsKnotInsert, kInBothModes, nullptr, kInCurves, KnotInsertCommand},
+    {kCmdBSplineKnotDelete, kInBothModes, nullptr, kInCurves, KnotDeleteCommand},
+    {kCmdNurbsKnotDelete, kInBothModes, nullptr, kInCurves, KnotDeleteCommand},
     {kCmdChaikin, kInBothModes, ChaikinMethod, kInCurves},
     {kCmdChaikinElevation, kInBothModes, nullptr, kInCurves, ChaikinKnotElevation},
     {kCmdChaikinReduction, kInBothModes, nullptr, kInCurves, ChaikinKnotReduction},
-    {kCmdBSplineElevation, kInCurves, SplineDegreeElevation},
-    {kCmdNurbsElevation, kInCurves, SplineDegreeElevation},
-    {kCmdBSplineReduction, kInCurves, SplineDegreeReduction},
-    {kCmdNurbsReduction, kInCurves, SplineDegreeReduction},
-    {kCmdNurbsSimulation, kInBothModes, NurbsSimulation},
+    {kCmdBSplineElevation, kInCurves, nullptr, 0, SplineDegreeElevation},
+    {kCmdNurbsElevation, kInCurves, nullptr, 0, SplineDegreeElevation},
+    {kCmdBSplineReduction, kInCurves, nullptr, 0, SplineDegreeReduction},
+    {kCmdNurbsReduction, kInCurves, nullptr, 0, SplineDegreeReduction},
+    {kCmdNurbsSimulation, kInBothModes, nullptr, 0, NurbsSimulation},
     {kCmdBSplineSimulation, kInBothModes, nullptr, 0, BSplineSimulation},
 };
 
