@@ -98,29 +98,9 @@ void NetToCurve() {
 //     0                              (0,0)  0     0
 //     1  2                           (1,0) (1,1)  0
 //     3  4  5                        (2,0) (2,1) (2,2)
-void UnpackTriangle() {
-  ModelState& m = Model();
-  // A larger net would read past the 500 entries of the list.
-  if (m.netRows > kMaxTriangleRows) return;
-  int k = 0;
-  for (int i = 0; i < m.netRows; ++i) {
-    for (int j = 0; j <= i; ++j) m.net[i][j] = m.triangleList[k++];
-    for (int j = i + 1; j < m.netRows; ++j) m.net[i][j] = Point3{0.0f, 0.0f, 0.0f};
-  }
-}
+void UnpackTriangle() { UnpackTriangleOf(Model()); }
 
-int PackTriangle() {
-  ModelState& m = Model();
-  const int rows = std::min(m.netRows, kMaxNet);
-  int k = 0;
-  for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j <= i; ++j) {
-      m.triangleList[k++] = m.net[i][j];
-      if (k == kMaxTrianglePoints) return 0;
-    }
-  }
-  return 1;
-}
+int PackTriangle() { return PackTriangleOf(Model()); }
 
 void RepackTriangle() {
   if (PackTriangle() == 0) Model().triangles = 0;

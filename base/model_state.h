@@ -15,6 +15,8 @@ inline constexpr int kMaxTrianglePoints = 500;  // packed triangular net
 inline constexpr int kMaxFileName = 256;        // file name buffers, terminator included
 inline constexpr int kTextBufferSize = 4096;    // the line and control-file buffer
 inline constexpr int kMinPolygonPoints = 3;     // a polygon never shrinks below this by deletion
+// Rows of a triangular net that fit the packed list: N(N + 1)/2 <= 500.
+inline constexpr int kMaxTriangleRows = 31;
 
 enum ObjectMode : int { kCurves = 0, kSurfaces = 1 };
 
@@ -151,6 +153,31 @@ void SelectDirection(int selector);  // load X, load Y, store X, store Y
 void CurveToNet();
 void NetToCurve();
 void UnpackTriangle();
+// The same on any record with a net and a packed list (the model, a surface
+// copy): the net's lower triangle from the list, zeros beside it.
+template <typename Surface>
+void UnpackTriangleOf(Surface& s) {
+  // A larger net would read past the 500 entries of the list.
+  if (s.netRows > kMaxTriangleRows) return;
+  int k = 0;
+  for (int i = 0; i < s.netRows; ++i) {
+    for (int j = 0; j <= i; ++j) s.net[i][j] = s.triangleList[k++];
+    for (int j = i + 1; j < s.netRows; ++j) s.net[i][j] = Point3{0.0f, 0.0f, 0.0f};
+  }
+}
+// The list from the net's lower triangle; 0 when it would overflow.
+template <typename Surface>
+[[nodiscard]] int PackTriangleOf(Surface& s) {
+  const int rows = s.netRows < kMaxNet ? s.netRows : kMaxNet;
+  int k = 0;
+  for (int i = 0; i < rows; ++i) {
+    for (int j = 0; j <= i; ++j) {
+      s.triangleList[k++] = s.net[i][j];
+      if (k == kMaxTrianglePoints) return 0;
+    }
+  }
+  return 1;
+}
 [[nodiscard]] int PackTriangle();  // 1 on success, 0 when the list would overflow
 // Packs a triangular net into the list; a net too large for the list stops
 // being triangular rather than keep a partial list.
@@ -174,8 +201,5 @@ void SetDefaultCurveKnots();
 // Rebuilds the vector for the current count and order when it is automatic
 // (an all-zero vector becomes the default one).
 void RefreshAutomaticKnots();
-
-// Rows of a triangular net that fit the packed list: N(N + 1)/2 <= 500.
-inline constexpr int kMaxTriangleRows = 31;
 
 }  // namespace tambra

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
@@ -141,16 +142,21 @@ void LogHybridHeader(int count) {
 
 }  // namespace
 
-void HybridBezierCurve(Platform& window) {
-  ModelState& m = Model();
+Outcome HybridBezierCurve(const CommandInput& input) {
+  const ModelState& m = input.model;
+  const std::string name = "Hybrid approximation";
   const int n = m.pointCount, s = m.approxDim;
-  if (n < 3 || n > kMaxPoints || s < 1) return;
+  if (const std::string why = CountRefusal(name, n, s); !why.empty()) return Outcome::Refused(why);
   const int h = s / 2, d = 2 * h, p = n - 1;
-  if (d > kMaxOneBasedSize) return;
+  if (n > kMaxPoints || d > kMaxOneBasedSize) {
+    return Outcome::Refused(name + " needs an App Dim below " + Text(kMaxOneBasedSize + 1) +
+                            "; it is " + Text(s));
+  }
   const Point2* pts = m.points;
   const float* w = m.weights;
   for (int i = 0; i <= p; ++i) {
-    if (w[i] == 0.0f) return;
+    if (w[i] == 0.0f) return Outcome::Refused(name + " needs weights that are not 0; weight " +
+                                              Text(i) + " is 0");
   }
 
   // Q's points: H(0) .. H(h-1) from the front, H(h) = 0, H(h+1) .. H(d) from the back.
@@ -183,19 +189,29 @@ void HybridBezierCurve(Platform& window) {
     }
     error[i] = Point2{static_cast<float>(x), static_cast<float>(y)};
   }
-  if (!std::all_of(hp, hp + d + 1, IsFinite) || !std::all_of(error, error + n, IsFinite)) return;
+  if (!std::all_of(hp, hp + d + 1, IsFinite) || !std::all_of(error, error + n, IsFinite)) {
+    return Outcome::Refused(name + " gives a value that is not finite");
+  }
 
-  // Shown, never kept: the snapshot comes back whatever Save says.
-  TakeSnapshot();
-  std::copy_n(error, n, m.points);
-  const bool logging = m.logActive == 1;
-  if (logging) LogHybridHeader(h + 1);
-  DrawPolygon(window, hp, 0, h, kBlueMode);
-  if (logging) LogHybridHeader(d - h);
-  DrawPolygon(window, hp, h + 1, d + 1, kBlueMode);
-  if (logging) LogText("# End Data \r\n\r\n");
-  DrawRationalBezierCurve(window, kBlackMode);
-  RestoreSnapshot();
+  // Shown, never kept: the model stays whatever Save says.
+  Outcome outcome;
+  outcome.keepsResult = false;
+  Drawing polygons;
+  polygons.paint = [q = std::vector<Point2>(hp, hp + d + 1), h, d](Platform& window) {
+    const bool logging = Model().logActive == 1;
+    if (logging) LogHybridHeader(h + 1);
+    DrawPolygon(window, q.data(), 0, h, kBlueMode);
+    if (logging) LogHybridHeader(d - h);
+    DrawPolygon(window, q.data(), h + 1, d + 1, kBlueMode);
+    if (logging) LogText("# End Data \r\n\r\n");
+  };
+  outcome.drawings.push_back(std::move(polygons));
+  CurveCopy curve = CurrentCurve(m);
+  std::copy_n(error, n, curve.points);
+  outcome.drawings.push_back(Drawing{curve, DrawRationalBezierCurve, kBlackMode});
+  outcome.summary = name + ": two polynomial pieces of " + Text(h + 1) + " and " + Text(d - h) +
+                    " points and the error curve of " + Text(n) + " points";
+  return outcome;
 }
 
 }  // namespace tambra

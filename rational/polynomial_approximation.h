@@ -22,6 +22,6 @@ Outcome ApproxConsistentEquation(const CommandInput& input);
 // halves of the polynomial part in blue, the error curve E (the weights of
 // R) in black. Never changes the model. Refused when n < 3, s < 1, 2h above
 // 99 or a weight it divides by is 0.
-void HybridBezierCurve(Platform& window);
+Outcome HybridBezierCurve(const CommandInput& input);
 
 }  // namespace tambra

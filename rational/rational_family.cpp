@@ -15,7 +15,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdRationalElevation, kInBothModes, nullptr, kInCurves, RationalDegreeElevation},
     {kCmdApproxLeastSquares, kInBothModes, nullptr, kInCurves, ApproxLeastSquares},
     {kCmdApproxConsistent, kInBothModes, nullptr, kInCurves, ApproxConsistentEquation},
-    {kCmdApproxHybrid, kInBothModes, HybridBezierCurve, kInCurves},
+    {kCmdApproxHybrid, kInBothModes, nullptr, kInCurves, HybridBezierCurve},
     {kCmdRationalSimulation, kInBothModes, nullptr},  // greyed until it lands
 };
 

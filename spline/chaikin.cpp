@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
+#include "base/c_locale.h"
 #include "base/canvas.h"
 #include "base/model_limits.h"
 #include "base/output_log.h"
@@ -317,32 +320,58 @@ SplinePolygonResult CoarsenUniformBSpline(const Point2* points, int n, int order
   return ApplyMatrix(b, c + 1, points, m + 1);
 }
 
-void ChaikinMethod(Platform& window) {
-  const ModelState& m = Model();
-  const int order = m.order;
-  // The computation runs on copies: the model is never written, whatever
-  // Save says.
-  const SplinePolygonResult bezier =
-      UniformBSplineToBezier(m.points, m.pointCount, order, Scratch());
-  if (!bezier) return;
-  const bool logging = m.logActive == 1;
-  if (logging) LogText("# In chaikin control polygon\r\n");
-  DrawMarks(window, bezier->points, 0, bezier->count, kGreenMode);
-  if (logging) LogText("# End data\r\n\r\n");
-
-  SplinePolygon current = *bezier;
-  Raster& dc = window.Canvas();
+Outcome ChaikinMethod(const CommandInput& input) {
+  const ModelState& m = input.model;
+  const int order = m.order, n = m.pointCount;
+  const std::string name = "Chaikin's method";
+  // Only marks are drawn: the model is never written, whatever Save says.
+  const SplinePolygonResult bezier = UniformBSplineToBezier(m.points, n, order, input.scratch);
+  if (!bezier) {
+    if (order == 5 && n != 7) {
+      return Outcome::Refused(name + " of order 5 needs exactly 7 points; there are " +
+                              ShortNumber(n));
+    }
+    if (order < 3 || order > 5) {
+      return Outcome::Refused(name + " works on B-splines of order 3, 4 or 5; the order is " +
+                              ShortNumber(order));
+    }
+    if (n < order) {
+      return Outcome::Refused(name + " of order " + ShortNumber(order) + " needs at least " +
+                              ShortNumber(order) + " points; there are " + ShortNumber(n));
+    }
+    return Outcome::Refused(name + ": the Bezier points of " + ShortNumber(n) +
+                            " points would pass the capacity of 100 points");
+  }
   // Every pass doubles the count, so the capacity ends the loop after a
   // few passes whatever chaikinSteps says.
+  std::vector<SplinePolygon> passes;
+  SplinePolygon current = *bezier;
   for (int pass = 0; pass < m.chaikinSteps; ++pass) {
     const SplinePolygonResult next = SubdivideBezierPieces(current.points, current.count, order);
     if (!next) break;
-    current = *next;
-    for (int i = 0; i < current.count; ++i) {
-      const int mode = i % (order - 1) == 0 ? kBlueMode : kRedMode;
-      FillSmallMark(dc, current.points[i].x, current.points[i].y, mode);
-    }
+    passes.push_back(current = *next);
   }
+  Outcome outcome;
+  outcome.keepsResult = false;
+  Drawing marks;
+  marks.paint = [first = *bezier, passes, order](Platform& window) {
+    const bool logging = Model().logActive == 1;
+    if (logging) LogText("# In chaikin control polygon\r\n");
+    DrawMarks(window, first.points, 0, first.count, kGreenMode);
+    if (logging) LogText("# End data\r\n\r\n");
+    Raster& dc = window.Canvas();
+    for (const SplinePolygon& polygon : passes) {
+      for (int i = 0; i < polygon.count; ++i) {
+        const int mode = i % (order - 1) == 0 ? kBlueMode : kRedMode;
+        FillSmallMark(dc, polygon.points[i].x, polygon.points[i].y, mode);
+      }
+    }
+  };
+  outcome.drawings.push_back(std::move(marks));
+  outcome.summary = name + ": " + ShortNumber(bezier->count) + " Bezier points, " +
+                    ShortNumber(double(passes.size())) + " subdivisions to " +
+                    ShortNumber(current.count) + " points";
+  return outcome;
 }
 
 Outcome ChaikinKnotElevation(const CommandInput& input) {

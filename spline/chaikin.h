@@ -71,7 +71,7 @@ bool FitsSplineStorage(int count, int order);
 // red) and never changes the model. Elevation and reduction show their
 // result as a B-spline curve in blue and red, kept in the model only with
 // Save on.
-void ChaikinMethod(Platform& window);
+Outcome ChaikinMethod(const CommandInput& input);
 Outcome ChaikinKnotElevation(const CommandInput& input);
 Outcome ChaikinKnotReduction(const CommandInput& input);
 

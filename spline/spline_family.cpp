@@ -18,7 +18,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdNurbsKnotInsert, kInBothModes, nullptr, kInCurves, KnotInsertCommand},
     {kCmdBSplineKnotDelete, kInBothModes, nullptr, kInCurves, KnotDeleteCommand},
     {kCmdNurbsKnotDelete, kInBothModes, nullptr, kInCurves, KnotDeleteCommand},
-    {kCmdChaikin, kInBothModes, ChaikinMethod, kInCurves},
+    {kCmdChaikin, kInBothModes, nullptr, kInCurves, ChaikinMethod},
     {kCmdChaikinElevation, kInBothModes, nullptr, kInCurves, ChaikinKnotElevation},
     {kCmdChaikinReduction, kInBothModes, nullptr, kInCurves, ChaikinKnotReduction},
     {kCmdBSplineElevation, kInCurves, nullptr, 0, SplineDegreeElevation},

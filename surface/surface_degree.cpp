@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string>
 
+#include "base/c_locale.h"
 #include "base/canvas.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
@@ -28,10 +31,6 @@ bool IsFinite(const Point3& p) {
 Coords<3> ToCoords(const Point3& p) { return Coords<3>{p.x, p.y, p.z}; }
 Point3 ToPoint(const Coords<3>& c) { return Point3{c[0], c[1], c[2]}; }
 
-// The new net, built here whole before anything in the model changes.
-Point3 g_newNet[kMaxNet][kMaxNet];
-Point3 g_newTriangle[kMatrixSize];
-
 // The net size and step of a direction: (rows, lines, step), where a line
 // runs along the direction.
 struct Direction {
@@ -40,64 +39,74 @@ struct Direction {
   int r;
 };
 
-// The rectangular net the direction changes; false when the net is
-// triangular, empty or larger than its storage, d is not 0 or 1, or the step
-// is outside 0..99.
-bool RectangularDirection(int d, Direction& out) {
-  const ModelState& m = Model();
-  if (m.triangles == 1 || (d != 0 && d != 1)) return false;
-  if (m.netRows < 1 || m.netCols < 1 || m.netRows > kMaxNet || m.netCols > kMaxNet) return false;
-  out = d == 0 ? Direction{m.netRows, m.netCols, m.xDegreeStep}
-               : Direction{m.netCols, m.netRows, m.yDegreeStep};
-  return out.r >= 0 && out.r <= kMaxDegreeStep;
+const char* DirectionName(int d) { return d == 0 ? "X" : "Y"; }
+
+// Why the surface cannot change direction d, or "": the net is triangular,
+// empty or larger than its storage, or the step is outside 0..99.
+std::string DirectionRefusal(const SurfaceCopy& net, int d, const std::string& name,
+                             Direction& out) {
+  if (net.netRows < 1 || net.netCols < 1 || net.netRows > kMaxNet || net.netCols > kMaxNet) {
+    return name + " needs a net of 1 to 100 rows and columns; it has " +
+           ShortNumber(net.netRows) + " by " + ShortNumber(net.netCols);
+  }
+  out = d == 0 ? Direction{net.netRows, net.netCols, net.xDegreeStep}
+               : Direction{net.netCols, net.netRows, net.yDegreeStep};
+  if (out.r < 0 || out.r > kMaxDegreeStep) {
+    return name + " in " + DirectionName(d) + " needs a degree step from 0 to " +
+           ShortNumber(kMaxDegreeStep) + "; it is " + ShortNumber(out.r);
+  }
+  return "";
 }
 
 // Point k of line `line` in direction d.
-Point3& At(Point3 (&net)[kMaxNet][kMaxNet], int d, int line, int k) {
+template <typename Net>
+auto& At(Net& net, int d, int line, int k) {
   return d == 0 ? net[k][line] : net[line][k];
 }
 
-// Runs `change` on every line of direction d into g_newNet; false when one
+// Runs `change` on every line of direction d of `surface` and puts the new
+// lines of `count` points in; false, with the surface unchanged, when one
 // line has no result.
 template <typename Change>
-bool ChangeLines(int d, const Direction& dir, Change change) {
-  ModelState& m = Model();
+bool ChangeLines(SurfaceCopy& surface, int d, const Direction& dir, int count, Change change) {
+  // The new net, built whole before the surface changes.
+  auto lines = std::make_unique<Point3[][kMaxNet]>(kMaxNet);
   for (int line = 0; line < dir.lines; ++line) {
     Coords<3> points[kMaxNet];
-    for (int k = 0; k < dir.n; ++k) points[k] = ToCoords(At(m.net, d, line, k));
+    for (int k = 0; k < dir.n; ++k) points[k] = ToCoords(At(surface.net, d, line, k));
     const auto result = change(points);
     if (!result) return false;
-    for (int k = 0; k < result->count; ++k) At(g_newNet, d, line, k) = ToPoint(result->points[k]);
+    for (int k = 0; k < result->count; ++k) At(lines, d, line, k) = ToPoint(result->points[k]);
+  }
+  (d == 0 ? surface.netRows : surface.netCols) = count;
+  for (int line = 0; line < dir.lines; ++line) {
+    for (int k = 0; k < count; ++k) At(surface.net, d, line, k) = At(lines, d, line, k);
   }
   return true;
 }
 
-// Puts the new lines of `count` points into the net and shows them.
-void KeepLines(Platform& window, int d, const Direction& dir, int count) {
-  SurfaceResult result;
-  ModelState& m = Model();
-  (d == 0 ? m.netRows : m.netCols) = count;
-  for (int line = 0; line < dir.lines; ++line) {
-    for (int k = 0; k < count; ++k) At(m.net, d, line, k) = At(g_newNet, d, line, k);
-  }
-  DrawControlNet(window, kBlueMode);
-}
-
 // A triangular net the triangular operations can read (rows within the
-// packed list, columns set) and its step, within 0..99.
-bool TriangularNet(int& rows, int& r) {
-  const ModelState& m = Model();
-  rows = m.netRows;
-  r = m.xDegreeStep;
-  return m.triangles == 1 && rows >= 1 && rows <= kMaxTriangleRows && m.netCols >= 1 && r >= 0 &&
-         r <= kMaxDegreeStep;
+// packed list, columns set) and its step, within 0..99; why not, or "".
+std::string TriangleRefusal(const SurfaceCopy& net, const std::string& name, int& rows, int& r) {
+  rows = net.netRows;
+  r = net.xDegreeStep;
+  if (rows < 1 || rows > kMaxTriangleRows || net.netCols < 1) {
+    return name + " needs a triangular net of 1 to " + ShortNumber(kMaxTriangleRows) +
+           " rows; it has " + ShortNumber(rows);
+  }
+  if (r < 0 || r > kMaxDegreeStep) {
+    return name + " needs a degree step from 0 to " + ShortNumber(kMaxDegreeStep) + "; it is " +
+           ShortNumber(r);
+  }
+  return "";
 }
 
-// new[c] = sum over old points o of weights[o][c] list[o] where the weight
-// is `counts`; single-precision sums. False when a point is not finite.
+// The new packed points: new[c] = sum over old points o of weights[o][c]
+// list[o] where the weight is `counts`; single-precision sums. False when a
+// point is not finite.
 template <typename Counts>
-bool Combine(const Matrix& weights, int oldCount, int newCount, Counts counts) {
-  const Point3* list = Model().triangleList;
+bool Combine(const Point3* list, const Matrix& weights, int oldCount, int newCount,
+             Point3* combined, Counts counts) {
   for (int c = 0; c < newCount; ++c) {
     float x = 0.0f, y = 0.0f, z = 0.0f;
     for (int o = 0; o < oldCount; ++o) {
@@ -107,45 +116,63 @@ bool Combine(const Matrix& weights, int oldCount, int newCount, Counts counts) {
       y = static_cast<float>(y + double(w) * list[o].y);
       z = static_cast<float>(z + double(w) * list[o].z);
     }
-    g_newTriangle[c] = Point3{x, y, z};
-    if (!IsFinite(g_newTriangle[c])) return false;
+    combined[c] = Point3{x, y, z};
+    if (!IsFinite(combined[c])) return false;
   }
   return true;
 }
 
-// Puts the new triangular net of `rows` rows into the list and the net and
-// shows it.
-void KeepTriangle(Platform& window, int rows) {
-  SurfaceResult result;
-  ModelState& m = Model();
-  std::copy_n(g_newTriangle, TriangleCount(rows), m.triangleList);
-  m.netRows = m.netCols = rows;
-  UnpackTriangle();
-  DrawControlNet(window, kBlueMode);
+// Puts the new triangular net of `rows` rows into the list and the net.
+void KeepTriangle(SurfaceCopy& surface, const Point3* combined, int rows) {
+  std::copy_n(combined, TriangleCount(rows), surface.triangleList);
+  surface.netRows = surface.netCols = rows;
+  UnpackTriangleOf(surface);
+}
+
+// The net drawn in blue; the last one drawn is the result.
+Drawing NetDrawing(const SurfaceCopy& surface) {
+  Drawing drawing;
+  drawing.surface = std::make_shared<const SurfaceCopy>(surface);
+  drawing.draw = DrawControlNet;
+  drawing.mode = kBlueMode;
+  return drawing;
+}
+
+std::string NetSize(const SurfaceCopy& s) {
+  return ShortNumber(s.netRows) + " by " + ShortNumber(s.netCols);
 }
 
 }  // namespace
 
-void SurfaceDegreeElevation(Platform& window, int d) {
+std::string SurfaceDegreeElevation(SurfaceCopy& surface, int d, NumericScratch& scratch) {
+  const std::string name = "Surface degree elevation";
   Direction dir;
-  if (!RectangularDirection(d, dir) || dir.n + dir.r >= kMaxNet) return;
-  const bool done = ChangeLines(d, dir, [&](const Coords<3>* points) {
-    return ElevateDegree(points, dir.n, dir.r, Scratch());
+  if (std::string why = DirectionRefusal(surface, d, name, dir); !why.empty()) return why;
+  if (dir.n + dir.r >= kMaxNet) {
+    return name + " in " + DirectionName(d) + " would give " + ShortNumber(dir.n + dir.r) +
+           " points a line; the net holds " + ShortNumber(kMaxNet - 1);
+  }
+  const bool done = ChangeLines(surface, d, dir, dir.n + dir.r, [&](const Coords<3>* points) {
+    return ElevateDegree(points, dir.n, dir.r, scratch);
   });
-  if (done) KeepLines(window, d, dir, dir.n + dir.r);
+  return done ? "" : name + " in " + DirectionName(d) + " gives a value that is not finite";
 }
 
-void SurfaceDegreeReduction(Platform& window, int d) {
+std::string SurfaceDegreeReduction(SurfaceCopy& surface, int d, NumericScratch& scratch) {
+  const std::string name = "Surface degree reduction";
   Direction dir;
-  if (!RectangularDirection(d, dir)) return;
+  if (std::string why = DirectionRefusal(surface, d, name, dir); !why.empty()) return why;
   const int m = dir.n - dir.r;
   // One matrix serves every line; its running values are those of the
   // elevation matrix, not of the curve reductions.
-  if (!BuildLseReductionMatrix(dir.n, dir.r, 2, ElevationPrecision::kDouble, Scratch())) return;
-  const bool done = ChangeLines(d, dir, [&](const Coords<3>* points) {
-    return ApplyLseReduction(points, dir.n, m, Scratch());
+  if (!BuildLseReductionMatrix(dir.n, dir.r, 2, ElevationPrecision::kDouble, scratch)) {
+    return name + " in " + DirectionName(d) + " needs at least 2 points a line after lowering by " +
+           ShortNumber(dir.r) + " and at most 99 before; there are " + ShortNumber(dir.n);
+  }
+  const bool done = ChangeLines(surface, d, dir, m, [&](const Coords<3>* points) {
+    return ApplyLseReduction(points, dir.n, m, scratch);
   });
-  if (done) KeepLines(window, d, dir, m);
+  return done ? "" : name + " in " + DirectionName(d) + " gives a value that is not finite";
 }
 
 bool TriangleElevationMatrix(Matrix& t, int m, int r, NumericScratch& scratch) {
@@ -172,52 +199,115 @@ bool TriangleElevationMatrix(Matrix& t, int m, int r, NumericScratch& scratch) {
   return true;
 }
 
-void TriangleDegreeElevation(Platform& window) {
+std::string TriangleDegreeElevation(SurfaceCopy& surface, NumericScratch& scratch) {
+  const std::string name = "Triangular degree elevation";
   int n, r;
-  if (!TriangularNet(n, r) || TriangleCount(n + r) >= kMatrixSize) return;
-  Matrix& t = Scratch().matrixA;
-  if (!TriangleElevationMatrix(t, n, r, Scratch())) return;
-  if (!Combine(t, TriangleCount(n), TriangleCount(n + r), [](float w) { return w > 0.0f; })) {
-    return;
+  if (std::string why = TriangleRefusal(surface, name, n, r); !why.empty()) return why;
+  if (TriangleCount(n + r) >= kMatrixSize) {
+    return name + " would give " + ShortNumber(TriangleCount(n + r)) + " points; at most " +
+           ShortNumber(kMatrixSize - 1) + " fit";
   }
-  KeepTriangle(window, n + r);
+  Matrix& t = scratch.matrixA;
+  Point3 combined[kMatrixSize];
+  if (!TriangleElevationMatrix(t, n, r, scratch) ||
+      !Combine(surface.triangleList, t, TriangleCount(n), TriangleCount(n + r), combined,
+               [](float w) { return w > 0.0f; })) {
+    return name + " gives a value that is not finite";
+  }
+  KeepTriangle(surface, combined, n + r);
+  return "";
 }
 
-void TriangleDegreeReduction(Platform& window) {
+std::string TriangleDegreeReduction(SurfaceCopy& surface, NumericScratch& s) {
+  const std::string name = "Triangular degree reduction";
   int n, r;
-  if (!TriangularNet(n, r)) return;
+  if (std::string why = TriangleRefusal(surface, name, n, r); !why.empty()) return why;
   const int m = n - r;
-  if (m < 2 || n > kMaxMatrixTriangleRows) return;
+  if (m < 2 || n > kMaxMatrixTriangleRows) {
+    return name + " by " + ShortNumber(r) + " needs 2 rows left and at most " +
+           ShortNumber(kMaxMatrixTriangleRows) + " rows before; there are " + ShortNumber(n);
+  }
   const int mc = TriangleCount(m), nc = TriangleCount(n);
-  NumericScratch& s = Scratch();
   // H (mc by nc) in matrixE; the normal matrix H H^T in matrixA.
-  if (!TriangleElevationMatrix(s.matrixE, m, r, s)) return;
+  if (!TriangleElevationMatrix(s.matrixE, m, r, s)) return name + " cannot build its matrix";
   TransposeMatrix(s.matrixE, s.matrixB, mc, nc);
   MatMul(s.matrixE, s.matrixB, s.matrixA, mc, nc, mc);
   // The solver also reduces matrixB's block, whose result is not used:
   // cleared, it cannot overflow there and refuse a sound system.
   for (int i = 0; i <= mc; ++i) std::fill_n(s.matrixB[i], mc + 1, 0.0f);
   ShiftMatrixIndex(s.matrixA, mc, mc, 1);
-  if (SolveGaussJordan(s.matrixA, s.matrixB, mc) == 0) return;
+  if (SolveGaussJordan(s.matrixA, s.matrixB, mc) == 0) {
+    return name + ": the least-squares system is singular";
+  }
   ShiftMatrixIndex(s.matrixA, mc, mc, 0);
   // (H H^T)^-1 H, mc by nc, in matrixB; row t gives new point t. Combine
   // reads its weights by [old][new], so it gets the transpose.
   MatMul(s.matrixA, s.matrixE, s.matrixB, mc, mc, nc);
   TransposeMatrix(s.matrixB, s.matrixA, mc, nc);
-  if (!Combine(s.matrixA, nc, mc, [](float w) { return w != 0.0f; })) return;
-  KeepTriangle(window, m);
+  Point3 combined[kMatrixSize];
+  if (!Combine(surface.triangleList, s.matrixA, nc, mc, combined,
+               [](float w) { return w != 0.0f; })) {
+    return name + " gives a value that is not finite";
+  }
+  KeepTriangle(surface, combined, m);
+  return "";
 }
 
-void SurfaceElevationCommand(Platform& window) {
-  if (Model().triangles == 1) return TriangleDegreeElevation(window);
-  if (Model().applyX != 0) SurfaceDegreeElevation(window, 0);
-  if (Model().applyY != 0) SurfaceDegreeElevation(window, 1);
+namespace {
+
+using DirectionChange = std::string (*)(SurfaceCopy&, int, NumericScratch&);
+using TriangleChange = std::string (*)(SurfaceCopy&, NumericScratch&);
+
+// A triangular net changes as a whole; a rectangular one in X when X_axis is
+// checked, then in Y when Y_axis is. With Save on the second direction works
+// on the first one's result, as the model then holds it.
+Outcome ChangeSurface(const CommandInput& input, const char* name, DirectionChange change,
+                      TriangleChange changeTriangle) {
+  const ModelState& m = input.model;
+  SurfaceCopy surface = CurrentSurface(m);
+  const std::string before = NetSize(surface);
+  Outcome outcome;
+  if (m.triangles == 1) {
+    if (std::string why = changeTriangle(surface, input.scratch); !why.empty()) {
+      return Outcome::Refused(why);
+    }
+    outcome.drawings.push_back(NetDrawing(surface));
+    outcome.summary = std::string(name) + ": triangular net of " + ShortNumber(m.netRows) +
+                      " to " + ShortNumber(surface.netRows) + " rows";
+    return outcome;
+  }
+  std::string refusals;
+  const int apply[2] = {m.applyX, m.applyY};
+  const SurfaceCopy given = surface;
+  for (int d = 0; d < 2; ++d) {
+    if (apply[d] == 0) continue;
+    SurfaceCopy changed = m.saveResults == 1 ? surface : given;
+    if (std::string why = change(changed, d, input.scratch); !why.empty()) {
+      refusals += (refusals.empty() ? "" : "; ") + why;
+      continue;
+    }
+    outcome.drawings.push_back(NetDrawing(changed));
+    surface = changed;
+  }
+  if (apply[0] == 0 && apply[1] == 0) {
+    return Outcome::Refused(std::string(name) + " needs X_axis or Y_axis checked in Control Data");
+  }
+  if (outcome.drawings.empty()) return Outcome::Refused(refusals);
+  outcome.summary = std::string(name) + ": net of " + before + " to " + NetSize(surface) +
+                    (refusals.empty() ? "" : "; " + refusals);
+  return outcome;
 }
 
-void SurfaceReductionCommand(Platform& window) {
-  if (Model().triangles == 1) return TriangleDegreeReduction(window);
-  if (Model().applyX != 0) SurfaceDegreeReduction(window, 0);
-  if (Model().applyY != 0) SurfaceDegreeReduction(window, 1);
+}  // namespace
+
+Outcome SurfaceElevationCommand(const CommandInput& input) {
+  return ChangeSurface(input, "Surface degree elevation", SurfaceDegreeElevation,
+                       TriangleDegreeElevation);
+}
+
+Outcome SurfaceReductionCommand(const CommandInput& input) {
+  return ChangeSurface(input, "Surface degree reduction", SurfaceDegreeReduction,
+                       TriangleDegreeReduction);
 }
 
 }  // namespace tambra

@@ -13,12 +13,12 @@ namespace tambra {
 namespace {
 
 constexpr CommandEntry kCommands[] = {
-    {kCmdBezierElevation, kInSurfaces, SurfaceElevationCommand},
-    {kCmdReduceSurfaces, kInSurfaces, SurfaceReductionCommand},
-    {kCmdTriangularSE, kInRectangularNets, TriangularSECommand},
-    {kCmdTriangularNW, kInRectangularNets, TriangularNWCommand},
-    {kCmdTriangularSW, kInRectangularNets, TriangularSWCommand},
-    {kCmdTriangularNE, kInRectangularNets, TriangularNECommand},
+    {kCmdBezierElevation, kInSurfaces, nullptr, 0, SurfaceElevationCommand},
+    {kCmdReduceSurfaces, kInSurfaces, nullptr, 0, SurfaceReductionCommand},
+    {kCmdTriangularSE, kInRectangularNets, nullptr, 0, TriangularSECommand},
+    {kCmdTriangularNW, kInRectangularNets, nullptr, 0, TriangularNWCommand},
+    {kCmdTriangularSW, kInRectangularNets, nullptr, 0, TriangularSWCommand},
+    {kCmdTriangularNE, kInRectangularNets, nullptr, 0, TriangularNECommand},
 };
 
 constexpr DisplayEntry kSurfaceDisplays[] = {
