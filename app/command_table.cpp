@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "base/model_state.h"
@@ -81,6 +82,11 @@ std::vector<FamilyTable> BuildJoinedTables() {
 std::span<const FamilyTable> JoinedTables() {
   static const std::vector<FamilyTable> tables = BuildJoinedTables();
   return tables;
+}
+
+NumericScratch& CommandScratch() {
+  static const auto scratch = std::make_unique<NumericScratch>();
+  return *scratch;
 }
 
 unsigned CurrentScope() {

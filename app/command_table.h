@@ -18,12 +18,17 @@
 #include <vector>
 
 #include "base/family_table.h"
+#include "numeric/matrix.h"
 
 namespace tambra {
 
 // Every table the window reads, in menu order: its own, the families', and
 // last the Save switch under every family's Save item.
 std::span<const FamilyTable> JoinedTables();
+
+// The scratch the window hands every command it runs: the kernels' matrices
+// live here between the window's calls, never below it.
+NumericScratch& CommandScratch();
 
 // The scope the current model is in: Curves, or a rectangular or
 // triangular net in Surfaces mode.

@@ -239,7 +239,7 @@ void OnCommand(Platform& window, int id) {
   const DrawCommandScope scope(window.Canvas(), id);
   if (const CommandEntry* command = FindCommand(id, CurrentScope())) {
     if (command->compute != nullptr) {
-      ApplyOutcome(window, command->compute(CommandInput{Model(), Scratch()}));
+      ApplyOutcome(window, command->compute(CommandInput{Model(), CommandScratch()}));
     } else if (command->run != nullptr) {
       command->run(window);
     }

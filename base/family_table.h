@@ -28,16 +28,17 @@ using CommandHandler = void (*)(Platform& window);
 struct CommandEntry {
   int id;
   unsigned scope;
+  // The window's own commands (files, modes, dialogs) act on the window;
   // null with no `compute` either: the item exists, its operation has not
-  // landed yet
+  // landed yet.
   CommandHandler run = nullptr;
   // Where the menu item is enabled, when that differs from where the
   // command runs (0: the same): the rational algorithms run on the curve
   // fields in either mode, but their items are greyed with the other curve
   // algorithms in Surfaces mode.
   unsigned menuScope = 0;
-  // A command that hands back an outcome for the window to apply, in place
-  // of `run` (null: the command runs through `run`).
+  // A family command: it hands back an outcome for the window to apply, in
+  // place of `run` (null: the command runs through `run`).
   OutcomeCommand compute = nullptr;
 };
 

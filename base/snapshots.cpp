@@ -91,20 +91,4 @@ void RestoreSurfaceSnapshot() {
   if (m.triangles == 1) RepackTriangle();
 }
 
-CurveResult::CurveResult() : keep_(Model().saveResults == 1) {
-  if (!keep_) TakeSnapshot();
-}
-
-CurveResult::~CurveResult() {
-  if (!keep_) RestoreSnapshot();
-}
-
-SurfaceResult::SurfaceResult() : keep_(Model().saveResults == 1) {
-  if (!keep_) TakeSurfaceSnapshot();
-}
-
-SurfaceResult::~SurfaceResult() {
-  if (!keep_) RestoreSurfaceSnapshot();
-}
-
 }  // namespace tambra

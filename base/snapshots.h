@@ -1,5 +1,6 @@
-// Edit > Copy / Paste and the snapshots every algorithm takes before it
-// changes the model, restored afterwards unless Save is checked.
+// Edit > Copy / Paste, the snapshots the window takes while a command's
+// result stands in the model to be drawn (restored afterwards unless Save is
+// checked), and whole copies of the curve and the surface.
 #pragma once
 
 namespace tambra {
@@ -27,33 +28,5 @@ void SetCurve(const CurveCopy& curve);
 // steps and the packed triangle list, whole.
 SurfaceCopy CurrentSurface(const ModelState& model);
 void SetSurface(const SurfaceCopy& surface);
-
-// The snapshot protocol of a command that shows a result, for the scope of
-// one object: with Save off the snapshot is taken when it is made, the
-// command computes into the model and draws, and the snapshot is restored
-// when it ends; with Save on the result stays in the model.
-//
-//   { CurveResult result; ...apply to Model()...; DrawBezierCurve(window, kBlueMode); }
-class CurveResult {
- public:
-  CurveResult();
-  ~CurveResult();
-  CurveResult(const CurveResult&) = delete;
-  CurveResult& operator=(const CurveResult&) = delete;
-
- private:
-  bool keep_;
-};
-
-class SurfaceResult {
- public:
-  SurfaceResult();
-  ~SurfaceResult();
-  SurfaceResult(const SurfaceResult&) = delete;
-  SurfaceResult& operator=(const SurfaceResult&) = delete;
-
- private:
-  bool keep_;
-};
 
 }  // namespace tambra

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "app/command_table.h"
 #include "base/model_state.h"
 
 namespace tambra {

@@ -79,17 +79,17 @@ void RunKernel(benchmark::State& state, int count, Kernel kernel) {
 }
 
 void BM_ReduceLseC2Kernel54(benchmark::State& state) {
-  RunKernel(state, 54, [](const Coords<2>* p, int n) { return ReduceLseC2(p, n, 1, Scratch()); });
+  RunKernel(state, 54, [](const Coords<2>* p, int n) { return ReduceLseC2(p, n, 1, CommandScratch()); });
 }
 BENCHMARK(BM_ReduceLseC2Kernel54)->Unit(benchmark::kMillisecond);
 
 void BM_ReduceLseKernel99(benchmark::State& state) {
-  RunKernel(state, 99, [](const Coords<2>* p, int n) { return ReduceLse(p, n, 1, Scratch()); });
+  RunKernel(state, 99, [](const Coords<2>* p, int n) { return ReduceLse(p, n, 1, CommandScratch()); });
 }
 BENCHMARK(BM_ReduceLseKernel99)->Unit(benchmark::kMillisecond);
 
 void BM_ElevateDegreeKernel98(benchmark::State& state) {
-  RunKernel(state, 98, [](const Coords<2>* p, int n) { return ElevateDegree(p, n, 1, Scratch()); });
+  RunKernel(state, 98, [](const Coords<2>* p, int n) { return ElevateDegree(p, n, 1, CommandScratch()); });
 }
 BENCHMARK(BM_ElevateDegreeKernel98)->Unit(benchmark::kMicrosecond);
 

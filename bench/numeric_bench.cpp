@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "app/command_table.h"
 #include "numeric/matrix.h"
 
 namespace tambra {
@@ -28,9 +29,9 @@ void BM_SolveGaussJordan(benchmark::State& state) {
   FillSystem(given, n);
   for (auto _ : state) {
     // Restoring the operands is part of every caller's work too.
-    std::copy(&given[0][0], &given[0][0] + kMatrixSize * kMatrixSize, &MatrixA()[0][0]);
-    std::fill(&MatrixB()[0][0], &MatrixB()[0][0] + kMatrixSize * kMatrixSize, 0.0f);
-    benchmark::DoNotOptimize(SolveGaussJordan(n));
+    std::copy(&given[0][0], &given[0][0] + kMatrixSize * kMatrixSize, &CommandScratch().matrixA[0][0]);
+    std::fill(&CommandScratch().matrixB[0][0], &CommandScratch().matrixB[0][0] + kMatrixSize * kMatrixSize, 0.0f);
+    benchmark::DoNotOptimize(SolveGaussJordan(CommandScratch().matrixA, CommandScratch().matrixB, n));
     benchmark::ClobberMemory();
   }
 }
@@ -40,17 +41,17 @@ void BM_BuildElevationMatrix(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const int r = static_cast<int>(state.range(1));
   for (auto _ : state) {
-    BuildElevationMatrix(n, r);
+    BuildElevationMatrix(CommandScratch().elevationMatrix, n, r, 1, ElevationPrecision::kDouble);
     benchmark::ClobberMemory();
   }
 }
 BENCHMARK(BM_BuildElevationMatrix)->Args({4, 1})->Args({50, 49})->Args({1, 98});
 
 void BM_MatMul(benchmark::State& state) {
-  FillSystem(MatrixA(), kMaxOneBasedSize);
-  FillSystem(MatrixB(), kMaxOneBasedSize);
+  FillSystem(CommandScratch().matrixA, kMaxOneBasedSize);
+  FillSystem(CommandScratch().matrixB, kMaxOneBasedSize);
   for (auto _ : state) {
-    MatMul(MatrixA(), MatrixB(), MatrixE(), kMatrixSize, kMatrixSize, kMatrixSize);
+    MatMul(CommandScratch().matrixA, CommandScratch().matrixB, CommandScratch().matrixE, kMatrixSize, kMatrixSize, kMatrixSize);
     benchmark::ClobberMemory();
   }
 }

@@ -37,7 +37,7 @@ void RunCommand(benchmark::State& state, int command, int order, int count,
   std::copy(polygon.begin(), polygon.end(), m.points);
   window.Command(command);
   const SplinePolygonResult bezier =
-      UniformBSplineToBezier(polygon.data(), count, order, Scratch());
+      UniformBSplineToBezier(polygon.data(), count, order, CommandScratch());
   const int produced = command == kCmdChaikin ? (bezier ? bezier->count : 0) : m.pointCount;
   if (produced != expectedCount) {
     state.SkipWithError("the command refused the input");

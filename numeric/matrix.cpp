@@ -9,7 +9,6 @@ namespace tambra {
 
 namespace {
 
-NumericScratch g_scratch;
 
 bool FitsZeroBased(int size) { return size >= 0 && size <= kMatrixSize; }
 bool FitsOneBased(int size) { return size >= 0 && size <= kMaxOneBasedSize; }
@@ -67,10 +66,6 @@ void BuildElevation(Matrix& e, int n, int r, int base) {
 
 }  // namespace
 
-NumericScratch& Scratch() { return g_scratch; }
-
-void ResetNumericScratch() { std::memset(&g_scratch, 0, sizeof g_scratch); }
-
 void BuildElevationMatrix(Matrix& e, int n, int r, int base, ElevationPrecision precision) {
   if (n < 0 || r < 0 || (base != 0 && base != 1) || n > kMatrixSize - base - r) return;
   if (precision == ElevationPrecision::kDouble) {
@@ -78,10 +73,6 @@ void BuildElevationMatrix(Matrix& e, int n, int r, int base, ElevationPrecision 
   } else {
     BuildElevation<float>(e, n, r, base);
   }
-}
-
-void BuildElevationMatrix(int n, int r) {
-  BuildElevationMatrix(ElevationMatrix(), n, r, 1, ElevationPrecision::kDouble);
 }
 
 int SolveGaussJordan(Matrix& a, Matrix& b, int n) {
@@ -163,8 +154,6 @@ int SolveGaussJordan(Matrix& a, Matrix& b, int n) {
   if (!BlockIsFinite(a, n) || !BlockIsFinite(b, n)) return 0;
   return 1;
 }
-
-int SolveGaussJordan(int n) { return SolveGaussJordan(MatrixA(), MatrixB(), n); }
 
 void MatMul(const Matrix& x, const Matrix& y, Matrix& z, int n, int k, int m) {
   if (!FitsZeroBased(n) || !FitsZeroBased(k) || !FitsZeroBased(m)) return;

@@ -42,8 +42,8 @@ using VectorMatrix = Coords<2>[kMatrixSize][kMatrixSize];
 
 // The scratch storage of the algorithms. It has no owner between operations:
 // every algorithm fills what it uses before use and nothing in it is part of
-// the model. The global one lives in static storage (320 KB); the kernels
-// take the one they may overwrite as an argument.
+// the model. The window owns the one its commands use (480 KB); every kernel
+// takes the one it may overwrite as an argument.
 // The spline degree changes and the refinement: Bezier extraction,
 // piecewise Bernstein elevation, the least-squares way back to B-spline
 // points and the reduction matrix.
@@ -64,14 +64,6 @@ struct NumericScratch {
   SplineMatrices spline;
 };
 
-NumericScratch& Scratch();
-inline Matrix& MatrixA() { return Scratch().matrixA; }
-inline Matrix& MatrixB() { return Scratch().matrixB; }
-inline Matrix& MatrixE() { return Scratch().matrixE; }
-inline Matrix& ElevationMatrix() { return Scratch().elevationMatrix; }
-
-// Sets everything in the global scratch to 0.
-void ResetNumericScratch();
 
 // How the elevation-matrix construction keeps its running values: the
 // binomial column c(k) (in-place running sums) and the products A = r (r-1)
@@ -99,11 +91,6 @@ enum class ElevationPrecision {
 // negative, base is neither 0 nor 1, or a column index would leave `e`.
 void BuildElevationMatrix(Matrix& e, int n, int r, int base, ElevationPrecision precision);
 
-// BuildElevationMatrix(ElevationMatrix(), n, r, 1, ElevationPrecision::kDouble):
-// 1-based, the binomial column kept in double. Refused when n < 0, r < 0 or
-// n + r > 99.
-void BuildElevationMatrix(int n, int r);
-
 // Inverts rows and columns 1..n of `a` in place by Gauss-Jordan
 // elimination with full pivoting (the classical scheme with row and column
 // pivot lists, as in Numerical Recipes' gaussj), applying the same row
@@ -123,8 +110,6 @@ void BuildElevationMatrix(int n, int r);
 // factor, matrix entry) is single precision; each update is evaluated in
 // double from the stored floats and rounded once when stored.
 [[nodiscard]] int SolveGaussJordan(Matrix& a, Matrix& b, int n);
-// The same on MatrixA and MatrixB.
-[[nodiscard]] int SolveGaussJordan(int n);
 
 // Z = X Y for the 0-based blocks X (n by k) and Y (k by m): each entry of Z
 // starts at 0 and adds X(i, l) Y(l, j) for l = 0..k-1 in that order, rounded

@@ -8,11 +8,6 @@
 
 namespace tambra {
 
-inline SplineMatrices& SplineScratch() { return Scratch().spline; }
-inline Matrix& SplineToBezierMatrix() { return SplineScratch().splineToBezier; }
-inline Matrix& PiecewiseElevationMatrix() { return SplineScratch().piecewiseElevation; }
-inline Matrix& BezierToSplineMatrix() { return SplineScratch().bezierToSpline; }
-inline Matrix& ReductionMatrix() { return SplineScratch().reduction; }
 
 // Z = X Y with the entries of MatMul, bit for bit, for finite X and Y whose
 // non-zero products stay within the float range (no underflow): every

@@ -53,9 +53,10 @@ template ElevatedSums<double> SumElevatedColumn<double>(const Matrix&, int, int,
 template ElevatedSums<float> SumElevatedColumn<float>(const Matrix&, int, int, int, const Point2*,
                                                       const float*);
 
-bool FitLeastSquares(const Matrix& e, int k, int cols, int band, const Point2* data, Point2* out) {
-  Matrix& a = MatrixA();
-  Matrix& b = MatrixB();
+bool FitLeastSquares(const Matrix& e, int k, int cols, int band, const Point2* data, Point2* out,
+                     NumericScratch& scratch) {
+  Matrix& a = scratch.matrixA;
+  Matrix& b = scratch.matrixB;
   // Rows i and l of E share the columns max(i, l) .. min(i, l) + band.
   for (int i = 1; i <= k; ++i) {
     for (int l = 1; l <= k; ++l) {
@@ -67,7 +68,7 @@ bool FitLeastSquares(const Matrix& e, int k, int cols, int band, const Point2* d
     }
     std::fill_n(b[i] + 1, k, 0.0f);  // the solver's right-hand block starts clean
   }
-  if (SolveGaussJordan(k) == 0) return false;
+  if (SolveGaussJordan(a, b, k) == 0) return false;
   // Column j of E is non-zero in rows j - band .. j.
   for (int i = 1; i <= k; ++i) {
     for (int j = 1; j <= cols; ++j) {

@@ -24,9 +24,11 @@ ElevatedSums<Sum> SumElevatedColumn(const Matrix& e, int n, int band, int j, con
 
 // The least-squares solution of Q E = D for the k points Q, with E the
 // 1-based k by cols matrix `e` (E(i, j) is 0 unless 0 <= j - i <= band) and
-// D the 1-based data: A = E E^T in MatrixA, inverted, B = A^-1 E in MatrixB,
+// D the 1-based data: A = E E^T in scratch.matrixA, inverted, B = A^-1 E in
+// scratch.matrixB,
 // Q(i) = sum of B(i, j) D(j); sums in double. `out` is 0-based. False when
 // the system is singular or a result is not finite.
-bool FitLeastSquares(const Matrix& e, int k, int cols, int band, const Point2* data, Point2* out);
+bool FitLeastSquares(const Matrix& e, int k, int cols, int band, const Point2* data, Point2* out,
+                     NumericScratch& scratch);
 
 }  // namespace tambra

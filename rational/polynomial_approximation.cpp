@@ -67,8 +67,8 @@ Outcome ApproxLeastSquares(const CommandInput& input) {
                             Text(n) + " points and App Dim " + Text(s));
   }
   // The control points of R written in degree p + s.
-  BuildElevationMatrix(n, s);
-  const Matrix& e = ElevationMatrix();
+  Matrix& e = input.scratch.elevationMatrix;
+  BuildElevationMatrix(e, n, s, 1, ElevationPrecision::kDouble);
   Point2 data[kMatrixSize];
   for (int j = 1; j <= n + s; ++j) {
     const ElevatedSums<double> sums = SumElevatedColumn<double>(e, n, s, j, m.points, m.weights);
@@ -79,9 +79,9 @@ Outcome ApproxLeastSquares(const CommandInput& input) {
     if (!IsFinite(data[j])) return Outcome::Refused(name + ": a result is not finite");
   }
   const int k = n + r;
-  BuildElevationMatrix(k, s - r);
+  BuildElevationMatrix(e, k, s - r, 1, ElevationPrecision::kDouble);
   Point2 q[kMatrixSize];
-  if (!FitLeastSquares(ElevationMatrix(), k, n + s, s - r, data, q)) {
+  if (!FitLeastSquares(e, k, n + s, s - r, data, q, input.scratch)) {
     return Outcome::Refused(name + ": the system is singular or the result is not finite");
   }
   return PolynomialOutcome(m, kLeastSquares, q, k);
@@ -98,8 +98,8 @@ Outcome ApproxConsistentEquation(const CommandInput& input) {
   }
   const int cols = n + s - 1;
   // The coefficients of X(t) in degree p + s - 1.
-  BuildElevationMatrix(n, s - 1);
-  Matrix& e = ElevationMatrix();
+  Matrix& e = input.scratch.elevationMatrix;
+  BuildElevationMatrix(e, n, s - 1, 1, ElevationPrecision::kDouble);
   Point2 coefficients[kMatrixSize];
   for (int j = 1; j <= cols; ++j) {
     const ElevatedSums<double> sums =
@@ -108,13 +108,13 @@ Outcome ApproxConsistentEquation(const CommandInput& input) {
     if (!IsFinite(coefficients[j])) return Outcome::Refused(name + ": a result is not finite");
   }
   // M maps the s points of Q to the coefficients of Q(t) W(t).
-  BuildElevationMatrix(s, n - 1);
+  BuildElevationMatrix(e, s, n - 1, 1, ElevationPrecision::kDouble);
   for (int i = 1; i <= s; ++i) {
     for (int j = i; j <= i + n - 1; ++j)
       e[i][j] = static_cast<float>(double(e[i][j]) * m.weights[j - i]);
   }
   Point2 q[kMatrixSize];
-  if (!FitLeastSquares(e, s, cols, n - 1, coefficients, q)) {
+  if (!FitLeastSquares(e, s, cols, n - 1, coefficients, q, input.scratch)) {
     return Outcome::Refused(name + ": the system is singular or the result is not finite");
   }
   return PolynomialOutcome(m, kConsistent, q, s);

@@ -26,8 +26,8 @@ Outcome RationalDegreeElevation(const CommandInput& input) {
                             " would give more");
   }
 
-  BuildElevationMatrix(n, r);
-  const Matrix& e = ElevationMatrix();
+  Matrix& e = input.scratch.elevationMatrix;
+  BuildElevationMatrix(e, n, r, 1, ElevationPrecision::kDouble);
   CurveCopy curve = CurrentCurve(m);
   for (int j = 1; j <= n + r; ++j) {
     // Sums rounded to single precision after every term.

@@ -241,7 +241,7 @@ int BuildPiecewiseElevationMatrix(Matrix& e, int order, int step, int pieces) {
 }
 
 int BuildBezierToSplineMatrix(Matrix& b, const float* knots, int knotCount, int order, int step,
-                              float* newKnots, int* newKnotCount) {
+                              float* newKnots, int* newKnotCount, NumericScratch& scratch) {
   if (knotCount < 1 || knotCount > kKnotCapacity || step < 0) return -1;
   const KnotGroups g = Groups(knots, knotCount);
   const long long count = knotCount + static_cast<long long>(g.count) * step;
@@ -258,14 +258,14 @@ int BuildBezierToSplineMatrix(Matrix& b, const float* knots, int knotCount, int 
   const int rows = BuildSplineToBezierMatrix(b, newKnots, used, order + step);
   if (rows < 0) return -1;
   // The normal matrix A^T A, inverted in MatrixA (1-based), then times A^T.
-  Matrix& normal = MatrixA();
-  Matrix& right = MatrixB();
+  Matrix& normal = scratch.matrixA;
+  Matrix& right = scratch.matrixB;
   Matrix transposed;
   TransposeMatrix(b, transposed, rows, n);
   SparseMatMul(transposed, b, normal, n, rows, n);
   ShiftMatrixIndex(normal, n, n, 1);
   for (int i = 1; i <= n; ++i) std::fill_n(right[i] + 1, n, 0.0f);
-  if (SolveGaussJordan(n) == 0) return -1;
+  if (SolveGaussJordan(normal, right, n) == 0) return -1;
   ShiftMatrixIndex(normal, n, n, 0);
   SparseMatMul(normal, transposed, b, n, n, rows);
   for (int i = 0; i < n; ++i) {
@@ -316,7 +316,8 @@ Outcome SplineDegreeElevation(const CommandInput& input) {
   const int be = BuildPiecewiseElevationMatrix(s.piecewiseElevation, k, t, pieces);
   const int count = bo < 0 || be < 0 ? -1
                                      : BuildBezierToSplineMatrix(s.bezierToSpline, m.knots, used,
-                                                                 k, t, knots, &knotCount);
+                                                                 k, t, knots, &knotCount,
+                                                                 input.scratch);
   if (count < 1 || count > kMaxPoints) {
     return Outcome::Refused(name + " by " + ShortNumber(t) +
                             " would pass the capacity of 100 points, 99 knots or the matrices");

@@ -48,9 +48,9 @@ int BuildPiecewiseElevationMatrix(Matrix& e, int order, int step, int pieces);
 // times, then a terminating entry) into newKnots (room for kMaxKnots) and
 // its used length into *newKnotCount; `b` gets the least-squares map (A^T
 // A)^-1 A^T from the elevated Bezier points to the new control points.
-// Returns the new point count. Uses MatrixA and MatrixB.
+// Returns the new point count. Uses the scratch's matrices A and B.
 int BuildBezierToSplineMatrix(Matrix& b, const float* knots, int knotCount, int order, int step,
-                              float* newKnots, int* newKnotCount);
+                              float* newKnots, int* newKnotCount, NumericScratch& scratch);
 
 // The Gram matrix of S Bernstein pieces of degree order - 1 joined at shared
 // end points, each on a unit interval: pS + 1 rows and columns. Returns the

@@ -18,6 +18,7 @@
 #include "bezier/bezier_display.h"
 #include "curve_test_support.h"
 #include "numeric/bezier_degree.h"
+#include "scratch_support.h"
 
 namespace tambra::bezier_test {
 

@@ -10,6 +10,7 @@
 #include "resources/command_ids.h"
 #include "curve_test_support.h"
 #include "spline/chaikin.h"
+#include "scratch_support.h"
 
 namespace tambra {
 namespace {

@@ -11,6 +11,7 @@
 
 #include "numeric/coefficients.h"
 #include "numeric/matrix.h"
+#include "scratch_support.h"
 
 namespace tambra {
 namespace {

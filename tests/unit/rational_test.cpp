@@ -10,6 +10,7 @@
 #include "rational/elevated_sums.h"
 #include "rational/rational_display.h"
 #include "resources/command_ids.h"
+#include "scratch_support.h"
 
 namespace tambra {
 namespace {
@@ -282,10 +283,10 @@ TEST(RationalProductsTest, SkippingTheZerosOffTheBandKeepsEveryBit) {
           << "k " << k << " band " << band << " column " << j;
     }
     Point2 q[kMatrixSize], qFull[kMatrixSize];
-    const bool fitted = FitLeastSquares(e, k, cols, band, data, q);
+    const bool fitted = FitLeastSquares(e, k, cols, band, data, q, Scratch());
     static Matrix b;
     std::memcpy(b, MatrixB(), sizeof b);
-    ASSERT_EQ(FitLeastSquares(e, k, cols, -1, data, qFull), fitted) << k;
+    ASSERT_EQ(FitLeastSquares(e, k, cols, -1, data, qFull, Scratch()), fitted) << k;
     EXPECT_EQ(std::memcmp(b, MatrixB(), sizeof b), 0) << k;
     EXPECT_EQ(std::memcmp(q, qFull, sizeof(Point2) * (fitted ? k : 0)), 0) << k;
   }

@@ -11,6 +11,7 @@
 #include "numeric/knot_vector.h"
 #include "numeric/spline_matrices.h"
 #include "resources/command_ids.h"
+#include "scratch_support.h"
 
 namespace tambra {
 namespace {
@@ -200,7 +201,7 @@ TEST_F(SplineDegreeTest, SimulationRefinesAtMidpoints) {
       EXPECT_LT(CurveDistance(given, m), 1e-3) << w.size();
       if (!w.empty()) continue;
       // With unit weights the new points are the plain product, every weight 1.
-      const Matrix& a = SplineToBezierMatrix();
+      const Matrix& a = Scratch().spline.splineToBezier;
       for (int i = 0; i < m.pointCount; ++i) {
         double x = 0, y = 0;
         for (int j = 0; j < n; ++j) x += a[i][j] * double(kFive[j].x), y += a[i][j] * double(kFive[j].y);
