@@ -1,5 +1,6 @@
 #include "app/apply_outcome.h"
 
+#include <memory>
 #include <string>
 
 #include "base/atomic_file.h"
@@ -9,6 +10,8 @@
 namespace tambra {
 
 namespace {
+
+OutcomeWatcher g_watcher = nullptr;
 
 // Draws one drawing; a curve or surface stands in the model while it draws.
 void Draw(Platform& window, const Drawing& drawing) {
@@ -45,24 +48,36 @@ void ApplyOutcome(Platform& window, const Outcome& outcome) {
       if (!WriteDump(window, dump)) return;
     }
   }
-  // With Save off, a refusal or a result that only shows, the model is
-  // restored when the drawing is done.
-  // Only what a drawing stands in for is snapshot: a restore also tidies
-  // (a terminating knot, a re-packed triangle list).
-  const bool keep =
-      outcome.refusal.empty() && outcome.keepsResult && Model().saveResults == 1;
   bool curves = false, surfaces = false;
   for (const Drawing& drawing : outcome.drawings) {
     if (drawing.draw == nullptr) continue;
     (drawing.surface != nullptr ? surfaces : curves) = true;
   }
-  if (outcome.refusal.empty() && outcome.insertKnot) Model().insertKnot = *outcome.insertKnot;
+  if (!outcome.refusal.empty()) {
+    // What a refusal shows leaves the model exactly as it was.
+    const CurveCopy curve = CurrentCurve(Model());
+    const auto surface = surfaces ? std::make_unique<SurfaceCopy>(CurrentSurface(Model())) : nullptr;
+    for (const Drawing& drawing : outcome.drawings) Draw(window, drawing);
+    SetCurve(curve);
+    if (surface != nullptr) SetSurface(*surface);
+    window.ShowStatus(outcome.refusal.c_str());
+    return;
+  }
+  // With Save off or a result that only shows, the model is restored when
+  // the drawing is done; only what a drawing stands in for is snapshot, as
+  // a restore also tidies (a terminating knot, a re-packed triangle list).
+  const bool keep = outcome.keepsResult && Model().saveResults == 1;
+  if (outcome.insertKnot) Model().insertKnot = *outcome.insertKnot;
   if (!keep && curves) TakeSnapshot();
   if (!keep && surfaces) TakeSurfaceSnapshot();
   for (const Drawing& drawing : outcome.drawings) Draw(window, drawing);
   if (!keep && curves) RestoreSnapshot();
   if (!keep && surfaces) RestoreSurfaceSnapshot();
-  window.ShowStatus(outcome.refusal.empty() ? outcome.summary.c_str() : outcome.refusal.c_str());
+  window.ShowStatus(outcome.summary.c_str());
 }
+
+void WatchOutcomes(OutcomeWatcher watcher) { g_watcher = watcher; }
+
+OutcomeWatcher CurrentOutcomeWatcher() { return g_watcher; }
 
 }  // namespace tambra

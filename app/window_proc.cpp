@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include "app/apply_outcome.h"
 #include "app/command_table.h"
@@ -239,7 +240,12 @@ void OnCommand(Platform& window, int id) {
   const DrawCommandScope scope(window.Canvas(), id);
   if (const CommandEntry* command = FindCommand(id, CurrentScope())) {
     if (command->compute != nullptr) {
-      ApplyOutcome(window, command->compute(CommandInput{Model(), CommandScratch()}));
+      const Outcome outcome = command->compute(CommandInput{Model(), CommandScratch()});
+      const OutcomeWatcher watcher = CurrentOutcomeWatcher();
+      std::unique_ptr<ModelState> before;
+      if (watcher != nullptr) before = std::make_unique<ModelState>(Model());
+      ApplyOutcome(window, outcome);
+      if (watcher != nullptr) watcher(window, outcome, *before);
     } else if (command->run != nullptr) {
       command->run(window);
     }

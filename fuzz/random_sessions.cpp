@@ -74,6 +74,7 @@
 #include <sanitizer/common_interface_defs.h>
 #endif
 
+#include "app/apply_outcome.h"
 #include "app/control_file.h"
 #include "app/menu_tree.h"
 #include "base/model_limits.h"
@@ -82,6 +83,7 @@
 #include "base/raster.h"
 #include "resources/command_ids.h"
 #include "resources/control_ids.h"
+#include "tools/headless_platform.h"
 #include "tools/replay.h"
 
 namespace fs = std::filesystem;
@@ -1498,8 +1500,39 @@ struct SessionResult {
   int probes = 0;
   int dialogs = 0;
   int knotSteps = 0;
+  int refusals = 0;
   std::vector<std::string> faults;
 };
+
+// What the outcome watcher found in the current run: a refusal that
+// changed the model or left no status saying why.
+std::vector<std::string> g_refusalFaults;
+int g_refusals = 0;
+
+// The model with what a command may touch on its way blanked: the snapshots
+// the window takes to draw and the text buffer a display formats into.
+std::unique_ptr<ModelState> Comparable(const ModelState& m) {
+  auto copy = std::make_unique<ModelState>();
+  std::memcpy(static_cast<void*>(copy.get()), &m, sizeof m);
+  std::memset(&copy->curveSnapshot, 0, sizeof copy->curveSnapshot);
+  std::memset(&copy->surfaceSnapshot, 0, sizeof copy->surfaceSnapshot);
+  std::memset(copy->textBuffer, 0, sizeof copy->textBuffer);
+  return copy;
+}
+
+void CheckRefusal(Platform& window, const Outcome& outcome, const ModelState& before) {
+  if (outcome.refusal.empty()) return;
+  ++g_refusals;
+  const auto* headless = dynamic_cast<HeadlessPlatform*>(&window);
+  if (headless != nullptr && headless->Status() != outcome.refusal) {
+    g_refusalFaults.push_back("a refusal left the status \"" + headless->Status() +
+                              "\" instead of \"" + outcome.refusal + "\"");
+  }
+  const auto a = Comparable(before), b = Comparable(Model());
+  if (std::memcmp(static_cast<const void*>(a.get()), b.get(), sizeof(ModelState)) != 0) {
+    g_refusalFaults.push_back("the refusal \"" + outcome.refusal + "\" changed the model");
+  }
+}
 
 // One run of `lines` in a freshly populated directory; returns the replay's
 // exit status, leaves its output (prints and messages) in `printed` and its
@@ -1518,6 +1551,7 @@ int RunOnce(const Session& session, const std::vector<std::string>& lines, const
   }
   CloseOutputLog();
   ResetModelState();
+  g_refusalFaults.clear();
   std::istringstream in(script);
   // Prints and messages in one stream, so that a message shows where it came.
   std::ostringstream out;
@@ -1557,6 +1591,7 @@ SessionResult RunSession(Session& session, const fs::path& work, const fs::path&
   // In Surfaces mode nothing may change; checked in some of those sessions.
   if (outcome.status == kReplayCanvasDiffers) outcome.faults.push_back(err);
   if (outcome.status != kReplayBadScript) {
+    outcome.faults.insert(outcome.faults.end(), g_refusalFaults.begin(), g_refusalFaults.end());
     const std::vector<std::string> lines = SplitLines(printed);
     outcome.probes = CheckProbes(session, lines, outcome.faults);
     outcome.dialogs = CheckDialogs(session.lines, lines, outcome.faults);
@@ -1645,6 +1680,7 @@ int main(int argc, char** argv) {
   const fs::path work = pattern;
   fs::current_path(work);
   InstallHandlers();
+  WatchOutcomes(CheckRefusal);
 
   std::uint64_t failed = 0, unsynced = 0;
   for (std::uint64_t k = 0; k < options.count; ++k) {
@@ -1664,7 +1700,7 @@ int main(int argc, char** argv) {
       std::cerr << "  " << session.lines.size() << " lines, " << outcome.mends << " mends, exit "
                 << outcome.status << ", " << outcome.savedFiles << " saved files checked, "
                 << outcome.probes << " probes, " << outcome.dialogs << " dialogs, "
-                << outcome.knotSteps << " knot steps"
+                << outcome.knotSteps << " knot steps, " << g_refusals << " refusals so far"
                 << (outcome.canvasChecked ? ", canvas checked" : "") << std::endl;
     }
     if (outcome.faults.empty()) {
