@@ -7,6 +7,8 @@
 #include <string>
 
 #include "base/canvas.h"
+#include "base/curve_deviation.h"
+#include "base/snapshots.h"
 #include "bezier/kernel_polygon.h"
 
 namespace tambra {
@@ -50,7 +52,13 @@ Outcome Reduce(const CommandInput& input, const ReductionNeeds& needs, int step,
   const KernelInput p = PolygonOf(input.model);
   const std::string refusal = CountRefusal(needs, p.count, p.count - step);
   if (!refusal.empty()) return Outcome::Refused(refusal);
-  return PolygonOutcome(input.model, kernel(p), kRedMode, needs.name, needs.failure);
+  Outcome outcome = PolygonOutcome(input.model, kernel(p), kRedMode, needs.name, needs.failure);
+  if (outcome.refusal.empty()) {
+    const CurveCopy before = CurrentCurve(input.model);
+    AddDeviation(outcome, MaxDeviation({MeasuredCurve::Form::kBezier, before},
+                                       {MeasuredCurve::Form::kBezier, outcome.drawings.back().curve}));
+  }
+  return outcome;
 }
 
 constexpr char kSingular[] = "the system is singular or the result is not finite";

@@ -11,6 +11,7 @@
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
+#include "base/curve_deviation.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "base/snapshots.h"
@@ -35,6 +36,9 @@ Outcome PolynomialOutcome(const ModelState& m, const char* name, const Point2* p
   outcome.drawings.push_back(Drawing{curve, DrawRationalBezierCurve, kRedMode});
   outcome.summary = std::string(name) + " " + std::to_string(m.pointCount) + " to " +
                     std::to_string(count) + " points";
+  const CurveCopy before = CurrentCurve(m);
+  AddDeviation(outcome, MaxDeviation({MeasuredCurve::Form::kRationalBezier, before},
+                                     {MeasuredCurve::Form::kRationalBezier, curve}));
   return outcome;
 }
 
@@ -136,6 +140,25 @@ Point2 Accumulate(const Point2& base, int from, int to, const Point2* p, const P
   return Point2{static_cast<float>(x), static_cast<float>(y)};
 }
 
+// How far the hybrid form Q(t) + B(h, 2h)(t) E(t) lies from the curve.
+double HybridDeviation(const ModelState& m, const Point2* q, int d, const CurveCopy& error) {
+  CurveCopy polynomial = CurrentCurve(m);
+  std::copy_n(q, d + 1, polynomial.points);
+  polynomial.pointCount = d + 1;
+  const CurveCopy given = CurrentCurve(m);
+  CurveEvaluator curve({MeasuredCurve::Form::kRationalBezier, given});
+  CurveEvaluator part({MeasuredCurve::Form::kBezier, polynomial});
+  CurveEvaluator rest({MeasuredCurve::Form::kRationalBezier, error});
+  if (!curve.Valid() || !part.Valid() || !rest.Valid()) return std::nan("");
+  return MaxDistance(
+      Breakpoints(curve, part), kDeviationSamplesPerSpan, [&](double t) { return curve.At(t); },
+      [&](double t) {
+        const CurvePoint a = part.At(t), e = rest.At(t);
+        const double b = BernsteinValue(d, d / 2, t);
+        return CurvePoint{a.x + b * e.x, a.y + b * e.y};
+      });
+}
+
 void LogHybridHeader(int count) {
   LogFormat("\r\n\r\n# In Hybrid Bezier curve, control point count:=%d\r\n", count);
 }
@@ -211,6 +234,7 @@ Outcome HybridBezierCurve(const CommandInput& input) {
   outcome.drawings.push_back(Drawing{curve, DrawRationalBezierCurve, kBlackMode});
   outcome.summary = name + ": two polynomial pieces of " + Text(h + 1) + " and " + Text(d - h) +
                     " points and the error curve of " + Text(n) + " points";
+  AddDeviation(outcome, HybridDeviation(m, hp, d, curve));
   return outcome;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/canvas.h"
+#include "base/curve_deviation.h"
 #include "base/snapshots.h"
 #include "numeric/knot_vector.h"
 #include "spline/spline_display.h"
@@ -206,6 +207,10 @@ Outcome BSplineSimulation(const CommandInput& input) {
   outcome.drawings.push_back(Drawing{curve, DrawNurbsCurve, kRedMode});
   outcome.summary = "B-spline simulation " + std::to_string(m.pointCount) + " to " +
                     std::to_string(reduced.count) + " points";
+  // The simulation reads the points alone; its result is drawn as a NURBS.
+  const CurveCopy before = CurrentCurve(m);
+  AddDeviation(outcome, MaxDeviation({MeasuredCurve::Form::kSpline, before, false},
+                                     {MeasuredCurve::Form::kSpline, curve, true}));
   return outcome;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/c_locale.h"
+#include "base/curve_deviation.h"
 #include "base/canvas.h"
 #include "base/model_limits.h"
 #include "base/output_log.h"
@@ -386,8 +387,17 @@ Outcome ChaikinKnotReduction(const CommandInput& input) {
   const ModelState& m = input.model;
   const SplinePolygonResult coarse =
       CoarsenUniformBSpline(m.points, m.pointCount, m.order, m.chaikinSteps, input.scratch);
-  return SplineOutcome(m, coarse, kRedMode, "Chaikin's knot reduction",
-                       "the coarser polygon would have too few points, or the fit is singular");
+  Outcome outcome =
+      SplineOutcome(m, coarse, kRedMode, "Chaikin's knot reduction",
+                    "the coarser polygon would have too few points, or the fit is singular");
+  if (outcome.refusal.empty()) {
+    // Both as the uniform B-splines the method takes them for.
+    CurveCopy before = CurrentCurve(m);
+    ClampedUniformKnots(before.knots, before.pointCount, before.order);
+    AddDeviation(outcome, MaxDeviation({MeasuredCurve::Form::kSpline, before},
+                                       {MeasuredCurve::Form::kSpline, outcome.drawings.back().curve}));
+  }
+  return outcome;
 }
 
 }  // namespace tambra

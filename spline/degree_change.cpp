@@ -8,6 +8,7 @@
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
+#include "base/curve_deviation.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "base/snapshots.h"
@@ -464,6 +465,9 @@ Outcome SplineDegreeReduction(const CommandInput& input) {
   outcome.drawings.push_back(Drawing{c, DrawNurbsCurve, kRedMode});
   outcome.measurements.push_back(Measurement{"error sum", sum});
   outcome.summary = ChangeSummary(name.c_str(), m, c) + "; error sum " + ShortNumber(sum);
+  const CurveCopy before = CurrentCurve(m);
+  AddDeviation(outcome, MaxDeviation({MeasuredCurve::Form::kSpline, before, true},
+                                     {MeasuredCurve::Form::kSpline, c, true}));
   return outcome;
 }
 

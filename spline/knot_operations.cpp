@@ -6,6 +6,7 @@
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
+#include "base/curve_deviation.h"
 #include "base/model_state.h"
 #include "base/snapshots.h"
 #include "numeric/knot_vector.h"
@@ -218,10 +219,17 @@ Outcome KnotDeleteCommand(const CommandInput& input) {
   CurveCopy curve = StartingCurve(input.model);
   const int before = curve.pointCount;
   std::string why = DeleteKnot(curve, input.model.insertKnot, input.scratch);
-  if (!why.empty()) curve = StartingCurve(input.model);
-  return KnotOutcome(curve, kRedMode, std::move(why),
-                     "Knot deletion of " + ShortNumber(input.model.insertKnot) + ": " +
-                         ShortNumber(before) + " to " + ShortNumber(curve.pointCount) + " points");
+  const CurveCopy given = StartingCurve(input.model);
+  if (!why.empty()) curve = given;
+  Outcome outcome =
+      KnotOutcome(curve, kRedMode, std::move(why),
+                  "Knot deletion of " + ShortNumber(input.model.insertKnot) + ": " +
+                      ShortNumber(before) + " to " + ShortNumber(curve.pointCount) + " points");
+  if (outcome.refusal.empty()) {
+    AddDeviation(outcome, MaxDeviation({MeasuredCurve::Form::kSpline, given, true},
+                                       {MeasuredCurve::Form::kSpline, curve, true}));
+  }
+  return outcome;
 }
 
 }  // namespace tambra

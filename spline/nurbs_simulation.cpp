@@ -6,6 +6,7 @@
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
+#include "base/curve_deviation.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "base/outcome.h"
@@ -112,6 +113,9 @@ Outcome NurbsSimulation(const CommandInput& input) {
   c.pointCount = count;
   outcome.drawings.push_back(Drawing{c, DrawNurbsCurve, kBlueMode});
   outcome.summary = name + ": " + ShortNumber(n) + " to " + ShortNumber(count) + " points";
+  const CurveCopy before = CurrentCurve(m);
+  AddDeviation(outcome, MaxDeviation({MeasuredCurve::Form::kSpline, before, true},
+                                     {MeasuredCurve::Form::kSpline, c, true}));
   return outcome;
 }
 

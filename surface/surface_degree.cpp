@@ -4,9 +4,11 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/c_locale.h"
 #include "base/canvas.h"
+#include "base/curve_deviation.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/snapshots.h"
@@ -33,6 +35,10 @@ Point3 ToPoint(const Coords<3>& c) { return Point3{c[0], c[1], c[2]}; }
 
 // The net size and step of a direction: (rows, lines, step), where a line
 // runs along the direction.
+struct Point3D {
+  double x = 0.0, y = 0.0, z = 0.0;
+};
+
 struct Direction {
   int n;
   int lines;
@@ -136,6 +142,47 @@ Drawing NetDrawing(const SurfaceCopy& surface) {
   drawing.draw = DrawControlNet;
   drawing.mode = kBlueMode;
   return drawing;
+}
+
+// Rows of the patch at parameter v: C(i) = sum over j of B(M-1, j)(v) P(i, j).
+void PatchRowsAt(const SurfaceCopy& s, double v, std::vector<Point3D>& rows) {
+  rows.assign(s.netRows, Point3D{});
+  for (int j = 0; j < s.netCols; ++j) {
+    const double b = BernsteinValue(s.netCols - 1, j, v);
+    for (int i = 0; i < s.netRows; ++i) {
+      rows[i].x += b * s.net[i][j].x, rows[i].y += b * s.net[i][j].y, rows[i].z += b * s.net[i][j].z;
+    }
+  }
+}
+
+Point3D PatchAt(const std::vector<Point3D>& rows, double u) {
+  Point3D p{};
+  const int last = int(rows.size()) - 1;
+  for (int i = 0; i <= last; ++i) {
+    const double b = BernsteinValue(last, i, u);
+    p.x += b * rows[i].x, p.y += b * rows[i].y, p.z += b * rows[i].z;
+  }
+  return p;
+}
+
+// The largest distance between two rectangular Bezier patches at equal
+// parameters (u, v) on a 101 by 101 grid, in double.
+double PatchDeviation(const SurfaceCopy& before, const SurfaceCopy& after) {
+  constexpr int kSteps = 100;
+  std::vector<Point3D> a, b;
+  double largest = 0.0;
+  for (int sv = 0; sv <= kSteps; ++sv) {
+    PatchRowsAt(before, double(sv) / kSteps, a);
+    PatchRowsAt(after, double(sv) / kSteps, b);
+    for (int su = 0; su <= kSteps; ++su) {
+      const Point3D p = PatchAt(a, double(su) / kSteps), q = PatchAt(b, double(su) / kSteps);
+      const double d = std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) +
+                                 (p.z - q.z) * (p.z - q.z));
+      if (!std::isfinite(d)) return std::nan("");
+      largest = std::max(largest, d);
+    }
+  }
+  return largest;
 }
 
 std::string NetSize(const SurfaceCopy& s) {
@@ -262,7 +309,7 @@ using TriangleChange = std::string (*)(SurfaceCopy&, NumericScratch&);
 // checked, then in Y when Y_axis is. With Save on the second direction works
 // on the first one's result, as the model then holds it.
 Outcome ChangeSurface(const CommandInput& input, const char* name, DirectionChange change,
-                      TriangleChange changeTriangle) {
+                      TriangleChange changeTriangle, bool measure) {
   const ModelState& m = input.model;
   SurfaceCopy surface = CurrentSurface(m);
   const std::string before = NetSize(surface);
@@ -295,6 +342,8 @@ Outcome ChangeSurface(const CommandInput& input, const char* name, DirectionChan
   if (outcome.drawings.empty()) return Outcome::Refused(refusals);
   outcome.summary = std::string(name) + ": net of " + before + " to " + NetSize(surface) +
                     (refusals.empty() ? "" : "; " + refusals);
+  // How far the result moved the patch: the kept result against the model's.
+  if (measure) AddDeviation(outcome, PatchDeviation(given, surface));
   return outcome;
 }
 
@@ -302,12 +351,12 @@ Outcome ChangeSurface(const CommandInput& input, const char* name, DirectionChan
 
 Outcome SurfaceElevationCommand(const CommandInput& input) {
   return ChangeSurface(input, "Surface degree elevation", SurfaceDegreeElevation,
-                       TriangleDegreeElevation);
+                       TriangleDegreeElevation, false);
 }
 
 Outcome SurfaceReductionCommand(const CommandInput& input) {
   return ChangeSurface(input, "Surface degree reduction", SurfaceDegreeReduction,
-                       TriangleDegreeReduction);
+                       TriangleDegreeReduction, true);
 }
 
 }  // namespace tambra
