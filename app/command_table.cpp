@@ -126,6 +126,18 @@ DisplayFunction FindSurfaceDisplay(int curveKind, unsigned scope) {
   return draw;
 }
 
+std::string DisplayShortfallOf(int curveKind) {
+  const bool curves = Model().objectMode == kCurves;
+  DisplayShortfall why = nullptr;
+  bool found = false;
+  ForEachTable([&](const FamilyTable& table) {
+    for (const DisplayEntry& entry : curves ? table.displays : table.surfaceDisplays) {
+      if (!found && entry.curveKind == curveKind) found = true, why = entry.shortfall;
+    }
+  });
+  return why != nullptr ? why(Model()) : "";
+}
+
 DisplayFunction FindNetView() {
   DisplayFunction view = nullptr;
   ForEachTable([&](const FamilyTable& table) {

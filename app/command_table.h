@@ -15,6 +15,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <vector>
 
 #include "base/family_table.h"
@@ -47,6 +48,10 @@ DisplayFunction FindSurfaceDisplay(int curveKind, unsigned scope);
 
 // The view of the control net in Surfaces mode, or null when none is registered.
 DisplayFunction FindNetView();
+
+// Why the display of the curve kind draws nothing for the model in its
+// object mode, "" when it draws.
+std::string DisplayShortfallOf(int curveKind);
 
 // The curve kind chosen by a menu command, or -1 when it chooses none.
 int CurveKindChosenBy(int commandId);

@@ -233,6 +233,7 @@ void ChooseFamily(Platform& window, int kind) {
   } else {
     surface(window, kBlackMode);
   }
+  window.ShowStatus(DisplayShortfallOf(kind).c_str());
 }
 
 void OnCommand(Platform& window, int id) {

@@ -31,10 +31,13 @@ void DialogSession::SetChecked(int id, bool checked) { checks_[id] = checked; }
 int ShowDialog(Platform& window, DialogSession& dialog) {
   int result = dialog.Open();
   if (result == kStayOpen) result = window.RunDialog(dialog);
+  // Values refused are named on the status line, one line, no box.
   if (!dialog.Refusals().empty()) {
-    std::string message = "These values were not taken:";
-    for (const std::string& why : dialog.Refusals()) message += "\n" + why;
-    window.ReportError(message.c_str());
+    std::string message = "Not taken: ";
+    for (const std::string& why : dialog.Refusals()) {
+      message += (&why == &dialog.Refusals().front() ? "" : "; ") + why;
+    }
+    window.ShowStatus(message.c_str());
   }
   return result;
 }

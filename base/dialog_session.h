@@ -51,8 +51,8 @@ class DialogSession {
 };
 
 // Opens the dialog and, unless it closes at once, runs it modally on the
-// platform; returns the close result. Values refused at OK are reported
-// in one message after the dialog has closed.
+// platform; returns the close result. Values refused at OK are named in
+// one status line after the dialog has closed.
 int ShowDialog(Platform& window, DialogSession& dialog);
 
 }  // namespace tambra

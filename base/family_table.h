@@ -5,6 +5,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "base/outcome.h"
 #include "base/platform.h"
@@ -48,6 +49,10 @@ inline bool HasOperation(const CommandEntry& entry) {
   return entry.run != nullptr || entry.compute != nullptr;
 }
 
+// Why a display draws no curve or surface for the model, in a sentence for
+// the status line; "" when it draws one.
+using DisplayShortfall = std::string (*)(const ModelState& model);
+
 // The display of a curve kind, and the menu command that chooses it.
 struct DisplayEntry {
   int curveKind;
@@ -59,6 +64,8 @@ struct DisplayEntry {
   unsigned scope = kInBothModes;
   // The curve kind's name in the status bar; the curve displays give it.
   const char* name = nullptr;
+  // Why it draws nothing (null: it always draws).
+  DisplayShortfall shortfall = nullptr;
 };
 
 // One line of a popup: an item, a separator, or a sub-popup with its lines.

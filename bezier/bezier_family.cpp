@@ -1,5 +1,7 @@
 #include "bezier/bezier_family.h"
 
+#include <string>
+
 #include "base/model_state.h"
 #include "bezier/bezier_display.h"
 #include "bezier/degree_elevation.h"
@@ -21,8 +23,17 @@ constexpr CommandEntry kCommands[] = {
     {kCmdBezierSimulation, kInBothModes, nullptr},  // greyed until it lands
 };
 
+std::string BezierShortfall(const ModelState& m) {
+  if (m.pointCount >= 3) return "";
+  return "A Bezier curve needs at least 3 points; there are " + std::to_string(m.pointCount);
+}
+
 constexpr DisplayEntry kDisplays[] = {
-    {.curveKind = kBezier, .chooseCommand = kCmdBezier, .draw = DrawBezierCurve, .name = "Bezier"},
+    {.curveKind = kBezier,
+     .chooseCommand = kCmdBezier,
+     .draw = DrawBezierCurve,
+     .name = "Bezier",
+     .shortfall = BezierShortfall},
 };
 
 // The surface family adds its reduction and the triangular conversions.

@@ -1266,7 +1266,9 @@ int CheckDialogs(const std::vector<std::string>& script, const std::vector<std::
       }
       const long messages = std::count_if(
           lines.begin() + blocks[k] + fields.size(), lines.begin() + blocks[k + 1],
-          [](const std::string& l) { return l.rfind("tambra: ", 0) == 0; });
+          [](const std::string& l) {
+            return l.rfind("tambra: ", 0) == 0 || l.rfind("status: Not taken: ", 0) == 0;
+          });
       if (expected >= 0 && messages != expected) {
         faults.push_back(what + " brought " + std::to_string(messages) + " messages");
       }

@@ -1,5 +1,7 @@
 #include "rational/rational_family.h"
 
+#include <string>
+
 #include "base/canvas.h"
 #include "base/model_state.h"
 #include "rational/polynomial_approximation.h"
@@ -19,11 +21,18 @@ constexpr CommandEntry kCommands[] = {
     {kCmdRationalSimulation, kInBothModes, nullptr},  // greyed until it lands
 };
 
+std::string RationalShortfall(const ModelState& m) {
+  if (m.pointCount >= 3) return "";
+  return "A rational Bezier curve needs at least 3 points; there are " +
+         std::to_string(m.pointCount);
+}
+
 constexpr DisplayEntry kDisplays[] = {
     {.curveKind = kRationalBezier,
      .chooseCommand = kCmdRationalBezier,
      .draw = DrawRationalBezierCurve,
-     .name = "Rational Bezier"},
+     .name = "Rational Bezier",
+     .shortfall = RationalShortfall},
 };
 
 constexpr MenuEntry kApproximationLines[] = {

@@ -1,6 +1,9 @@
 #include "spline/spline_family.h"
 
+#include <string>
+
 #include "base/model_state.h"
+#include "numeric/knot_vector.h"
 #include "resources/command_ids.h"
 #include "spline/bspline_simulation.h"
 #include "spline/chaikin.h"
@@ -12,6 +15,22 @@
 namespace tambra {
 
 namespace {
+
+// The display draws the curve for any knot vector it can evaluate, the
+// polygon alone otherwise.
+std::string SplineShortfall(const ModelState& m) {
+  const int n = m.pointCount, k = m.order;
+  const std::string what = m.curveKind == kNurbs ? "A NURBS curve" : "A B-spline curve";
+  if (n < 3) return what + " needs at least 3 points; there are " + std::to_string(n);
+  if (k < 1) return what + " needs an order of 1 or more; the order is " + std::to_string(k);
+  if (CheckKnotVector(m.knots, n, k) != kKnotsRefused) return "";
+  if (n > kKnotCapacity - k) {
+    return what + " needs fewer than " + std::to_string(kKnotCapacity) +
+           " points and order together; there are " + std::to_string(n) + " and " +
+           std::to_string(k) + ": only the polygon is drawn";
+  }
+  return what + " needs finite knots: only the polygon is drawn";
+}
 
 constexpr CommandEntry kCommands[] = {
     {kCmdBSplineKnotInsert, kInBothModes, nullptr, kInCurves, KnotInsertCommand},
@@ -30,8 +49,16 @@ constexpr CommandEntry kCommands[] = {
 };
 
 constexpr DisplayEntry kDisplays[] = {
-    {.curveKind = kBSpline, .chooseCommand = kCmdBSpline, .draw = DrawBSplineCurve, .name = "B-spline"},
-    {.curveKind = kNurbs, .chooseCommand = kCmdNurbs, .draw = DrawNurbsCurve, .name = "NURBS"},
+    {.curveKind = kBSpline,
+     .chooseCommand = kCmdBSpline,
+     .draw = DrawBSplineCurve,
+     .name = "B-spline",
+     .shortfall = SplineShortfall},
+    {.curveKind = kNurbs,
+     .chooseCommand = kCmdNurbs,
+     .draw = DrawNurbsCurve,
+     .name = "NURBS",
+     .shortfall = SplineShortfall},
 };
 
 constexpr MenuEntry kBSplineLines[] = {

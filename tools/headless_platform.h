@@ -75,7 +75,12 @@ class HeadlessPlatform : public Platform {
   bool AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override;
   bool AskOkCancel(const char* text, const char* caption) override;
   void ReportError(const char* text) override;
-  void ShowStatus(const char* text) override { status_ = text; }
+  void ShowStatus(const char* text) override {
+    status_ = text;
+    if (statusSink_ && !status_.empty()) statusSink_(status_);
+  }
+  // Every non-empty status message also goes to the sink.
+  void SetStatusSink(std::function<void(const std::string&)> sink) { statusSink_ = std::move(sink); }
   void RequestClose() override;
   void PostQuit(int exitCode) override;
 
@@ -90,6 +95,7 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> errors_;
   std::string status_;
   std::function<void(const std::string&)> errorSink_;
+  std::function<void(const std::string&)> statusSink_;
   bool quitPosted_ = false;
   bool destroyed_ = false;
   int exitCode_ = 0;

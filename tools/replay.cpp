@@ -202,6 +202,7 @@ class Replay : public HeadlessAnswers {
       : script_(script), name_(name), out_(out), err_(err) {
     window_.SetAnswers(this);
     window_.SetErrorSink([this](const std::string& text) { err_ << "tambra: " << text << "\n"; });
+    window_.SetStatusSink([this](const std::string& text) { err_ << "status: " << text << "\n"; });
   }
 
   int Run() {

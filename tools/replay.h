@@ -18,6 +18,9 @@ namespace tambra {
 inline constexpr int kReplayBadScript = 2;
 inline constexpr int kReplayCanvasDiffers = 3;
 
+// Messages for the user go to `err` as they come: "tambra: TEXT" for a
+// message box, "status: TEXT" for a status-line message.
+//
 // Runs the script and returns the exit status: 0 at its end (or the exit
 // code of File > Exit), 2 at the first line it cannot read, after printing
 // "SCRIPT:LINE: what is wrong" to `err`. At the end the canvas is painted

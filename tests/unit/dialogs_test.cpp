@@ -95,11 +95,11 @@ TEST_F(DialogsTest, ControlDataTakesWholeValuesAndRefusesWhatTheModelCannotHold)
     ResetModelState();
     window.Start();
     AddCurve(4);
-    window.ClearErrors();
+    window.ShowStatus("");
     Answer(DialogTemplateId::kControlData, {{row.id, row.text}});
     window.Command(kCmdControlPoints);
     EXPECT_EQ(row.field(), row.expected);
-    const std::string said = window.Errors().empty() ? "" : window.Errors().back();
+    const std::string said = window.Status();
     EXPECT_TRUE(*row.refusal ? said.find(row.refusal) != std::string::npos : said.empty()) << said;
   }
 }
