@@ -35,6 +35,10 @@ std::string KnotVectorRefusal(const char* name, const CurveCopy& c) {
     return std::string(name) + " needs at least " + ShortNumber(k) + " points for order " + ShortNumber(k) +
            "; there are " + ShortNumber(n);
   }
+  if (n > kMaxKnots - k) {
+    return std::string(name) + " needs fewer than " + ShortNumber(kMaxKnots) +
+           " points and order together; there are " + ShortNumber(n) + " and " + ShortNumber(k);
+  }
   if (n > kMaxPoints || CheckKnotVector(c.knots, n, k) != kKnotsValid) {
     return std::string(name) + " needs " + ShortNumber(double(n) + k) +
            " knots that never decrease; the curve's knot vector is not one";

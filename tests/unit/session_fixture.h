@@ -44,6 +44,46 @@ inline std::vector<unsigned char> ModelBytes(const ModelState& model = Model()) 
   return bytes;
 }
 
+// The fields of two models' bytes (ModelBytes) that differ, by name, ""
+// when none does: a failed comparison says what changed.
+inline std::string ModelDifference(const std::vector<unsigned char>& a,
+                                   const std::vector<unsigned char>& b) {
+  struct Field {
+    const char* name;
+    std::size_t offset, size;
+  };
+#define TAMBRA_FIELD(f) Field{#f, offsetof(ModelState, f), sizeof(ModelState::f)}
+  static const Field fields[] = {
+      TAMBRA_FIELD(objectMode),     TAMBRA_FIELD(curveKind),        TAMBRA_FIELD(saveResults),
+      TAMBRA_FIELD(pointCount),     TAMBRA_FIELD(points),           TAMBRA_FIELD(weights),
+      TAMBRA_FIELD(knots),          TAMBRA_FIELD(order),            TAMBRA_FIELD(degreeStep),
+      TAMBRA_FIELD(chaikinSteps),   TAMBRA_FIELD(insertKnot),       TAMBRA_FIELD(insertSpan),
+      TAMBRA_FIELD(approxDim),      TAMBRA_FIELD(netRows),          TAMBRA_FIELD(netCols),
+      TAMBRA_FIELD(net),            TAMBRA_FIELD(netWeights),       TAMBRA_FIELD(xKnots),
+      TAMBRA_FIELD(yKnots),         TAMBRA_FIELD(xOrder),           TAMBRA_FIELD(yOrder),
+      TAMBRA_FIELD(xDegreeStep),    TAMBRA_FIELD(yDegreeStep),      TAMBRA_FIELD(applyX),
+      TAMBRA_FIELD(applyY),         TAMBRA_FIELD(triangles),        TAMBRA_FIELD(triangleList),
+      TAMBRA_FIELD(grid),           TAMBRA_FIELD(scale),            TAMBRA_FIELD(tx),
+      TAMBRA_FIELD(ty),             TAMBRA_FIELD(tht),              TAMBRA_FIELD(phi),
+      TAMBRA_FIELD(clientWidth),    TAMBRA_FIELD(clientHeight),     TAMBRA_FIELD(controlFileName),
+      TAMBRA_FIELD(outputFileName), TAMBRA_FIELD(controlFileChosen), TAMBRA_FIELD(logActive),
+      TAMBRA_FIELD(logWriteError),  TAMBRA_FIELD(acceptRelease),    TAMBRA_FIELD(pickActive),
+      TAMBRA_FIELD(pickedIndex),    TAMBRA_FIELD(dragX),            TAMBRA_FIELD(dragY),
+      TAMBRA_FIELD(knotsDirection), TAMBRA_FIELD(knotsShownOrder),  TAMBRA_FIELD(copyBuffer),
+      TAMBRA_FIELD(curveSnapshot),  TAMBRA_FIELD(surfaceSnapshot),
+  };
+#undef TAMBRA_FIELD
+  std::string differ;
+  for (const Field& f : fields) {
+    if (std::memcmp(a.data() + f.offset, b.data() + f.offset, f.size) != 0) {
+      if (!differ.empty()) differ += ' ';
+      differ += f.name;
+    }
+  }
+  if (differ.empty() && a != b) differ = "(padding)";
+  return differ;
+}
+
 using Texts = std::initializer_list<std::pair<int, std::string>>;
 
 class SessionTest : public ::testing::Test {
