@@ -12,10 +12,11 @@
 #include <sstream>
 #include <vector>
 
+#include "base/atomic_file.h"
 #include "base/dialog_session.h"
 #include "base/model_state.h"
+#include "base/picture_export.h"
 #include "tools/headless_platform.h"
-#include "tools/png_writer.h"
 
 namespace tambra {
 
@@ -382,7 +383,9 @@ class Replay : public HeadlessAnswers {
       PrintChecksum();
     } else if (verb == "png") {
       if (line.afterVerb.empty()) return Error(line, "png needs a file name");
-      if (!WritePng(window_.Canvas(), line.afterVerb)) {
+      FileWriteFailure failure;
+      const std::string png = EncodePng(window_.Canvas());
+      if (png.empty() || !WriteFileAtomically(line.afterVerb, png, failure)) {
         err_ << "tambra-replay: cannot write " << line.afterVerb << "\n";
       }
     } else if (verb == "set" || verb == "check" || verb == "reset" || verb == "ok" ||
