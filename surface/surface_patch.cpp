@@ -21,9 +21,9 @@ static_assert((kMaxPatchGrid + 1) * (kMaxPatchGrid + 2) / 2 <= kMaxSamples);
 struct SurfacePatchCache {
   // The samples of the last display; every entry read was written first.
   Point3 samples[kMaxSamples];
-  // What the rectangular samples in the store were evaluated from (a count
-  // of 0: the store holds something else): a rotation step or a repaint
-  // draws the same patch again from them.
+  // What rectangular samples there were evaluated from (a count of 0: they
+  // hold something else): a rotation step or a repaint draws the same patch
+  // again from them.
   PolylineKey rectKey;
   int rectCount = 0;
   PatchTables tables;
@@ -170,7 +170,7 @@ void LogPaddedTriangle(int rows, At at) {
   }
 }
 
-// The rectangular patch's samples in the store, evaluated only when the
+// The rectangular patch's samples in the cache, evaluated only when the
 // net, its weights (rational) or the grid changed since the last display.
 int KeptRectSamples(SurfacePatchCache& cache, bool rational, int grid) {
   const ModelState& m = Model();
