@@ -1,9 +1,11 @@
 // What the core needs from the window system: the main window's canvas,
 // its menu state, modal dialogs, the file-name prompt, the message box and
-// the end of the program. The Qt layer implements it for the real window;
+// the end of the program; the window also owns what its displays keep
+// between drawings. The Qt layer implements it for the real window;
 // HeadlessPlatform implements it for tests and the replay tool.
 #pragma once
 
+#include "base/display_cache.h"
 #include "base/model_state.h"
 #include "base/raster.h"
 
@@ -56,6 +58,12 @@ class Platform {
 
   // Ends the message loop with this exit code.
   virtual void PostQuit(int exitCode) = 0;
+
+  // What the displays keep between drawings in this window.
+  DisplayCache& Displays() { return displays_; }
+
+ private:
+  DisplayCache displays_;
 };
 
 }  // namespace tambra

@@ -12,6 +12,15 @@
 
 namespace tambra {
 
+namespace {
+
+// What the Bezier display keeps in the window between drawings.
+struct BezierCurveCache {
+  KeptPolyline kept;
+};
+
+}  // namespace
+
 void DrawBezierCurve(Platform& window, int mode) {
   ModelState& m = Model();
   const int n = std::min(m.pointCount, kMaxPoints);
@@ -23,7 +32,7 @@ void DrawBezierCurve(Platform& window, int mode) {
   if (logging) LogFormat("\r\n\r\n# In Bezier curve, data point count:=%d\r\n", segments);
 
   // The curve is a function of the points and the segment count alone.
-  static KeptPolyline kept;
+  KeptPolyline& kept = window.Displays().Get<BezierCurveCache>().kept;
   PolylineKey key;
   key.Add(segments);
   key.Add(m.points, n);

@@ -14,6 +14,12 @@ namespace tambra {
 
 namespace {
 
+// What the rational Bezier display keeps in the window between drawings.
+struct RationalCurveCache {
+  KeptPolyline kept;
+  RationalBasisTable table;
+};
+
 // "# Weight vector : " and every weight "%5.2f", comma-separated, on one line.
 void LogWeights(const float* weights, int count) {
   LogText("# Weight vector : ");
@@ -39,13 +45,13 @@ void DrawRationalBezierCurve(Platform& window, int mode) {
 
   // The curve is a function of the points, the weights and the segment
   // count alone.
-  static KeptPolyline kept;
+  RationalCurveCache& cache = window.Displays().Get<RationalCurveCache>();
   PolylineKey key;
   key.Add(segments);
   key.Add(m.points, n);
   key.Add(m.weights, n);
-  const CurveSamples& samples = kept.Get(std::move(key), [&](CurveSamples& out) {
-    RationalCurveSamples(m.points, m.weights, n, segments, out);
+  const CurveSamples& samples = cache.kept.Get(std::move(key), [&](CurveSamples& out) {
+    RationalCurveSamples(m.points, m.weights, n, segments, out, cache.table);
   });
   const CurvePolyline line{mode, segments, "# End Data\r\n\r\n", m.chaikinSteps == 0};
   DrawCurvePolyline(window, line, m.points[0], m.points[n - 1], samples);

@@ -9,66 +9,6 @@ namespace tambra {
 
 namespace {
 
-// The Bernstein values of every point at every sample of one polygon size
-// and grid: they depend on neither the points nor the weights, so a drag
-// step or a weight change finds them ready. The value is the one Bernstein
-// gives, with C(count - 1, j) formed once per point rather than per term.
-// The powers u^j and (1 - u)^j of every sample depend on the grid alone:
-// they are kept for the grid and made only for exponents not made before,
-// so a point more or fewer costs products rather than std::pow calls.
-class BasisTable {
- public:
-  const double* Get(int count, int segments, int& stride) {
-    if (count != count_ || segments != segments_) Build(count, segments);
-    stride = stride_;
-    return values_.data();
-  }
-
- private:
-  std::size_t At(int j, int i) const { return static_cast<std::size_t>(j) * stride_ + (i - 1); }
-
-  void Build(int count, int segments) {
-    count_ = -1;
-    if (segments != segments_) {
-      segments_ = -1;
-      stride_ = (segments - 1 + 7) / 8 * 8;  // whole groups of eight
-      powers_ = 0;
-    }
-    const int made = std::min(powers_, count);
-    // Sample i's powers lie together, kMaxPoints of them, so that more
-    // exponents fit in without moving those made before.
-    const std::size_t powersSize = static_cast<std::size_t>(segments - 1) * kMaxPoints;
-    if (uPowers_.size() != powersSize) uPowers_.assign(powersSize, 0.0);
-    if (sPowers_.size() != powersSize) sPowers_.assign(powersSize, 0.0);
-    values_.assign(static_cast<std::size_t>(stride_) * count, 0.0);
-    double binomials[kMaxPoints];
-    for (int j = 0; j < count; ++j) binomials[j] = Binomial(count - 1, j);
-    // std::pow costs some 40 multiply-adds.
-    const double work = (80.0 * (count - made) + 2.0 * count) * (segments - 1);
-    ForSampleRanges(1, segments, work, [&](int begin, int end) {
-      for (int i = begin; i < end; ++i) {
-        const float t = static_cast<float>(static_cast<double>(i) / segments);
-        const double u = t, s = 1.0 - u;
-        double* us = &uPowers_[static_cast<std::size_t>(i - 1) * kMaxPoints];
-        double* ss = &sPowers_[static_cast<std::size_t>(i - 1) * kMaxPoints];
-        for (int j = made; j < count; ++j) {
-          us[j] = std::pow(u, double(j));
-          ss[j] = std::pow(s, double(j));
-        }
-        for (int j = 0; j < count; ++j) {
-          values_[At(j, i)] = binomials[j] * us[j] * ss[count - 1 - j];
-        }
-      }
-    });
-    powers_ = std::max(powers_, count);
-    segments_ = segments;
-    count_ = count;
-  }
-
-  int count_ = -1, segments_ = -1, stride_ = 0, powers_ = 0;
-  std::vector<double> values_, uPowers_, sPowers_;
-};
-
 void PlainSamples(const Point2* points, const float* weights, int count, const double* basis,
                   int stride, int begin, int end, Point2* out, unsigned char* drawn) {
   for (int i = begin; i < end; ++i) {
@@ -85,11 +25,48 @@ void PlainSamples(const Point2* points, const float* weights, int count, const d
 
 }  // namespace
 
+void RationalBasisTable::Build(int count, int segments) {
+  count_ = -1;
+  if (segments != segments_) {
+    segments_ = -1;
+    stride_ = (segments - 1 + 7) / 8 * 8;  // whole groups of eight
+    powers_ = 0;
+  }
+  const int made = std::min(powers_, count);
+  // Sample i's powers lie together, kMaxPoints of them, so that more
+  // exponents fit in without moving those made before.
+  const std::size_t powersSize = static_cast<std::size_t>(segments - 1) * kMaxPoints;
+  if (uPowers_.size() != powersSize) uPowers_.assign(powersSize, 0.0);
+  if (sPowers_.size() != powersSize) sPowers_.assign(powersSize, 0.0);
+  values_.assign(static_cast<std::size_t>(stride_) * count, 0.0);
+  double binomials[kMaxPoints];
+  for (int j = 0; j < count; ++j) binomials[j] = Binomial(count - 1, j);
+  // std::pow costs some 40 multiply-adds.
+  const double work = (80.0 * (count - made) + 2.0 * count) * (segments - 1);
+  ForSampleRanges(1, segments, work, [&](int begin, int end) {
+    for (int i = begin; i < end; ++i) {
+      const float t = static_cast<float>(static_cast<double>(i) / segments);
+      const double u = t, s = 1.0 - u;
+      double* us = &uPowers_[static_cast<std::size_t>(i - 1) * kMaxPoints];
+      double* ss = &sPowers_[static_cast<std::size_t>(i - 1) * kMaxPoints];
+      for (int j = made; j < count; ++j) {
+        us[j] = std::pow(u, double(j));
+        ss[j] = std::pow(s, double(j));
+      }
+      for (int j = 0; j < count; ++j) {
+        values_[At(j, i)] = binomials[j] * us[j] * ss[count - 1 - j];
+      }
+    }
+  });
+  powers_ = std::max(powers_, count);
+  segments_ = segments;
+  count_ = count;
+}
+
 void RationalCurveSamples(const Point2* points, const float* weights, int count, int segments,
-                          CurveSamples& out) {
+                          CurveSamples& out, RationalBasisTable& table) {
   out.Resize(segments);
   if (segments < 2) return;
-  static BasisTable table;
   int stride = 0;
   const double* basis = table.Get(count, segments, stride);
   const bool vector = UseVectorEvaluation(), wide = UseWideEvaluation();

@@ -15,6 +15,13 @@ namespace tambra {
 
 namespace {
 
+// What the B-spline and NURBS displays keep in the window between drawings
+// (one curve for both: the key tells them apart).
+struct SplineCurveCache {
+  KeptPolyline kept;
+  SplineBasisTable table;
+};
+
 // Each value "%5.2f, "; the last with `lastFormat`.
 void LogValues(const float* values, int count, const char* lastFormat) {
   for (int i = 0; i < count; ++i) {
@@ -62,15 +69,15 @@ void DrawSplineCurve(Platform& window, int mode, const SplineSection& section) {
   // The curve is a function of these fields alone (a valid vector draws
   // the window of each sample, any other one every function).
   const bool windowed = knots == kKnotsValid;
-  static KeptPolyline kept;
+  SplineCurveCache& cache = window.Displays().Get<SplineCurveCache>();
   PolylineKey key;
   key.Add(segments), key.Add(section.rational), key.Add(k);
   key.Add(m.points, n);
   key.Add(m.knots, n + k);
   if (section.rational) key.Add(m.weights, n);
-  const CurveSamples& samples = kept.Get(std::move(key), [&](CurveSamples& out) {
+  const CurveSamples& samples = cache.kept.Get(std::move(key), [&](CurveSamples& out) {
     SplineCurveSamples(m.points, m.weights, m.knots, n, k, windowed, section.rational, segments,
-                       out);
+                       out, cache.table);
   });
   DrawCurvePolyline(window, CurvePolyline{mode, segments, section.end, false}, m.points[0],
                     m.points[n - 1], samples);

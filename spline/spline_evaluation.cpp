@@ -10,71 +10,45 @@
 
 namespace tambra {
 
-namespace {
-
-// The basis values of every sample for one knot vector, order, point count
-// and grid: they do not depend on the points or the weights, so a drag step
-// or a weight change finds them ready.
-class BasisTable {
- public:
-  // The values of sample i are Values(i)[0 .. width) for functions First(i)
-  // on; First(i) < 0 when the sample has none.
-  int First(int i) const { return first_[i - 1]; }
-  const double* Values(int i) const { return values_.data() + std::size_t(i - 1) * width_; }
-  int Width() const { return width_; }
-
-  // Makes the values ready for these arguments. When they were not, and the
-  // vector is valid, the curve points of `sums` (samples 1 on) are formed
-  // with them and the result is true.
-  bool Prepare(const float* knots, int count, int order, bool windowed, int segments,
-               const SplineSums& sums) {
-    PolylineKey key;
-    key.Add(knots, count + order);
-    key.Add(count), key.Add(order), key.Add(windowed), key.Add(segments);
-    if (ready_ && key == key_) return false;
-    ready_ = false;
-    width_ = windowed ? order : count;
-    // Every entry is written below.
-    first_.resize(segments - 1);
-    values_.resize(std::size_t(segments - 1) * width_);
-    const SampleGrid grid{knots[order - 1], knots[count], segments};
-    // A sample costs about order squared multiply-adds; on a decreasing
-    // vector the terms below all count functions.
-    const double work = (segments - 1.0) * order * (windowed ? order : count + order);
-    ForSampleRanges(1, segments, work, [&](int begin, int end) {
-      double* basis = values_.data() + std::size_t(begin - 1) * width_;
-      if (windowed) {
-        const SplineSums from{sums.points, sums.weights, sums.rational, sums.out + (begin - 1),
-                              sums.drawn + (begin - 1)};
-        SplineBasisSamples(knots, count, order, grid, begin, end, first_.data() + (begin - 1),
-                           basis, &from);
-        return;
-      }
-      for (int j = begin; j < end; ++j, basis += width_) {
-        BSplineBasisEvery(knots, count, order, grid.At(j), basis);
-        first_[j - 1] = 0;
-      }
-    });
-    key_ = std::move(key);
-    ready_ = true;
-    return windowed;
-  }
-
- private:
-  bool ready_ = false;
-  PolylineKey key_;
-  int width_ = 0;
-  std::vector<int> first_;
-  std::vector<double> values_;
-};
-
-}  // namespace
+bool SplineBasisTable::Prepare(const float* knots, int count, int order, bool windowed,
+                               int segments, const SplineSums& sums) {
+  PolylineKey key;
+  key.Add(knots, count + order);
+  key.Add(count), key.Add(order), key.Add(windowed), key.Add(segments);
+  if (ready_ && key == key_) return false;
+  ready_ = false;
+  width_ = windowed ? order : count;
+  // Every entry is written below.
+  first_.resize(segments - 1);
+  values_.resize(std::size_t(segments - 1) * width_);
+  const SampleGrid grid{knots[order - 1], knots[count], segments};
+  // A sample costs about order squared multiply-adds; on a decreasing
+  // vector the terms below all count functions.
+  const double work = (segments - 1.0) * order * (windowed ? order : count + order);
+  ForSampleRanges(1, segments, work, [&](int begin, int end) {
+    double* basis = values_.data() + std::size_t(begin - 1) * width_;
+    if (windowed) {
+      const SplineSums from{sums.points, sums.weights, sums.rational, sums.out + (begin - 1),
+                            sums.drawn + (begin - 1)};
+      SplineBasisSamples(knots, count, order, grid, begin, end, first_.data() + (begin - 1), basis,
+                         &from);
+      return;
+    }
+    for (int j = begin; j < end; ++j, basis += width_) {
+      BSplineBasisEvery(knots, count, order, grid.At(j), basis);
+      first_[j - 1] = 0;
+    }
+  });
+  key_ = std::move(key);
+  ready_ = true;
+  return windowed;
+}
 
 void SplineCurveSamples(const Point2* points, const float* weights, const float* knots, int count,
-                        int order, bool windowed, bool rational, int segments, CurveSamples& out) {
+                        int order, bool windowed, bool rational, int segments, CurveSamples& out,
+                        SplineBasisTable& table) {
   out.Resize(segments);
   if (segments < 2) return;
-  static BasisTable table;
   const SplineSums sums{points, weights, rational, out.points.data(), out.drawn.data()};
   if (table.Prepare(knots, count, order, windowed, segments, sums)) return;
   const int width = table.Width();

@@ -17,13 +17,17 @@ namespace {
 constexpr int kMaxSamples = (kMaxPatchGrid + 1) * (kMaxPatchGrid + 1);
 static_assert((kMaxPatchGrid + 1) * (kMaxPatchGrid + 2) / 2 <= kMaxSamples);
 
-// The samples of the last display; every entry read was written first.
-Point3 sampleStore[kMaxSamples];
-// What the rectangular samples in the store were evaluated from (a count of
-// 0: the store holds something else): a rotation step or a repaint draws
-// the same patch again from them.
-PolylineKey keptRectKey;
-int keptRectCount = 0;
+// What the patch displays keep in the window between drawings.
+struct SurfacePatchCache {
+  // The samples of the last display; every entry read was written first.
+  Point3 samples[kMaxSamples];
+  // What rectangular samples there were evaluated from (a count of 0: they
+  // hold something else): a rotation step or a repaint draws the same patch
+  // again from them.
+  PolylineKey rectKey;
+  int rectCount = 0;
+  PatchTables tables;
+};
 
 int NetRows() { return std::clamp(Model().netRows, 0, kMaxNet); }
 
@@ -72,9 +76,7 @@ bool TriangleAccepted(int grid) {
 // only the Bernstein values are shared (u's per row, v's for every row) and
 // the samples of a row are summed side by side.
 
-double basisV[kMaxNet][kMaxNet + 1];  // [b][j]: Bernstein(M, b, j / G)
-
-void SampleRectRow(bool rational, int grid, int i, Point3* row) {
+void SampleRectRow(const PatchTables& tables, bool rational, int grid, int i, Point3* row) {
   const ModelState& m = Model();
   const int rows = NetRows(), cols = NetCols(), count = grid + 1;
   const double u = static_cast<double>(i) / grid;
@@ -86,7 +88,7 @@ void SampleRectRow(bool rational, int grid, int i, Point3* row) {
     for (int b = 0; b < cols; ++b) {
       const Point3& p = m.net[a][b];
       const double px = p.x, py = p.y, pz = p.z;
-      const double* bv = basisV[b];
+      const double* bv = tables.basisV[b];
       if (rational) {
         const double weight = m.netWeights[a][b];
         for (int j = 0; j < count; ++j) {
@@ -109,9 +111,7 @@ void SampleRectRow(bool rational, int grid, int i, Point3* row) {
 // the powers of u, v and w once per sample; their product is formed in the
 // order TriangularBernstein forms it.
 
-double trinomials[kMaxTriangleRows][kMaxTriangleRows];  // [a][b]
-
-Point3 TriangleSample(bool rational, double u, double v) {
+Point3 TriangleSample(const PatchTables& tables, bool rational, double u, double v) {
   const ModelState& m = Model();
   const int n = NetRows() - 1;
   const double w = 1.0 - u - v;
@@ -124,7 +124,7 @@ Point3 TriangleSample(bool rational, double u, double v) {
   for (int a = 0; a <= n; ++a) {
     for (int b = 0; b <= a; ++b) {
       const Point3& p = TrianglePoint(a, b);
-      double basis = trinomials[a][b] * pu[n - a] * pv[a - b] * pw[b];
+      double basis = tables.trinomials[a][b] * pu[n - a] * pv[a - b] * pw[b];
       if (rational) {
         basis = basis * m.netWeights[a][b];
         sum += basis;
@@ -170,9 +170,9 @@ void LogPaddedTriangle(int rows, At at) {
   }
 }
 
-// The rectangular patch's samples in the store, evaluated only when the
+// The rectangular patch's samples in the cache, evaluated only when the
 // net, its weights (rational) or the grid changed since the last display.
-int KeptRectSamples(bool rational, int grid) {
+int KeptRectSamples(SurfacePatchCache& cache, bool rational, int grid) {
   const ModelState& m = Model();
   const int rows = NetRows(), cols = NetCols();
   PolylineKey key;
@@ -181,11 +181,13 @@ int KeptRectSamples(bool rational, int grid) {
     key.Add(m.net[a], cols);
     if (rational) key.Add(m.netWeights[a], cols);
   }
-  if (keptRectCount > 0 && KeptPolyline::ReuseEnabled() && key == keptRectKey) return keptRectCount;
-  keptRectCount = 0;
-  const int count = SampleRectPatch(rational, grid, sampleStore);
-  keptRectKey = std::move(key);
-  keptRectCount = count;
+  if (cache.rectCount > 0 && KeptPolyline::ReuseEnabled() && key == cache.rectKey) {
+    return cache.rectCount;
+  }
+  cache.rectCount = 0;
+  const int count = SampleRectPatch(rational, grid, cache.samples, cache.tables);
+  cache.rectKey = std::move(key);
+  cache.rectCount = count;
   return count;
 }
 
@@ -194,25 +196,27 @@ void DrawPatch(Platform& window, int mode, bool rational) {
   DrawControlNet(window, kBlackMode);
   const bool logging = m.logActive == 1;
   const int grid = m.grid;
+  SurfacePatchCache& cache = window.Displays().Get<SurfacePatchCache>();
+  const Point3* samples = cache.samples;
   if (m.triangles == 1) {
-    keptRectCount = 0;
-    const int count = SampleTrianglePatch(rational, grid, sampleStore);
+    cache.rectCount = 0;
+    const int count = SampleTrianglePatch(rational, grid, cache.samples, cache.tables);
     if (count == 0) return;
     if (logging) {
       LogPaddedTriangle(m.netRows, TrianglePoint);
       LogBreak(1);
     }
-    DrawPointTriangle(window, mode, std::span<const Point3>(sampleStore, count), grid + 1);
+    DrawPointTriangle(window, mode, std::span<const Point3>(samples, count), grid + 1);
     if (logging) {
-      LogPaddedTriangle(grid + 1, [](int r, int c) { return sampleStore[r * (r + 1) / 2 + c]; });
+      LogPaddedTriangle(grid + 1, [samples](int r, int c) { return samples[r * (r + 1) / 2 + c]; });
       LogBreak(0);
     }
     return;
   }
-  if (KeptRectSamples(rational, grid) == 0) return;
+  if (KeptRectSamples(cache, rational, grid) == 0) return;
   if (logging) LogGrid(&m.net[0][0], kMaxNet, m.netRows, m.netCols);
-  DrawPointGrid(window, mode, sampleStore, grid + 1, grid + 1, grid + 1);
-  if (logging) LogGrid(sampleStore, grid + 1, grid + 1, grid + 1);
+  DrawPointGrid(window, mode, samples, grid + 1, grid + 1, grid + 1);
+  if (logging) LogGrid(samples, grid + 1, grid + 1, grid + 1);
 }
 
 }  // namespace
@@ -272,33 +276,33 @@ Point3 EvalRationalTrianglePoint(double u, double v) {
   return Quotient(x, y, z, sum);
 }
 
-int SampleRectPatch(bool rational, int grid, std::span<Point3> samples) {
+int SampleRectPatch(bool rational, int grid, std::span<Point3> samples, PatchTables& tables) {
   if (!RectAccepted(grid)) return 0;
   const int count = grid + 1;
   if (samples.size() < static_cast<std::size_t>(count) * count) return 0;
   const int cols = NetCols();
   for (int b = 0; b < cols; ++b) {
     for (int j = 0; j < count; ++j)
-      basisV[b][j] = Bernstein(cols, b, static_cast<double>(j) / grid);
+      tables.basisV[b][j] = Bernstein(cols, b, static_cast<double>(j) / grid);
   }
-  for (int i = 0; i < count; ++i) SampleRectRow(rational, grid, i, &samples[i * count]);
+  for (int i = 0; i < count; ++i) SampleRectRow(tables, rational, grid, i, &samples[i * count]);
   return count * count;
 }
 
-int SampleTrianglePatch(bool rational, int grid, std::span<Point3> samples) {
+int SampleTrianglePatch(bool rational, int grid, std::span<Point3> samples, PatchTables& tables) {
   if (!TriangleAccepted(grid)) return 0;
   const int total = (grid + 1) * (grid + 2) / 2;
   if (samples.size() < static_cast<std::size_t>(total)) return 0;
   const int n = NetRows() - 1;
   for (int a = 0; a <= n; ++a) {
-    for (int b = 0; b <= a; ++b) trinomials[a][b] = Trinomial(n, n - a, a - b);
+    for (int b = 0; b <= a; ++b) tables.trinomials[a][b] = Trinomial(n, n - a, a - b);
   }
   // Row i = G - a holds the samples at u = a / G, v = b / G, b = 0 .. i.
   for (int a = grid; a >= 0; --a) {
     const int i = grid - a;
     for (int b = 0; b <= i; ++b) {
-      samples[i * (i + 1) / 2 + b] =
-          TriangleSample(rational, static_cast<double>(a) / grid, static_cast<double>(b) / grid);
+      samples[i * (i + 1) / 2 + b] = TriangleSample(tables, rational, static_cast<double>(a) / grid,
+                                                    static_cast<double>(b) / grid);
     }
   }
   return total;

@@ -24,14 +24,23 @@ Point3 EvalRationalRectPoint(double u, double v);
 Point3 EvalBezierTrianglePoint(double u, double v);
 Point3 EvalRationalTrianglePoint(double u, double v);
 
+// The values the patch samples share, formed afresh by every call below
+// (nothing in them is read before it is written): the Bernstein values of
+// the columns at every grid value, and the trinomial of every point of a
+// triangular net.
+struct PatchTables {
+  double basisV[kMaxNet][kMaxNet + 1];                    // [b][j]: Bernstein(M, b, j / G)
+  double trinomials[kMaxTriangleRows][kMaxTriangleRows];  // [a][b]
+};
+
 // The samples the displays draw, with the same bits as the evaluators
 // above. Rectangular: (G + 1) by (G + 1), sample [i][j] at (i / G, j / G)
 // stored at i * (G + 1) + j. Triangular: G + 1 rows packed row by row,
 // sample [i][b] at ((G - i) / G, b / G). A sample that is not finite is
 // stored as NaN (drawn as a gap). Returns the sample count, or 0 when the
 // grid or the net is refused or `samples` is too short.
-int SampleRectPatch(bool rational, int grid, std::span<Point3> samples);
-int SampleTrianglePatch(bool rational, int grid, std::span<Point3> samples);
+int SampleRectPatch(bool rational, int grid, std::span<Point3> samples, PatchTables& tables);
+int SampleTrianglePatch(bool rational, int grid, std::span<Point3> samples, PatchTables& tables);
 
 // Bezier > Bezier and RBezier > Rational Bezier in Surfaces mode: the
 // control net in black, then the patch in the mode's colour, both logged

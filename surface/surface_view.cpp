@@ -10,10 +10,15 @@ namespace tambra {
 
 namespace {
 
-// The projections of the points being drawn; grows to the largest grid or
+// What the surface view keeps in the window between drawings: the
+// projections of the points being drawn, grown to the largest grid or
 // triangle drawn so far.
-std::vector<ScreenPoint>& Projected(std::size_t count) {
-  static std::vector<ScreenPoint> projected;
+struct SurfaceViewCache {
+  std::vector<ScreenPoint> projected;
+};
+
+std::vector<ScreenPoint>& Projected(Platform& window, std::size_t count) {
+  std::vector<ScreenPoint>& projected = window.Displays().Get<SurfaceViewCache>().projected;
   if (projected.size() < count) projected.resize(count);
   return projected;
 }
@@ -54,7 +59,7 @@ ScreenPoint ProjectPoint(float x, float y, float z) {
 void DrawPointGrid(Platform& window, int mode, const Point3* points, int stride, int rows,
                    int cols) {
   if (rows <= 0 || cols <= 0) return;
-  std::vector<ScreenPoint>& projected = Projected(static_cast<std::size_t>(rows) * cols);
+  std::vector<ScreenPoint>& projected = Projected(window, static_cast<std::size_t>(rows) * cols);
   auto s = [&](int i, int j) -> ScreenPoint& { return projected[i * cols + j]; };
   for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < cols; ++j) {
@@ -82,7 +87,7 @@ void DrawPointTriangle(Platform& window, int mode, std::span<const Point3> packe
   if (rows <= 0) return;
   const std::size_t count = static_cast<std::size_t>(rows) * (rows + 1) / 2;
   if (packed.size() < count) return;
-  std::vector<ScreenPoint>& s = Projected(count);
+  std::vector<ScreenPoint>& s = Projected(window, count);
   for (std::size_t k = 0; k < count; ++k) s[k] = ProjectPoint(packed[k].x, packed[k].y, packed[k].z);
   Raster& dc = window.Canvas();
   const DrawRoleScope role(dc, DrawRole::kSurface);

@@ -56,16 +56,22 @@ Case RandomCase(Random& r, Family family, int grid) {
   return c;
 }
 
-CurveSamples Evaluate(const Case& c, int grid) {
+// The basis values kept from one evaluation to the next, as a display keeps them.
+struct KeptTables {
+  RationalBasisTable rational;
+  SplineBasisTable spline;
+};
+
+CurveSamples Evaluate(const Case& c, int grid, KeptTables& kept) {
   CurveSamples out;
   switch (c.family) {
     case kBezierFamily: BezierCurveSamples(c.points.data(), c.count, grid, out); break;
     case kRationalFamily:
-      RationalCurveSamples(c.points.data(), c.weights.data(), c.count, grid, out);
+      RationalCurveSamples(c.points.data(), c.weights.data(), c.count, grid, out, kept.rational);
       break;
     default:
       SplineCurveSamples(c.points.data(), c.weights.data(), c.knots.data(), c.count, c.order,
-                         c.windowed, c.family == kNurbsFamily, grid, out);
+                         c.windowed, c.family == kNurbsFamily, grid, out, kept.spline);
   }
   return out;
 }
@@ -99,19 +105,20 @@ TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
   const Run runs[] = {{false, false, 1, false}, {false, true, 1, false}, {false, false, 3, true},
                       {true, false, 2, false}};
   int skipped = 0, nonFinite = 0;
+  KeptTables kept;
   for (int grid : {1, 2, 3, 5, 8, 50, 97, 1000, 4097, 9999}) {
     for (Family family : {kBezierFamily, kRationalFamily, kSplineFamily, kNurbsFamily}) {
       // The de Casteljau pass is quadratic in the count: fewer large cases.
       for (int round = 0; round < (grid > 1000 ? 1 : 4); ++round) {
         const Case c = RandomCase(r, family, grid);
         ForcePlainEvaluation(true), SetSampleThreads(1);
-        const CurveSamples reference = Evaluate(c, grid);
+        const CurveSamples reference = Evaluate(c, grid, kept);
         ASSERT_EQ(reference.points.size(), std::size_t(std::max(grid - 1, 0)));
         for (const Run& run : runs) {
-          if (run.rebuild) Evaluate(c, grid + 1);
+          if (run.rebuild) Evaluate(c, grid + 1, kept);
           ForcePlainEvaluation(run.plain), ForceNarrowEvaluation(run.narrow);
           SetSampleThreads(run.threads);
-          EXPECT_TRUE(SameBits(Evaluate(c, grid), reference))
+          EXPECT_TRUE(SameBits(Evaluate(c, grid, kept), reference))
               << "family " << family << " count " << c.count << " order " << c.order << " grid "
               << grid << " plain " << run.plain << " narrow " << run.narrow << " threads "
               << run.threads;
@@ -133,6 +140,7 @@ TEST_F(CurveSpeedTest, VectorKernelsAndThreadsGiveThePlainSamples) {
 // from kept basis values, on every kernel.
 TEST_F(CurveSpeedTest, SplineSamplesGiveTheValuesOfEachSampleAlone) {
   Random r(29);
+  SplineBasisTable kept;
   for (int order = 1; order <= 50; ++order) {
     for (int kind = 0; kind < 4; ++kind) {
       const int count = kind == 2 ? r.Int(1, std::max(1, order - 1))
@@ -193,7 +201,7 @@ TEST_F(CurveSpeedTest, SplineSamplesGiveTheValuesOfEachSampleAlone) {
           EXPECT_TRUE(SameBits(samples, want)) << where << " plain " << plain;
           for (int call = 0; call < 2; ++call) {  // the second from the kept basis
             SplineCurveSamples(points.data(), weights.data(), knots.data(), count, order, true,
-                               rational, grid, samples);
+                               rational, grid, samples, kept);
             EXPECT_TRUE(SameBits(samples, want)) << where << " plain " << plain << " " << call;
           }
         }

@@ -29,9 +29,10 @@ class SurfacePatchTest : public SessionTest {
     if (triangular) RepackTriangle();
     std::snprintf(m.outputFileName, kMaxFileName, "%s", Path("p.dat").c_str());
   }
+  PatchTables tables;
   std::vector<Point3> Samples(bool rational, int grid) {
     std::vector<Point3> s(kMaxNet * kMaxNet);
-    s.resize((m.triangles ? SampleTrianglePatch : SampleRectPatch)(rational, grid, s));
+    s.resize((m.triangles ? SampleTrianglePatch : SampleRectPatch)(rational, grid, s, tables));
     return s;
   }
   // Draws the patch in red on a white canvas with the log open; returns the log.
