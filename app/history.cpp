@@ -174,7 +174,31 @@ bool History::Redo() {
 }
 
 void History::MarkSaved() {
-  Capture(states_[static_cast<std::size_t>(position_)]->document);
+  Document& present = states_[static_cast<std::size_t>(position_)]->document;
+  char oldName[kMaxFileName];
+  std::memcpy(oldName, present.controlFileName, kMaxFileName);
+  const int oldChosen = present.controlFileChosen;
+  Capture(present);
+  // A name given by Save as is the file of every state that had the old
+  // one, next to this: undoing an edit keeps it, undoing an Open or New
+  // (where the name changed) goes back to the file before.
+  const auto hadOldName = [&](const Document& d) {
+    return d.controlFileChosen == oldChosen &&
+           std::memcmp(d.controlFileName, oldName, kMaxFileName) == 0;
+  };
+  const auto rename = [&](Document& d) {
+    std::memcpy(d.controlFileName, present.controlFileName, kMaxFileName);
+    d.controlFileChosen = present.controlFileChosen;
+  };
+  if (!hadOldName(present)) {
+    for (int i = position_ - 1; i >= 0 && hadOldName(states_[static_cast<std::size_t>(i)]->document);
+         --i) {
+      rename(states_[static_cast<std::size_t>(i)]->document);
+    }
+    for (std::size_t i = position_ + 1; i < states_.size() && hadOldName(states_[i]->document); ++i) {
+      rename(states_[i]->document);
+    }
+  }
   savedPosition_ = position_;
 }
 

@@ -63,7 +63,8 @@ class History {
   bool Redo();
 
   // The model as it is now is what its file holds: changes only in storage
-  // or the file's name (Save as) are taken into the present state.
+  // are taken into the present state, a name Save as gave into it and into
+  // the states next to it that had the old name.
   void MarkSaved();
   // Whether the present state differs from what the file holds.
   bool Dirty() const { return position_ != savedPosition_; }
