@@ -436,7 +436,9 @@ class Replay : public HeadlessAnswers {
         char hash[32];
         std::snprintf(hash, sizeof hash, "%016llx",
                       static_cast<unsigned long long>(History::ModelDocumentHash()));
-        text << "document=" << DocumentHistory().Position() << " " << hash << "\n";
+        // Whether the model is the state the history recorded for this step.
+        text << "document=" << DocumentHistory().Position() << " " << hash
+             << (DocumentHistory().PresentIsModel() ? " same" : " differs") << "\n";
         continue;
       }
       const auto printer = FieldPrinters().find(name);
