@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -129,7 +131,10 @@ class GuiTest : public QObject {
   }
 
  private slots:
+  // The recent files go to the test's own settings, emptied before each test.
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
   void init() {
+    QSettings(QStringLiteral("TAMBRA"), QStringLiteral("TAMBRA")).remove(QStringLiteral("recentFiles"));
     QVERIFY(dir_.isValid());
     ResetModelState();
     window_ = std::make_unique<MainWindow>();
@@ -246,6 +251,27 @@ class GuiTest : public QObject {
             Model().logFile == nullptr && Model().logActive == 0);
     Click(w, QPoint(30, 30));
     QCOMPARE(Model().pointCount, 2);
+  }
+
+  // A file named outside the menu (the command line, a drop) opens as File > Open does: its
+  // name in the title, first among the recent files, and Undo names the step.
+  void aNamedFileOpensAsOneStepAndJoinsTheRecentFiles() {
+    MainWindow& w = *window_;
+    const QString path = dir_.filePath("three.cnt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("0 3 1 1 4 0 0\r\n(100 100 0) \r\n(200 200 0) \r\n(300 100 0) \r\n1 \r\n1 \r\n1 \r\n"
+               "0 0 0 0 0 0 0 \r\n0 \r\n1 0 0 0 0 50 0 ");
+    file.close();
+    w.OpenFile(path);
+    QVERIFY(Model().pointCount == 3 && w.windowTitle().startsWith("three.cnt - "));
+    QAction* recent = Command(w, kCmdRecentFile1);
+    QVERIFY(recent->isVisible() && recent->text() == "&1 three.cnt" &&
+            !Command(w, kCmdRecentFile2)->isVisible());
+    QVERIFY(Command(w, kCmdUndo)->isEnabled() && Command(w, kCmdUndo)->text() == "Undo Open");
+    QVERIFY(!Command(w, kCmdRedo)->isEnabled());
+    Command(w, kCmdUndo)->trigger();
+    QVERIFY(Model().pointCount == 0 && Command(w, kCmdRedo)->text() == "Redo Open");
   }
 
   void dialogButtonsHandTheControlsToTheSession() {
