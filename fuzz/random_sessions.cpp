@@ -1191,41 +1191,30 @@ std::vector<std::size_t> PrintBlocks(const std::vector<std::string>& lines,
 // one step until the last, and a step reached twice holds the same model.
 int CheckHistory(const Session& session, const std::vector<std::string>& lines,
                  std::vector<std::string>& faults) {
-  struct Printed {
-    long position;
-    std::string hash, same;
-  };
-  auto read = [](const std::string& line, Printed& p) {
-    std::istringstream in(line.substr(std::string("document=").size()));
-    return line.rfind("document=", 0) == 0 && static_cast<bool>(in >> p.position >> p.hash >> p.same);
+  auto read = [&](std::size_t at, long& position, std::string& hash) {
+    std::string same;
+    std::istringstream in(at < lines.size() ? lines[at] : "");
+    return in.ignore(9) && in >> position >> hash >> same && lines[at].rfind("document=", 0) == 0 &&
+           (same == "same" || (faults.push_back("the model is not the state recorded"), true));
   };
   std::size_t burst = 0;
+  long position = 0;
+  std::string hash;
   for (std::size_t i = 0; i + 1 < lines.size() && burst < session.histories.size(); ++i) {
-    Printed last;
-    if (lines[i].rfind("undo=", 0) != 0 || !read(lines[i + 1], last)) continue;
+    if (lines[i].rfind("undo=", 0) != 0 || !read(i + 1, position, hash)) continue;
     const std::string& ops = session.histories[burst++];
-    std::map<long, std::string> seen = {{last.position, last.hash}};
-    const std::string where = "history burst " + std::to_string(burst) + " (" + ops + "): ";
+    std::map<long, std::string> seen = {{position, hash}};
     for (std::size_t k = 0; k < ops.size(); ++k) {
-      Printed now;
-      if (i + 2 + k >= lines.size() || !read(lines[i + 2 + k], now)) {
-        faults.push_back(where + "a state is not printed");
-        break;
+      long now = 0;
+      std::string nowHash;
+      if (!read(i + 2 + k, now, nowHash)) break;
+      const bool stayed = now == position && nowHash == hash && (ops[k] == 'R' || now == 0);
+      if ((now != position + (ops[k] == 'U' ? -1 : 1) && !stayed) ||
+          seen.emplace(now, nowHash).first->second != nowHash) {
+        faults.push_back("undo burst " + ops + ": step " + std::to_string(position) + " to " +
+                         std::to_string(now) + " is not the state recorded there");
       }
-      const bool undo = ops[k] == 'U';
-      const bool moved = now.position == last.position + (undo ? -1 : 1);
-      const bool stayed = now.position == last.position && now.hash == last.hash &&
-                          (!undo || now.position == 0);
-      if (now.same != "same") faults.push_back(where + "the model is not the recorded state");
-      if (!moved && !stayed) {
-        faults.push_back(where + "step " + std::to_string(last.position) + " went to " +
-                         std::to_string(now.position));
-      }
-      const auto [at, first] = seen.emplace(now.position, now.hash);
-      if (!first && at->second != now.hash) {
-        faults.push_back(where + "step " + std::to_string(now.position) + " holds another model");
-      }
-      last = now;
+      position = now, hash = nowHash;
     }
   }
   return static_cast<int>(burst);

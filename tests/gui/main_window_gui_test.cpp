@@ -257,19 +257,18 @@ class GuiTest : public QObject {
   // name in the title, first among the recent files, and Undo names the step.
   void aNamedFileOpensAsOneStepAndJoinsTheRecentFiles() {
     MainWindow& w = *window_;
-    const QString path = dir_.filePath("three.cnt");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("0 3 1 1 4 0 0\r\n(100 100 0) \r\n(200 200 0) \r\n(300 100 0) \r\n1 \r\n1 \r\n1 \r\n"
-               "0 0 0 0 0 0 0 \r\n0 \r\n1 0 0 0 0 50 0 ");
+    QFile file(dir_.filePath("three.cnt"));
+    QVERIFY(file.open(QIODevice::WriteOnly) &&
+            file.write("0 3 1 1 4 0 0\r\n(1 1 0) \r\n(2 2 0) \r\n(3 1 0) \r\n1 \r\n1 \r\n1 \r\n"
+                       "0 0 0 0 0 0 0 \r\n0 \r\n1 0 0 0 0 50 0 ") > 0);
     file.close();
-    w.OpenFile(path);
+    w.OpenFile(file.fileName());
     QVERIFY(Model().pointCount == 3 && w.windowTitle().startsWith("three.cnt - "));
     QAction* recent = Command(w, kCmdRecentFile1);
     QVERIFY(recent->isVisible() && recent->text() == "&1 three.cnt" &&
             !Command(w, kCmdRecentFile2)->isVisible());
-    QVERIFY(Command(w, kCmdUndo)->isEnabled() && Command(w, kCmdUndo)->text() == "Undo Open");
-    QVERIFY(!Command(w, kCmdRedo)->isEnabled());
+    QVERIFY(Command(w, kCmdUndo)->isEnabled() && Command(w, kCmdUndo)->text() == "Undo Open" &&
+            !Command(w, kCmdRedo)->isEnabled());
     Command(w, kCmdUndo)->trigger();
     QVERIFY(Model().pointCount == 0 && Command(w, kCmdRedo)->text() == "Redo Open");
   }
