@@ -292,11 +292,27 @@ std::string DocumentFileName() {
   return slash != nullptr ? slash + 1 : m.controlFileName;
 }
 
+namespace {
+
+bool HasSomethingToSave() {
+  const ModelState& m = Model();
+  return m.objectMode == kCurves ? m.pointCount > 0 : m.netRows > 0 && m.netCols > 0;
+}
+
+}  // namespace
+
 bool SettleUnsavedChanges(Platform& window) {
   if (!DocumentHistory().Dirty()) return true;
   const std::string text = "Save changes to " + DocumentFileName() + "?";
   switch (window.AskSaveChanges(text.c_str())) {
-    case SaveChangesAnswer::kSave: return SaveUnderCurrentName(window);
+    case SaveChangesAnswer::kSave:
+      // Save writes no file for a model without points; saying nothing would
+      // leave the user waiting for an action that does not come.
+      if (!HasSomethingToSave()) {
+        window.ReportError("Cannot save: the model has no points; choose Discard to go on");
+        return false;
+      }
+      return SaveUnderCurrentName(window);
     case SaveChangesAnswer::kDiscard: return true;
     case SaveChangesAnswer::kCancel: break;
   }

@@ -135,6 +135,10 @@ TEST_F(HistoryTest, TheUnsavedMarkAndTheQuestionAtEachTrigger) {
   answers.saveChanges = {kSave};
   window.Command(kCmdNew);
   EXPECT_TRUE(m.pointCount == 1 && answers.promptTitles.size() == 1);
+  answers.saveChanges = {kDiscard, kSave};  // an emptied model has nothing Save could write
+  window.Command(kCmdNew), window.Command(kCmdNew);
+  EXPECT_TRUE(m.pointCount == 0 && window.Errors().size() == 1 && history.Dirty());
+  window.Command(kCmdUndo);
   window.Command(kCmdUndo);
   Saved("a.cnt");
   for (int id : {0, int(kCmdUndo), int(kCmdRedo)}) {  // back at what the file holds, clean again
