@@ -264,9 +264,14 @@ void OnCommand(Platform& window, int id) {
 
 int messageDepth = 0;
 
+// A menu or dialog text without the blanks and the "..." of a dialog item
+// at its end ("Open ..." is "Open"; "S.E." keeps its dot).
 std::string Trimmed(const char* text) {
   std::string name = text != nullptr ? text : "";
-  while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  if (name.ends_with("..")) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  }
   return name;
 }
 
@@ -306,12 +311,6 @@ std::string CommandStepName(int id) {
   std::string name;
   if (FindMenuText(MenuBar(), id, nullptr, 0, name)) return name;
   return "Command " + std::to_string(id);
-}
-
-bool IsMouse(MessageKind kind) {
-  return kind == MessageKind::kLeftDown || kind == MessageKind::kLeftUp ||
-         kind == MessageKind::kRightDown || kind == MessageKind::kRightUp ||
-         kind == MessageKind::kMouseMove;
 }
 
 // The title, Undo and Redo as the window shows them, to call the platform
@@ -417,8 +416,7 @@ int FindPointUnder(int x, int y) {
 }
 
 int MainWindowProc(Platform& window, const Message& message) {
-  const bool mouse = IsMouse(message.kind);
-  StepScope scope(window, !mouse);
+  StepScope scope(window, message.kind == MessageKind::kCommand);
   HandleMessage(window, message);
   if (!scope.Outermost()) return 0;
   switch (message.kind) {
@@ -433,8 +431,8 @@ int MainWindowProc(Platform& window, const Message& message) {
       return 0;
     default: break;
   }
-  // A press or move of a drag in progress: its step ends with the release.
-  if (mouse && Model().pickActive != 0) return 0;
+  // A press, move or repaint during a drag: its step ends with the release.
+  if (Model().pickActive != 0) return 0;
   scope.Finish(DocumentHistory().GestureName());
   return 0;
 }
