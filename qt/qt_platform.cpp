@@ -225,7 +225,10 @@ void QtPlatform::ShowRecentFiles() {
                                : QString();
     for (QAction* action : MenuActions(kCmdRecentFile1 + i)) {
       action->setVisible(shown);
-      action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+      // An & in a file name is shown, not taken for a shortcut mark.
+      QString name = QFileInfo(path).fileName();
+      name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+      action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
       action->setToolTip(QDir::toNativeSeparators(path));
       action->setStatusTip(QDir::toNativeSeparators(path));
     }
