@@ -358,28 +358,30 @@ std::string FormatControlFile() {
   return out;
 }
 
-void SaveControlFile(Platform& window) {
+bool SaveControlFile(Platform& window) {
   ModelState& m = Model();
   if (m.objectMode == kCurves) CurveToNet();
-  if (m.netRows <= 0 || m.netCols <= 0) return;
+  if (m.netRows <= 0 || m.netCols <= 0) return false;
   const std::string name = m.controlFileName;
   if (NamesNonRegularFile(name)) {
     ReportFileError(window, "Cannot save", name, kNotRegularFileReason);
-    return;
+    return false;
   }
-  if (!ConfirmReplace(window, name.c_str())) return;
+  if (!ConfirmReplace(window, name.c_str())) return false;
   if (m.objectMode == kSurfaces && m.triangles == 1) UnpackTriangle();
 
   // A file the reader would refuse is not worth writing: the old one stays.
   std::string error;
   if (!ModelFitsFile(error)) {
     ReportFileError(window, "Cannot save", name, error);
-    return;
+    return false;
   }
   FileWriteFailure failure;
   if (!WriteFileAtomically(name, FormatControlFile(), failure)) {
     ReportFileError(window, "Cannot save", name, failure.reason);
+    return false;
   }
+  return true;
 }
 
 // [SECTION] Reading

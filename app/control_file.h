@@ -50,8 +50,9 @@ int AskFileName(Platform& window, int kind, FilePurpose purpose);
 // grid beyond the limits, a value that is not finite) is reported and not
 // written. The file is written to a temporary file beside it and renamed over the old
 // one, so a failed save leaves the old file as it was; failures are
-// reported through window.ReportError.
-void SaveControlFile(Platform& window);
+// reported through window.ReportError. Returns true when the file was
+// written.
+bool SaveControlFile(Platform& window);
 
 // Reads controlFileName into the model. Returns 1 when the model was
 // replaced, 0 when nothing changed (the failure was reported).

@@ -1,10 +1,17 @@
 // The window's own commands: File, Edit, the Save switch, the dialogs and
 // Help. Each leaves the picture showing the model it changed.
+#include "app/window_commands.h"
+
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "app/command_table.h"
 #include "app/control_file.h"
 #include "app/dialogs.h"
+#include "app/history.h"
 #include "app/menu_state.h"
 #include "app/window_proc.h"
 #include "base/canvas.h"
@@ -37,18 +44,24 @@ void ShowSurfaces(Platform& window) {
   ShowModel(window);
 }
 
-void OpenControlFile(Platform& window) {
+void RememberRecentFile(Platform& window, const std::string& path) {
+  std::vector<std::string> files = window.RecentFiles();
+  std::erase(files, path);
+  files.insert(files.begin(), path);
+  if (files.size() > static_cast<std::size_t>(kRecentFileCount)) files.resize(kRecentFileCount);
+  window.SetRecentFiles(files);
+}
+
+// Reads controlFileName, chosen by the caller, into the model. A file that
+// does not open leaves the model and its file name as they were.
+bool LoadChosenFile(Platform& window, const char (&previousName)[kMaxFileName]) {
   ModelState& m = Model();
   const int previousMode = m.objectMode;
-  m.acceptRelease = 0;
-  char previousName[kMaxFileName];
-  std::copy_n(m.controlFileName, kMaxFileName, previousName);
-  if (AskFileName(window, kControlFileName, kFileToRead) == 0) return;
   if (LoadControlFile(window) == 0) {
     // The model is still the one it was: Save must not write it over the
     // file that failed to open.
     std::copy_n(previousName, kMaxFileName, m.controlFileName);
-    return;
+    return false;
   }
   m.controlFileChosen = 1;
   // A curve file without knots gets the ones that fit its points.
@@ -57,24 +70,53 @@ void OpenControlFile(Platform& window) {
     MainWindowProc(window, CommandMessage(m.objectMode == kCurves ? kCmdCurves : kCmdSurfaces));
   }
   ShowModel(window);
+  // The file is the model now: one step from what was before, and clean.
+  DocumentHistory().Record("Open");
+  DocumentHistory().MarkSaved();
+  RememberRecentFile(window, m.controlFileName);
+  return true;
 }
 
-void SaveControlFileAs(Platform& window) {
+void OpenControlFile(Platform& window) {
+  if (!SettleUnsavedChanges(window)) return;
   ModelState& m = Model();
   m.acceptRelease = 0;
-  if (AskFileName(window, kControlFileName, kFileToWrite) == 0) return;
+  char previousName[kMaxFileName];
+  std::copy_n(m.controlFileName, kMaxFileName, previousName);
+  if (AskFileName(window, kControlFileName, kFileToRead) == 0) return;
+  LoadChosenFile(window, previousName);
+}
+
+bool SaveControlFileAs(Platform& window) {
+  ModelState& m = Model();
+  m.acceptRelease = 0;
+  char previousName[kMaxFileName];
+  std::copy_n(m.controlFileName, kMaxFileName, previousName);
+  const int previousChosen = m.controlFileChosen;
+  if (AskFileName(window, kControlFileName, kFileToWrite) == 0) return false;
   m.controlFileChosen = 1;
-  SaveControlFile(window);
+  if (SaveControlFile(window)) {
+    DocumentHistory().MarkSaved();
+    return true;
+  }
+  // Nothing was written under the new name: the model keeps the file it had,
+  // and a later Save does not go to a file that holds none of it.
+  std::copy_n(previousName, kMaxFileName, m.controlFileName);
+  m.controlFileChosen = previousChosen;
+  return false;
 }
 
 // A model without a file of its own asks for a name first.
-void SaveUnderCurrentName(Platform& window) {
-  if (Model().controlFileChosen == 0) {
-    SaveControlFileAs(window);
-  } else {
-    SaveControlFile(window);
-  }
+bool SaveUnderCurrentName(Platform& window) {
+  if (Model().controlFileChosen == 0) return SaveControlFileAs(window);
+  if (!SaveControlFile(window)) return false;
+  DocumentHistory().MarkSaved();
+  return true;
 }
+
+void SaveCommand(Platform& window) { SaveUnderCurrentName(window); }
+
+void SaveAsCommand(Platform& window) { SaveControlFileAs(window); }
 
 void StartOutputLog(Platform& window) {
   Model().acceptRelease = 0;
@@ -88,9 +130,12 @@ void StopOutputLog(Platform& window) {
   if (CloseOutputLogOnWriteFailure(window) || CloseOutputLog() == 1) SetOutputMenu(window, false);
 }
 
-void Exit(Platform& window) { window.RequestClose(); }
+void Exit(Platform& window) {
+  if (SettleUnsavedChanges(window)) window.RequestClose();
+}
 
 void NewModel(Platform& window) {
+  if (!SettleUnsavedChanges(window)) return;
   ModelState& m = Model();
   m.netCols = 0;
   m.netRows = 0;
@@ -102,6 +147,45 @@ void NewModel(Platform& window) {
 }
 
 void Copy(Platform&) { CopyCurve(); }
+
+// The model put back by Undo or Redo: its mode's menu and its picture. A
+// drag in progress ends, its point may be gone.
+void ShowRestoredModel(Platform& window) {
+  ModelState& m = Model();
+  m.pickActive = 0;
+  if (m.objectMode == kCurves) {
+    SetCurvesMenu(window);
+  } else {
+    SetSurfacesMenu(window);
+  }
+  ShowModel(window);
+}
+
+void Undo(Platform& window) {
+  if (DocumentHistory().Undo()) ShowRestoredModel(window);
+}
+
+void Redo(Platform& window) {
+  if (DocumentHistory().Redo()) ShowRestoredModel(window);
+}
+
+// A recent file that is gone leaves the list, with a message.
+template <int index>
+void OpenRecentFile(Platform& window) {
+  std::vector<std::string> files = window.RecentFiles();
+  if (index >= static_cast<int>(files.size())) return;
+  const std::string path = files[index];
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) {
+    files.erase(files.begin() + index);
+    window.SetRecentFiles(files);
+    const std::string text =
+        "Cannot open \"" + path + "\": the file no longer exists; it is taken off the recent files";
+    window.ReportError(text.c_str());
+    return;
+  }
+  OpenModelFile(window, path.c_str());
+}
 
 void Paste(Platform& window) {
   PasteCurve();
@@ -133,11 +217,18 @@ constexpr CommandEntry kCommands[] = {
     {kCmdCurves, kInBothModes, ShowCurves},
     {kCmdSurfaces, kInBothModes, ShowSurfaces},
     {kCmdOpen, kInBothModes, OpenControlFile},
-    {kCmdSave, kInBothModes, SaveUnderCurrentName},
-    {kCmdSaveAs, kInBothModes, SaveControlFileAs},
+    {kCmdSave, kInBothModes, SaveCommand},
+    {kCmdSaveAs, kInBothModes, SaveAsCommand},
     {kCmdOutput, kInBothModes, StartOutputLog},
     {kCmdCloseOutput, kInBothModes, StopOutputLog},
     {kCmdExit, kInBothModes, Exit},
+    {kCmdRecentFile1, kInBothModes, OpenRecentFile<0>},
+    {kCmdRecentFile2, kInBothModes, OpenRecentFile<1>},
+    {kCmdRecentFile3, kInBothModes, OpenRecentFile<2>},
+    {kCmdRecentFile4, kInBothModes, OpenRecentFile<3>},
+    {kCmdRecentFile5, kInBothModes, OpenRecentFile<4>},
+    {kCmdUndo, kInBothModes, Undo},
+    {kCmdRedo, kInBothModes, Redo},
     {kCmdNew, kInBothModes, NewModel},
     {kCmdCopy, kInBothModes, Copy},
     {kCmdPaste, kInBothModes, Paste},
@@ -160,10 +251,20 @@ constexpr MenuEntry kFileLines[] = {
     MenuItem("Output ...", kCmdOutput),
     MenuItem("Close output", kCmdCloseOutput),
     MenuSeparator(),
+    // The window shows the file names here, and only the lines that have one.
+    MenuItem("Recent file 1", kCmdRecentFile1),
+    MenuItem("Recent file 2", kCmdRecentFile2),
+    MenuItem("Recent file 3", kCmdRecentFile3),
+    MenuItem("Recent file 4", kCmdRecentFile4),
+    MenuItem("Recent file 5", kCmdRecentFile5),
+    MenuSeparator(),
     MenuItem("Exit", kCmdExit),
 };
 
 constexpr MenuEntry kEditLines[] = {
+    MenuItem("Undo", kCmdUndo),
+    MenuItem("Redo", kCmdRedo),
+    MenuSeparator(),
     MenuItem("New", kCmdNew),
     MenuItem("Copy", kCmdCopy),
     MenuItem("Paste", kCmdPaste),
@@ -183,6 +284,56 @@ constexpr MenuEntry kHelpPopup[] = {MenuPopup("Help", kHelpLines)};
 constexpr MenuInsertion kMenuInsertions[] = {{{}, nullptr, kHelpPopup}};
 
 }  // namespace
+
+std::string DocumentFileName() {
+  const ModelState& m = Model();
+  if (m.controlFileChosen == 0) return "noname.cnt";
+  const char* slash = std::strrchr(m.controlFileName, '/');
+  return slash != nullptr ? slash + 1 : m.controlFileName;
+}
+
+namespace {
+
+bool HasSomethingToSave() {
+  const ModelState& m = Model();
+  return m.objectMode == kCurves ? m.pointCount > 0 : m.netRows > 0 && m.netCols > 0;
+}
+
+}  // namespace
+
+bool SettleUnsavedChanges(Platform& window) {
+  if (!DocumentHistory().Dirty()) return true;
+  const std::string text = "Save changes to " + DocumentFileName() + "?";
+  switch (window.AskSaveChanges(text.c_str())) {
+    case SaveChangesAnswer::kSave:
+      // Save writes no file for a model without points; saying nothing would
+      // leave the user waiting for an action that does not come.
+      if (!HasSomethingToSave()) {
+        window.ReportError("Cannot save: the model has no points; choose Discard to go on");
+        return false;
+      }
+      return SaveUnderCurrentName(window);
+    case SaveChangesAnswer::kDiscard: return true;
+    case SaveChangesAnswer::kCancel: break;
+  }
+  return false;
+}
+
+void OpenModelFile(Platform& window, const char* path) {
+  if (!SettleUnsavedChanges(window)) return;
+  const std::size_t length = std::strlen(path);
+  if (length == 0 || length >= static_cast<std::size_t>(kMaxFileName)) {
+    const std::string text = std::string("Cannot open \"") + path +
+                             "\": the name is empty or longer than 255 characters";
+    window.ReportError(text.c_str());
+    return;
+  }
+  ModelState& m = Model();
+  char previousName[kMaxFileName];
+  std::copy_n(m.controlFileName, kMaxFileName, previousName);
+  std::memcpy(m.controlFileName, path, length + 1);
+  LoadChosenFile(window, previousName);
+}
 
 FamilyTable WindowCommands() {
   return FamilyTable{.commands = kCommands, .menu = kMenu, .menuInsertions = kMenuInsertions};

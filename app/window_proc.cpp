@@ -1,18 +1,26 @@
 #include "app/window_proc.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/apply_outcome.h"
 #include "app/command_table.h"
+#include "app/history.h"
 #include "app/menu_state.h"
+#include "app/menu_tree.h"
+#include "app/window_commands.h"
 #include "base/canvas.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
 #include "numeric/matrix.h"
+#include "resources/command_ids.h"
+#include "resources/dialog_templates.h"
 
 namespace tambra {
 
@@ -256,23 +264,115 @@ void OnCommand(Platform& window, int id) {
   if (kind >= 0) ChooseFamily(window, kind);
 }
 
-}  // namespace
+// ---------------------------------------------------------------------------
+// Steps of the history. A step is recorded when the outermost message ends
+// (a command sends the mode switch as a message of its own, inside it); a
+// drag, from press to release, is one step.
 
-void ShowModel(Platform& window) {
-  ModelState& m = Model();
-  ClearCanvas(window, m.clientWidth, m.clientHeight);
-  OnPaint(window);
-}
+int messageDepth = 0;
 
-int FindPointUnder(int x, int y) {
-  const ModelState& m = Model();
-  for (int i = 0; i < m.pointCount && i < kMaxPoints; ++i) {
-    if (PointIsUnder(i, x, y)) return i;
+// A menu or dialog text without the blanks and the "..." of a dialog item
+// at its end ("Open ..." is "Open"; "S.E." keeps its dot).
+std::string Trimmed(const char* text) {
+  std::string name = text != nullptr ? text : "";
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  if (name.ends_with("..")) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
   }
-  return -1;
+  return name;
 }
 
-int MainWindowProc(Platform& window, const Message& message) {
+// The text of menu item `id`; an item of a nested popup adds the popup's
+// last word ("Eck" under "Degree reduction" is "Eck reduction").
+bool FindMenuText(const std::vector<MenuNode>& nodes, int id, const MenuNode* popup, int depth,
+                  std::string& name) {
+  for (const MenuNode& node : nodes) {
+    if (node.kind == MenuNodeKind::kItem && node.id == id) {
+      name = Trimmed(node.text);
+      if (depth > 1 && popup != nullptr) {
+        std::string last = Trimmed(popup->text);
+        last = last.substr(last.find_last_of(' ') + 1);
+        if (!last.empty()) last[0] = static_cast<char>(std::tolower(last[0]));
+        name += " " + last;
+      }
+      return true;
+    }
+    if (node.kind == MenuNodeKind::kPopup && FindMenuText(node.children, id, &node, depth + 1, name))
+      return true;
+  }
+  return false;
+}
+
+// A dialog's OK is named by the dialog, every other command by its menu text.
+std::string CommandStepName(int id) {
+  auto dialog = [](DialogTemplateId templateId) {
+    return Trimmed(FindDialogTemplate(templateId).caption);
+  };
+  switch (id) {
+    case kCmdControlPoints: return dialog(DialogTemplateId::kControlData);
+    case kCmdWeights: return dialog(DialogTemplateId::kWeights);
+    case kCmdXKnots:
+    case kCmdYKnots: return dialog(DialogTemplateId::kKnots);
+    default: break;
+  }
+  std::string name;
+  if (FindMenuText(MenuBar(), id, nullptr, 0, name)) return name;
+  return "Command " + std::to_string(id);
+}
+
+// The title, Undo and Redo as the window shows them, to call the platform
+// only when they change.
+struct ShownHistory {
+  std::string title, undo, redo;
+  int undoEnabled = -1, redoEnabled = -1;
+};
+ShownHistory shownHistory;
+
+void ShowHistory(Platform& window, bool all) {
+  const History& history = DocumentHistory();
+  ShownHistory now;
+  now.title = DocumentFileName() + (history.Dirty() ? "*" : "") + " - " + kWindowTitle;
+  now.undo = history.CanUndo() ? "Undo " + history.UndoName() : "Undo";
+  now.redo = history.CanRedo() ? "Redo " + history.RedoName() : "Redo";
+  now.undoEnabled = history.CanUndo() ? 1 : 0;
+  now.redoEnabled = history.CanRedo() ? 1 : 0;
+  ShownHistory& shown = shownHistory;
+  if (all || now.title != shown.title) window.SetWindowTitle(now.title.c_str());
+  if (all || now.undo != shown.undo) window.SetMenuText(kCmdUndo, now.undo.c_str());
+  if (all || now.redo != shown.redo) window.SetMenuText(kCmdRedo, now.redo.c_str());
+  if (all || now.undoEnabled != shown.undoEnabled) window.SetMenuEnabled(kCmdUndo, now.undoEnabled);
+  if (all || now.redoEnabled != shown.redoEnabled) window.SetMenuEnabled(kCmdRedo, now.redoEnabled);
+  shown = now;
+}
+
+// One message, or one action from outside the menu, as a step: changes a
+// gesture left pending are a step of their own first, and what the action
+// changed is recorded when the outermost one ends.
+class StepScope {
+ public:
+  StepScope(Platform& window, bool endsGesture) : window_(window), outermost_(messageDepth == 0) {
+    ++messageDepth;
+    History& history = DocumentHistory();
+    if (outermost_ && endsGesture) history.Record(history.GestureName());
+  }
+  ~StepScope() { --messageDepth; }
+  StepScope(const StepScope&) = delete;
+  StepScope& operator=(const StepScope&) = delete;
+
+  bool Outermost() const { return outermost_; }
+  // Records what the action changed under `name` and shows the history.
+  void Finish(const std::string& name) {
+    if (!outermost_) return;
+    DocumentHistory().Record(name);
+    ShowHistory(window_, false);
+  }
+
+ private:
+  Platform& window_;
+  bool outermost_;
+};
+
+void HandleMessage(Platform& window, const Message& message) {
   ModelState& m = Model();
   const int x = LowWord(message.lParam);
   const int y = HighWord(message.lParam);
@@ -296,7 +396,7 @@ int MainWindowProc(Platform& window, const Message& message) {
       CloseOutputLog();
       DeleteDrawingResources(window);
       window.PostQuit(0);
-      return 0;
+      return;
   }
   // A log whose lines no longer reach the disk is closed and reported once.
   if (CloseOutputLogOnWriteFailure(window)) SetOutputMenu(window, false);
@@ -304,7 +404,59 @@ int MainWindowProc(Platform& window, const Message& message) {
   // too. Mouse messages (the drag's hot path) leave the greying as it is.
   if (message.kind == MessageKind::kCommand || message.kind == MessageKind::kPaint)
     UpdateMenuScope(window);
+}
+
+}  // namespace
+
+void ShowModel(Platform& window) {
+  ModelState& m = Model();
+  ClearCanvas(window, m.clientWidth, m.clientHeight);
+  OnPaint(window);
+}
+
+int FindPointUnder(int x, int y) {
+  const ModelState& m = Model();
+  for (int i = 0; i < m.pointCount && i < kMaxPoints; ++i) {
+    if (PointIsUnder(i, x, y)) return i;
+  }
+  return -1;
+}
+
+int MainWindowProc(Platform& window, const Message& message) {
+  StepScope scope(window, message.kind == MessageKind::kCommand);
+  HandleMessage(window, message);
+  if (!scope.Outermost()) return 0;
+  switch (message.kind) {
+    case MessageKind::kCreate:
+      // The model the window starts with is the first state, and clean.
+      DocumentHistory().Reset();
+      ShowHistory(window, true);
+      return 0;
+    case MessageKind::kDestroy: return 0;
+    case MessageKind::kCommand:
+      scope.Finish(CommandStepName(static_cast<int>(message.wParam)));
+      return 0;
+    default: break;
+  }
+  // A press, move or repaint during a drag: its step ends with the release.
+  if (Model().pickActive != 0) return 0;
+  scope.Finish(DocumentHistory().GestureName());
   return 0;
+}
+
+void OpenFileFromOutside(Platform& window, const char* path) {
+  StepScope scope(window, true);
+  OpenModelFile(window, path);
+  scope.Finish("Open");
+  if (CloseOutputLogOnWriteFailure(window)) SetOutputMenu(window, false);
+  UpdateMenuScope(window);
+}
+
+bool MayCloseWindow(Platform& window) {
+  StepScope scope(window, true);
+  const bool mayClose = SettleUnsavedChanges(window);
+  scope.Finish("Save");
+  return mayClose;
 }
 
 }  // namespace tambra

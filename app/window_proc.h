@@ -16,6 +16,15 @@ int MainWindowProc(Platform& window, const Message& message);
 // on a repaint.
 void ShowModel(Platform& window);
 
+// Opens a model file named outside the menu (the command line, a file
+// dropped on the window) as File > Open does once a name is chosen: after
+// the question about unsaved changes, as one step.
+void OpenFileFromOutside(Platform& window, const char* path);
+
+// The window's close box: asks about unsaved changes. True when the window
+// may close (nothing unsaved, saved, or discarded).
+bool MayCloseWindow(Platform& window);
+
 // Index of the first control point within 2 pixels of (x, y), or -1.
 int FindPointUnder(int x, int y);
 

@@ -5,6 +5,9 @@
 // HeadlessPlatform implements it for tests and the replay tool.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "base/display_cache.h"
 #include "base/model_state.h"
 #include "base/raster.h"
@@ -23,6 +26,9 @@ struct FilePrompt {
   // to read (an open dialog, the file must exist).
   bool forSaving = false;
 };
+
+// The answers to "Save changes to NAME?".
+enum class SaveChangesAnswer { kSave, kDiscard, kCancel };
 
 class Platform {
  public:
@@ -44,6 +50,21 @@ class Platform {
 
   // An OK / Cancel question with the exclamation icon; true for OK.
   virtual bool AskOkCancel(const char* text, const char* caption) = 0;
+
+  // Asks "Save changes to NAME?" before the model with unsaved changes is
+  // replaced or the window closed; `text` is the whole question.
+  virtual SaveChangesAnswer AskSaveChanges(const char* text) = 0;
+
+  // The main window's title.
+  virtual void SetWindowTitle(const char* title) = 0;
+
+  // The text a menu item shows (Undo and Redo name their step).
+  virtual void SetMenuText(int id, const char* text) = 0;
+
+  // The files opened last, the latest first; the platform keeps them across
+  // sessions where it can, and shows them in the File menu.
+  virtual std::vector<std::string> RecentFiles() = 0;
+  virtual void SetRecentFiles(const std::vector<std::string>& files) = 0;
 
   // Tells the user that a file operation failed.
   virtual void ReportError(const char* text) = 0;

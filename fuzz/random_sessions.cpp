@@ -35,6 +35,10 @@
 //     twice, so that the conversion its opening makes (a curve into the net,
 //     a net direction into the curve fields) is in every print, and opening
 //     it again after Cancel must change nothing either;
+//   - Undo and Redo, run in bursts at random, leave the model byte for byte
+//     the state the history recorded for the step they reach; undoing goes
+//     back one step at a time until there is none, redoing forward, and a
+//     step reached twice in a burst is the same model both times;
 //   - in the knot sessions (points clicked and deleted, the order changed,
 //     the spline families chosen) a click, a deletion or a B-spline or NURBS
 //     choice rebuilds an automatic knot vector (all zero, or the clamped
@@ -330,6 +334,7 @@ std::string HostileFile(Rng& r) {
 struct Session {
   std::uint64_t seed = 0;
   std::vector<int> probes;                         // commands run between two probe prints
+  std::vector<std::string> histories;              // each burst's Undo (U) and Redo (R), in order
   std::map<std::string, std::string> files;        // written before the run
   std::vector<std::string> directories;            // created before the run
   std::map<std::string, std::string> symlinks;     // link -> target, inside the directory
@@ -704,6 +709,7 @@ class Generator {
   // Edit > New, a few clicks, then File > Save and the answers a Save with
   // no name to save under would need (the mending drops what is not asked).
   void NewThenSave() {
+    if (r_.Percent(85)) Add("answer discard");  // unsaved changes go
     Add("command " + std::to_string(kCmdNew));
     for (int n = r_.Below(4); n > 0; --n) Click();
     if (r_.Percent(30)) Add("paint");
@@ -879,6 +885,8 @@ class Generator {
   }
 
   void FileCommand(int id) {
+    // Unsaved changes are mostly discarded; none queued cancels the Open.
+    if (id == kCmdOpen && r_.Percent(80)) Add("answer discard");
     Add("command " + std::to_string(id));
     if (r_.Percent(10)) {
       Add("file-cancel");
@@ -917,7 +925,7 @@ class Generator {
   }
 
   void Action() {
-    const int kind = r_.Below(220);
+    const int kind = r_.Below(240);
     if (kind < 40) return Click();
     if (kind < 52) return Add("rclick " + Pos(NearKnown()));
     if (kind < 64) return Add("move " + Pos(Position()));
@@ -959,8 +967,25 @@ class Generator {
     if (kind < 199) return Add("png shot.png");
     if (kind < 211) return DialogCheck(r_.Percent(30));
     if (kind < 219) return NewThenSave();
-    if (r_.Percent(30)) return Add("command " + std::to_string(kCmdExit));
+    if (kind < 232) return UndoRedo();
+    if (r_.Percent(30)) {
+      if (r_.Percent(60)) Add(r_.Percent(70) ? "answer discard" : "answer cancel");
+      return Add("command " + std::to_string(kCmdExit));
+    }
     return Add("paint");
+  }
+
+  // Undo a few steps and redo some, the document printed after each
+  // (CheckHistory).
+  void UndoRedo() {
+    std::string ops(static_cast<std::size_t>(r_.Between(1, 6)), 'U');
+    ops += std::string(static_cast<std::size_t>(r_.Between(0, static_cast<int>(ops.size()) + 1)), 'R');
+    session_.histories.push_back(ops);
+    Add("print undo document");
+    for (char op : ops) {
+      Add("command " + std::to_string(op == 'U' ? kCmdUndo : kCmdRedo));
+      Add("print document");
+    }
   }
 
   Rng r_;
@@ -1161,6 +1186,40 @@ std::vector<std::size_t> PrintBlocks(const std::vector<std::string>& lines,
     i += fields.size() - 1;
   }
   return starts;
+}
+
+// The Undo and Redo bursts: each printed state is the one the history
+// recorded ("same"), Undo goes back one step until the first, Redo forward
+// one step until the last, and a step reached twice holds the same model.
+int CheckHistory(const Session& session, const std::vector<std::string>& lines,
+                 std::vector<std::string>& faults) {
+  auto read = [&](std::size_t at, long& position, std::string& hash) {
+    std::string same;
+    std::istringstream in(at < lines.size() ? lines[at] : "");
+    return in.ignore(9) && in >> position >> hash >> same && lines[at].rfind("document=", 0) == 0 &&
+           (same == "same" || (faults.push_back("the model is not the state recorded"), true));
+  };
+  std::size_t burst = 0;
+  long position = 0;
+  std::string hash;
+  for (std::size_t i = 0; i + 1 < lines.size() && burst < session.histories.size(); ++i) {
+    if (lines[i].rfind("undo=", 0) != 0 || !read(i + 1, position, hash)) continue;
+    const std::string& ops = session.histories[burst++];
+    std::map<long, std::string> seen = {{position, hash}};
+    for (std::size_t k = 0; k < ops.size(); ++k) {
+      long now = 0;
+      std::string nowHash;
+      if (!read(i + 2 + k, now, nowHash)) break;
+      const bool stayed = now == position && nowHash == hash && (ops[k] == 'R' || now == 0);
+      if ((now != position + (ops[k] == 'U' ? -1 : 1) && !stayed) ||
+          seen.emplace(now, nowHash).first->second != nowHash) {
+        faults.push_back("undo burst " + ops + ": step " + std::to_string(position) + " to " +
+                         std::to_string(now) + " is not the state recorded there");
+      }
+      position = now, hash = nowHash;
+    }
+  }
+  return static_cast<int>(burst);
 }
 
 std::string Shorten(const std::string& text) {
@@ -1503,6 +1562,7 @@ struct SessionResult {
   int dialogs = 0;
   int knotSteps = 0;
   int refusals = 0;
+  int histories = 0;
   std::vector<std::string> faults;
 };
 
@@ -1598,6 +1658,7 @@ SessionResult RunSession(Session& session, const fs::path& work, const fs::path&
     outcome.probes = CheckProbes(session, lines, outcome.faults);
     outcome.dialogs = CheckDialogs(session.lines, lines, outcome.faults);
     outcome.knotSteps = CheckKnotRule(session.lines, lines, outcome.faults);
+    outcome.histories = CheckHistory(session, lines, outcome.faults);
   }
   const bool surfaceCheck = Model().objectMode == kSurfaces && mendRng.Percent(15);
   if (outcome.status != kReplayBadScript &&
@@ -1702,7 +1763,8 @@ int main(int argc, char** argv) {
       std::cerr << "  " << session.lines.size() << " lines, " << outcome.mends << " mends, exit "
                 << outcome.status << ", " << outcome.savedFiles << " saved files checked, "
                 << outcome.probes << " probes, " << outcome.dialogs << " dialogs, "
-                << outcome.knotSteps << " knot steps, " << g_refusals << " refusals so far"
+                << outcome.knotSteps << " knot steps, " << outcome.histories << " undo bursts, "
+                << g_refusals << " refusals so far"
                 << (outcome.canvasChecked ? ", canvas checked" : "") << std::endl;
     }
     if (outcome.faults.empty()) {

@@ -1,7 +1,9 @@
 // Program entry: checks that there is a screen to show the window on,
-// creates the main window and runs the event loop until the window is
-// destroyed.
+// creates the main window, opens the model file named on the command line
+// (`tambra FILE.cnt`) and runs the event loop until the window is destroyed.
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +36,19 @@ int main(int argc, char* argv[]) {
   // Qt sets the user's locale; numbers in files always use a decimal point.
   std::setlocale(LC_NUMERIC, "C");
 
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 2) {
+    std::fputs("usage: tambra [FILE.cnt]\n", stderr);
+    return 1;
+  }
+
   tambra::MainWindow window;
   window.show();
+  if (arguments.size() == 2) {
+    // Once the window shows: a file that does not open says why in a
+    // message box, and the window keeps the empty model.
+    const QString path = QFileInfo(arguments[1]).absoluteFilePath();
+    QTimer::singleShot(0, &window, [&window, path] { window.OpenFile(path); });
+  }
   return QApplication::exec();
 }

@@ -2,11 +2,17 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QUrl>
 
 #include "app/menu_tree.h"
 #include "app/status_line.h"
@@ -29,8 +35,20 @@ QList<QKeySequence> Shortcuts(int id) {
     case kCmdNew: return QKeySequence::keyBindings(QKeySequence::New);
     case kCmdCopy: return QKeySequence::keyBindings(QKeySequence::Copy);
     case kCmdPaste: return QKeySequence::keyBindings(QKeySequence::Paste);
+    case kCmdUndo: return {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+    case kCmdRedo:
+      return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
     default: return {};
   }
+}
+
+// The local model file a drag carries, or an empty string.
+QString DraggedModelFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().first();
+  if (!url.isLocalFile()) return {};
+  const QString path = url.toLocalFile();
+  return path.endsWith(QStringLiteral(".cnt"), Qt::CaseInsensitive) ? path : QString();
 }
 
 }  // namespace
@@ -44,6 +62,8 @@ MainWindow::MainWindow(QWidget* parent)
   // The model's line stays at the right; command messages show at the left.
   statusBar()->addPermanentWidget(status_);
   BuildMenu();
+  platform_->ShowRecentFiles();
+  setAcceptDrops(true);
 
   connect(canvas_, &CanvasWidget::resized, this, &MainWindow::OnCanvasResized);
   connect(canvas_, &CanvasWidget::firstShown, this, [this] { Send(Message{MessageKind::kPaint}); });
@@ -101,6 +121,17 @@ void MainWindow::Send(const Message& message) {
   if (destroyed_) return;
   ClearUpperVectorState();
   MainWindowProc(*platform_, message);
+  ShowDrawn();
+}
+
+void MainWindow::OpenFile(const QString& path) {
+  if (destroyed_) return;
+  ClearUpperVectorState();
+  OpenFileFromOutside(*platform_, QFile::encodeName(path).constData());
+  ShowDrawn();
+}
+
+void MainWindow::ShowDrawn() {
   // Only what the core drew goes to the screen.
   const PixelRect dirty = platform_->Canvas().TakeDirtyRect();
   if (!dirty.empty()) {
@@ -120,8 +151,31 @@ void MainWindow::OnCanvasResized(int width, int height) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // File > Exit asked already; the close box asks here.
+  if (!destroyed_ && !platform_->CloseRequested()) {
+    ClearUpperVectorState();
+    const bool mayClose = MayCloseWindow(*platform_);
+    ShowDrawn();
+    if (!mayClose) {
+      event->ignore();
+      return;
+    }
+  }
   SendDestroy();
   event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DraggedModelFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = DraggedModelFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  // The drop's own event ends first; the question and the file then come
+  // as after a menu command.
+  QMetaObject::invokeMethod(this, [this, path] { OpenFile(path); }, Qt::QueuedConnection);
 }
 
 void MainWindow::SendDestroy() {

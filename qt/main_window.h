@@ -32,16 +32,23 @@ class MainWindow : public QMainWindow {
 
   // Sends one message to the window procedure and shows what it drew.
   void Send(const Message& message);
+  // Opens a model file named outside the menu (the command line, a drop),
+  // asking first about unsaved changes.
+  void OpenFile(const QString& path);
 
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenu();
   void AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes);
   void OnCanvasResized(int width, int height);
   void SendDestroy();
+  // Shows what the core drew and its status line.
+  void ShowDrawn();
 
   std::unique_ptr<QtPlatform> platform_;
   CanvasWidget* canvas_ = nullptr;

@@ -8,12 +8,14 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QThread>
 #include <QWidget>
 #include <cstring>
 
 #include "qt/template_dialog.h"
+#include "resources/command_ids.h"
 #include "qt/vector_state.h"
 
 namespace tambra {
@@ -166,7 +168,79 @@ void QtPlatform::ShowStatus(const char* text) {
     main->statusBar()->showMessage(QString::fromUtf8(text));
 }
 
-void QtPlatform::RequestClose() { window_->close(); }
+SaveChangesAnswer QtPlatform::AskSaveChanges(const char* text) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kMessageCaption), MessageText(text),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_);
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  const int answer = box.exec();
+  ClearUpperVectorState();
+  if (answer == QMessageBox::Save) return SaveChangesAnswer::kSave;
+  if (answer == QMessageBox::Discard) return SaveChangesAnswer::kDiscard;
+  return SaveChangesAnswer::kCancel;
+}
+
+void QtPlatform::SetWindowTitle(const char* title) {
+  window_->setWindowTitle(QFile::decodeName(title));
+}
+
+void QtPlatform::SetMenuText(int id, const char* text) {
+  for (QAction* action : MenuActions(id)) action->setText(QString::fromUtf8(text));
+}
+
+namespace {
+
+QSettings& Settings() {
+  static QSettings settings(QStringLiteral("TAMBRA"), QStringLiteral("TAMBRA"));
+  return settings;
+}
+
+const QString kRecentKey = QStringLiteral("recentFiles");
+
+}  // namespace
+
+std::vector<std::string> QtPlatform::RecentFiles() {
+  std::vector<std::string> files;
+  for (const QString& file : Settings().value(kRecentKey).toStringList()) {
+    const QByteArray name = QFile::encodeName(file);
+    if (!name.isEmpty() && name.size() < kMaxFileName) files.emplace_back(name.toStdString());
+    if (static_cast<int>(files.size()) == kRecentFileCount) break;
+  }
+  return files;
+}
+
+void QtPlatform::SetRecentFiles(const std::vector<std::string>& files) {
+  QStringList list;
+  for (const std::string& file : files) list.push_back(QFile::decodeName(file.c_str()));
+  Settings().setValue(kRecentKey, list);
+  Settings().sync();
+  ShowRecentFiles();
+}
+
+void QtPlatform::ShowRecentFiles() {
+  const std::vector<std::string> files = RecentFiles();
+  for (int i = 0; i < kRecentFileCount; ++i) {
+    const bool shown = i < static_cast<int>(files.size());
+    const QString path = shown ? QFile::decodeName(files[static_cast<std::size_t>(i)].c_str())
+                               : QString();
+    for (QAction* action : MenuActions(kCmdRecentFile1 + i)) {
+      action->setVisible(shown);
+      // An & in a file name is shown, not taken for a shortcut mark.
+      QString name = QFileInfo(path).fileName();
+      name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+      action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+      action->setToolTip(QDir::toNativeSeparators(path));
+      action->setStatusTip(QDir::toNativeSeparators(path));
+    }
+  }
+}
+
+void QtPlatform::RequestClose() {
+  closeRequested_ = true;
+  window_->close();
+  // A close the window refused (it is already going) asks again next time.
+  closeRequested_ = false;
+}
 
 void QtPlatform::PostQuit(int exitCode) {
   quitPosted_ = true;

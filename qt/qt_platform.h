@@ -30,6 +30,11 @@ class QtPlatform : public Platform {
   // set last; Qt toggles a checkable action by itself when it is chosen.
   void ReapplyCheckState(int id);
 
+  // Whether the core asked to close (File > Exit, after its own question).
+  bool CloseRequested() const { return closeRequested_; }
+  // Shows the recent files kept from earlier sessions in the File menu.
+  void ShowRecentFiles();
+
   bool QuitPosted() const { return quitPosted_; }
   int ExitCode() const { return exitCode_; }
 
@@ -41,6 +46,12 @@ class QtPlatform : public Platform {
   bool AskOkCancel(const char* text, const char* caption) override;
   void ReportError(const char* text) override;
   void ShowStatus(const char* text) override;
+  SaveChangesAnswer AskSaveChanges(const char* text) override;
+  void SetWindowTitle(const char* title) override;
+  void SetMenuText(int id, const char* text) override;
+  // Kept with QSettings, so that the next session shows them too.
+  std::vector<std::string> RecentFiles() override;
+  void SetRecentFiles(const std::vector<std::string>& files) override;
   void RequestClose() override;
   void PostQuit(int exitCode) override;
 
@@ -51,6 +62,7 @@ class QtPlatform : public Platform {
   std::map<int, bool> checked_;
   QString lastFolder_;  // where the last file prompt was confirmed
   bool quitPosted_ = false;
+  bool closeRequested_ = false;
   int exitCode_ = 0;
 };
 

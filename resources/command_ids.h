@@ -1,5 +1,6 @@
 // Menu command ids. Family and algorithm items use 101 to 162, the File,
-// Edit, Save and surface items 40001 to 40031.
+// Edit, Save and surface items 40001 to 40031, Undo, Redo and the recent
+// files 40040 to 40046.
 #pragma once
 
 namespace tambra {
@@ -14,6 +15,12 @@ enum CommandId : int {
   kCmdOutput = 40002,
   kCmdCloseOutput = 40014,
   kCmdExit = 40012,
+  // The files opened last, the latest first.
+  kCmdRecentFile1 = 40042,
+  kCmdRecentFile2 = 40043,
+  kCmdRecentFile3 = 40044,
+  kCmdRecentFile4 = 40045,
+  kCmdRecentFile5 = 40046,
   // Edit
   kCmdNew = 40005,
   kCmdCopy = 40006,
@@ -23,6 +30,8 @@ enum CommandId : int {
   kCmdXKnots = 40020,
   kCmdYKnots = 40021,
   kCmdEditSave = 40008,
+  kCmdUndo = 40040,
+  kCmdRedo = 40041,
   // Bezier
   kCmdBezier = 122,
   kCmdBezierSimulation = 40010,
@@ -69,5 +78,7 @@ enum CommandId : int {
   // Help
   kCmdAbout = 40013,
 };
+
+inline constexpr int kRecentFileCount = 5;
 
 }  // namespace tambra

@@ -32,6 +32,14 @@ bool QueuedAnswers::AnswerOkCancel(const char* text, const char*) {
   return answer;
 }
 
+SaveChangesAnswer QueuedAnswers::AnswerSaveChanges(const char* text) {
+  questionsAsked.emplace_back(text);
+  if (saveChanges.empty()) return SaveChangesAnswer::kCancel;
+  const SaveChangesAnswer answer = saveChanges.front();
+  saveChanges.pop_front();
+  return answer;
+}
+
 HeadlessPlatform::HeadlessPlatform() {
   for (int id : MenuCommandIds()) menu_[id] = ItemState{InitiallyChecked(id), true};
 }
@@ -62,6 +70,21 @@ void HeadlessPlatform::RightClick(int x, int y) {
 }
 
 void HeadlessPlatform::Command(int id) { Send(CommandMessage(id)); }
+
+bool HeadlessPlatform::Close() {
+  if (destroyed_ || !MayCloseWindow(*this)) return false;
+  RequestClose();
+  return true;
+}
+
+std::string HeadlessPlatform::MenuText(int id) const {
+  const auto found = menuTexts_.find(id);
+  return found != menuTexts_.end() ? found->second : std::string();
+}
+
+SaveChangesAnswer HeadlessPlatform::AskSaveChanges(const char* text) {
+  return answers_ != nullptr ? answers_->AnswerSaveChanges(text) : SaveChangesAnswer::kCancel;
+}
 
 MenuItemState HeadlessPlatform::MenuState(int id) const {
   const auto found = menu_.find(id);

@@ -21,6 +21,9 @@ class HeadlessAnswers {
   virtual int AnswerDialog(DialogSession& dialog) = 0;
   virtual bool AnswerFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) = 0;
   virtual bool AnswerOkCancel(const char* text, const char* caption) = 0;
+  // Unless answered otherwise, the question about unsaved changes is
+  // cancelled: nothing is lost and the action does not happen.
+  virtual SaveChangesAnswer AnswerSaveChanges(const char*) { return SaveChangesAnswer::kCancel; }
 };
 
 // Answers queued by a test, consumed in order; an empty queue cancels.
@@ -30,12 +33,14 @@ class QueuedAnswers : public HeadlessAnswers {
   std::deque<DialogScript> dialogs;
   std::deque<std::string> fileNames;  // an empty string cancels the prompt
   std::deque<bool> okCancel;
-  std::vector<std::string> questionsAsked;
+  std::deque<SaveChangesAnswer> saveChanges;  // an empty queue cancels
+  std::vector<std::string> questionsAsked;  // the replace and the save-changes questions
   std::vector<std::string> promptTitles;
 
   int AnswerDialog(DialogSession& dialog) override;
   bool AnswerFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override;
   bool AnswerOkCancel(const char* text, const char* caption) override;
+  SaveChangesAnswer AnswerSaveChanges(const char* text) override;
 };
 
 enum class MenuItemState { kUnchecked, kChecked, kGreyed };
@@ -53,6 +58,9 @@ class HeadlessPlatform : public Platform {
   void Click(int x, int y);
   void RightClick(int x, int y);
   void Command(int id);
+  // The window's close box: the question about unsaved changes, then the
+  // window ends unless it was cancelled. True when the window closed.
+  bool Close();
 
   void SetAnswers(HeadlessAnswers* answers) { answers_ = answers; }
   MenuItemState MenuState(int id) const;
@@ -65,6 +73,9 @@ class HeadlessPlatform : public Platform {
   void ClearErrors() { errors_.clear(); }
   // The last status line shown, empty before any.
   const std::string& Status() const { return status_; }
+  const std::string& Title() const { return title_; }
+  // The text of a menu item the window procedure has set, else empty.
+  std::string MenuText(int id) const;
   // Called with every error report as well (the replay tool prints them).
   void SetErrorSink(std::function<void(const std::string&)> sink) { errorSink_ = std::move(sink); }
 
@@ -81,6 +92,12 @@ class HeadlessPlatform : public Platform {
   }
   // Every non-empty status message also goes to the sink.
   void SetStatusSink(std::function<void(const std::string&)> sink) { statusSink_ = std::move(sink); }
+  SaveChangesAnswer AskSaveChanges(const char* text) override;
+  void SetWindowTitle(const char* title) override { title_ = title; }
+  void SetMenuText(int id, const char* text) override { menuTexts_[id] = text; }
+  // Kept in memory only.
+  std::vector<std::string> RecentFiles() override { return recent_; }
+  void SetRecentFiles(const std::vector<std::string>& files) override { recent_ = files; }
   void RequestClose() override;
   void PostQuit(int exitCode) override;
 
@@ -94,6 +111,9 @@ class HeadlessPlatform : public Platform {
   HeadlessAnswers* answers_ = nullptr;
   std::vector<std::string> errors_;
   std::string status_;
+  std::string title_;
+  std::map<int, std::string> menuTexts_;
+  std::vector<std::string> recent_;
   std::function<void(const std::string&)> errorSink_;
   std::function<void(const std::string&)> statusSink_;
   bool quitPosted_ = false;

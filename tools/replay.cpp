@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <istream>
 #include <map>
@@ -12,10 +13,12 @@
 #include <sstream>
 #include <vector>
 
+#include "app/history.h"
 #include "base/atomic_file.h"
 #include "base/dialog_session.h"
 #include "base/model_state.h"
 #include "base/picture_export.h"
+#include "resources/command_ids.h"
 #include "tools/headless_platform.h"
 
 namespace tambra {
@@ -211,6 +214,8 @@ class Replay : public HeadlessAnswers {
     window_.Start(800, 600);
     while (std::optional<Line> line = NextLine()) {
       if (!Execute(*line) || failed_) return Fail();
+      // Queued answers serve the questions of the next action only.
+      if (line->verb != "answer") saveAnswers_.clear();
       if (window_.QuitPosted()) return RepaintMatches() ? window_.ExitCode() : kReplayCanvasDiffers;
     }
     return RepaintMatches() ? 0 : kReplayCanvasDiffers;
@@ -270,6 +275,14 @@ class Replay : public HeadlessAnswers {
     }
     std::memcpy(name, line->afterVerb.c_str(), line->afterVerb.size() + 1);
     return true;
+  }
+
+  // From the answer lines queued before the action; none queued cancels.
+  SaveChangesAnswer AnswerSaveChanges(const char*) override {
+    if (saveAnswers_.empty()) return SaveChangesAnswer::kCancel;
+    const SaveChangesAnswer answer = saveAnswers_.front();
+    saveAnswers_.pop_front();
+    return answer;
   }
 
   bool AnswerOkCancel(const char*, const char*) override {
@@ -394,7 +407,13 @@ class Replay : public HeadlessAnswers {
     } else if (verb == "file" || verb == "file-cancel") {
       return Error(line, verb + ": nothing asks for a file name");
     } else if (verb == "answer") {
-      return Error(line, "answer: nothing asks a question");
+      static const std::map<std::string, SaveChangesAnswer> kAnswers = {
+          {"save", SaveChangesAnswer::kSave},
+          {"discard", SaveChangesAnswer::kDiscard},
+          {"cancel", SaveChangesAnswer::kCancel}};
+      const auto answer = line.words.size() == 1 ? kAnswers.find(line.words[0]) : kAnswers.end();
+      if (answer == kAnswers.end()) return Error(line, "answer: nothing asks a question");
+      saveAnswers_.push_back(answer->second);
     } else {
       return Error(line, "unknown action '" + verb + "'");
     }
@@ -407,6 +426,23 @@ class Replay : public HeadlessAnswers {
     for (const std::string& name : line.words) {
       if (name == "status") {
         text << "status=" << window_.Status() << "\n";
+        continue;
+      }
+      if (name == "title" || name == "undo" || name == "redo") {
+        text << name << "="
+             << (name == "title"  ? window_.Title()
+                 : name == "undo" ? window_.MenuText(kCmdUndo)
+                                  : window_.MenuText(kCmdRedo))
+             << "\n";
+        continue;
+      }
+      if (name == "document") {
+        char hash[32];
+        std::snprintf(hash, sizeof hash, "%016llx",
+                      static_cast<unsigned long long>(History::ModelDocumentHash()));
+        // Whether the model is the state the history recorded for this step.
+        text << "document=" << DocumentHistory().Position() << " " << hash
+             << (DocumentHistory().PresentIsModel() ? " same" : " differs") << "\n";
         continue;
       }
       const auto printer = FieldPrinters().find(name);
@@ -452,6 +488,7 @@ class Replay : public HeadlessAnswers {
   std::ostream& err_;
   HeadlessPlatform window_;
   std::uint32_t held_ = 0;
+  std::deque<SaveChangesAnswer> saveAnswers_;
   int lineNumber_ = 0;
   bool failed_ = false;
   int failLine_ = 0;

@@ -5,7 +5,11 @@
 //   click X Y | rclick X Y | drag X1 Y1 X2 Y2 | command ID
 //   set ID TEXT | check ID 0|1 | reset | ok | cancel      (inside a dialog)
 //   file PATH | file-cancel | answer ok|cancel            (prompts)
+//   answer save|discard|cancel          (queued for the next action's
+//                                        "Save changes to NAME?"; none
+//                                        queued answers Cancel)
 //   print NAME... | menu ID... | png FILE | checksum
+//   (print also knows status, title, undo, redo and document)
 //
 // '#' starts a comment and blank lines are skipped.
 #pragma once

@@ -35,7 +35,7 @@ TEST(ReplayTest, MoveCarriesTheHeldButtonsAndExitEndsTheRun) {
                "ldown 200 100\nmove 240 140\nlup 240 140\n"  // left held: the point follows
                "move 260 160\n"                              // nothing held
                "rdown 240 140\nmove 280 180\nrup 280 180\n"  // the right button does not drag
-               "print points scale\ncommand 40012\nprint pointCount\nno such verb\n",
+               "print points scale\nanswer discard\ncommand 40012\nprint pointCount\nno such verb\n",
                "points=100,100 240,140\nscale=1\n");
 }
 

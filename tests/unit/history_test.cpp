@@ -1,0 +1,197 @@
+// Undo and Redo through the window procedure; the unsaved mark and the question before the
+// model is replaced or the window closed; the history's depth and size.
+#include "app/history.h"
+
+#include <array>
+#include <memory>
+#include <tuple>
+
+#include "app/control_file.h"
+#include "app/window_proc.h"
+#include "resources/command_ids.h"
+#include "resources/control_ids.h"
+#include "resources/menu_table.h"
+#include "session_fixture.h"
+
+namespace tambra {
+namespace {
+
+constexpr auto kSave = SaveChangesAnswer::kSave, kDiscard = SaveChangesAnswer::kDiscard,
+               kCancel = SaveChangesAnswer::kCancel;
+
+class HistoryTest : public SessionTest {
+ protected:
+  // The document's bytes, what Save would write, the canvas and the Undo item's text.
+  using Seen = std::tuple<std::uint64_t, std::string, std::vector<std::uint32_t>, std::string>;
+  Seen Now() {
+    const auto kept = std::make_unique<ModelState>(m);
+    ShowModelAsNet();
+    std::string file = FormatControlFile();
+    m = *kept;
+    const Raster& r = window.Canvas();
+    return {History::ModelDocumentHash(), file,
+            std::vector<std::uint32_t>(r.Data(), r.Data() + std::size_t(r.width()) * r.height()),
+            window.MenuText(kCmdUndo)};
+  }
+  void Drag(int x1, int y1, int x2, int y2) {  // press, two moves, release
+    window.Send(MouseMessage(MessageKind::kLeftDown, x1, y1, kLeftButtonFlag));
+    window.Send(MouseMessage(MessageKind::kMouseMove, (x1 + x2) / 2, (y1 + y2) / 2, kLeftButtonFlag));
+    window.Send(MouseMessage(MessageKind::kMouseMove, x2, y2, kLeftButtonFlag));
+    window.Send(MouseMessage(MessageKind::kLeftUp, x2, y2));
+  }
+  void Saved(const std::string& name) {  // a curve of three points saved as `name`
+    for (int x : {100, 300, 500}) window.Click(x, 200 + x / 5);
+    answers.fileNames.push_back(Path(name));
+    window.Command(kCmdSaveAs);
+  }
+  History& history = DocumentHistory();
+};
+
+// Every kind of step, named as the menu says; undone to the start and made again, each state is
+// the model recorded there: its document bytes, what Save writes and the canvas.
+TEST_F(HistoryTest, UndoAndRedoGiveBackEveryModelAndPicture) {
+  WriteFile(Path("net.cnt"), ReadFile(TAMBRA_TEST_DATA_DIR "/../examples/bicubic.cnt"));
+  std::vector<Seen> seen = {Now()};
+  auto step = [&](const std::string& name, auto action) {
+    action();
+    ShowModel(window);  // what Undo and Redo show: the repaint, not a result drawn in colour
+    seen.push_back(Now());
+    EXPECT_TRUE(std::get<3>(seen.back()) == "Undo " + name && history.Position() == int(seen.size()) - 1) << name;
+  };
+  for (int x : {100, 250, 450, 600}) step("Add point", [&] { window.Click(x, 300 + x % 7); });
+  step("Move point", [&] { Drag(250, 305, 260, 120); });
+  step("Delete point", [&] { window.RightClick(600, 305); });
+  step("Control Data", [&] {
+    Answer(DialogTemplateId::kControlData, {{2001, "140"}, {kIdGrid, "20"}}), window.Command(kCmdControlPoints);
+  });
+  step("Bezier", [&] { window.Command(kCmdBezier); });
+  window.Command(kCmdEditSave);  // the Save switch is no step
+  step("Degree elevation", [&] { window.Command(kCmdBezierElevation); });
+  step("Eck reduction", [&] { window.Command(kCmdReduceEck); });
+  window.Command(kCmdCopy);
+  step("New", [&] { answers.saveChanges = {kDiscard}, window.Command(kCmdNew); });
+  step("Paste", [&] { window.Command(kCmdPaste); });
+  step("Open", [&] {
+    answers.saveChanges = {kDiscard}, answers.fileNames = {Path("net.cnt")}, window.Command(kCmdOpen);
+  });
+  step("Rotate view", [&] { Drag(100, 100, 300, 160); });
+  step("Curves", [&] { window.Command(kCmdCurves); });
+  const int last = int(seen.size()) - 1;
+  for (int k = 1; k <= 2 * last + 1; ++k) {  // undone to the start, once more, redone to the end
+    window.Command(k <= last + 1 ? kCmdUndo : kCmdRedo);
+    const int at = k <= last ? last - k : std::max(k - last - 1, 0);
+    EXPECT_TRUE(Now() == seen[at]) << "step " << k << " at " << at;
+    EXPECT_EQ(window.MenuState(kCmdUndo) == MenuItemState::kGreyed, at == 0);
+  }
+  EXPECT_TRUE(window.MenuState(kCmdRedo) == MenuItemState::kGreyed && m.objectMode == kCurves);
+  for (int i = 0; i < 3; ++i) window.Command(kCmdUndo);
+  EXPECT_EQ(window.MenuText(kCmdRedo), "Redo Open");
+  window.Click(50, 50);  // a new step ends the undone branch
+  EXPECT_TRUE(!history.CanRedo() && window.MenuText(kCmdUndo) == "Undo Add point");
+}
+
+// Hovering, painting, a result not kept, a dialog cancelled or given nothing new, a failed
+// Open or Save, a recent file that is gone: a message where due, the model and its history
+// as they were. (The first round makes the conversions a dialog's opening makes.)
+TEST_F(HistoryTest, WhatLeavesTheDocumentAsItWasRecordsNoStep) {
+  Saved("kept.cnt");
+  window.Click(400, 400);
+  auto round = [&] {
+    window.Send(MouseMessage(MessageKind::kMouseMove, 100, 240));
+    window.Resize(700, 500);
+    for (int id : {kCmdReduceEck, kCmdBezierElevation, kCmdCopy, kCmdAbout}) window.Command(id);
+    for (int k = 0; k < 6; ++k) {  // each data dialog cancelled, then OK with nothing typed
+      answers.dialogs.push_back([k](DialogSession& d) { return d.Press(k % 2 ? kButtonOk : kButtonCancel); });
+      window.Command(std::array{kCmdControlPoints, kCmdWeights, kCmdXKnots}[k / 2]);
+    }
+    window.SetRecentFiles({Path("gone.cnt")});
+    answers.saveChanges = {kDiscard, kDiscard};
+    answers.fileNames = {Path("missing.cnt"), Path("no/such/folder/x.cnt")};
+    for (int id : {kCmdOpen, kCmdSaveAs, kCmdRecentFile1}) window.Command(id);
+    OpenFileFromOutside(window, Path("missing.cnt").c_str());
+  };
+  for (int mode : {kCmdCurves, kCmdSurfaces}) {
+    window.Command(mode);
+    round();
+    const int steps = history.StepCount();
+    const auto before = ModelBytes();
+    window.ClearErrors();
+    round();
+    EXPECT_EQ(window.Errors().size(), 4u) << "Open, Save as, the recent file, the named file";
+    EXPECT_TRUE(window.RecentFiles().empty()) << "the file that is gone leaves the list";
+    EXPECT_TRUE(history.StepCount() == steps && ModelBytes() == before && history.Dirty() &&
+                history.PresentIsModel() && m.controlFileName == Path("kept.cnt")) << mode;
+  }
+}
+
+// The title carries the file's name and a mark while changes are unsaved. New, Open, Exit,
+// the close box and a recent file ask first: Cancel keeps everything, Discard goes on, Save
+// writes the file and goes on (Save without a name asks for one; cancelled, nothing goes on).
+TEST_F(HistoryTest, TheUnsavedMarkAndTheQuestionAtEachTrigger) {
+  const std::string title = std::string(" - ") + kWindowTitle;
+  EXPECT_EQ(window.Title(), "noname.cnt" + title);
+  window.Click(10, 10);
+  EXPECT_EQ(window.Title(), "noname.cnt*" + title);
+  answers.saveChanges = {kSave};
+  window.Command(kCmdNew);
+  EXPECT_TRUE(m.pointCount == 1 && answers.promptTitles.size() == 1);
+  answers.saveChanges = {kDiscard, kSave};  // an emptied model has nothing Save could write
+  window.Command(kCmdNew), window.Command(kCmdNew);
+  EXPECT_TRUE(m.pointCount == 0 && window.Errors().size() == 1 && history.Dirty());
+  window.Command(kCmdUndo);
+  window.Command(kCmdUndo);
+  Saved("a.cnt");
+  for (int id : {0, int(kCmdUndo), int(kCmdRedo)}) {  // back at what the file holds, clean again
+    if (id != 0) window.Command(id);
+    EXPECT_EQ(window.Title(), (id == kCmdUndo ? "a.cnt*" : "a.cnt") + title);
+  }
+  const std::string saved = ReadFile(Path("a.cnt"));
+  WriteFile(Path("other.cnt"), saved);
+  const int triggers[] = {kCmdNew, kCmdOpen, kCmdRecentFile1, kCmdExit, 0 /* close box */};
+  for (SaveChangesAnswer answer : {kCancel, kDiscard, kSave}) {
+    for (int trigger : triggers) {
+      SCOPED_TRACE(std::to_string(trigger) + " answered " + std::to_string(int(answer)));
+      WriteFile(Path("a.cnt"), saved);  // three points, opened and given a fourth
+      HeadlessPlatform w;
+      w.SetAnswers(&answers);
+      ResetModelState();
+      w.Start();
+      answers.fileNames = {Path("a.cnt"), Path("other.cnt")};
+      w.Command(kCmdOpen);
+      w.SetRecentFiles({Path("other.cnt")});
+      w.Click(700, 500);
+      answers.questionsAsked.clear();
+      answers.saveChanges = {answer};
+      answers.okCancel = {true};  // replacing a.cnt
+      trigger != 0 ? w.Command(trigger) : void(w.Close());
+      const bool wentOn = answer != kCancel, closing = trigger == kCmdExit || trigger == 0;
+      EXPECT_TRUE(answers.questionsAsked.front() == "Save changes to a.cnt?" && w.Destroyed() == (wentOn && closing));
+      const std::string after = wentOn ? trigger == kCmdNew ? "noname.cnt*" : "other.cnt" : "a.cnt*";
+      EXPECT_TRUE(closing || (w.Title() == after + title &&
+                              m.pointCount == (wentOn ? (trigger == kCmdNew ? 0 : 3) : 4)));
+      EXPECT_EQ(ReadFile(Path("a.cnt")).find("(700 500 0)") != std::string::npos, answer == kSave);
+    }
+  }
+}
+
+// At most 100 steps of the largest net are kept, the oldest dropped: every one undoes and
+// redoes, and the whole history stays within 64 MB.
+TEST_F(HistoryTest, TheLatestHundredStepsOfAFullNetAreKept) {
+  window.Command(kCmdSurfaces);
+  m.netRows = m.netCols = kMaxNet;
+  for (int k = 0; k < kMaxNet * kMaxNet; ++k) m.net[k / kMaxNet][k % kMaxNet] = Point3{float(k), 1, 2};
+  std::vector<std::uint64_t> states;
+  for (int k = 0; k < kHistorySteps + 30; ++k) {
+    Drag(100, 100, 101 + k % 50, 100);
+    states.push_back(History::ModelDocumentHash());
+  }
+  EXPECT_TRUE(history.StepCount() == kHistorySteps && history.MemoryBytes() < (64u << 20));
+  for (int k = 0; k < kHistorySteps; ++k) window.Command(kCmdUndo);
+  EXPECT_TRUE(!history.CanUndo() && History::ModelDocumentHash() == states[29]);
+  for (int k = 0; k < kHistorySteps; ++k) window.Command(kCmdRedo);
+  EXPECT_EQ(History::ModelDocumentHash(), states.back());
+  EXPECT_EQ(window.Title(), std::string("noname.cnt* - ") + kWindowTitle) << "the saved state was dropped";
+}
+
+}  // namespace
+}  // namespace tambra
