@@ -1,6 +1,7 @@
 // Menu command ids. Family and algorithm items use 101 to 162, the File,
-// Edit, Save and surface items 40001 to 40031, Undo, Redo and the recent
-// files 40040 to 40046.
+// Edit, Save and surface items 40001 to 40031, Undo and Redo 40040 and
+// 40041, export, the view and the analysis commands 40042 to 40052, the
+// recent files 40060 to 40064.
 #pragma once
 
 namespace tambra {
@@ -16,11 +17,11 @@ enum CommandId : int {
   kCmdCloseOutput = 40014,
   kCmdExit = 40012,
   // The files opened last, the latest first.
-  kCmdRecentFile1 = 40042,
-  kCmdRecentFile2 = 40043,
-  kCmdRecentFile3 = 40044,
-  kCmdRecentFile4 = 40045,
-  kCmdRecentFile5 = 40046,
+  kCmdRecentFile1 = 40060,
+  kCmdRecentFile2 = 40061,
+  kCmdRecentFile3 = 40062,
+  kCmdRecentFile4 = 40063,
+  kCmdRecentFile5 = 40064,
   // Edit
   kCmdNew = 40005,
   kCmdCopy = 40006,
@@ -32,6 +33,18 @@ enum CommandId : int {
   kCmdEditSave = 40008,
   kCmdUndo = 40040,
   kCmdRedo = 40041,
+  // File > Export, View and the analysis commands.
+  kCmdExportPicture = 40042,
+  kCmdFitView = 40043,
+  kCmdActualSize = 40044,
+  kCmdLegend = 40045,
+  kCmdClearResults = 40046,
+  kCmdCurvatureComb = 40047,
+  kCmdCompareReductions = 40048,
+  kCmdCompareApproximations = 40049,
+  kCmdZoomIn = 40050,
+  kCmdZoomOut = 40051,
+  kCmdExportMesh = 40052,
   // Bezier
   kCmdBezier = 122,
   kCmdBezierSimulation = 40010,
