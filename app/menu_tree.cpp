@@ -1,7 +1,9 @@
 #include "app/menu_tree.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string>
 
 #include "app/command_table.h"
 
@@ -89,5 +91,47 @@ std::vector<int> MenuCommandIds() {
 }
 
 bool InitiallyChecked(int id) { return FindChecked(MenuBar(), id); }
+
+namespace {
+
+// The text of menu item `id`; an item of a nested popup adds the popup's
+// last word ("Eck" under "Degree reduction" is "Eck reduction").
+bool FindMenuText(const std::vector<MenuNode>& nodes, int id, const MenuNode* popup, int depth,
+                  std::string& name) {
+  for (const MenuNode& node : nodes) {
+    if (node.kind == MenuNodeKind::kItem && node.id == id) {
+      name = TrimmedMenuText(node.text);
+      if (depth > 1 && popup != nullptr) {
+        std::string last = TrimmedMenuText(popup->text);
+        last = last.substr(last.find_last_of(' ') + 1);
+        if (!last.empty()) last[0] = static_cast<char>(std::tolower(last[0]));
+        name += " " + last;
+      }
+      return true;
+    }
+    if (node.kind == MenuNodeKind::kPopup && FindMenuText(node.children, id, &node, depth + 1, name))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// A menu or dialog text without the blanks and the "..." of a dialog item
+// at its end ("Open ..." is "Open"; "S.E." keeps its dot).
+std::string TrimmedMenuText(const char* text) {
+  std::string name = text != nullptr ? text : "";
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  if (name.ends_with("..")) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  }
+  return name;
+}
+
+std::string CommandName(int id) {
+  std::string name;
+  if (FindMenuText(MenuBar(), id, nullptr, 0, name)) return name;
+  return "Command " + std::to_string(id);
+}
 
 }  // namespace tambra

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <vector>
 
 #include "base/family_table.h"
@@ -23,5 +24,14 @@ std::vector<int> MenuCommandIds();
 
 // Whether the item starts with a check mark.
 bool InitiallyChecked(int id);
+
+// A menu or dialog text without the blanks and the "..." of a dialog item
+// at its end ("Open ..." is "Open"; "S.E." keeps its dot).
+std::string TrimmedMenuText(const char* text);
+
+// How the user knows a command: its menu text, an item of a nested popup
+// with the popup's last word ("Eck" under "Degree reduction" is "Eck
+// reduction"); "Command ID" for an id no menu holds.
+std::string CommandName(int id);
 
 }  // namespace tambra

@@ -11,7 +11,9 @@
 #include "app/command_table.h"
 #include "app/control_file.h"
 #include "app/dialogs.h"
+#include "app/export_commands.h"
 #include "app/history.h"
+#include "app/legend.h"
 #include "app/menu_state.h"
 #include "app/window_proc.h"
 #include "base/canvas.h"
@@ -237,6 +239,9 @@ constexpr CommandEntry kCommands[] = {
     {kCmdXKnots, kInBothModes, EditKnots<0>},
     {kCmdYKnots, kInSurfaces, EditKnots<1>},  // a curve has one knot vector
     {kCmdAbout, kInBothModes, RunModal<AboutDialog>},
+    {kCmdLegend, kInBothModes, ToggleLegend},
+    {kCmdExportPicture, kInBothModes, ExportPicture},
+    {kCmdClearResults, kInBothModes, ShowModel},
     {kCmdEditSave, kInBothModes, ToggleSave},
 };
 
@@ -247,6 +252,7 @@ constexpr MenuEntry kFileLines[] = {
     MenuItem("Open ...", kCmdOpen),
     MenuItem("Save ", kCmdSave),
     MenuItem("Save as ...", kCmdSaveAs),
+    MenuItem("Export picture ...", kCmdExportPicture),
     MenuSeparator(),
     MenuItem("Output ...", kCmdOutput),
     MenuItem("Close output", kCmdCloseOutput),
@@ -277,7 +283,13 @@ constexpr MenuEntry kEditLines[] = {
 
 constexpr MenuEntry kHelpLines[] = {MenuItem("About TAMBRA", kCmdAbout)};
 
-constexpr MenuEntry kMenu[] = {MenuPopup("File", kFileLines), MenuPopup("Edit", kEditLines)};
+constexpr MenuEntry kViewLines[] = {
+    MenuItem("Legend", kCmdLegend),
+    MenuItem("Clear results", kCmdClearResults),
+};
+
+constexpr MenuEntry kMenu[] = {MenuPopup("File", kFileLines), MenuPopup("Edit", kEditLines),
+                               MenuPopup("View", kViewLines)};
 
 // Help closes the menu bar, after every family's popups.
 constexpr MenuEntry kHelpPopup[] = {MenuPopup("Help", kHelpLines)};

@@ -11,6 +11,7 @@
 #include "app/apply_outcome.h"
 #include "app/command_table.h"
 #include "app/history.h"
+#include "app/legend.h"
 #include "app/menu_state.h"
 #include "app/menu_tree.h"
 #include "app/window_commands.h"
@@ -254,6 +255,7 @@ void OnCommand(Platform& window, int id) {
       std::unique_ptr<ModelState> before;
       if (watcher != nullptr) before = std::make_unique<ModelState>(Model());
       ApplyOutcome(window, outcome);
+      NoteOutcome(id, outcome);
       if (watcher != nullptr) watcher(window, outcome, *before);
     } else if (command->run != nullptr) {
       command->run(window);
@@ -271,42 +273,10 @@ void OnCommand(Platform& window, int id) {
 
 int messageDepth = 0;
 
-// A menu or dialog text without the blanks and the "..." of a dialog item
-// at its end ("Open ..." is "Open"; "S.E." keeps its dot).
-std::string Trimmed(const char* text) {
-  std::string name = text != nullptr ? text : "";
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  if (name.ends_with("..")) {
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-  }
-  return name;
-}
-
-// The text of menu item `id`; an item of a nested popup adds the popup's
-// last word ("Eck" under "Degree reduction" is "Eck reduction").
-bool FindMenuText(const std::vector<MenuNode>& nodes, int id, const MenuNode* popup, int depth,
-                  std::string& name) {
-  for (const MenuNode& node : nodes) {
-    if (node.kind == MenuNodeKind::kItem && node.id == id) {
-      name = Trimmed(node.text);
-      if (depth > 1 && popup != nullptr) {
-        std::string last = Trimmed(popup->text);
-        last = last.substr(last.find_last_of(' ') + 1);
-        if (!last.empty()) last[0] = static_cast<char>(std::tolower(last[0]));
-        name += " " + last;
-      }
-      return true;
-    }
-    if (node.kind == MenuNodeKind::kPopup && FindMenuText(node.children, id, &node, depth + 1, name))
-      return true;
-  }
-  return false;
-}
-
 // A dialog's OK is named by the dialog, every other command by its menu text.
 std::string CommandStepName(int id) {
   auto dialog = [](DialogTemplateId templateId) {
-    return Trimmed(FindDialogTemplate(templateId).caption);
+    return TrimmedMenuText(FindDialogTemplate(templateId).caption);
   };
   switch (id) {
     case kCmdControlPoints: return dialog(DialogTemplateId::kControlData);
@@ -315,9 +285,7 @@ std::string CommandStepName(int id) {
     case kCmdYKnots: return dialog(DialogTemplateId::kKnots);
     default: break;
   }
-  std::string name;
-  if (FindMenuText(MenuBar(), id, nullptr, 0, name)) return name;
-  return "Command " + std::to_string(id);
+  return CommandName(id);
 }
 
 // The title, Undo and Redo as the window shows them, to call the platform
@@ -426,6 +394,7 @@ int MainWindowProc(Platform& window, const Message& message) {
   StepScope scope(window, message.kind == MessageKind::kCommand);
   HandleMessage(window, message);
   if (!scope.Outermost()) return 0;
+  RefreshLegend(window);
   switch (message.kind) {
     case MessageKind::kCreate:
       // The model the window starts with is the first state, and clean.

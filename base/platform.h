@@ -30,6 +30,13 @@ struct FilePrompt {
 // The answers to "Save changes to NAME?".
 enum class SaveChangesAnswer { kSave, kDiscard, kCancel };
 
+// One line of the legend beside the canvas: a result's colour and what drew
+// it ("Eck reduction: max deviation 0.83 px").
+struct LegendLine {
+  Rgb colour;
+  std::string text;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -72,6 +79,9 @@ class Platform {
   // One line in the status bar, no modal box: why a command did nothing,
   // or what it measured.
   virtual void ShowStatus(const char* text) = 0;
+
+  // Shows the legend beside the canvas with these lines, or hides it.
+  virtual void ShowLegend(bool visible, const std::vector<LegendLine>& lines) = 0;
 
   // The close message: its default handling destroys the window, which
   // sends the destroy message to the window procedure.

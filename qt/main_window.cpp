@@ -38,6 +38,7 @@ QList<QKeySequence> Shortcuts(int id) {
     case kCmdUndo: return {QKeySequence(Qt::CTRL | Qt::Key_Z)};
     case kCmdRedo:
       return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
+    case kCmdClearResults: return {QKeySequence(Qt::Key_F5)};
     default: return {};
   }
 }

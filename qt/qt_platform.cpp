@@ -2,7 +2,12 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QColor>
 #include <QDir>
+#include <QDockWidget>
+#include <QIcon>
+#include <QListWidget>
+#include <QPixmap>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -166,6 +171,28 @@ void QtPlatform::ReportError(const char* text) {
 void QtPlatform::ShowStatus(const char* text) {
   if (auto* main = qobject_cast<QMainWindow*>(window_))
     main->statusBar()->showMessage(QString::fromUtf8(text));
+}
+
+void QtPlatform::ShowLegend(bool visible, const std::vector<LegendLine>& lines) {
+  auto* main = qobject_cast<QMainWindow*>(window_);
+  if (main == nullptr) return;
+  if (legend_ == nullptr) {
+    legend_ = new QDockWidget(QStringLiteral("Legend"), main);
+    legend_->setObjectName(QStringLiteral("legend"));
+    legend_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    legendList_ = new QListWidget(legend_);
+    legendList_->setSelectionMode(QAbstractItemView::NoSelection);
+    legend_->setWidget(legendList_);
+    main->addDockWidget(Qt::RightDockWidgetArea, legend_);
+  }
+  legendList_->clear();
+  for (const LegendLine& line : lines) {
+    QPixmap swatch(12, 12);
+    swatch.fill(QColor::fromRgb(line.colour & 0xFFFFFF));
+    legendList_->addItem(new QListWidgetItem(QIcon(swatch), QString::fromStdString(line.text)));
+  }
+  if (lines.empty()) legendList_->addItem(QStringLiteral("(no results on the canvas)"));
+  legend_->setVisible(visible);
 }
 
 SaveChangesAnswer QtPlatform::AskSaveChanges(const char* text) {

@@ -10,6 +10,8 @@
 #include "base/platform.h"
 
 class QAction;
+class QDockWidget;
+class QListWidget;
 class QWidget;
 
 namespace tambra {
@@ -46,6 +48,8 @@ class QtPlatform : public Platform {
   bool AskOkCancel(const char* text, const char* caption) override;
   void ReportError(const char* text) override;
   void ShowStatus(const char* text) override;
+  // A dock beside the canvas, made when first shown.
+  void ShowLegend(bool visible, const std::vector<LegendLine>& lines) override;
   SaveChangesAnswer AskSaveChanges(const char* text) override;
   void SetWindowTitle(const char* title) override;
   void SetMenuText(int id, const char* text) override;
@@ -57,6 +61,8 @@ class QtPlatform : public Platform {
 
  private:
   QWidget* window_;
+  QDockWidget* legend_ = nullptr;
+  QListWidget* legendList_ = nullptr;
   Raster canvas_;
   std::map<int, std::vector<QAction*>> actions_;
   std::map<int, bool> checked_;

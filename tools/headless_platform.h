@@ -74,6 +74,8 @@ class HeadlessPlatform : public Platform {
   // The last status line shown, empty before any.
   const std::string& Status() const { return status_; }
   const std::string& Title() const { return title_; }
+  // The legend as last shown; empty while hidden.
+  const std::vector<LegendLine>& Legend() const { return legend_; }
   // The text of a menu item the window procedure has set, else empty.
   std::string MenuText(int id) const;
   // Called with every error report as well (the replay tool prints them).
@@ -94,6 +96,9 @@ class HeadlessPlatform : public Platform {
   void SetStatusSink(std::function<void(const std::string&)> sink) { statusSink_ = std::move(sink); }
   SaveChangesAnswer AskSaveChanges(const char* text) override;
   void SetWindowTitle(const char* title) override { title_ = title; }
+  void ShowLegend(bool visible, const std::vector<LegendLine>& lines) override {
+    legend_ = visible ? lines : std::vector<LegendLine>{};
+  }
   void SetMenuText(int id, const char* text) override { menuTexts_[id] = text; }
   // Kept in memory only.
   std::vector<std::string> RecentFiles() override { return recent_; }
@@ -116,6 +121,7 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> recent_;
   std::function<void(const std::string&)> errorSink_;
   std::function<void(const std::string&)> statusSink_;
+  std::vector<LegendLine> legend_;
   bool quitPosted_ = false;
   bool destroyed_ = false;
   int exitCode_ = 0;

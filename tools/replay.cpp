@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "app/history.h"
+#include "app/legend.h"
+#include "app/menu_tree.h"
 #include "base/atomic_file.h"
 #include "base/dialog_session.h"
 #include "base/model_state.h"
@@ -401,6 +403,13 @@ class Replay : public HeadlessAnswers {
       if (png.empty() || !WriteFileAtomically(line.afterVerb, png, failure)) {
         err_ << "tambra-replay: cannot write " << line.afterVerb << "\n";
       }
+    } else if (verb == "svg") {
+      if (line.afterVerb.empty()) return Error(line, "svg needs a file name");
+      FileWriteFailure failure;
+      const std::string svg = EncodeSvg(window_.Canvas(), CommandName);
+      if (svg.empty() || !WriteFileAtomically(line.afterVerb, svg, failure)) {
+        err_ << "tambra-replay: cannot write " << line.afterVerb << "\n";
+      }
     } else if (verb == "set" || verb == "check" || verb == "reset" || verb == "ok" ||
                verb == "cancel") {
       return Error(line, verb + ": no dialog is open");
@@ -426,6 +435,13 @@ class Replay : public HeadlessAnswers {
     for (const std::string& name : line.words) {
       if (name == "status") {
         text << "status=" << window_.Status() << "\n";
+        continue;
+      }
+      if (name == "legend") {
+        // What the legend beside the canvas would show now, shown or not.
+        for (const LegendLine& entry : CanvasLegend(window_.Canvas())) {
+          text << "legend=" << LegendText(entry) << "\n";
+        }
         continue;
       }
       if (name == "title" || name == "undo" || name == "redo") {

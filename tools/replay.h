@@ -9,7 +9,7 @@
 //                                        "Save changes to NAME?"; none
 //                                        queued answers Cancel)
 //   print NAME... | menu ID... | png FILE | checksum
-//   (print also knows status, title, undo, redo and document)
+//   (print also knows status, title, undo, redo, document and legend)
 //
 // '#' starts a comment and blank lines are skipped.
 #pragma once

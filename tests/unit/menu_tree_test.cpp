@@ -36,11 +36,13 @@ std::string Render(const std::vector<MenuNode>& nodes, const char* between = "; 
 TEST(MenuTreeTest, TheJoinedMenuBarIsTheOneUsersKnow) {
   EXPECT_EQ(Render(MenuBar(), "\n"),
             "File[Curves=40003*; Surfaces=40004*; -; Open ...=40001; Save =157; Save as ...=40015; "
+            "Export picture ...=40042; "
             "-; Output ...=40002; Close output=40014; -; Recent file 1=40060; "
             "Recent file 2=40061; Recent file 3=40062; Recent file 4=40063; "
             "Recent file 5=40064; -; Exit=40012]\n"
             "Edit[Undo=40040; Redo=40041; -; New=40005; Copy=40006; Paste=40007; -; Control points ...=40009; Weights ..=40018; "
             "Knots ...[X Knots=40020; Y Knots=40021]; Save=40008*]\n"
+            "View[Legend=40045; Clear results=40046]\n"
             "Bezier[Bezier=122; Simulation=40010; -; Degree elevation=103; Degree reduction[Simple=127; "
             "Eck=128; LSE=131; -; LSE (C0)=132; LSE (C1)=133; LSE (C2)=159; -; Surfaces=40027]; "
             "Rec. to triangular[S.E.=40023; N.W.=40024; S.W.=40025; N.E.=40026]; -; "
