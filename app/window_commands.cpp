@@ -15,6 +15,7 @@
 #include "app/history.h"
 #include "app/legend.h"
 #include "app/menu_state.h"
+#include "app/view_commands.h"
 #include "app/window_proc.h"
 #include "base/canvas.h"
 #include "base/model_state.h"
@@ -242,6 +243,10 @@ constexpr CommandEntry kCommands[] = {
     {kCmdLegend, kInBothModes, ToggleLegend},
     {kCmdExportPicture, kInBothModes, ExportPicture},
     {kCmdClearResults, kInBothModes, ShowModel},
+    {kCmdFitView, kInBothModes, FitView},
+    {kCmdActualSize, kInBothModes, ActualSize},
+    {kCmdZoomIn, kInBothModes, ZoomIn},
+    {kCmdZoomOut, kInBothModes, ZoomOut},
     {kCmdEditSave, kInBothModes, ToggleSave},
 };
 
@@ -284,6 +289,11 @@ constexpr MenuEntry kEditLines[] = {
 constexpr MenuEntry kHelpLines[] = {MenuItem("About TAMBRA", kCmdAbout)};
 
 constexpr MenuEntry kViewLines[] = {
+    MenuItem("Fit", kCmdFitView),
+    MenuItem("Actual size", kCmdActualSize),
+    MenuItem("Zoom in", kCmdZoomIn),
+    MenuItem("Zoom out", kCmdZoomOut),
+    MenuSeparator(),
     MenuItem("Legend", kCmdLegend),
     MenuItem("Clear results", kCmdClearResults),
 };

@@ -14,6 +14,7 @@
 #include "app/legend.h"
 #include "app/menu_state.h"
 #include "app/menu_tree.h"
+#include "app/view_commands.h"
 #include "app/window_commands.h"
 #include "base/canvas.h"
 #include "base/model_limits.h"
@@ -32,9 +33,16 @@ int HighWord(std::uint32_t value) { return static_cast<int>((value >> 16) & 0xFF
 
 bool IsCurves() { return Model().objectMode == kCurves; }
 
-bool PointIsUnder(int index, int x, int y) {
+// The pick distance is in raster pixels, whatever the zoom.
+bool PointIsUnder(int index, int x, int y, const ViewTransform& view) {
   const Point2& p = Model().points[index];
-  return std::abs(TruncateToPixel(p.x) - x) < 3 && std::abs(TruncateToPixel(p.y) - y) < 3;
+  const double px = view.scale * p.x + view.x, py = view.scale * p.y + view.y;
+  return std::abs(TruncateToPixel(px) - x) < 3 && std::abs(TruncateToPixel(py) - y) < 3;
+}
+
+Point2 ModelPointAt(const Platform& window, int x, int y) {
+  const ModelPoint p = ModelAt(const_cast<Platform&>(window).Canvas(), x, y);
+  return Point2{static_cast<float>(p.x), static_cast<float>(p.y)};
 }
 
 // The display of the current curve family; false when no family has one yet.
@@ -107,7 +115,7 @@ void OnPaint(Platform& window) {
   }
 }
 
-void OnLeftDown(int x, int y) {
+void OnLeftDown(Platform& window, int x, int y) {
   ModelState& m = Model();
   // A press on the canvas means no stray release from a file dialog is
   // coming: the release that ends this press is a click of its own.
@@ -119,7 +127,7 @@ void OnLeftDown(int x, int y) {
     return;
   }
   if (m.acceptRelease == 0) return;
-  const int index = FindPointUnder(x, y);
+  const int index = FindPointUnder(x, y, window.Canvas().View());
   if (index >= 0) {
     m.pickedIndex = index;
     m.pickActive = 1;
@@ -145,16 +153,16 @@ void OnLeftUp(Platform& window, int x, int y) {
   if (y >= m.clientHeight) return;
   if (m.pointCount >= kMaxPoints) return;
   const bool automaticKnots = CurveKnotsAutomatic();
-  m.points[m.pointCount] = Point2{static_cast<float>(x), static_cast<float>(y)};
+  m.points[m.pointCount] = ModelPointAt(window, x, y);
   ++m.pointCount;
   if (automaticKnots) SetDefaultCurveKnots();
   ShowModel(window);  // the new point joins the polygon and the curve
 }
 
-void OnRightDown(int x, int y) {
+void OnRightDown(Platform& window, int x, int y) {
   ModelState& m = Model();
   if (!IsCurves()) return;
-  const int index = FindPointUnder(x, y);
+  const int index = FindPointUnder(x, y, window.Canvas().View());
   if (index >= 0) {
     m.pickedIndex = index;
     m.pickActive = 1;
@@ -167,7 +175,7 @@ void OnRightUp(Platform& window, int x, int y) {
   m.pickActive = 0;
   // A command between press and release may have shortened the polygon.
   if (m.pickedIndex >= m.pointCount) return;
-  if (!PointIsUnder(m.pickedIndex, x, y)) return;
+  if (!PointIsUnder(m.pickedIndex, x, y, window.Canvas().View())) return;
   if (m.pointCount <= kMinPolygonPoints) return;
   const bool automaticKnots = CurveKnotsAutomatic();
   --m.pointCount;
@@ -181,7 +189,7 @@ void UpdateHover(Platform& window, int x, int y) {
   const DrawRoleScope role(window.Canvas(), DrawRole::kPointMark);
   // A highlighted point that no longer exists has no mark to put back.
   if (m.hoverIndex >= m.pointCount) m.hoverIndex = -1;
-  const int index = FindPointUnder(x, y);
+  const int index = FindPointUnder(x, y, window.Canvas().View());
   if (index >= 0 && index != m.hoverIndex) {
     if (m.hoverIndex != -1) {
       DrawMark(window, m.points[m.hoverIndex].x, m.points[m.hoverIndex].y, kBlackMode);
@@ -200,7 +208,7 @@ void DragPickedPoint(Platform& window, int x, int y) {
   // Without a family the polygon itself is the picture: its edges move too.
   if (!DrawCurveFamily(window, kEraseMode))
     DrawPolygon(window, m.points, 0, m.pointCount, kEraseMode);
-  m.points[m.pickedIndex] = Point2{static_cast<float>(x), static_cast<float>(y)};
+  m.points[m.pickedIndex] = ModelPointAt(window, x, y);
   if (!DrawCurveFamily(window, kBlackMode))
     DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
 }
@@ -354,12 +362,19 @@ void HandleMessage(Platform& window, const Message& message) {
       m.clientHeight = static_cast<short>(y);
       break;
     case MessageKind::kPaint: OnPaint(window); break;
-    case MessageKind::kLeftDown: OnLeftDown(x, y); break;
+    case MessageKind::kLeftDown: OnLeftDown(window, x, y); break;
     case MessageKind::kLeftUp: OnLeftUp(window, x, y); break;
-    case MessageKind::kRightDown: OnRightDown(x, y); break;
+    case MessageKind::kRightDown: OnRightDown(window, x, y); break;
     case MessageKind::kRightUp: OnRightUp(window, x, y); break;
     case MessageKind::kMouseMove: OnMouseMove(window, message.wParam, x, y); break;
     case MessageKind::kCommand: OnCommand(window, static_cast<int>(message.wParam)); break;
+    case MessageKind::kWheel:
+      ZoomAbout(window, x, y, static_cast<std::int32_t>(message.wParam));
+      break;
+    case MessageKind::kPan:
+      PanView(window, static_cast<std::int32_t>(message.wParam),
+              static_cast<std::int32_t>(message.lParam));
+      break;
     case MessageKind::kDestroy:
       CloseOutputLog();
       DeleteDrawingResources(window);
@@ -382,10 +397,10 @@ void ShowModel(Platform& window) {
   OnPaint(window);
 }
 
-int FindPointUnder(int x, int y) {
+int FindPointUnder(int x, int y, const ViewTransform& view) {
   const ModelState& m = Model();
   for (int i = 0; i < m.pointCount && i < kMaxPoints; ++i) {
-    if (PointIsUnder(i, x, y)) return i;
+    if (PointIsUnder(i, x, y, view)) return i;
   }
   return -1;
 }

@@ -25,7 +25,8 @@ void OpenFileFromOutside(Platform& window, const char* path);
 // may close (nothing unsaved, saved, or discarded).
 bool MayCloseWindow(Platform& window);
 
-// Index of the first control point within 2 pixels of (x, y), or -1.
-int FindPointUnder(int x, int y);
+// Index of the first control point within 2 raster pixels of raster point
+// (x, y) under the view, or -1.
+int FindPointUnder(int x, int y, const ViewTransform& view = {});
 
 }  // namespace tambra

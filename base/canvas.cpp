@@ -13,7 +13,7 @@ bool HasMark(int mode) { return mode >= kEraseMode && mode <= kBlackMode; }
 
 void FillSquare(Raster& dc, float x, float y, ItemKind kind, int mode) {
   if (!HasMark(mode)) return;
-  dc.FillMark(kind, TruncateToPixel(x), TruncateToPixel(y), ModeColour(mode));
+  dc.FillMark(kind, x, y, ModeColour(mode));
 }
 
 }  // namespace

@@ -62,16 +62,18 @@ enum class DrawRole : std::uint8_t {
 // No command: drawn by a repaint, a click, a drag or a hover.
 inline constexpr int kNoCommand = 0;
 
+// A pen position in model coordinates (pixels of the unzoomed canvas); it
+// may lie far outside the canvas.
+struct PenPoint {
+  double x, y;
+};
+
 struct DrawTag {
   DrawRole role = DrawRole::kUnnamed;
   int command = kNoCommand;
   bool operator==(const DrawTag&) const = default;
 };
 
-// A whole pixel position of the pen; it may lie far outside the canvas.
-struct PenPoint {
-  double x, y;
-};
 
 struct DisplayItem {
   ItemKind kind = ItemKind::kRect;
@@ -80,10 +82,12 @@ struct DisplayItem {
   int penWidth = 0;  // 1 for polylines; 0 for filled figures (no outline)
   // Polyline: its vertices, [first, first + count) of the list's vertices.
   std::uint32_t first = 0, count = 0;
-  // Mark: the square it fills, centred on its point ((left + right) / 2,
-  // (top + bottom) / 2), not cut to the canvas. Rectangle: what it filled,
-  // within the canvas. Base image: the whole canvas.
+  // Mark: the square it fills on the raster as drawn, centred on its
+  // point, not cut to the canvas. Rectangle: what it filled, within the
+  // canvas. Base image: the whole canvas.
   PixelRect rect;
+  // Mark: its point in model coordinates, placed again under a new view.
+  PenPoint at{0.0, 0.0};
 };
 
 // The bound on the list: beyond it the list is flattened into a base image.

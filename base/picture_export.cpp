@@ -146,12 +146,14 @@ void AppendRect(std::string& svg, const PixelRect& r, Rgb colour) {
   svg += text;
 }
 
-void AppendItem(std::string& svg, const DisplayList& list, const DisplayItem& item) {
+void AppendItem(std::string& svg, const Raster& raster, const DisplayItem& item) {
+  const DisplayList& list = raster.List();
   switch (item.kind) {
     case ItemKind::kBaseImage: break;  // written once, before the groups
     case ItemKind::kPolyline: {
       std::string points;
-      for (const PenPoint& p : list.Vertices(item)) {
+      for (const PenPoint& vertex : list.Vertices(item)) {
+        const PenPoint p = raster.ToRaster(vertex.x, vertex.y);
         // A pen far off the canvas still draws toward it; only what is not
         // finite stays out of the file.
         if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
@@ -211,7 +213,7 @@ std::string EncodeSvg(const Raster& raster, const CommandNamer& commandName) {
     const std::string name = command == kNoCommand ? "" : commandName(command);
     svg += "<g>\n";
     if (!name.empty()) svg += "<title>" + Escaped(name) + "</title>\n";
-    for (; i < end; ++i) AppendItem(svg, list, items[i]);
+    for (; i < end; ++i) AppendItem(svg, raster, items[i]);
     svg += "</g>\n";
   }
   svg += "</svg>\n";

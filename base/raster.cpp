@@ -159,6 +159,8 @@ void Raster::LineTo(double x, double y) {
 }
 
 void Raster::PaintLine(double x0, double y0, double x1, double y1, Rgb colour) {
+  const PenPoint from = ToRaster(x0, y0), to = ToRaster(x1, y1);
+  x0 = from.x, y0 = from.y, x1 = to.x, y1 = to.y;
   const double limit = kPixelLimit;
   const bool inside = std::fabs(x0) <= limit && std::fabs(y0) <= limit && std::fabs(x1) <= limit &&
                       std::fabs(y1) <= limit;
@@ -254,13 +256,31 @@ void Raster::FillRect(int left, int top, int right, int bottom, Rgb colour) {
   PaintRect(left, top, right, bottom, colour);
 }
 
-void Raster::FillMark(ItemKind kind, int x, int y, Rgb colour) {
+PixelRect Raster::MarkSquare(ItemKind kind, const PenPoint& at) const {
+  const PenPoint centre = ToRaster(at.x, at.y);
+  const std::int64_t x = TruncateToPixel(centre.x), y = TruncateToPixel(centre.y);
   const std::int64_t half = MarkHalfWidth(kind);
   auto within = [](std::int64_t v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
   };
-  const PixelRect square{within(x - half), within(y - half), within(x + half), within(y + half)};
+  return PixelRect{within(x - half), within(y - half), within(x + half), within(y + half)};
+}
+
+void Raster::SetView(const ViewTransform& view) {
+  if (view == view_) return;
+  view_ = view;
+  for (DisplayItem& item : list_.items_) {
+    if (item.kind == ItemKind::kMark || item.kind == ItemKind::kSmallMark) {
+      item.rect = MarkSquare(item.kind, item.at);
+    }
+  }
+  Repaint();
+}
+
+void Raster::FillMark(ItemKind kind, double x, double y, Rgb colour) {
+  const PixelRect square = MarkSquare(kind, PenPoint{x, y});
   AppendFilled(kind, square, colour);
+  list_.items_.back().at = PenPoint{x, y};
   PaintRect(std::clamp(square.left, 0, width_), std::clamp(square.top, 0, height_),
             std::clamp(square.right, 0, width_), std::clamp(square.bottom, 0, height_), colour);
 }

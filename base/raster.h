@@ -31,6 +31,17 @@ inline constexpr int kPixelLimit = 1 << 24;
 // that is not a number maps to the negative limit (off every canvas).
 int TruncateToPixel(double value);
 
+// How model coordinates show on the raster: model point p is drawn at
+// scale * p + (x, y). Polylines and mark positions are kept in model
+// coordinates, so a new view repaints from the list alone; fills of
+// rectangles (the white of a cleared canvas) stay where they are.
+struct ViewTransform {
+  double scale = 1.0;
+  double x = 0.0;
+  double y = 0.0;
+  bool operator==(const ViewTransform&) const = default;
+};
+
 class Raster {
  public:
   Raster() = default;
@@ -62,7 +73,17 @@ class Raster {
   // A fill that covers the whole raster starts the display list afresh.
   void FillRect(int left, int top, int right, int bottom, Rgb colour);
   // The mark of `kind` (ItemKind::kMark or kSmallMark) centred on (x, y).
-  void FillMark(ItemKind kind, int x, int y, Rgb colour);
+  void FillMark(ItemKind kind, double x, double y, Rgb colour);
+
+  // The view the raster draws under; a new one repaints from the list.
+  const ViewTransform& View() const { return view_; }
+  void SetView(const ViewTransform& view);
+  // Where model point (x, y) lands on the raster, unrounded.
+  PenPoint ToRaster(double x, double y) const {
+    return PenPoint{view_.scale * x + view_.x, view_.scale * y + view_.y};
+  }
+  // The square of a mark at model point `at` under the current view.
+  PixelRect MarkSquare(ItemKind kind, const PenPoint& at) const;
 
   // What has been drawn since the raster was last cleared.
   const DisplayList& List() const { return list_; }
@@ -107,6 +128,7 @@ class Raster {
   double penY_ = 0.0;
   DisplayList list_;
   DrawTag tag_;
+  ViewTransform view_;
 };
 
 // Names the role of what is drawn within the scope, unless an enclosing

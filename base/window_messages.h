@@ -18,6 +18,10 @@ enum class MessageKind {
   kMouseMove,
   kCommand,
   kDestroy,
+  // The view: a wheel turn (wParam the signed steps, lParam the packed
+  // position) and a pan (wParam and lParam the signed raster offsets).
+  kWheel,
+  kPan,
 };
 
 // Button and key flags carried by mouse messages.
@@ -43,6 +47,12 @@ inline Message SizeMessage(int width, int height) {
 }
 inline Message MouseMessage(MessageKind kind, int x, int y, std::uint32_t flags = 0) {
   return Message{kind, flags, PackLowHigh(x, y)};
+}
+inline Message WheelMessage(int x, int y, int steps) {
+  return Message{MessageKind::kWheel, static_cast<std::uint32_t>(steps), PackLowHigh(x, y)};
+}
+inline Message PanMessage(int dx, int dy) {
+  return Message{MessageKind::kPan, static_cast<std::uint32_t>(dx), static_cast<std::uint32_t>(dy)};
 }
 inline Message CommandMessage(int id) {
   return Message{MessageKind::kCommand, static_cast<std::uint32_t>(id), 0};

@@ -1,10 +1,12 @@
 #include "qt/canvas_widget.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QWheelEvent>
 #include <cmath>
 
 namespace tambra {
@@ -63,7 +65,51 @@ void CanvasWidget::showEvent(QShowEvent* event) {
   }
 }
 
+bool CanvasWidget::Panning(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      if (event->button() == Qt::MiddleButton ||
+          (event->button() == Qt::LeftButton && spaceHeld_)) {
+        panning_ = true;
+        panFrom_ = at;
+      }
+      return panning_;
+    case QEvent::MouseMove:
+      if (!panning_) return false;
+      if (at != panFrom_) emit mouseMessage(PanMessage(at.x() - panFrom_.x(), at.y() - panFrom_.y()));
+      panFrom_ = at;
+      return true;
+    case QEvent::MouseButtonRelease:
+      if (!panning_) return false;
+      if (event->button() == Qt::MiddleButton || event->button() == Qt::LeftButton) panning_ = false;
+      return true;
+    default: return false;
+  }
+}
+
+void CanvasWidget::wheelEvent(QWheelEvent* event) {
+  wheelAngle_ += event->angleDelta().y() / 120.0;
+  const int steps = static_cast<int>(wheelAngle_);
+  wheelAngle_ -= steps;
+  const QPoint at = event->position().toPoint();
+  if (steps != 0 && rect().contains(at)) emit mouseMessage(WheelMessage(at.x(), at.y(), steps));
+  event->accept();
+}
+
+void CanvasWidget::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) spaceHeld_ = true;
+  QWidget::keyPressEvent(event);
+}
+
+void CanvasWidget::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) spaceHeld_ = false;
+  QWidget::keyReleaseEvent(event);
+}
+
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {
+  if (Panning(event)) return;
   if (event->button() == Qt::LeftButton) {
     Forward(MessageKind::kLeftDown, event);
   } else if (event->button() == Qt::RightButton) {
@@ -72,6 +118,7 @@ void CanvasWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (Panning(event)) return;
   if (event->button() == Qt::LeftButton) {
     Forward(MessageKind::kLeftUp, event);
   } else if (event->button() == Qt::RightButton) {
@@ -83,7 +130,10 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
 // click is an ordinary press.
 void CanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
 
-void CanvasWidget::mouseMoveEvent(QMouseEvent* event) { Forward(MessageKind::kMouseMove, event); }
+void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (Panning(event)) return;
+  Forward(MessageKind::kMouseMove, event);
+}
 
 void CanvasWidget::Forward(MessageKind kind, QMouseEvent* event) {
   // The pixel under the cursor; with a fractional device scale the position

@@ -43,12 +43,21 @@ class CanvasWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
 
  private:
   void Forward(MessageKind kind, QMouseEvent* event);
+  // A middle-button drag, or a left drag while Space is held, pans the view.
+  bool Panning(QMouseEvent* event);
 
   const Raster& raster_;
   bool shown_ = false;
+  bool spaceHeld_ = false;
+  bool panning_ = false;
+  QPoint panFrom_;
+  double wheelAngle_ = 0.0;  // a fraction of a step left from smooth wheels
 };
 
 }  // namespace tambra

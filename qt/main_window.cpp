@@ -39,6 +39,10 @@ QList<QKeySequence> Shortcuts(int id) {
     case kCmdRedo:
       return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
     case kCmdClearResults: return {QKeySequence(Qt::Key_F5)};
+    case kCmdFitView: return {QKeySequence(Qt::Key_F)};
+    case kCmdActualSize: return {QKeySequence(Qt::CTRL | Qt::Key_0)};
+    case kCmdZoomIn: return {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)};
+    case kCmdZoomOut: return {QKeySequence(Qt::CTRL | Qt::Key_Minus)};
     default: return {};
   }
 }

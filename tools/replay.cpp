@@ -386,6 +386,12 @@ class Replay : public HeadlessAnswers {
       Mouse(MessageKind::kLeftDown, v[0], v[1]);
       Mouse(MessageKind::kMouseMove, v[2], v[3]);
       Mouse(MessageKind::kLeftUp, v[2], v[3]);
+    } else if (verb == "wheel") {
+      if (!Numbers(line, 3, v)) return false;
+      window_.Send(WheelMessage(v[0], v[1], v[2]));
+    } else if (verb == "pan") {
+      if (!Numbers(line, 2, v)) return false;
+      window_.Send(PanMessage(v[0], v[1]));
     } else if (verb == "command") {
       if (!Numbers(line, 1, v)) return false;
       window_.Command(v[0]);
@@ -435,6 +441,11 @@ class Replay : public HeadlessAnswers {
     for (const std::string& name : line.words) {
       if (name == "status") {
         text << "status=" << window_.Status() << "\n";
+        continue;
+      }
+      if (name == "view") {
+        const ViewTransform& view = window_.Canvas().View();
+        text << "view=" << Real(view.scale) << "," << Real(view.x) << "," << Real(view.y) << "\n";
         continue;
       }
       if (name == "legend") {
