@@ -205,6 +205,8 @@ void EditKnots(Platform& window) {
   RunModal<KnotsDialog>(window);
 }
 
+void ShowUserGuide(Platform& window) { window.ShowUserGuide(); }
+
 void ToggleSave(Platform& window) {
   ModelState& m = Model();
   m.saveResults = m.saveResults == 0 ? 1 : 0;
@@ -236,6 +238,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdWeights, kInBothModes, RunModal<WeightsDialog>},
     {kCmdXKnots, kInBothModes, EditKnots<0>},
     {kCmdYKnots, kInSurfaces, EditKnots<1>},  // a curve has one knot vector
+    {kCmdUserGuide, kInBothModes, ShowUserGuide},
     {kCmdAbout, kInBothModes, RunModal<AboutDialog>},
     {kCmdEditSave, kInBothModes, ToggleSave},
 };
@@ -275,7 +278,8 @@ constexpr MenuEntry kEditLines[] = {
     SaveMenuItem("Save", kCmdEditSave),
 };
 
-constexpr MenuEntry kHelpLines[] = {MenuItem("About TAMBRA", kCmdAbout)};
+constexpr MenuEntry kHelpLines[] = {MenuItem("User guide", kCmdUserGuide),
+                                    MenuItem("About TAMBRA", kCmdAbout)};
 
 constexpr MenuEntry kMenu[] = {MenuPopup("File", kFileLines), MenuPopup("Edit", kEditLines)};
 

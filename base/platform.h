@@ -73,6 +73,10 @@ class Platform {
   // or what it measured.
   virtual void ShowStatus(const char* text) = 0;
 
+  // Shows the user guide that ships with the program, beside the window;
+  // the model and the canvas stay as they are.
+  virtual void ShowUserGuide() = 0;
+
   // The close message: its default handling destroys the window, which
   // sends the destroy message to the window procedure.
   virtual void RequestClose() = 0;

@@ -3,6 +3,7 @@
 // boxes, all owned by the main window.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <map>
 #include <vector>
@@ -13,6 +14,8 @@ class QAction;
 class QWidget;
 
 namespace tambra {
+
+class UserGuideDialog;
 
 // Caption of the program's message boxes.
 inline constexpr char kMessageCaption[] = "Surfaces in TAMBRA";
@@ -46,6 +49,7 @@ class QtPlatform : public Platform {
   bool AskOkCancel(const char* text, const char* caption) override;
   void ReportError(const char* text) override;
   void ShowStatus(const char* text) override;
+  void ShowUserGuide() override;
   SaveChangesAnswer AskSaveChanges(const char* text) override;
   void SetWindowTitle(const char* title) override;
   void SetMenuText(int id, const char* text) override;
@@ -57,6 +61,7 @@ class QtPlatform : public Platform {
 
  private:
   QWidget* window_;
+  QPointer<UserGuideDialog> guide_;
   Raster canvas_;
   std::map<int, std::vector<QAction*>> actions_;
   std::map<int, bool> checked_;
