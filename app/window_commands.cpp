@@ -208,6 +208,8 @@ void EditKnots(Platform& window) {
   RunModal<KnotsDialog>(window);
 }
 
+void ShowUserGuide(Platform& window) { window.ShowUserGuide(); }
+
 void ToggleSave(Platform& window) {
   ModelState& m = Model();
   m.saveResults = m.saveResults == 0 ? 1 : 0;
@@ -239,6 +241,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdWeights, kInBothModes, RunModal<WeightsDialog>},
     {kCmdXKnots, kInBothModes, EditKnots<0>},
     {kCmdYKnots, kInSurfaces, EditKnots<1>},  // a curve has one knot vector
+    {kCmdUserGuide, kInBothModes, ShowUserGuide},
     {kCmdAbout, kInBothModes, RunModal<AboutDialog>},
     {kCmdLegend, kInBothModes, ToggleLegend},
     {kCmdExportPicture, kInBothModes, ExportPicture},
@@ -286,7 +289,8 @@ constexpr MenuEntry kEditLines[] = {
     SaveMenuItem("Save", kCmdEditSave),
 };
 
-constexpr MenuEntry kHelpLines[] = {MenuItem("About TAMBRA", kCmdAbout)};
+constexpr MenuEntry kHelpLines[] = {MenuItem("User guide", kCmdUserGuide),
+                                    MenuItem("About TAMBRA", kCmdAbout)};
 
 constexpr MenuEntry kViewLines[] = {
     MenuItem("Fit", kCmdFitView),

@@ -82,6 +82,9 @@ class Platform {
 
   // Shows the legend beside the canvas with these lines, or hides it.
   virtual void ShowLegend(bool visible, const std::vector<LegendLine>& lines) = 0;
+  // Shows the user guide that ships with the program, beside the window;
+  // the model and the canvas stay as they are.
+  virtual void ShowUserGuide() = 0;
 
   // The close message: its default handling destroys the window, which
   // sends the destroy message to the window procedure.

@@ -19,8 +19,10 @@
 #include "app/window_proc.h"
 #include "base/model_state.h"
 #include "qt/canvas_widget.h"
+#include "qt/menu_mnemonics.h"
 #include "qt/vector_state.h"
 #include "resources/command_ids.h"
+#include "resources/status_tips.h"
 
 namespace tambra {
 
@@ -43,9 +45,12 @@ QList<QKeySequence> Shortcuts(int id) {
     case kCmdActualSize: return {QKeySequence(Qt::CTRL | Qt::Key_0)};
     case kCmdZoomIn: return {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)};
     case kCmdZoomOut: return {QKeySequence(Qt::CTRL | Qt::Key_Minus)};
+    case kCmdUserGuide: return QKeySequence::keyBindings(QKeySequence::HelpContents);
     default: return {};
   }
 }
+
+bool IsRecentFile(int id) { return id >= kCmdRecentFile1 && id <= kCmdRecentFile5; }
 
 // The local model file a drag carries, or an empty string.
 QString DraggedModelFile(const QMimeData* data) {
@@ -85,22 +90,34 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildMenu() {
+  QString taken;  // the mnemonics of the menu bar
   for (const MenuNode& popup : MenuBar()) {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.text));
+    QMenu* menu = menuBar()->addMenu(MarkMnemonic(QString::fromUtf8(popup.text), taken));
     AddMenuNodes(menu, popup.children);
   }
 }
 
 void MainWindow::AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes) {
+  QString taken;  // the mnemonics of this popup
+  // The recent files are numbered 1 to 5 by the platform.
+  for (const MenuNode& node : nodes) {
+    if (node.kind == MenuNodeKind::kItem && IsRecentFile(node.id))
+      taken += QChar(u'1' + (node.id - kCmdRecentFile1));
+  }
   for (const MenuNode& node : nodes) {
     switch (node.kind) {
       case MenuNodeKind::kSeparator: menu->addSeparator(); break;
       case MenuNodeKind::kPopup:
-        AddMenuNodes(menu->addMenu(QString::fromUtf8(node.text)), node.children);
+        AddMenuNodes(menu->addMenu(MarkMnemonic(QString::fromUtf8(node.text), taken)),
+                     node.children);
         break;
       case MenuNodeKind::kItem: {
-        QAction* action = menu->addAction(QString::fromUtf8(node.text));
         const int id = node.id;
+        const qsizetype before = taken.size();
+        const QString text = QString::fromUtf8(node.text);
+        QAction* action = menu->addAction(IsRecentFile(id) ? text : MarkMnemonic(text, taken));
+        if (taken.size() > before) action->setProperty(kMnemonicProperty, taken.back());
+        if (const char* tip = StatusTip(id)) action->setStatusTip(QString::fromUtf8(tip));
         action->setObjectName(QStringLiteral("command-%1").arg(id));
         action->setData(id);
         if (node.checked) {

@@ -19,8 +19,11 @@
 #include <QWidget>
 #include <cstring>
 
+#include "qt/menu_mnemonics.h"
 #include "qt/template_dialog.h"
+#include "qt/user_guide.h"
 #include "resources/command_ids.h"
+#include "resources/status_tips.h"
 #include "qt/vector_state.h"
 
 namespace tambra {
@@ -212,7 +215,19 @@ void QtPlatform::SetWindowTitle(const char* title) {
 }
 
 void QtPlatform::SetMenuText(int id, const char* text) {
-  for (QAction* action : MenuActions(id)) action->setText(QString::fromUtf8(text));
+  // The item keeps its key when the core renames it.
+  for (QAction* action : MenuActions(id)) {
+    action->setText(
+        PlaceMnemonic(QString::fromUtf8(text), action->property(kMnemonicProperty).toChar()));
+  }
+}
+
+void QtPlatform::ShowUserGuide() {
+  // One guide beside the window, which stays usable while it is open.
+  if (guide_ == nullptr) guide_ = new UserGuideDialog(window_);
+  guide_->show();
+  guide_->raise();
+  guide_->activateWindow();
 }
 
 namespace {
@@ -257,7 +272,8 @@ void QtPlatform::ShowRecentFiles() {
       name.replace(QLatin1Char('&'), QStringLiteral("&&"));
       action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
       action->setToolTip(QDir::toNativeSeparators(path));
-      action->setStatusTip(QDir::toNativeSeparators(path));
+      action->setStatusTip(shown ? QDir::toNativeSeparators(path)
+                                 : QString::fromUtf8(StatusTip(kCmdRecentFile1 + i)));
     }
   }
 }

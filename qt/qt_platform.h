@@ -3,6 +3,7 @@
 // boxes, all owned by the main window.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <map>
 #include <vector>
@@ -15,6 +16,8 @@ class QListWidget;
 class QWidget;
 
 namespace tambra {
+
+class UserGuideDialog;
 
 // Caption of the program's message boxes.
 inline constexpr char kMessageCaption[] = "Surfaces in TAMBRA";
@@ -50,6 +53,7 @@ class QtPlatform : public Platform {
   void ShowStatus(const char* text) override;
   // A dock beside the canvas, made when first shown.
   void ShowLegend(bool visible, const std::vector<LegendLine>& lines) override;
+  void ShowUserGuide() override;
   SaveChangesAnswer AskSaveChanges(const char* text) override;
   void SetWindowTitle(const char* title) override;
   void SetMenuText(int id, const char* text) override;
@@ -63,6 +67,7 @@ class QtPlatform : public Platform {
   QWidget* window_;
   QDockWidget* legend_ = nullptr;
   QListWidget* legendList_ = nullptr;
+  QPointer<UserGuideDialog> guide_;
   Raster canvas_;
   std::map<int, std::vector<QAction*>> actions_;
   std::map<int, bool> checked_;

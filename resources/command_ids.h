@@ -1,7 +1,7 @@
 // Menu command ids. Family and algorithm items use 101 to 162, the File,
 // Edit, Save and surface items 40001 to 40031, Undo and Redo 40040 and
 // 40041, export, the view and the analysis commands 40042 to 40052, the
-// recent files 40060 to 40064.
+// user guide 40053, the recent files 40060 to 40064.
 #pragma once
 
 namespace tambra {
@@ -90,6 +90,7 @@ enum CommandId : int {
   kCmdNurbsSave = 40031,
   // Help
   kCmdAbout = 40013,
+  kCmdUserGuide = 40053,
 };
 
 inline constexpr int kRecentFileCount = 5;

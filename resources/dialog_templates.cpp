@@ -155,7 +155,7 @@ DialogTemplate KnotsTemplate() {
 DialogTemplate AboutTemplate() {
   DialogTemplate t{DialogTemplateId::kAbout, "ABOUT", "About TAMBRA", 175, 89, {}};
   std::vector<DialogControl>& c = t.controls;
-  c.push_back(CentredLabel("Curves in TAMBRA", 0, 6, 175, 10));
+  c.push_back(CentredLabel("Curves and Surfaces in TAMBRA", 0, 6, 175, 10));
   const char* credits[] = {"The TAMBRA developers", "TAMBRA project",
                            "Free-form curves and surfaces workbench", "Version 0.1"};
   int y = 20;

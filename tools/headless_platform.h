@@ -92,6 +92,9 @@ class HeadlessPlatform : public Platform {
     status_ = text;
     if (statusSink_ && !status_.empty()) statusSink_(status_);
   }
+  // Counts the requests; there is no guide to show without a window.
+  void ShowUserGuide() override { ++guideRequests_; }
+  int GuideRequests() const { return guideRequests_; }
   // Every non-empty status message also goes to the sink.
   void SetStatusSink(std::function<void(const std::string&)> sink) { statusSink_ = std::move(sink); }
   SaveChangesAnswer AskSaveChanges(const char* text) override;
@@ -125,6 +128,7 @@ class HeadlessPlatform : public Platform {
   bool quitPosted_ = false;
   bool destroyed_ = false;
   int exitCode_ = 0;
+  int guideRequests_ = 0;
 };
 
 }  // namespace tambra

@@ -13,7 +13,9 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -24,6 +26,7 @@
 #include "qt/canvas_widget.h"
 #include "qt/main_window.h"
 #include "qt/template_dialog.h"
+#include "qt/user_guide.h"
 #include "resources/command_ids.h"
 #include "base/model_state.h"
 
@@ -95,9 +98,12 @@ class GuiTest : public QObject {
   std::unique_ptr<MainWindow> window_;
   QTemporaryDir dir_;
 
+  // The texts of the tree with a mnemonic each, none twice in one popup; every item says in
+  // the status bar what it does.
   void CompareMenu(const QList<QAction*>& actions, const std::vector<MenuNode>& nodes,
                    const QString& path) {
     QCOMPARE(actions.size(), static_cast<qsizetype>(nodes.size()));
+    QSet<QChar> mnemonics;
     for (std::size_t i = 0; i < nodes.size() && !QTest::currentTestFailed(); ++i) {
       const MenuNode& node = nodes[i];
       QAction* action = actions[static_cast<qsizetype>(i)];
@@ -108,7 +114,17 @@ class GuiTest : public QObject {
       if (node.kind == MenuNodeKind::kSeparator) continue;
       // The recent files show their names, not the menu tree's placeholders.
       const bool recent = node.id >= kCmdRecentFile1 && node.id <= kCmdRecentFile5;
-      if (!recent) QCOMPARE(action->text(), QString::fromUtf8(node.text));
+      static const QRegularExpression mark(QStringLiteral("&(.)"));
+      const QRegularExpressionMatch key = mark.match(action->text());
+      QVERIFY2(key.hasMatch() && key.captured(1) != "&", qPrintable(where));
+      QVERIFY2(!mnemonics.contains(key.captured(1)[0].toLower()), qPrintable(where));
+      mnemonics.insert(key.captured(1)[0].toLower());
+      if (!recent) {
+        QCOMPARE(QString(action->text()).remove(key.capturedStart(), 1),
+                 QString::fromUtf8(node.text));
+      }
+      QVERIFY2(node.kind == MenuNodeKind::kPopup || !action->statusTip().isEmpty(),
+               qPrintable(where));
       if (node.kind == MenuNodeKind::kPopup) {
         CompareMenu(action->menu()->actions(), node.children, where + " " + action->text());
       } else {
@@ -267,10 +283,25 @@ class GuiTest : public QObject {
     QAction* recent = Command(w, kCmdRecentFile1);
     QVERIFY(recent->isVisible() && recent->text() == "&1 three.cnt" &&
             !Command(w, kCmdRecentFile2)->isVisible());
-    QVERIFY(Command(w, kCmdUndo)->isEnabled() && Command(w, kCmdUndo)->text() == "Undo Open" &&
+    QVERIFY(Command(w, kCmdUndo)->isEnabled() && Command(w, kCmdUndo)->text() == "&Undo Open" &&
             !Command(w, kCmdRedo)->isEnabled());
     Command(w, kCmdUndo)->trigger();
-    QVERIFY(Model().pointCount == 0 && Command(w, kCmdRedo)->text() == "Redo Open");
+    QVERIFY(Model().pointCount == 0 && Command(w, kCmdRedo)->text() == "&Redo Open");
+  }
+
+  // F1 opens the guide from the resources, one window however often it is asked for; it tells
+  // what every menu does and what the colours mean.
+  void f1OpensTheGuideBesideTheWindow() {
+    QTest::keyClick(window_.get(), Qt::Key_F1);
+    QVERIFY(window_->findChild<UserGuideDialog*>() != nullptr);
+    Command(*window_, kCmdUserGuide)->trigger();
+    const auto guides = window_->findChildren<UserGuideDialog*>();
+    QVERIFY(guides.size() == 1 && guides[0]->isVisible() && !guides[0]->isModal());
+    const QString text = guides[0]->browser()->toPlainText();
+    for (const MenuNode& popup : MenuBar()) QVERIFY2(text.contains(popup.text), popup.text);
+    for (const char* word : {"Black", "Blue", "Red", "Green", "Ctrl+Z", ".cnt"})
+      QVERIFY2(text.contains(word), word);
+    guides[0]->close();
   }
 
   void dialogButtonsHandTheControlsToTheSession() {

@@ -99,7 +99,7 @@ TEST_F(HistoryTest, WhatLeavesTheDocumentAsItWasRecordsNoStep) {
   auto round = [&] {
     window.Send(MouseMessage(MessageKind::kMouseMove, 100, 240));
     window.Resize(700, 500);
-    for (int id : {kCmdReduceEck, kCmdBezierElevation, kCmdCopy, kCmdAbout}) window.Command(id);
+    for (int id : {kCmdReduceEck, kCmdBezierElevation, kCmdCopy, kCmdAbout, kCmdUserGuide}) window.Command(id);
     for (int k = 0; k < 6; ++k) {  // each data dialog cancelled, then OK with nothing typed
       answers.dialogs.push_back([k](DialogSession& d) { return d.Press(k % 2 ? kButtonOk : kButtonCancel); });
       window.Command(std::array{kCmdControlPoints, kCmdWeights, kCmdXKnots}[k / 2]);

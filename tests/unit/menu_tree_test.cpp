@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
 
 #include "app/command_table.h"
 #include "base/model_state.h"
+#include "resources/status_tips.h"
 
 namespace tambra {
 namespace {
@@ -58,7 +60,7 @@ TEST(MenuTreeTest, TheJoinedMenuBarIsTheOneUsersKnow) {
             "NURBS[NURBS=148; Simulation=155; -; Degree elevation=153; Degree reduction=154; -; "
             "Knot insert=151; Knot delete=152; -; Control points ...=40009; Weights ...=40018; "
             "Knots ...[X Knots=40020; Y Knots=40021]; Save=40031*]\n"
-            "Help[About TAMBRA=40013]");
+            "Help[User guide=40053; About TAMBRA=40013]");
 }
 
 // Each item runs a handler or chooses a display, apart from the ones whose
@@ -103,6 +105,18 @@ TEST(MenuTreeTest, NoIdIsRegisteredTwiceInOneScope) {
     for (const DisplayEntry& entry : table.surfaceDisplays) {
       take(entry.chooseCommand, entry.scope & kInSurfaces, "surface");
     }
+  }
+}
+
+// Every item says in the status bar what it does, and the tips name items
+// that exist.
+TEST(MenuTreeTest, EveryItemHasAStatusTip) {
+  const std::vector<int> menu = MenuCommandIds();
+  for (int id : menu) {
+    EXPECT_TRUE(StatusTip(id) != nullptr && std::strlen(StatusTip(id)) > 10) << "item " << id;
+  }
+  for (int id = 0; id < 70000; ++id) {
+    EXPECT_TRUE(StatusTip(id) == nullptr || std::count(menu.begin(), menu.end(), id) != 0) << id;
   }
 }
 

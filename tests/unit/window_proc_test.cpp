@@ -2,6 +2,7 @@
 // mouse editing of the polygon, hover, view rotation, commands and menus.
 #include "app/window_proc.h"
 
+#include <algorithm>
 #include <set>
 
 #include "app/menu_tree.h"
@@ -132,6 +133,23 @@ TEST_F(WindowProcTest, StatusLineDescribesWhatTheModeEdits) {
   EXPECT_EQ(StatusLine(), "Net: 5 x 4, orders 4 x 3    Grid: 20    Surface: B-spline    Mode: Surfaces");
   m.triangles = 1;
   EXPECT_EQ(StatusLine(), "Net: triangular, 5 rows    Grid: 20    Surface: B-spline    Mode: Surfaces");
+}
+
+// The guide shows beside the window: in either mode the request reaches the
+// platform, and the model and the picture with its coloured results stay.
+TEST_F(WindowProcTest, TheUserGuideLeavesModelAndPicture) {
+  Clicks({{100, 400}, {250, 150}, {450, 150}, {600, 400}});
+  window.Command(kCmdBezierElevation);
+  for (int mode : {int(kCmdCurves), int(kCmdSurfaces)}) {
+    if (mode == kCmdSurfaces) window.Command(mode);
+    const std::vector<unsigned char> model = ModelBytes();
+    const Raster& r = window.Canvas();
+    const std::vector<std::uint32_t> pixels(r.Data(), r.Data() + r.width() * r.height());
+    window.Command(kCmdUserGuide);
+    EXPECT_TRUE(ModelBytes() == model && window.Errors().empty() &&
+                std::equal(pixels.begin(), pixels.end(), r.Data()));
+  }
+  EXPECT_EQ(window.GuideRequests(), 2);
 }
 
 // After every change of the model the canvas shows the model, as a repaint
