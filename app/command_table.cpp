@@ -138,6 +138,18 @@ std::string DisplayShortfallOf(int curveKind) {
   return why != nullptr ? why(Model()) : "";
 }
 
+std::string ShownSurfaceMesh(std::string& why) {
+  std::string (*mesh)(std::string&) = nullptr;
+  ForEachTable([&](const FamilyTable& table) {
+    if (mesh == nullptr) mesh = table.meshExport;
+  });
+  if (mesh == nullptr) {
+    why = "Export mesh has no surface family";
+    return "";
+  }
+  return mesh(why);
+}
+
 DisplayFunction FindNetView() {
   DisplayFunction view = nullptr;
   ForEachTable([&](const FamilyTable& table) {

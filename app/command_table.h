@@ -49,6 +49,9 @@ DisplayFunction FindSurfaceDisplay(int curveKind, unsigned scope);
 // The view of the control net in Surfaces mode, or null when none is registered.
 DisplayFunction FindNetView();
 
+// The surface Surfaces mode shows, as an OBJ text; "" with why when none.
+std::string ShownSurfaceMesh(std::string& why);
+
 // Why the display of the curve kind draws nothing for the model in its
 // object mode, "" when it draws.
 std::string DisplayShortfallOf(int curveKind);

@@ -1,5 +1,6 @@
-// File > Export picture: the canvas as it is shown, written as a PNG or an
-// SVG file by the name's extension.
+// File > Export picture and Export mesh: the canvas as it is shown, written
+// as a PNG or an SVG file by the name's extension; the surface shown, as an
+// OBJ file.
 #pragma once
 
 #include <string>
@@ -17,5 +18,9 @@ std::string PictureFor(const Raster& canvas, const std::string& name, std::strin
 // picture through the atomic writer and says on the status line what it
 // wrote or why it wrote nothing; a failed write is also reported in a box.
 void ExportPicture(Platform& window);
+
+// File > Export mesh (Surfaces mode): the surface shown as a Wavefront OBJ
+// file, asked for and written as a picture is.
+void ExportMesh(Platform& window);
 
 }  // namespace tambra

@@ -119,6 +119,9 @@ struct FamilyTable {
   // What Surfaces mode shows on a repaint and while the view turns: the
   // control net (one family provides it).
   DisplayFunction netView = nullptr;
+  // The surface Surfaces mode shows, as a Wavefront OBJ text for File >
+  // Export mesh; "" with why when none is shown (one family provides it).
+  std::string (*meshExport)(std::string& why) = nullptr;
   // The displays of a curve kind in Surfaces mode (the patch of Bezier >
   // Bezier, of B-spline > B-spline, ...), chosen by the same commands.
   std::span<const DisplayEntry> surfaceDisplays = {};

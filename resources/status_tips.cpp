@@ -29,6 +29,7 @@ constexpr Tip kTips[] = {
     {kCmdRecentFile5, "Opens a model file used lately."},
     {kCmdExit, "Ends the program, asking first about unsaved changes."},
     {kCmdExportPicture, "Writes the canvas as shown to a PNG or SVG picture."},
+    {kCmdExportMesh, "Writes the surface shown and its control net to a Wavefront OBJ file."},
     // View
     {kCmdFitView, "Zooms and moves the view so that everything drawn fits the canvas."},
     {kCmdActualSize, "Shows the model at one unit a pixel again."},

@@ -8,6 +8,7 @@
 #include "surface/rect_to_triangle.h"
 #include "surface/spline_surface.h"
 #include "surface/surface_degree.h"
+#include "surface/surface_mesh.h"
 #include "surface/surface_patch.h"
 #include "surface/surface_view.h"
 
@@ -96,6 +97,7 @@ constexpr MenuInsertion kMenuInsertions[] = {
 FamilyTable SurfaceFamily() {
   return FamilyTable{.commands = kCommands,
                      .netView = DrawControlNet,
+                     .meshExport = SurfaceObj,
                      .surfaceDisplays = kSurfaceDisplays,
                      .menuInsertions = kMenuInsertions};
 }

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <vector>
 
+#include "app/command_table.h"
 #include "app/history.h"
 #include "app/legend.h"
 #include "app/menu_tree.h"
@@ -415,6 +416,15 @@ class Replay : public HeadlessAnswers {
       const std::string svg = EncodeSvg(window_.Canvas(), CommandName);
       if (svg.empty() || !WriteFileAtomically(line.afterVerb, svg, failure)) {
         err_ << "tambra-replay: cannot write " << line.afterVerb << "\n";
+      }
+    } else if (verb == "obj") {
+      if (line.afterVerb.empty()) return Error(line, "obj needs a file name");
+      FileWriteFailure failure;
+      std::string why;
+      const std::string obj = ShownSurfaceMesh(why);
+      if (obj.empty() || !WriteFileAtomically(line.afterVerb, obj, failure)) {
+        err_ << "tambra-replay: cannot write " << line.afterVerb << (why.empty() ? "" : ": " + why)
+             << "\n";
       }
     } else if (verb == "set" || verb == "check" || verb == "reset" || verb == "ok" ||
                verb == "cancel") {

@@ -169,7 +169,7 @@ class GuiTest : public QObject {
     const std::set<int> greyed = {kCmdCloseOutput,  kCmdBezierSimulation, kCmdRationalSimulation,
                                   kCmdTriangularSE, kCmdTriangularNW,     kCmdTriangularSW,
                                   kCmdTriangularNE, kCmdReduceSurfaces,   kCmdYKnots,
-                                  kCmdUndo,         kCmdRedo};
+                                  kCmdUndo,         kCmdRedo,             kCmdExportMesh};
     for (int id : MenuCommandIds()) {
       if (id >= kCmdRecentFile1 && id <= kCmdRecentFile5) continue;  // shown with a file only
       const auto actions = w.findChildren<QAction*>(QStringLiteral("command-%1").arg(id));

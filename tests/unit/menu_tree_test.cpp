@@ -38,7 +38,7 @@ std::string Render(const std::vector<MenuNode>& nodes, const char* between = "; 
 TEST(MenuTreeTest, TheJoinedMenuBarIsTheOneUsersKnow) {
   EXPECT_EQ(Render(MenuBar(), "\n"),
             "File[Curves=40003*; Surfaces=40004*; -; Open ...=40001; Save =157; Save as ...=40015; "
-            "Export picture ...=40042; "
+            "Export picture ...=40042; Export mesh ...=40052; "
             "-; Output ...=40002; Close output=40014; -; Recent file 1=40060; "
             "Recent file 2=40061; Recent file 3=40062; Recent file 4=40063; "
             "Recent file 5=40064; -; Exit=40012]\n"

@@ -94,7 +94,8 @@ TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
   const std::set<int> alwaysGreyed = {kCmdCloseOutput, kCmdBezierSimulation,
                                       kCmdRationalSimulation};
   const std::set<int> surfaceOnly = {kCmdTriangularSE, kCmdTriangularNW, kCmdTriangularSW,
-                                     kCmdTriangularNE, kCmdReduceSurfaces, kCmdYKnots};
+                                     kCmdTriangularNE, kCmdReduceSurfaces, kCmdYKnots,
+                                     kCmdExportMesh};
   const std::set<int> curveOnly = {127, 128, 131, 132, 133, 159,       // degree reductions
                                    117, 160, 161, 162,                 // rational algorithms
                                    146, 147, 141, 142, 143, 144, 145,  // B-spline algorithms
