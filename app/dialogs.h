@@ -20,6 +20,9 @@ class ControlDataDialog : public DialogSession {
   DialogTemplateId Template() const override { return DialogTemplateId::kControlData; }
   int Open() override;
   int Press(int buttonId) override;
+
+ private:
+  void ShowPoints();
 };
 
 class WeightsDialog : public DialogSession {

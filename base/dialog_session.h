@@ -15,6 +15,23 @@ namespace tambra {
 // Returned by Open and Press while the dialog stays open.
 inline constexpr int kStayOpen = -1;
 
+// The cells a dialog shows as a table: one row per point, weight or knot,
+// the index column first. The dialog logic decides which cells exist and
+// what they read; the window system only shows and edits their texts.
+struct DialogTable {
+  int id = 0;                         // the table control of the template
+  std::vector<std::string> headings;  // "index", then one per column of cells
+  std::vector<std::string> rowLabels; // the index column, as the log numbers the rows
+  std::vector<int> cellIds;           // rows x (headings - 1) control ids, row by row
+  std::vector<int> widths;            // characters of the longest text of each column
+
+  int Rows() const { return static_cast<int>(rowLabels.size()); }
+  int CellColumns() const { return static_cast<int>(headings.size()) - 1; }
+  int CellId(int row, int column) const {
+    return cellIds[static_cast<std::size_t>(row) * CellColumns() + column];
+  }
+};
+
 class DialogSession {
  public:
   virtual ~DialogSession() = default;
@@ -43,10 +60,21 @@ class DialogSession {
   const std::map<int, std::string>& Texts() const { return texts_; }
   const std::map<int, bool>& Checks() const { return checks_; }
 
+  // The tool tip of a field: what it holds and what it accepts.
+  void SetTip(int id, std::string tip) { tips_[id] = std::move(tip); }
+  const std::string& Tip(int id) const;
+
+  // Shows a table; the widths are measured from the texts it holds now.
+  void ShowTable(DialogTable table);
+  const std::vector<DialogTable>& Tables() const { return tables_; }
+  const DialogTable* FindTable(int id) const;
+
  private:
   std::map<int, std::string> texts_;
   std::map<int, std::string> shown_;
   std::map<int, bool> checks_;
+  std::map<int, std::string> tips_;
+  std::vector<DialogTable> tables_;
   std::vector<std::string> refusals_;
 };
 
