@@ -87,18 +87,19 @@ bool CellFilled(int id, bool shownCounts, const DialogSession& dialog) {
 }
 
 // Net rows (columns) that hold points from the first on, counted down the
-// first column (along the first row). The cells of the first block count
-// when shown, as they did when the dialog showed that block alone; further
-// cells count when typed, so that N and M still shrink a larger net.
-int FilledRows(const DialogSession& dialog) {
+// first column (along the first row). A shown cell counts within the first
+// `shown` rows (columns): the first block, as when the dialog showed that
+// block alone, or the N (M) the dialog was left with; beyond them only a
+// typed number counts, so that N and M still shrink a larger net.
+int FilledRows(const DialogSession& dialog, int shown) {
   int count = 0;
-  while (count < kMaxNetSize && CellFilled(PointCellId(count, 0, 0), count < kControlRows, dialog))
+  while (count < kMaxNetSize && CellFilled(PointCellId(count, 0, 0), count < shown, dialog))
     ++count;
   return count;
 }
-int FilledCols(const DialogSession& dialog) {
+int FilledCols(const DialogSession& dialog, int shown) {
   int count = 0;
-  while (count < kMaxNetSize && CellFilled(PointCellId(0, count, 0), count < kControlCols, dialog))
+  while (count < kMaxNetSize && CellFilled(PointCellId(0, count, 0), count < shown, dialog))
     ++count;
   return count;
 }
@@ -215,16 +216,14 @@ int ControlDataDialog::Press(int buttonId) {
   const bool surfaces = m.objectMode == kSurfaces;
   const bool automaticKnots = !surfaces && CurveKnotsAutomatic();
   const int previousCount = m.pointCount, previousOrder = m.order;
-  const int filledRows = FilledRows(*this);
-  const int filledCols = FilledCols(*this);
   // A triangular net keeps its packed points within the list.
   bool triangular = Checked(kIdTriangles);
   int rows = m.netRows, cols = m.netCols;
   read.Integer(kIdN, triangular && surfaces ? "Rows N of a triangular net" : "Rows N", rows, 0,
                MaxNetRows(triangular && surfaces));
   read.Integer(kIdM, "Columns M", cols, 0, kMaxNetSize);
-  rows = std::clamp(std::max(rows, filledRows), 0, kMaxNetSize);
-  cols = std::clamp(std::max(cols, filledCols), 0, kMaxNetSize);
+  rows = std::clamp(std::max(rows, FilledRows(*this, std::max(rows, kControlRows))), 0, kMaxNetSize);
+  cols = std::clamp(std::max(cols, FilledCols(*this, std::max(cols, kControlCols))), 0, kMaxNetSize);
   if (surfaces && triangular && rows > kMaxTriangleRows) {
     Refuse("Triangles needs N of at most " + std::to_string(kMaxTriangleRows));
     triangular = m.triangles == 1;
