@@ -88,9 +88,9 @@ bool CellFilled(int id, bool shownCounts, const DialogSession& dialog) {
 
 // Net rows (columns) that hold points from the first on, counted down the
 // first column (along the first row). A shown cell counts within the first
-// `shown` rows (columns): the first block, as when the dialog showed that
-// block alone, or the N (M) the dialog was left with; beyond them only a
-// typed number counts, so that N and M still shrink a larger net.
+// `shown` rows (columns), the N (M) the dialog was left with; below them only
+// a typed number counts, so that typing points below the net adds them
+// while a smaller N or M drops the rows the table no longer shows.
 int FilledRows(const DialogSession& dialog, int shown) {
   int count = 0;
   while (count < kMaxNetSize && CellFilled(PointCellId(count, 0, 0), count < shown, dialog))
@@ -148,7 +148,7 @@ int ControlDataDialog::Open() {
   const ModelState& m = Model();
   Show(kIdN, IntegerText(m.netRows));
   Show(kIdM, IntegerText(m.netCols));
-  ShowPoints();
+  ShowPoints(m.netRows, m.netCols);
   Show(kIdXOrder, IntegerText(m.xOrder));
   Show(kIdYOrder, IntegerText(m.yOrder));
   Show(kIdXDegree, IntegerText(m.xDegreeStep));
@@ -182,12 +182,23 @@ int ControlDataDialog::Open() {
   return kStayOpen;
 }
 
-void ControlDataDialog::ShowPoints() {
+bool ControlDataDialog::Edited(int id) {
+  if (id != kIdN && id != kIdM) return false;
+  // A size that is no size (yet) leaves the table as it is; OK tells.
+  long rows = 0, cols = 0;
+  if (!ParseWholeInteger(Text(kIdN), rows) || !ParseWholeInteger(Text(kIdM), cols) || rows < 0 ||
+      cols < 0 || rows > kMaxNetSize || cols > kMaxNetSize)
+    return false;
+  ShowPoints(static_cast<int>(rows), static_cast<int>(cols));
+  return true;
+}
+
+void ControlDataDialog::ShowPoints(int shownRows, int shownCols) {
   const ModelState& m = Model();
   const bool curve = m.objectMode == kCurves;
   const bool triangle = !curve && m.triangles == 1;
-  const int rows = std::clamp(m.netRows, 0, kMaxNetSize);
-  const int cols = std::clamp(m.netCols, 0, kMaxNetSize);
+  const int rows = std::clamp(shownRows, 0, kMaxNetSize);
+  const int cols = curve ? 1 : std::clamp(shownCols, 0, kMaxNetSize);  // a curve is one column
   const int coordinates = curve ? 2 : 3;  // a curve lies in the plane
   DialogTable table;
   table.id = kIdPointTable;
@@ -197,10 +208,14 @@ void ControlDataDialog::ShowPoints() {
   table.cellIds.reserve(static_cast<std::size_t>(rows) * cols * coordinates);
   for (int i = 0; i < rows; ++i) {
     // A triangular net holds the points up to the diagonal.
-    const int shownCols = triangle ? std::min(cols, i + 1) : cols;
-    for (int j = 0; j < shownCols; ++j) {
+    const int rowCols = triangle ? std::min(cols, i + 1) : cols;
+    for (int j = 0; j < rowCols; ++j) {
+      // Rows a larger N adds show what the net holds there, what OK keeps.
       const float values[] = {m.net[i][j].x, m.net[i][j].y, m.net[i][j].z};
-      for (int c = 0; c < 3; ++c) Show(PointCellId(i, j, c), FormatNumber(values[c]));
+      for (int c = 0; c < 3; ++c) {
+        const int id = PointCellId(i, j, c);
+        if (!WasShown(id) && Text(id).empty()) Show(id, FormatNumber(values[c]));
+      }
       for (int c = 0; c < coordinates; ++c) table.cellIds.push_back(PointCellId(i, j, c));
       table.rowLabels.push_back(RowLabel(i, j, curve));
     }
@@ -222,8 +237,8 @@ int ControlDataDialog::Press(int buttonId) {
   read.Integer(kIdN, triangular && surfaces ? "Rows N of a triangular net" : "Rows N", rows, 0,
                MaxNetRows(triangular && surfaces));
   read.Integer(kIdM, "Columns M", cols, 0, kMaxNetSize);
-  rows = std::clamp(std::max(rows, FilledRows(*this, std::max(rows, kControlRows))), 0, kMaxNetSize);
-  cols = std::clamp(std::max(cols, FilledCols(*this, std::max(cols, kControlCols))), 0, kMaxNetSize);
+  rows = std::clamp(std::max(rows, FilledRows(*this, rows)), 0, kMaxNetSize);
+  cols = std::clamp(std::max(cols, FilledCols(*this, cols)), 0, kMaxNetSize);
   if (surfaces && triangular && rows > kMaxTriangleRows) {
     Refuse("Triangles needs N of at most " + std::to_string(kMaxTriangleRows));
     triangular = m.triangles == 1;

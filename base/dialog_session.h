@@ -41,6 +41,12 @@ class DialogSession {
   virtual int Open() = 0;
   // Handles a button; returns kStayOpen or the close result.
   virtual int Press(int buttonId) = 0;
+  // The user has finished editing a field, whose text is stored; true when
+  // the tables changed with it (a size that adds or drops rows).
+  virtual bool Edited(int id) {
+    (void)id;
+    return false;
+  }
 
   const std::string& Text(int id) const;
   // A text as the user leaves it (typed, or left as shown).
@@ -51,6 +57,7 @@ class DialogSession {
   // True when the user typed into the field: its text differs from what the
   // dialog showed, or it was never shown and is not empty.
   bool Typed(int id) const;
+  bool WasShown(int id) const { return shown_.count(id) != 0; }
   // A typed value the model cannot take: the field keeps its value and the
   // user is told once the dialog has closed.
   void Refuse(std::string why) { refusals_.push_back(std::move(why)); }

@@ -135,6 +135,11 @@ TemplateDialog::TemplateDialog(DialogSession& session, QWidget* parent)
         auto* edit = new QLineEdit(this);
         edits_[control.id] = edit;
         const QString tip = QString::fromStdString(session_.Tip(control.id));
+        const int id = control.id;
+        connect(edit, &QLineEdit::editingFinished, this, [this, id, edit] {
+          session_.SetText(id, edit->text().toStdString());
+          if (session_.Edited(id)) ReloadTables();
+        });
         if (tip.isEmpty()) {
           // A number wider than its field can still be read in full.
           connect(edit, &QLineEdit::textChanged, edit, &QLineEdit::setToolTip);
@@ -247,6 +252,10 @@ void TemplateDialog::LoadControls() {
     edit->setCursorPosition(0);  // narrow cells show the start of a number
   }
   for (const auto& [id, check] : checks_) check->setChecked(session_.Checked(id));
+  ReloadTables();
+}
+
+void TemplateDialog::ReloadTables() {
   for (const auto& [id, view] : tables_) {
     static_cast<CellModel*>(view->model())->Reload();
     SizeColumns(view);

@@ -37,6 +37,8 @@ class TemplateDialog : public QDialog {
   int Press(int buttonId);
   void StoreControls();
   void LoadControls();
+  // The tables as the session now has them.
+  void ReloadTables();
   // Column widths from the session's widths in characters.
   void SizeColumns(CellTable* view);
 

@@ -45,6 +45,12 @@ TEST_F(DialogsTest, ControlDataShowsTheCurveAndCountsRowsToTheFirstEmptyOne) {
                        {PointCellId(0, 1, 0), ""},  // only netCols columns
                        {kIdScale, "1"}, {kIdGrid, "50"}, {kIdYOrder, "0"}});
   EXPECT_TRUE(dialog.Checked(kIdApplyX) && !dialog.Checked(kIdTriangles) && m.netCols == 1);
+  // A larger N adds rows as it is typed; what was typed stays, a size that is none changes nothing.
+  dialog.SetText(PointCellId(1, 0, 0), "7"), dialog.SetText(kIdN, "5");
+  EXPECT_TRUE(dialog.Edited(kIdN) && dialog.FindTable(kIdPointTable)->Rows() == 5);
+  EXPECT_EQ(dialog.Text(PointCellId(1, 0, 0)), "7");
+  dialog.SetText(kIdN, "5x");
+  EXPECT_TRUE(!dialog.Edited(kIdN) && dialog.FindTable(kIdPointTable)->Rows() == 5);
   EXPECT_EQ(Run<ControlDataDialog>({{kIdN, "1"}, {PointCellId(0, 0, 0), "10"},
                                     {PointCellId(1, 0, 0), "20"}, {PointCellId(2, 0, 0), "30"},
                                     {PointCellId(2, 0, 1), "5"}, {PointCellId(4, 0, 0), "99"}}),
