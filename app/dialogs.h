@@ -20,6 +20,13 @@ class ControlDataDialog : public DialogSession {
   DialogTemplateId Template() const override { return DialogTemplateId::kControlData; }
   int Open() override;
   int Press(int buttonId) override;
+  // Rows N and Columns M resize the table as they are typed.
+  bool Edited(int id) override;
+
+ private:
+  // Shows the points of a net of `rows` by `cols`; a cell shown or typed
+  // before keeps its text.
+  void ShowPoints(int rows, int cols);
 };
 
 class WeightsDialog : public DialogSession {

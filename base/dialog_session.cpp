@@ -1,5 +1,7 @@
 #include "base/dialog_session.h"
 
+#include <algorithm>
+
 namespace tambra {
 
 const std::string& DialogSession::Text(int id) const {
@@ -27,6 +29,38 @@ bool DialogSession::Checked(int id) const {
 }
 
 void DialogSession::SetChecked(int id, bool checked) { checks_[id] = checked; }
+
+const std::string& DialogSession::Tip(int id) const {
+  static const std::string empty;
+  const auto found = tips_.find(id);
+  return found != tips_.end() ? found->second : empty;
+}
+
+void DialogSession::ShowTable(DialogTable table) {
+  table.widths.assign(table.headings.size(), 0);
+  const auto widen = [&](std::size_t column, const std::string& text) {
+    table.widths[column] = std::max(table.widths[column], static_cast<int>(text.size()));
+  };
+  for (std::size_t k = 0; k < table.headings.size(); ++k) widen(k, table.headings[k]);
+  for (const std::string& label : table.rowLabels) widen(0, label);
+  const std::size_t columns = table.headings.empty() ? 0 : table.headings.size() - 1;
+  for (std::size_t k = 0; k < table.cellIds.size() && columns > 0; ++k)
+    widen(1 + k % columns, Text(table.cellIds[k]));
+  for (DialogTable& shown : tables_) {
+    if (shown.id == table.id) {
+      shown = std::move(table);
+      return;
+    }
+  }
+  tables_.push_back(std::move(table));
+}
+
+const DialogTable* DialogSession::FindTable(int id) const {
+  for (const DialogTable& table : tables_) {
+    if (table.id == id) return &table;
+  }
+  return nullptr;
+}
 
 int ShowDialog(Platform& window, DialogSession& dialog) {
   int result = dialog.Open();

@@ -15,6 +15,23 @@ namespace tambra {
 // Returned by Open and Press while the dialog stays open.
 inline constexpr int kStayOpen = -1;
 
+// The cells a dialog shows as a table: one row per point, weight or knot,
+// the index column first. The dialog logic decides which cells exist and
+// what they read; the window system only shows and edits their texts.
+struct DialogTable {
+  int id = 0;                         // the table control of the template
+  std::vector<std::string> headings;  // "index", then one per column of cells
+  std::vector<std::string> rowLabels; // the index column, as the log numbers the rows
+  std::vector<int> cellIds;           // rows x (headings - 1) control ids, row by row
+  std::vector<int> widths;            // characters of the longest text of each column
+
+  int Rows() const { return static_cast<int>(rowLabels.size()); }
+  int CellColumns() const { return static_cast<int>(headings.size()) - 1; }
+  int CellId(int row, int column) const {
+    return cellIds[static_cast<std::size_t>(row) * CellColumns() + column];
+  }
+};
+
 class DialogSession {
  public:
   virtual ~DialogSession() = default;
@@ -24,6 +41,12 @@ class DialogSession {
   virtual int Open() = 0;
   // Handles a button; returns kStayOpen or the close result.
   virtual int Press(int buttonId) = 0;
+  // The user has finished editing a field, whose text is stored; true when
+  // the tables changed with it (a size that adds or drops rows).
+  virtual bool Edited(int id) {
+    (void)id;
+    return false;
+  }
 
   const std::string& Text(int id) const;
   // A text as the user leaves it (typed, or left as shown).
@@ -34,6 +57,7 @@ class DialogSession {
   // True when the user typed into the field: its text differs from what the
   // dialog showed, or it was never shown and is not empty.
   bool Typed(int id) const;
+  bool WasShown(int id) const { return shown_.count(id) != 0; }
   // A typed value the model cannot take: the field keeps its value and the
   // user is told once the dialog has closed.
   void Refuse(std::string why) { refusals_.push_back(std::move(why)); }
@@ -43,10 +67,21 @@ class DialogSession {
   const std::map<int, std::string>& Texts() const { return texts_; }
   const std::map<int, bool>& Checks() const { return checks_; }
 
+  // The tool tip of a field: what it holds and what it accepts.
+  void SetTip(int id, std::string tip) { tips_[id] = std::move(tip); }
+  const std::string& Tip(int id) const;
+
+  // Shows a table; the widths are measured from the texts it holds now.
+  void ShowTable(DialogTable table);
+  const std::vector<DialogTable>& Tables() const { return tables_; }
+  const DialogTable* FindTable(int id) const;
+
  private:
   std::map<int, std::string> texts_;
   std::map<int, std::string> shown_;
   std::map<int, bool> checks_;
+  std::map<int, std::string> tips_;
+  std::vector<DialogTable> tables_;
   std::vector<std::string> refusals_;
 };
 

@@ -579,6 +579,29 @@ class Generator {
     Add("size " + Pos(s));
   }
 
+  // A cell of the first rows or of any row of the largest table, now and
+  // then under the id that spells out its row and column.
+  int Spelled(int base, int row, int col, int digit) {
+    return base + 10000 * (row + 1) + 10 * (col + 1) + digit;
+  }
+  int AnyPointCell() {
+    const bool near = r_.Percent(50);
+    const int i = near ? r_.Below(2) : r_.Below(kMaxCellIndex);
+    const int j = near ? r_.Below(2) : r_.Below(kMaxCellIndex);
+    const int c = r_.Below(3);
+    return r_.Percent(20) ? Spelled(kPointCellBase, i, j, c) : PointCellId(i, j, c);
+  }
+  int AnyWeightCell() {
+    const bool near = r_.Percent(50);
+    const int i = near ? r_.Below(kWeightRows) : r_.Below(kMaxCellIndex);
+    const int j = near ? r_.Below(2) : r_.Below(kMaxCellIndex);
+    return r_.Percent(20) ? Spelled(kWeightCellBase, i, j, 0) : WeightCellId(i, j);
+  }
+  int AnyKnotCell() {
+    const int i = r_.Percent(50) ? r_.Below(3) : r_.Below(kMaxCellIndex);
+    return r_.Percent(20) ? kKnotCellBase + i : KnotCellId(i);
+  }
+
   // Control Data typed as a curve: N points in column 0, often far off the
   // canvas (lines between far ends are where clipping is hardest).
   void CurveBurst() {
@@ -606,7 +629,7 @@ class Generator {
   // view values.
   void SurfaceNet() {
     static const std::vector<std::string> sizes = {"1", "2", "3", "4", "7", "13", "14",
-                                                   "16", "30", "31", "32", "50", "99"};
+                                                   "16", "30", "31", "32", "50", "99", "100"};
     static const std::vector<std::string> steps = {"0", "1", "2", "5", "30", "98", "99"};
     static const std::vector<std::string> orders = {"0", "1", "2", "3", "4", "5", "50", "99"};
     static const std::vector<std::string> grids = {"0",  "1",  "2",   "3",    "50",
@@ -619,7 +642,7 @@ class Generator {
     Add("set " + std::to_string(kIdN) + " " + r_.Pick(sizes));
     Add("set " + std::to_string(kIdM) + " " + r_.Pick(sizes));
     for (int n = r_.Between(0, 20); n > 0; --n) {
-      const int cell = PointCellId(r_.Below(kControlRows), r_.Below(kControlCols), r_.Below(3));
+      const int cell = AnyPointCell();
       Add("set " + std::to_string(cell) + " " +
           (r_.Percent(10) ? FarReal(r_) : std::to_string(r_.Between(-20, 20))));
     }
@@ -642,8 +665,7 @@ class Generator {
                                                      "-3e38", "1e-30", "2", "0.707107", "1"};
     Add("command " + std::to_string(kCmdWeights));
     for (int n = r_.Between(1, 12); n > 0; --n) {
-      Add("set " + std::to_string(WeightCellId(r_.Below(kWeightRows), r_.Below(kWeightCols))) +
-          " " + r_.Pick(weights));
+      Add("set " + std::to_string(AnyWeightCell()) + " " + r_.Pick(weights));
     }
     Add(r_.Percent(90) ? "ok" : "cancel");
   }
@@ -696,9 +718,9 @@ class Generator {
       } else {
         for (int n = r_.Between(1, 3); n > 0; --n) type(r_.Pick(fields));
         for (int n = r_.Below(3); n > 0; --n) {
-          type(id == kCmdControlPoints ? PointCellId(r_.Below(2), r_.Below(2), r_.Below(3))
-               : knots                 ? KnotCellId(r_.Below(3))
-                                       : WeightCellId(r_.Below(2), r_.Below(2)));
+          type(id == kCmdControlPoints ? AnyPointCell()
+               : knots                 ? AnyKnotCell()
+                                       : AnyWeightCell());
         }
       }
     }
@@ -847,15 +869,18 @@ class Generator {
           for (int c = 0; c < 3; ++c) ids.push_back(PointCellId(i, j, c));
         }
       }
+      for (int n = 0; n < 20; ++n) ids.push_back(AnyPointCell());
       checks = {kIdApplyX, kIdApplyY, kIdTriangles};
     } else if (id == kCmdWeights) {
       ids = {kIdAppDim};
       for (int i = 0; i < kWeightRows + 1; ++i) {
         for (int j = 0; j < kWeightCols + 1; ++j) ids.push_back(WeightCellId(i, j));
       }
+      for (int n = 0; n < 20; ++n) ids.push_back(AnyWeightCell());
     } else if (id == kCmdXKnots || id == kCmdYKnots) {
       ids = {kIdOrder, kIdDegree, kIdChaikin, kIdInsertKnot};
       for (int i = 0; i < kKnotCells + 2; ++i) ids.push_back(KnotCellId(i));
+      for (int n = 0; n < 10; ++n) ids.push_back(AnyKnotCell());
     } else {
       ids = {1, 2, 1076};
     }

@@ -1,6 +1,6 @@
 // The one Qt dialog behind all four data-entry dialogs: it lays its
-// controls out from a dialog template and only shows and edits the texts
-// and check states of a DialogSession. Every button hands the edited
+// controls out from a dialog template and only shows and edits the texts,
+// tables and check states of a DialogSession. Every button hands the edited
 // values to the session, which decides whether the dialog closes.
 #pragma once
 
@@ -14,6 +14,8 @@ class QCheckBox;
 class QLineEdit;
 
 namespace tambra {
+
+class CellTable;
 
 class TemplateDialog : public QDialog {
   Q_OBJECT
@@ -35,12 +37,17 @@ class TemplateDialog : public QDialog {
   int Press(int buttonId);
   void StoreControls();
   void LoadControls();
+  // The tables as the session now has them.
+  void ReloadTables();
+  // Column widths from the session's widths in characters.
+  void SizeColumns(CellTable* view);
 
   DialogSession& session_;
   double unitX_ = 1.0;
   double unitY_ = 1.0;
   std::map<int, QLineEdit*> edits_;
   std::map<int, QCheckBox*> checks_;
+  std::map<int, CellTable*> tables_;
 };
 
 }  // namespace tambra

@@ -44,110 +44,107 @@ void LabelledEdit(std::vector<DialogControl>& controls, const char* text, int id
   controls.push_back(Edit(id, x + labelWidth + 1, y, editWidth));
 }
 
-// Control Data, 375 x 154: seven lines of six points above the bottom band.
+DialogControl Table(int id, int x, int y, int w, int h) {
+  return DialogControl{DialogControlKind::kTable, id, "", x, y, w, h, TextAlign::kLeft};
+}
+
+// A label above its edit.
+void StackedEdit(std::vector<DialogControl>& controls, const char* text, int id, int x, int y,
+                 int w) {
+  controls.push_back(
+      DialogControl{DialogControlKind::kLabel, 0, text, x, y, w, kLabelHeight, TextAlign::kLeft});
+  controls.push_back(Edit(id, x, y + 9, w));
+}
+
+// Control Data, 433 x 200: the table of points at the left, one row per
+// point of the net; the sizes, orders, degree steps and view at the right,
+// the N direction beside the M direction.
 //
-//   x y z   x y z   x y z   x y z   x y z   x y z      <- row 0: 2001 .. 2018
-//   ...                                                  <- row 6: 2109 .. 2126
-//   N [ ] Ord.[ ] Deg.[ ] Scale[ ] TX [ ] Phi[ ]  [] X_axis      [ OK ]
-//   M [ ] Ord.[ ] Deg.[ ] Grid [ ] TY [ ] Tht[ ]  [] Y_axis    [Cancel]
-//                                                 [] Triangles
+//   +-------------------+  Rows N           [  ]  Columns M         [  ]
+//   | index x   y   z   |  Order of N       [  ]  Order of M        [  ]
+//   | 1     ...         |  Degree step of N [  ]  Degree step of M  [  ]
+//   | 2     ...         |  Scale            [  ]  Grid              [  ]
+//   | ...               |  Translate X      [  ]  Translate Y       [  ]
+//   |                   |  Phi              [  ]  Theta             [  ]
+//   |                   |  [] X_axis  [] Y_axis  [] Triangles
+//   +-------------------+                               [ OK ] [Cancel]
 DialogTemplate ControlDataTemplate() {
-  constexpr int kCellWidth = 18;
-  constexpr int kCoordinatePitch = kCellWidth + 1;
-  constexpr int kPointPitch = 3 * kCoordinatePitch + 4;  // a wider gap between points
-  constexpr int kRowPitch = kEditHeight + 1;
-  constexpr int kTop = 6;
+  constexpr int kLabelWidth = 68;
+  constexpr int kEditWidth = 44;
+  constexpr int kColumnPitch = kLabelWidth + 1 + kEditWidth + 6;
+  constexpr int kLeft = 194;
+  constexpr int kRight = kLeft + kColumnPitch;
+  constexpr int kPitch = 16;
 
-  DialogTemplate t{DialogTemplateId::kControlData, "ControlData", "Control Data", 375, 154, {}};
+  DialogTemplate t{DialogTemplateId::kControlData, "ControlData", "Control Data", 433, 200, {}};
   std::vector<DialogControl>& c = t.controls;
-  for (int i = 0; i < 7; ++i) {
-    for (int j = 0; j < 6; ++j) {
-      for (int k = 0; k < 3; ++k) {
-        c.push_back(Edit(PointCellId(i, j, k), kMargin + j * kPointPitch + k * kCoordinatePitch,
-                         kTop + i * kRowPitch, kCellWidth));
-      }
-    }
+  c.push_back(Table(kIdPointTable, kMargin, kMargin, 180, 186));
+  const struct {
+    const char* left;
+    int leftId;
+    const char* right;
+    int rightId;
+  } lines[] = {{"Rows N", kIdN, "Columns M", kIdM},
+               {"Order of N", kIdXOrder, "Order of M", kIdYOrder},
+               {"Degree step of N", kIdXDegree, "Degree step of M", kIdYDegree},
+               {"Scale", kIdScale, "Grid", kIdGrid},
+               {"Translate X", kIdTx, "Translate Y", kIdTy},
+               {"Phi", kIdPhi, "Theta", kIdTht}};
+  int y = kMargin;
+  for (const auto& line : lines) {
+    LabelledEdit(c, line.left, line.leftId, kLeft, y, kLabelWidth, kEditWidth);
+    LabelledEdit(c, line.right, line.rightId, kRight, y, kLabelWidth, kEditWidth);
+    // The view values start a group of their own below the directions.
+    y += line.leftId == kIdXDegree ? kPitch + 6 : kPitch;
   }
-
-  constexpr int kLineN = 104;
-  constexpr int kLineM = 122;
-  LabelledEdit(c, "N", kIdN, kMargin, kLineN, 8, 18);
-  LabelledEdit(c, "Ord.", kIdXOrder, 39, kLineN, 18, 16);
-  LabelledEdit(c, "Deg.", kIdXDegree, 79, kLineN, 18, 16);
-  LabelledEdit(c, "Scale", kIdScale, 119, kLineN, 21, 24);
-  LabelledEdit(c, "TX", kIdTx, 170, kLineN, 11, 26);
-  LabelledEdit(c, "Phi", kIdPhi, 213, kLineN, 14, 26);
-  LabelledEdit(c, "M", kIdM, kMargin, kLineM, 8, 18);
-  LabelledEdit(c, "Ord.", kIdYOrder, 39, kLineM, 18, 16);
-  LabelledEdit(c, "Deg.", kIdYDegree, 79, kLineM, 18, 16);
-  LabelledEdit(c, "Grid ", kIdGrid, 119, kLineM, 21, 24);
-  LabelledEdit(c, "TY", kIdTy, 170, kLineM, 11, 26);
-  LabelledEdit(c, "Tht", kIdTht, 213, kLineM, 14, 26);
-
-  c.push_back(Check(kIdApplyX, "X_axis", 264, 102, 52));
-  c.push_back(Check(kIdApplyY, "Y_axis", 264, 118, 52));
-  c.push_back(Check(kIdTriangles, "Triangles", 264, 134, 52));
-  c.push_back(Button(kButtonOk, "OK", 326, 103, 42));
-  c.push_back(Button(kButtonCancel, "Cancel", 326, 121, 42));
+  y += 6;
+  c.push_back(Check(kIdApplyX, "X_axis", kLeft, y, 52));
+  c.push_back(Check(kIdApplyY, "Y_axis", kLeft + 60, y, 52));
+  c.push_back(Check(kIdTriangles, "Triangles", kLeft + 120, y, 60));
+  constexpr int kButtonsTop = 200 - kMargin - kButtonHeight;
+  c.push_back(Button(kButtonOk, "OK", 433 - kMargin - 2 * 50 - 4, kButtonsTop, 50));
+  c.push_back(Button(kButtonCancel, "Cancel", 433 - kMargin - 50, kButtonsTop, 50));
   return t;
 }
 
-// Weights, 183 x 170: eleven lines of six weights, App Dim and the buttons
-// below them.
+// Weights, 235 x 184: the table of weights, one row per point of the net,
+// the buttons and App Dim at the right.
 DialogTemplate WeightsTemplate() {
-  constexpr int kCellWidth = 26;
-  constexpr int kColumnPitch = kCellWidth + 2;
-  constexpr int kRowPitch = kEditHeight + 1;
-  constexpr int kTop = 6;
-
-  DialogTemplate t{DialogTemplateId::kWeights, "Weights", "Weights", 183, 170, {}};
+  constexpr int kRight = 144;
+  constexpr int kRightWidth = 84;
+  DialogTemplate t{DialogTemplateId::kWeights, "Weights", "Weights", 235, 184, {}};
   std::vector<DialogControl>& c = t.controls;
-  for (int i = 0; i < 11; ++i) {
-    for (int j = 0; j < 6; ++j) {
-      c.push_back(
-          Edit(WeightCellId(i, j), kMargin + j * kColumnPitch, kTop + i * kRowPitch, kCellWidth));
-    }
-  }
-  constexpr int kBand = 151;
-  LabelledEdit(c, "App Dim", kIdAppDim, kMargin, kBand, 32, 24);
-  c.push_back(Button(kButtonOk, "OK", 72, kBand - 1, 32));
-  c.push_back(Button(kButtonCancel, "Cancel", 107, kBand - 1, 32));
-  c.push_back(Button(kButtonReset, "Reset", 142, kBand - 1, 32));
+  c.push_back(Table(kIdWeightTable, kMargin, kMargin, 130, 170));
+  c.push_back(Button(kButtonOk, "OK", kRight, kMargin, 50));
+  c.push_back(Button(kButtonCancel, "Cancel", kRight, kMargin + 17, 50));
+  c.push_back(Button(kButtonReset, "Reset", kRight, kMargin + 34, 50));
+  StackedEdit(c, "Approximation degree", kIdAppDim, kRight, 66, kRightWidth);
   return t;
 }
 
-// Knots, 152 x 156: three columns of ten knots (0-9, 10-19, 20-29), the
-// buttons and the scalar fields at the right, Knots Ins No below.
+// Knots, 207 x 184: the table of knots, one row per knot in use; the
+// buttons and the scalar fields at the right, each label above its edit.
 DialogTemplate KnotsTemplate() {
-  constexpr int kCellWidth = 30;
-  constexpr int kColumnPitch = kCellWidth + 4;
-  constexpr int kRowPitch = kEditHeight + 1;
-  constexpr int kTop = 6;
-  constexpr int kRight = 110;
-  constexpr int kRightWidth = 36;
-
-  DialogTemplate t{DialogTemplateId::kKnots, "Knots", "Knots ", 152, 156, {}};
+  constexpr int kRight = 124;
+  constexpr int kRightWidth = 76;
+  DialogTemplate t{DialogTemplateId::kKnots, "Knots", "Knots ", 207, 184, {}};
   std::vector<DialogControl>& c = t.controls;
-  for (int i = 0; i < 30; ++i) {
-    c.push_back(Edit(KnotCellId(i), kMargin + (i / 10) * kColumnPitch, kTop + (i % 10) * kRowPitch,
-                     kCellWidth));
-  }
-  c.push_back(Button(kButtonOk, "OK", kRight, kTop, kRightWidth));
-  c.push_back(Button(kButtonCancel, "Cancel", kRight, kTop + 17, kRightWidth));
-  c.push_back(Button(kButtonReset, "Reset", kRight, kTop + 34, kRightWidth));
-  // Label above edit, stacked under the buttons.
+  c.push_back(Table(kIdKnotTable, kMargin, kMargin, 110, 170));
+  c.push_back(Button(kButtonOk, "OK", kRight, kMargin, 50));
+  c.push_back(Button(kButtonCancel, "Cancel", kRight, kMargin + 17, 50));
+  c.push_back(Button(kButtonReset, "Reset", kRight, kMargin + 34, 50));
   const struct {
     const char* text;
     int id;
-  } fields[] = {{"Order", kIdOrder}, {"Degree", kIdDegree}, {"Chaikin", kIdChaikin}};
-  int y = 60;
+  } fields[] = {{"Order", kIdOrder},
+                {"Degree step", kIdDegree},
+                {"Chaikin steps", kIdChaikin},
+                {"Knot to insert", kIdInsertKnot}};
+  int y = 62;
   for (const auto& field : fields) {
-    c.push_back(DialogControl{DialogControlKind::kLabel, 0, field.text, kRight, y, kRightWidth,
-                              kLabelHeight, TextAlign::kLeft});
-    c.push_back(Edit(field.id, kRight, y + 9, kRightWidth));
-    y += 24;
+    StackedEdit(c, field.text, field.id, kRight, y, kRightWidth);
+    y += 26;
   }
-  LabelledEdit(c, "Knots Ins No", kIdInsertKnot, kMargin, 138, 54, kCellWidth);
   return t;
 }
 

@@ -13,14 +13,16 @@
 
 namespace tambra {
 
-enum class DialogControlKind { kEdit, kCheck, kButton, kLabel };
+// A table shows the cells of a dialog (points, weights, knots); which rows
+// it has is the dialog's to decide when it opens.
+enum class DialogControlKind { kEdit, kCheck, kButton, kLabel, kTable };
 
 enum class TextAlign { kLeft, kCentre };
 
 struct DialogControl {
   DialogControlKind kind;
   int id;            // control id; 0 for static labels
-  const char* text;  // label, check box or button text; "" for edits
+  const char* text;  // label, check box or button text; "" for edits and tables
   int x;             // rectangle in dialog units
   int y;
   int w;

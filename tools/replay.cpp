@@ -242,7 +242,7 @@ class Replay : public HeadlessAnswers {
       if (l.verb == "set" && !l.words.empty()) {
         const std::optional<int> id = ParseInt(l.words[0]);
         if (!id) return Abandon(l, "set needs a control id");
-        dialog.SetText(*id, l.rest);
+        dialog.SetText(CanonicalCellId(dialog.Template(), *id), l.rest);
       } else if (l.verb == "check") {
         const std::optional<int> id = l.words.size() == 2 ? ParseInt(l.words[0]) : std::nullopt;
         if (!id || (l.words[1] != "0" && l.words[1] != "1")) {

@@ -11,7 +11,11 @@
 //   print NAME... | menu ID... | png FILE | checksum
 //   (print also knows status, title, undo, redo, document and legend)
 //
-// '#' starts a comment and blank lines are skipped.
+// '#' starts a comment and blank lines are skipped. `set` names a table
+// cell by its id (resources/control_ids.h): the first cells keep the ids of
+// the grids the dialogs once had, every cell also answers to the id that
+// spells out its row and column (10000000 + 10000 R + 10 C + coordinate for
+// a point, 20000000 + 10000 R + 10 C for a weight, 30000000 + I for a knot).
 #pragma once
 
 #include <iosfwd>

@@ -45,6 +45,12 @@ TEST_F(DialogsTest, ControlDataShowsTheCurveAndCountsRowsToTheFirstEmptyOne) {
                        {PointCellId(0, 1, 0), ""},  // only netCols columns
                        {kIdScale, "1"}, {kIdGrid, "50"}, {kIdYOrder, "0"}});
   EXPECT_TRUE(dialog.Checked(kIdApplyX) && !dialog.Checked(kIdTriangles) && m.netCols == 1);
+  // A larger N adds rows as it is typed; what was typed stays, a size that is none changes nothing.
+  dialog.SetText(PointCellId(1, 0, 0), "7"), dialog.SetText(kIdN, "5");
+  EXPECT_TRUE(dialog.Edited(kIdN) && dialog.FindTable(kIdPointTable)->Rows() == 5);
+  EXPECT_EQ(dialog.Text(PointCellId(1, 0, 0)), "7");
+  dialog.SetText(kIdN, "5x");
+  EXPECT_TRUE(!dialog.Edited(kIdN) && dialog.FindTable(kIdPointTable)->Rows() == 5);
   EXPECT_EQ(Run<ControlDataDialog>({{kIdN, "1"}, {PointCellId(0, 0, 0), "10"},
                                     {PointCellId(1, 0, 0), "20"}, {PointCellId(2, 0, 0), "30"},
                                     {PointCellId(2, 0, 1), "5"}, {PointCellId(4, 0, 0), "99"}}),
@@ -69,26 +75,26 @@ TEST_F(DialogsTest, ControlDataTakesWholeValuesAndRefusesWhatTheModelCannotHold)
       {kIdScale, "0.125", [&] { return m.scale; }, 0.125, ""},
       {kIdPhi, "359.5", [&] { return m.phi; }, 359.5, ""},
       {kIdTx, "-12.5", [&] { return m.tx; }, -12.5, ""},
-      {kIdTy, "1e38", [&] { return m.ty; }, 0, "TY must lie between -1e+07 and 1e+07"},
-      {kIdTht, "nan", [&] { return m.tht; }, 0, "Tht must lie between"},
+      {kIdTy, "1e38", [&] { return m.ty; }, 0, "Translate Y must lie between -1e+07 and 1e+07"},
+      {kIdTht, "nan", [&] { return m.tht; }, 0, "Theta must lie between"},
       {kIdGrid, "123456", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
       {kIdN, "150", [&] { return m.pointCount; }, 4, "N must lie between 0 and 100"},
       {kIdN, "-5", [&] { return m.pointCount; }, 4, "N must lie between 0 and 100"},
       {kIdN, "100", [&] { return m.pointCount; }, 100, ""},
-      {kIdXOrder, "99", [&] { return m.order; }, 4, "Ord. of N must lie between 0 and 95"},
-      {kIdXOrder, "-3", [&] { return m.order; }, 4, "Ord. of N must lie between"},
+      {kIdXOrder, "99", [&] { return m.order; }, 4, "Order of N must lie between 0 and 95"},
+      {kIdXOrder, "-3", [&] { return m.order; }, 4, "Order of N must lie between"},
       {kIdXOrder, "95", [&] { return m.order; }, 95, ""},
-      {kIdXDegree, "100", [&] { return m.degreeStep; }, 1, "Deg. of N must lie between 0 and 99"},
+      {kIdXDegree, "100", [&] { return m.degreeStep; }, 1, "Degree step of N must lie between 0 and 99"},
       {PointCellId(0, 0, 0), "1e39", [&] { return m.points[0].x; }, 50,
-       "x of point (1, 1) must be a finite number"},
+       "row 1, column x must be a finite number"},
       {PointCellId(0, 0, 1), "", [&] { return m.points[0].y; }, 100,
-       "y of point (1, 1) must be a finite number (typed: \"\")"},
+       "row 1, column y must be a finite number (typed: \"\")"},
       {kIdScale, "abc", [&] { return m.scale; }, 1, "Scale must lie between"},
       {kIdScale, "  7  ", [&] { return m.scale; }, 7, ""},
       {kIdGrid, "1x", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
       {kIdGrid, "  7  ", [&] { return m.grid; }, 7, ""},
       {kIdGrid, "", [&] { return m.grid; }, 50, "Grid must lie between"},
-      {kIdXOrder, "abc", [&] { return m.order; }, 4, "Ord. of N must lie between 0 and 95"},
+      {kIdXOrder, "abc", [&] { return m.order; }, 4, "Order of N must lie between 0 and 95"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
@@ -105,27 +111,97 @@ TEST_F(DialogsTest, ControlDataTakesWholeValuesAndRefusesWhatTheModelCannotHold)
 }
 
 // OK without typing anything gives back every value the dialog showed,
-// also where the shown text is rounded or long.
+// also where the shown text is rounded or long, at every size the tables
+// hold: a 100-point curve, a 100 by 100 net and a 96-knot vector.
 TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
-  for (int i = 0; i < kMaxPoints; ++i) window.Click(5 + 7 * i, 10 + (i % 50));
-  m.points[0] = {0.1234567f, 1e-7f};
-  m.points[1] = {3e38f, -8388607.5f};
-  m.weights[2] = 0.3333333f;
-  m.scale = 0.125f, m.tx = 1e7f, m.ty = -9999999.0f, m.phi = 359.5f;
-  m.insertKnot = 0.1f, m.knots[3] = 1e-9f, m.knotsShownOrder = 4;
-  CurveToNet();
-  m.insertSpan = 3;  // OK counts the knots not above insertKnot: 0 0 0 1e-9
-  const std::vector<unsigned char> before = ModelBytes();
-  using enum DialogTemplateId;
-  const std::pair<int, DialogTemplateId> dialogs[] = {
-      {kCmdControlPoints, kControlData}, {kCmdWeights, kWeights}, {kCmdXKnots, kKnots},
-      {kCmdAbout, kAbout}};
-  for (auto [command, expected] : dialogs) {
-    Answer(expected);
-    window.Command(command);
-    EXPECT_TRUE(ModelBytes() == before) << "command " << command;
+  const std::function<void()> models[] = {
+      [&] {
+        for (int i = 0; i < kMaxPoints; ++i) window.Click(5 + 7 * i, 10 + (i % 50));
+        m.points[0] = {0.1234567f, 1e-7f};
+        m.points[1] = {3e38f, -8388607.5f};
+        m.weights[2] = 0.3333333f;
+        m.scale = 0.125f, m.tx = 1e7f, m.ty = -9999999.0f, m.phi = 359.5f;
+        m.insertKnot = 0.1f, m.knots[3] = 1e-9f, m.knotsShownOrder = 4;
+        CurveToNet();
+        m.insertSpan = 3;  // OK counts the knots not above insertKnot: 0 0 0 1e-9
+      },
+      [&] {
+        window.Command(kCmdSurfaces);
+        m.netRows = m.netCols = kMaxNet, m.xOrder = m.yOrder = 0, m.knotsDirection = 0;
+        m.insertSpan = 99;  // every knot, all 0, lies below the knot to insert, 99
+        for (int i = 0; i < kMaxNet; ++i) {
+          for (int j = 0; j < kMaxNet; ++j) {
+            m.net[i][j] = {i - 7.5f, j * 0.3333333f, -1e-7f * i * j};
+            m.netWeights[i][j] = 0.5f + j;
+          }
+        }
+      },
+      [&] {
+        for (int i = 0; i < 92; ++i) window.Click(5 + 8 * i, 10 + (i % 50));
+        for (int i = 0; i < 96; ++i) m.knots[i] = i * 0.0123457f;
+        m.knotsShownOrder = 4, m.insertKnot = 99.0f, m.insertSpan = 95;
+      }};
+  for (const auto& model : models) {
+    ResetModelState();
+    window.Start();
+    model();
+    using enum DialogTemplateId;
+    const std::pair<int, DialogTemplateId> dialogs[] = {
+        {kCmdControlPoints, kControlData}, {kCmdWeights, kWeights}, {kCmdXKnots, kKnots},
+        {kCmdAbout, kAbout}};
+    for (auto [command, expected] : dialogs) {
+      // Opening converts (a curve into the net, a net direction into the curve fields).
+      Answer(expected, {}, kButtonCancel);
+      window.Command(command);
+      const std::vector<unsigned char> before = ModelBytes();
+      Answer(expected);
+      window.Command(command);
+      EXPECT_EQ(ModelDifference(ModelBytes(), before), "") << command << ", " << m.netRows << " rows";
+    }
+    EXPECT_TRUE(window.Errors().empty() && window.Status().empty() && answers.dialogs.empty());
   }
-  EXPECT_TRUE(window.Errors().empty() && answers.dialogs.empty());
+}
+
+// Every row of the tables is read, under its first id or the one that spells out its place;
+// a refused cell is named as the table shows it.
+TEST_F(DialogsTest, TypedValuesInRowSixtyLandInPointSixty) {
+  const struct {
+    int command;
+    DialogTemplateId dialog;
+    int id;
+    const char* text;
+    std::function<float()> field;
+    float expected;
+    const char* refusal;
+  } rows[] = {
+      {kCmdControlPoints, DialogTemplateId::kControlData, PointCellId(59, 0, 1), "12.5",
+       [&] { return m.points[59].y; }, 12.5f, ""},
+      {kCmdControlPoints, DialogTemplateId::kControlData, 10600010, "-3",
+       [&] { return m.points[59].x; }, -3.0f, ""},
+      {kCmdControlPoints, DialogTemplateId::kControlData, 10600011, "abc",
+       [&] { return m.points[59].y; }, 10.0f + 59 % 50,
+       "Not taken: row 60, column y must be a finite number (typed: \"abc\")"},
+      {kCmdWeights, DialogTemplateId::kWeights, 20600010, "0.25", [&] { return m.weights[59]; },
+       0.25f, ""},
+      {kCmdWeights, DialogTemplateId::kWeights, WeightCellId(59, 0), "", [&] { return m.weights[59]; },
+       0.0f, "row 60, column weight must be a finite number"},
+      {kCmdXKnots, DialogTemplateId::kKnots, 30000060, "57.5", [&] { return m.knots[60]; }, 57.5f,
+       ""},
+      {kCmdXKnots, DialogTemplateId::kKnots, KnotCellId(60), "1e39", [&] { return m.knots[60]; },
+       57.0f, "row 60, column knot must be a finite number"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    ResetModelState();
+    window.Start();
+    for (int i = 0; i < 80; ++i) window.Click(5 + 9 * i, 10 + (i % 50));
+    window.ShowStatus("");
+    Answer(row.dialog, {{CanonicalCellId(row.dialog, row.id), row.text}});
+    window.Command(row.command);
+    EXPECT_EQ(row.field(), row.expected);
+    const std::string said = window.Status();
+    EXPECT_TRUE(*row.refusal ? said.find(row.refusal) != std::string::npos : said.empty()) << said;
+  }
 }
 
 TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
@@ -141,9 +217,9 @@ TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
   EXPECT_EQ(m.pointCount, 0) << "the curve is untouched in Surfaces mode";
 }
 
-// Rows beyond 10 show 0; a negative dimension is ignored; Reset refills the net's weights at
-// once, Cancel does not undo it, and row 11, not shown, is not reset.
-TEST_F(DialogsTest, WeightsShowTheFirstElevenRowsAndResetRefillsThemAtOnce) {
+// Rows beyond 10 show 0; a negative dimension is ignored; Reset refills every weight of the net
+// at once and Cancel does not undo it.
+TEST_F(DialogsTest, WeightsShowEveryRowAndResetRefillsThemAtOnce) {
   AddCurve(12);
   WeightsDialog dialog;
   dialog.Open();
@@ -158,7 +234,7 @@ TEST_F(DialogsTest, WeightsShowTheFirstElevenRowsAndResetRefillsThemAtOnce) {
   EXPECT_EQ(net.Text(WeightCellId(0, 0)), "3");
   EXPECT_EQ(net.Press(kButtonReset), kStayOpen);
   EXPECT_TRUE(net.Text(WeightCellId(0, 0)) == "1" && net.Press(kButtonCancel) == 0);
-  EXPECT_TRUE(m.netWeights[0][0] == 1.0f && m.netWeights[11][0] == 5.0f);
+  EXPECT_TRUE(m.netWeights[0][0] == 1.0f && m.netWeights[11][0] == 1.0f);
 }
 
 // Opened while no order was shown, the knots are clamped uniform; OK sets the span of the knot
