@@ -108,8 +108,13 @@ int FilledCols(const DialogSession& dialog, int shown) {
 // curve, "(3, 2)" for row 3, column 2 of a net, counted from 1 as the log
 // lists them.
 std::string RowLabel(int i, int j, bool curve) {
-  return curve ? std::to_string(i + 1)
-               : "(" + std::to_string(i + 1) + ", " + std::to_string(j + 1) + ")";
+  if (curve) return std::to_string(i + 1);
+  std::string label = "(";
+  label += std::to_string(i + 1);
+  label += ", ";
+  label += std::to_string(j + 1);
+  label += ')';
+  return label;
 }
 
 // A cell as the table shows it: "row 60, column y".
