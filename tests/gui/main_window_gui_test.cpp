@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QWheelEvent>
+#include <QXmlStreamReader>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -26,6 +28,8 @@
 
 #include "app/dialogs.h"
 #include "app/menu_tree.h"
+#include "app/view_commands.h"
+#include "base/picture_export.h"
 #include "qt/canvas_widget.h"
 #include "qt/main_window.h"
 #include "qt/template_dialog.h"
@@ -241,6 +245,33 @@ class GuiTest : public QObject {
     QCOMPARE(screen.copy(QRect(canvas->mapTo(&w, QPoint(0, 0)), raster.size()))
                  .convertToFormat(QImage::Format_RGB32),
              raster.convertToFormat(QImage::Format_RGB32));
+  }
+
+  // The wheel zooms about the cursor and a middle drag pans; the SVG of what is shown is XML a
+  // real parser reads, one element per figure of the display list.
+  void wheelAndMiddleDragMoveTheViewAndTheSvgParses() {
+    MainWindow& w = *window_;
+    auto* canvas = static_cast<CanvasWidget*>(w.canvas());
+    for (QPoint at : {QPoint(60, 300), QPoint(200, 60), QPoint(380, 350)}) Click(w, at);
+    Command(w, kCmdBezier)->trigger();
+    QWheelEvent wheel(QPointF(200, 60), canvas->mapToGlobal(QPointF(200, 60)), QPoint(),
+                      QPoint(0, 240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(canvas, &wheel);
+    const double scale = kZoomStep * kZoomStep;
+    QCOMPARE(w.platform().Canvas().View().scale, scale);
+    QCOMPARE(Pixel(w, 200, 60), kBlack);  // the point under the cursor stays
+    SendMouse(canvas, QEvent::MouseButtonPress, QPoint(100, 100), Qt::MiddleButton, Qt::MiddleButton);
+    SendMouse(canvas, QEvent::MouseMove, QPoint(130, 90), Qt::NoButton, Qt::MiddleButton);
+    SendMouse(canvas, QEvent::MouseButtonRelease, QPoint(130, 90), Qt::MiddleButton, Qt::NoButton);
+    QCOMPARE(Model().pointCount, 3);
+    QCOMPARE(Pixel(w, 230, 50), kBlack);
+    const Raster& raster = w.platform().Canvas();
+    QXmlStreamReader svg(QByteArray::fromStdString(EncodeSvg(raster, CommandName)));
+    int polylines = 0;
+    while (!svg.atEnd()) polylines += svg.readNext() == QXmlStreamReader::StartElement && svg.name() == u"polyline";
+    QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+    QCOMPARE(polylines, int(std::count_if(raster.List().Items().begin(), raster.List().Items().end(),
+                                          [](const DisplayItem& i) { return i.kind == ItemKind::kPolyline; })));
   }
 
   // A resize brings a raster of the canvas's size and a full repaint. Exit closes the log and
