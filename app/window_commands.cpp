@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/comb.h"
 #include "app/command_table.h"
 #include "app/control_file.h"
 #include "app/dialogs.h"
@@ -248,6 +249,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdExportMesh, kInSurfaces, ExportMesh},
     {kCmdClearResults, kInBothModes, ShowModel},
     {kCmdFitView, kInBothModes, FitView},
+    {kCmdCurvatureComb, kInCurves, ToggleComb},
     {kCmdActualSize, kInBothModes, ActualSize},
     {kCmdZoomIn, kInBothModes, ZoomIn},
     {kCmdZoomOut, kInBothModes, ZoomOut},
@@ -300,6 +302,7 @@ constexpr MenuEntry kViewLines[] = {
     MenuItem("Zoom in", kCmdZoomIn),
     MenuItem("Zoom out", kCmdZoomOut),
     MenuSeparator(),
+    MenuItem("Curvature comb", kCmdCurvatureComb),
     MenuItem("Legend", kCmdLegend),
     MenuItem("Clear results", kCmdClearResults),
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/apply_outcome.h"
+#include "app/comb.h"
 #include "app/command_table.h"
 #include "app/history.h"
 #include "app/legend.h"
@@ -50,6 +51,7 @@ bool DrawCurveFamily(Platform& window, int mode) {
   const DisplayFunction draw = FindCurveDisplay(Model().curveKind);
   if (draw == nullptr) return false;
   draw(window, mode);
+  DrawComb(window, mode);
   return true;
 }
 
@@ -370,6 +372,9 @@ void HandleMessage(Platform& window, const Message& message) {
     case MessageKind::kCommand: OnCommand(window, static_cast<int>(message.wParam)); break;
     case MessageKind::kWheel:
       ZoomAbout(window, x, y, static_cast<std::int32_t>(message.wParam));
+      break;
+    case MessageKind::kCombScale:
+      ScaleComb(window, static_cast<std::int32_t>(message.wParam));
       break;
     case MessageKind::kPan:
       PanView(window, static_cast<std::int32_t>(message.wParam),

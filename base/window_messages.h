@@ -22,6 +22,8 @@ enum class MessageKind {
   // position) and a pan (wParam and lParam the signed raster offsets).
   kWheel,
   kPan,
+  // Ctrl + wheel: the curvature comb's scale, wParam the signed steps.
+  kCombScale,
 };
 
 // Button and key flags carried by mouse messages.

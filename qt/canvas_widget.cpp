@@ -94,7 +94,11 @@ void CanvasWidget::wheelEvent(QWheelEvent* event) {
   const int steps = static_cast<int>(wheelAngle_);
   wheelAngle_ -= steps;
   const QPoint at = event->position().toPoint();
-  if (steps != 0 && rect().contains(at)) emit mouseMessage(WheelMessage(at.x(), at.y(), steps));
+  if (steps != 0 && (event->modifiers() & Qt::ControlModifier)) {
+    emit mouseMessage(Message{MessageKind::kCombScale, static_cast<std::uint32_t>(steps), 0});
+  } else if (steps != 0 && rect().contains(at)) {
+    emit mouseMessage(WheelMessage(at.x(), at.y(), steps));
+  }
   event->accept();
 }
 

@@ -35,6 +35,7 @@ constexpr Tip kTips[] = {
     {kCmdActualSize, "Shows the model at one unit a pixel again."},
     {kCmdZoomIn, "Zooms in one step about the centre of the canvas."},
     {kCmdZoomOut, "Zooms out one step about the centre of the canvas."},
+    {kCmdCurvatureComb, "Shows or hides the curvature comb of the curve: teeth along the normal as long as the curvature."},
     {kCmdLegend, "Shows or hides the list of the results on the canvas and their colours."},
     {kCmdClearResults, "Draws the model alone again, without the results."},
     // Edit

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <vector>
 
+#include "app/comb.h"
 #include "app/command_table.h"
 #include "app/history.h"
 #include "app/legend.h"
@@ -451,6 +452,14 @@ class Replay : public HeadlessAnswers {
     for (const std::string& name : line.words) {
       if (name == "status") {
         text << "status=" << window_.Status() << "\n";
+        continue;
+      }
+      if (name == "curvature") {
+        for (const auto& run : ShownComb()) {
+          for (const CombTooth& tooth : run) {
+            text << "curvature=" << Real(tooth.t) << "," << Real(tooth.kappa) << "\n";
+          }
+        }
         continue;
       }
       if (name == "view") {
