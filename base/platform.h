@@ -15,6 +15,7 @@
 namespace tambra {
 
 class DialogSession;
+struct Comparison;
 
 // The settings of one file-name prompt.
 struct FilePrompt {
@@ -72,6 +73,11 @@ class Platform {
   // One line in the status bar, no modal box: why a command did nothing,
   // or what it measured.
   virtual void ShowStatus(const char* text) = 0;
+
+  // Shows a comparison of methods (base/comparison.h) in a panel beside
+  // the canvas that stays open while the user goes on; a later comparison
+  // replaces it.
+  virtual void ShowComparison(const Comparison& comparison) = 0;
 
   // The close message: its default handling destroys the window, which
   // sends the destroy message to the window procedure.

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <cstring>
 
+#include "qt/comparison_panel.h"
 #include "qt/template_dialog.h"
 #include "resources/command_ids.h"
 #include "qt/vector_state.h"
@@ -233,6 +234,11 @@ void QtPlatform::ShowRecentFiles() {
       action->setStatusTip(QDir::toNativeSeparators(path));
     }
   }
+}
+
+void QtPlatform::ShowComparison(const Comparison& comparison) {
+  if (panel_ == nullptr) panel_ = new ComparisonPanel(window_);
+  panel_->ShowComparison(comparison);
 }
 
 void QtPlatform::RequestClose() {

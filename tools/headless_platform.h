@@ -7,9 +7,11 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/comparison.h"
 #include "base/platform.h"
 #include "base/window_messages.h"
 
@@ -100,6 +102,12 @@ class HeadlessPlatform : public Platform {
   void SetRecentFiles(const std::vector<std::string>& files) override { recent_ = files; }
   void RequestClose() override;
   void PostQuit(int exitCode) override;
+  // Kept as the last comparison shown.
+  void ShowComparison(const Comparison& comparison) override {
+    comparison_ = std::make_shared<const Comparison>(comparison);
+  }
+  // The comparison shown last, null before any.
+  const Comparison* LastComparison() const { return comparison_.get(); }
 
  private:
   struct ItemState {
@@ -116,6 +124,7 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> recent_;
   std::function<void(const std::string&)> errorSink_;
   std::function<void(const std::string&)> statusSink_;
+  std::shared_ptr<const Comparison> comparison_;
   bool quitPosted_ = false;
   bool destroyed_ = false;
   int exitCode_ = 0;

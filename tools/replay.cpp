@@ -15,6 +15,7 @@
 
 #include "app/history.h"
 #include "base/atomic_file.h"
+#include "base/comparison.h"
 #include "base/dialog_session.h"
 #include "base/model_state.h"
 #include "base/picture_export.h"
@@ -434,6 +435,12 @@ class Replay : public HeadlessAnswers {
                  : name == "undo" ? window_.MenuText(kCmdUndo)
                                   : window_.MenuText(kCmdRedo))
              << "\n";
+        continue;
+      }
+      if (name == "comparison") {
+        // The table of the last comparison as the panel copies it.
+        const Comparison* comparison = window_.LastComparison();
+        text << (comparison != nullptr ? ComparisonCsv(*comparison) : "comparison=none\n");
         continue;
       }
       if (name == "document") {
