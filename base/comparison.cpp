@@ -78,13 +78,22 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
+// A result as the evaluator takes it: a constant one (one point) as the
+// same point twice, which is the same curve.
+CurveCopy Evaluable(const CurveCopy& result) {
+  CurveCopy curve = result;
+  if (curve.pointCount == 1) curve.points[1] = curve.points[0], curve.pointCount = 2;
+  return curve;
+}
+
 const char* YesNo(bool value) { return value ? "yes" : "no"; }
 
 // Paints a result as a polyline of CurveSegments() pieces in its own
 // colour, leaving the model alone; a vertex that is not finite breaks the
 // line. Logged like a curve display while the log is active.
 void PaintResult(Platform& window, const CurveCopy& result, Rgb colour, const std::string& name) {
-  CurveEvaluator at({MeasuredCurve::Form::kBezier, result});
+  const CurveCopy evaluable = Evaluable(result);
+  CurveEvaluator at({MeasuredCurve::Form::kBezier, evaluable});
   if (!at.Valid()) return;
   const bool logging = Model().logActive == 1;
   const int segments = std::max(1, CurveSegments());
@@ -122,7 +131,8 @@ Rgb ComparisonColour(int index) {
 void MeasureMethod(ComparedMethod& method, const MeasuredCurve& curve, const CurveCopy& result) {
   method.degree = result.pointCount - 1;
   method.deviation.clear();
-  CurveEvaluator c(curve), r({MeasuredCurve::Form::kBezier, result});
+  const CurveCopy evaluable = Evaluable(result);
+  CurveEvaluator c(curve), r({MeasuredCurve::Form::kBezier, evaluable});
   if (!c.Valid() || !r.Valid()) {
     method.refusal = method.name + ": the curves cannot be evaluated";
     return;
@@ -170,7 +180,7 @@ Outcome CompareMethods(const std::string& title, const MeasuredCurve& curve,
                        DisplayFunction drawCurve, std::span<const MethodResult> results) {
   auto comparison = std::make_shared<Comparison>();
   comparison->title = title;
-  comparison->curveDegree = curve.curve.pointCount - 1;
+  comparison->curvePoints = curve.curve.pointCount;
   Outcome outcome;
   outcome.keepsResult = false;
   // The curve compared, alone in black, then every result in its colour.

@@ -48,7 +48,7 @@ struct ComparedMethod {
 
 struct Comparison {
   std::string title;  // "Compare reductions"
-  int curveDegree = 0;
+  int curvePoints = 0;  // control points of the curve compared
   std::vector<ComparedMethod> methods;
 };
 

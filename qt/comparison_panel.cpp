@@ -84,9 +84,9 @@ ComparisonPanel::ComparisonPanel(QWidget* parent) : QDialog(parent) {
 
 void ComparisonPanel::ShowComparison(const Comparison& comparison) {
   setWindowTitle(QString::fromStdString(comparison.title));
-  heading_->setText(tr("Curve of degree %1 against each method's result; the canvas shows the "
-                       "curve in black and each result in its colour.")
-                        .arg(comparison.curveDegree));
+  heading_->setText(tr("The curve of %1 control points against each method's result; the "
+                       "canvas shows the curve in black and each result in its colour.")
+                        .arg(comparison.curvePoints));
   csv_ = QString::fromStdString(ComparisonCsv(comparison));
   table_->setRowCount(static_cast<int>(comparison.methods.size()));
   int row = 0;

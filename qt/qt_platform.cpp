@@ -239,6 +239,7 @@ void QtPlatform::ShowRecentFiles() {
 void QtPlatform::ShowComparison(const Comparison& comparison) {
   if (panel_ == nullptr) panel_ = new ComparisonPanel(window_);
   panel_->ShowComparison(comparison);
+  ClearUpperVectorState();  // the core goes on after Qt's drawing
 }
 
 void QtPlatform::RequestClose() {
