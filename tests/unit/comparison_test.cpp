@@ -69,17 +69,15 @@ TEST_F(ComparisonTest, EachRowMatchesAnIndependentEvaluationOfItsResult) {
   const struct {
     int compare, row, command;
     bool rational;
-  } cases[] = {
-      {kCmdCompareReductions, 0, kCmdReduceSimple, false},
-      {kCmdCompareReductions, 1, kCmdReduceEck, false},
-      {kCmdCompareReductions, 2, kCmdReduceLse, false},
-      {kCmdCompareReductions, 3, kCmdReduceLseC0, false},
-      {kCmdCompareReductions, 4, kCmdReduceLseC1, false},
-      {kCmdCompareReductions, 5, kCmdReduceLseC2, false},
-      {kCmdCompareApproximations, 0, kCmdApproxLeastSquares, true},
-      {kCmdCompareApproximations, 1, kCmdApproxConsistent, true},
-      {kCmdCompareApproximations, 2, kCmdApproxHybrid, true},
-  };
+  } cases[] = {{kCmdCompareReductions, 0, kCmdReduceSimple, false},
+               {kCmdCompareReductions, 1, kCmdReduceEck, false},
+               {kCmdCompareReductions, 2, kCmdReduceLse, false},
+               {kCmdCompareReductions, 3, kCmdReduceLseC0, false},
+               {kCmdCompareReductions, 4, kCmdReduceLseC1, false},
+               {kCmdCompareReductions, 5, kCmdReduceLseC2, false},
+               {kCmdCompareApproximations, 0, kCmdApproxLeastSquares, true},
+               {kCmdCompareApproximations, 1, kCmdApproxConsistent, true},
+               {kCmdCompareApproximations, 2, kCmdApproxHybrid, true}};
   for (unsigned seed = 1; seed <= 3; ++seed) {
     for (const auto& c : cases) {
       Curve(9, seed, c.rational);
@@ -135,9 +133,9 @@ TEST_F(ComparisonTest, EachReductionKeepsItsEndConditionsOnRandomCurves) {
     for (int row = 0; row < 6; ++row) {
       const ComparedMethod& method = comparison.methods.at(row);
       ASSERT_EQ(method.refusal, "") << method.name;
-      EXPECT_EQ(method.keepsC0, kept[row][0]) << method.name << " seed " << seed;
-      EXPECT_EQ(method.keepsC1, kept[row][1]) << method.name << " seed " << seed;
-      EXPECT_EQ(method.keepsC2, kept[row][2]) << method.name << " seed " << seed;
+      EXPECT_EQ(std::vector<bool>({method.keepsC0, method.keepsC1, method.keepsC2}),
+                std::vector<bool>(kept[row], kept[row] + 3))
+          << method.name << " seed " << seed;
     }
   }
 }
