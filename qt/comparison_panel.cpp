@@ -44,6 +44,7 @@ ComparisonPanel::ComparisonPanel(QWidget* parent) : QDialog(parent) {
   resize(720, 560);
   auto* layout = new QVBoxLayout(this);
   heading_ = new QLabel(this);
+  heading_->setWordWrap(true);
   layout->addWidget(heading_);
 
   table_ = new QTableWidget(0, kColumns, this);
@@ -104,13 +105,15 @@ void ComparisonPanel::ShowComparison(const Comparison& comparison) {
     set(kC1, ran ? YesNo(method.keepsC1) : QString());
     set(kC2, ran ? YesNo(method.keepsC2) : QString());
     set(kNote, QString::fromStdString(method.refusal));
+    table_->item(row, kNote)->setToolTip(QString::fromStdString(method.refusal));
     ++row;
   }
   table_->resizeColumnsToContents();
-  table_->resizeRowsToContents();
   ShowPlot(comparison);
   show();
   raise();
+  // A reason wraps within the width the note column has once shown.
+  table_->resizeRowsToContents();
 }
 
 void ComparisonPanel::ShowPlot([[maybe_unused]] const Comparison& comparison) {
@@ -121,6 +124,7 @@ void ComparisonPanel::ShowPlot([[maybe_unused]] const Comparison& comparison) {
   auto* t = new QValueAxis;
   t->setTitleText(tr("t (curve parameter)"));
   t->setRange(0.0, 1.0);
+  t->setTickCount(6);
   t->setLabelFormat(QStringLiteral("%.1f"));
   auto* deviation = new QValueAxis;
   deviation->setTitleText(tr("|C(t) - R(t)| (px)"));
@@ -145,6 +149,7 @@ void ComparisonPanel::ShowPlot([[maybe_unused]] const Comparison& comparison) {
     largest = std::max(largest, method.maxDeviation);
   }
   deviation->setRange(0.0, largest > 0.0 ? largest * 1.05 : 1.0);
+  deviation->applyNiceNumbers();
   chart->setTitle(tr("Deviation over the parameter"));
   chart->legend()->setAlignment(Qt::AlignRight);
   auto* view = static_cast<QChartView*>(plot_);
