@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/atomic_file.h"
+#include "base/comparison.h"
 #include "base/model_state.h"
 #include "base/snapshots.h"
 
@@ -74,6 +75,7 @@ void ApplyOutcome(Platform& window, const Outcome& outcome) {
   if (!keep && curves) RestoreSnapshot();
   if (!keep && surfaces) RestoreSurfaceSnapshot();
   window.ShowStatus(outcome.summary.c_str());
+  if (outcome.comparison != nullptr) window.ShowComparison(*outcome.comparison);
 }
 
 void WatchOutcomes(OutcomeWatcher watcher) { g_watcher = watcher; }

@@ -18,6 +18,7 @@
 namespace tambra {
 
 struct NumericScratch;
+struct Comparison;
 
 // A display draws the current model in a DrawMode colour.
 using DisplayFunction = void (*)(Platform& window, int mode);
@@ -67,6 +68,9 @@ struct Outcome {
   // The Insert value the command leaves in the model whatever Save says
   // (the last knot a refinement inserted), when it sets one.
   std::optional<float> insertKnot;
+  // A comparison of methods for the window to show beside the canvas once
+  // the drawings are done (null: none).
+  std::shared_ptr<const Comparison> comparison = nullptr;
 
   static Outcome Refused(std::string why) {
     Outcome outcome;

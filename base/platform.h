@@ -15,6 +15,7 @@
 namespace tambra {
 
 class DialogSession;
+struct Comparison;
 
 // The settings of one file-name prompt.
 struct FilePrompt {
@@ -85,6 +86,10 @@ class Platform {
   // Shows the user guide that ships with the program, beside the window;
   // the model and the canvas stay as they are.
   virtual void ShowUserGuide() = 0;
+  // Shows a comparison of methods (base/comparison.h) in a panel beside
+  // the canvas that stays open while the user goes on; a later comparison
+  // replaces it.
+  virtual void ShowComparison(const Comparison& comparison) = 0;
 
   // The close message: its default handling destroys the window, which
   // sends the destroy message to the window procedure.

@@ -4,6 +4,7 @@
 
 #include "base/model_state.h"
 #include "bezier/bezier_display.h"
+#include "bezier/compare_reductions.h"
 #include "bezier/degree_elevation.h"
 #include "bezier/degree_reduction.h"
 #include "resources/command_ids.h"
@@ -20,6 +21,7 @@ constexpr CommandEntry kCommands[] = {
     {.id = kCmdReduceLseC0, .scope = kInCurves, .compute = LseC0DegreeReduction},
     {.id = kCmdReduceLseC1, .scope = kInCurves, .compute = LseC1DegreeReduction},
     {.id = kCmdReduceLseC2, .scope = kInCurves, .compute = LseC2DegreeReduction},
+    {.id = kCmdCompareReductions, .scope = kInCurves, .compute = CompareReductions},
     {kCmdBezierSimulation, kInBothModes, nullptr},  // greyed until it lands
 };
 
@@ -50,6 +52,7 @@ constexpr MenuEntry kPopupLines[] = {
     MenuSeparator(),
     MenuItem("Degree elevation", kCmdBezierElevation),
     MenuPopup("Degree reduction", kReductionLines),
+    MenuItem("Compare reductions...", kCmdCompareReductions),
     MenuSeparator(),
     kControlPointsMenuItem,
     SaveMenuItem("Save", kCmdBezierSave),

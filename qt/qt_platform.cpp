@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "qt/menu_mnemonics.h"
+#include "qt/comparison_panel.h"
 #include "qt/template_dialog.h"
 #include "qt/user_guide.h"
 #include "resources/command_ids.h"
@@ -276,6 +277,12 @@ void QtPlatform::ShowRecentFiles() {
                                  : QString::fromUtf8(StatusTip(kCmdRecentFile1 + i)));
     }
   }
+}
+
+void QtPlatform::ShowComparison(const Comparison& comparison) {
+  if (panel_ == nullptr) panel_ = new ComparisonPanel(window_);
+  panel_->ShowComparison(comparison);
+  ClearUpperVectorState();  // the core goes on after Qt's drawing
 }
 
 void QtPlatform::RequestClose() {

@@ -18,6 +18,7 @@ class QWidget;
 namespace tambra {
 
 class UserGuideDialog;
+class ComparisonPanel;
 
 // Caption of the program's message boxes.
 inline constexpr char kMessageCaption[] = "Surfaces in TAMBRA";
@@ -62,6 +63,9 @@ class QtPlatform : public Platform {
   void SetRecentFiles(const std::vector<std::string>& files) override;
   void RequestClose() override;
   void PostQuit(int exitCode) override;
+  // The comparison panel, made at the first comparison.
+  void ShowComparison(const Comparison& comparison) override;
+  ComparisonPanel* Panel() const { return panel_; }
 
  private:
   QWidget* window_;
@@ -71,6 +75,7 @@ class QtPlatform : public Platform {
   Raster canvas_;
   std::map<int, std::vector<QAction*>> actions_;
   std::map<int, bool> checked_;
+  ComparisonPanel* panel_ = nullptr;  // owned by the window
   QString lastFolder_;  // where the last file prompt was confirmed
   bool quitPosted_ = false;
   bool closeRequested_ = false;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -163,27 +164,34 @@ void LogHybridHeader(int count) {
   LogFormat("\r\n\r\n# In Hybrid Bezier curve, control point count:=%d\r\n", count);
 }
 
-}  // namespace
+// The hybrid form R(t) = Q(t) + B(h, d)(t) E(t), d = 2h: Q's d + 1 points
+// (its point h is 0) and the error curve E's n points (weights of R).
+struct HybridForm {
+  int h = 0, d = 0;
+  Point2 polynomial[kMatrixSize + 1];
+  Point2 error[kMaxPoints];
+};
 
-Outcome HybridBezierCurve(const CommandInput& input) {
-  const ModelState& m = input.model;
+// Why the hybrid form of the model's curve cannot be computed, or "" with
+// `form` filled.
+std::string ComputeHybridForm(const ModelState& m, HybridForm& form) {
   const std::string name = "Hybrid approximation";
   const int n = m.pointCount, s = m.approxDim;
-  if (const std::string why = CountRefusal(name, n, s); !why.empty()) return Outcome::Refused(why);
+  if (const std::string why = CountRefusal(name, n, s); !why.empty()) return why;
   const int h = s / 2, d = 2 * h, p = n - 1;
   if (n > kMaxPoints || d > kMaxOneBasedSize) {
-    return Outcome::Refused(name + " needs an App Dim below " + Text(kMaxOneBasedSize + 1) +
-                            "; it is " + Text(s));
+    return name + " needs an App Dim below " + Text(kMaxOneBasedSize + 1) + "; it is " + Text(s);
   }
   const Point2* pts = m.points;
   const float* w = m.weights;
   for (int i = 0; i <= p; ++i) {
-    if (w[i] == 0.0f) return Outcome::Refused(name + " needs weights that are not 0; weight " +
-                                              Text(i) + " is 0");
+    if (w[i] == 0.0f) return name + " needs weights that are not 0; weight " + Text(i) + " is 0";
   }
+  form.h = h, form.d = d;
 
   // Q's points: H(0) .. H(h-1) from the front, H(h) = 0, H(h+1) .. H(d) from the back.
-  Point2 hp[kMatrixSize + 1] = {};
+  Point2* hp = form.polynomial;
+  std::fill_n(hp, kMatrixSize + 1, Point2{0.0f, 0.0f});
   for (int j = 0; j <= h - 1; ++j) {
     hp[j] = Accumulate(
         pts[0], 1, std::min(p, j), pts, hp,
@@ -200,7 +208,7 @@ Outcome HybridBezierCurve(const CommandInput& input) {
         [&](int k) { return l - k; });
   }
   // The error curve's points, only the terms of positive factor.
-  Point2 error[kMaxPoints];
+  Point2* error = form.error;
   for (int i = 0; i <= p; ++i) {
     double x = 0.0, y = 0.0;
     for (int k = std::max(i + h - d, 0); k <= std::min(i + h, p); ++k) {
@@ -213,8 +221,38 @@ Outcome HybridBezierCurve(const CommandInput& input) {
     error[i] = Point2{static_cast<float>(x), static_cast<float>(y)};
   }
   if (!std::all_of(hp, hp + d + 1, IsFinite) || !std::all_of(error, error + n, IsFinite)) {
-    return Outcome::Refused(name + " gives a value that is not finite");
+    return name + " gives a value that is not finite";
   }
+  return "";
+}
+
+}  // namespace
+
+std::string HybridPolynomial(const ModelState& m, CurveCopy& polynomial) {
+  const auto form = std::make_unique<HybridForm>();
+  if (std::string why = ComputeHybridForm(m, *form); !why.empty()) return why;
+  CurveCopy error = CurrentCurve(m);
+  std::copy_n(form->error, m.pointCount, error.points);
+  CurveEvaluator at({MeasuredCurve::Form::kRationalBezier, error});
+  const CurvePoint middle = at.Valid() ? at.At(0.5) : CurvePoint{std::nan(""), std::nan("")};
+  const Point2 fixed{static_cast<float>(middle.x), static_cast<float>(middle.y)};
+  if (!IsFinite(fixed)) return "Hybrid approximation: the error curve has no value at t = 1/2";
+  polynomial = CurrentCurve(m);
+  std::copy_n(form->polynomial, form->d + 1, polynomial.points);
+  std::fill_n(polynomial.weights, form->d + 1, 1.0f);
+  polynomial.points[form->h] = fixed;
+  polynomial.pointCount = form->d + 1;
+  return "";
+}
+
+Outcome HybridBezierCurve(const CommandInput& input) {
+  const ModelState& m = input.model;
+  const std::string name = "Hybrid approximation";
+  const auto form = std::make_unique<HybridForm>();
+  if (std::string why = ComputeHybridForm(m, *form); !why.empty()) return Outcome::Refused(why);
+  const int n = m.pointCount, h = form->h, d = form->d;
+  const Point2* hp = form->polynomial;
+  const Point2* error = form->error;
 
   // Shown, never kept: the model stays whatever Save says.
   Outcome outcome;

@@ -2,6 +2,9 @@
 // R(t) = X(t) / W(t) of n points, with s = approxDim.
 #pragma once
 
+#include <string>
+
+#include "base/model_state.h"
 #include "base/outcome.h"
 #include "base/platform.h"
 
@@ -23,5 +26,11 @@ Outcome ApproxConsistentEquation(const CommandInput& input);
 // R) in black. Never changes the model. Refused when n < 3, s < 1, 2h above
 // 99 or a weight it divides by is 0.
 Outcome HybridBezierCurve(const CommandInput& input);
+
+// The polynomial the hybrid form approximates R by: Q with its point h set
+// to the error curve's value at t = 1/2, so that R(t) - Q(t) =
+// B(h, 2h)(t) (E(t) - E(1/2)). Its 2h + 1 points (weights 1) go to
+// `polynomial`; the result is "" or why there is none (as the command says).
+std::string HybridPolynomial(const ModelState& model, CurveCopy& polynomial);
 
 }  // namespace tambra

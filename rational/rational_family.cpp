@@ -4,6 +4,7 @@
 
 #include "base/canvas.h"
 #include "base/model_state.h"
+#include "rational/compare_approximations.h"
 #include "rational/polynomial_approximation.h"
 #include "rational/rational_display.h"
 #include "rational/rational_elevation.h"
@@ -18,6 +19,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdApproxLeastSquares, kInBothModes, nullptr, kInCurves, ApproxLeastSquares},
     {kCmdApproxConsistent, kInBothModes, nullptr, kInCurves, ApproxConsistentEquation},
     {kCmdApproxHybrid, kInBothModes, nullptr, kInCurves, HybridBezierCurve},
+    {kCmdCompareApproximations, kInBothModes, nullptr, kInCurves, CompareApproximations},
     {kCmdRationalSimulation, kInBothModes, nullptr},  // greyed until it lands
 };
 
@@ -47,6 +49,7 @@ constexpr MenuEntry kPopupLines[] = {
     MenuSeparator(),
     MenuItem("Degree elevation", kCmdRationalElevation),
     MenuPopup("Polynomial approx", kApproximationLines),
+    MenuItem("Compare approximations...", kCmdCompareApproximations),
     MenuSeparator(),
     kControlPointsMenuItem,
     kWeightsMenuItem,

@@ -36,6 +36,8 @@ constexpr Tip kTips[] = {
     {kCmdZoomIn, "Zooms in one step about the centre of the canvas."},
     {kCmdZoomOut, "Zooms out one step about the centre of the canvas."},
     {kCmdCurvatureComb, "Shows or hides the curvature comb of the curve: teeth along the normal as long as the curvature."},
+    {kCmdCompareReductions, "Runs the six Bezier reductions side by side and compares their deviations."},
+    {kCmdCompareApproximations, "Runs the three polynomial approximations side by side and compares them."},
     {kCmdLegend, "Shows or hides the list of the results on the canvas and their colours."},
     {kCmdClearResults, "Draws the model alone again, without the results."},
     // Edit

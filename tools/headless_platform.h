@@ -7,9 +7,11 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/comparison.h"
 #include "base/platform.h"
 #include "base/window_messages.h"
 
@@ -108,6 +110,12 @@ class HeadlessPlatform : public Platform {
   void SetRecentFiles(const std::vector<std::string>& files) override { recent_ = files; }
   void RequestClose() override;
   void PostQuit(int exitCode) override;
+  // Kept as the last comparison shown.
+  void ShowComparison(const Comparison& comparison) override {
+    comparison_ = std::make_shared<const Comparison>(comparison);
+  }
+  // The comparison shown last, null before any.
+  const Comparison* LastComparison() const { return comparison_.get(); }
 
  private:
   struct ItemState {
@@ -125,6 +133,7 @@ class HeadlessPlatform : public Platform {
   std::function<void(const std::string&)> errorSink_;
   std::function<void(const std::string&)> statusSink_;
   std::vector<LegendLine> legend_;
+  std::shared_ptr<const Comparison> comparison_;
   bool quitPosted_ = false;
   bool destroyed_ = false;
   int exitCode_ = 0;

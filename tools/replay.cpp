@@ -19,6 +19,7 @@
 #include "app/legend.h"
 #include "app/menu_tree.h"
 #include "base/atomic_file.h"
+#include "base/comparison.h"
 #include "base/dialog_session.h"
 #include "base/model_state.h"
 #include "base/picture_export.h"
@@ -480,6 +481,12 @@ class Replay : public HeadlessAnswers {
                  : name == "undo" ? window_.MenuText(kCmdUndo)
                                   : window_.MenuText(kCmdRedo))
              << "\n";
+        continue;
+      }
+      if (name == "comparison") {
+        // The table of the last comparison as the panel copies it.
+        const Comparison* comparison = window_.LastComparison();
+        text << (comparison != nullptr ? ComparisonCsv(*comparison) : "comparison=none\n");
         continue;
       }
       if (name == "document") {

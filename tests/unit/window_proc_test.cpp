@@ -100,7 +100,8 @@ TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
                                    117, 160, 161, 162,                 // rational algorithms
                                    146, 147, 141, 142, 143, 144, 145,  // B-spline algorithms
                                    153, 154, 151, 152,                 // NURBS algorithms
-                                   kCmdCurvatureComb};
+                                   kCmdCurvatureComb, kCmdCompareReductions,
+                                   kCmdCompareApproximations};
   for (int command : {0, int(kCmdSurfaces), int(kCmdSurfaces), int(kCmdCurves)}) {
     if (command != 0) window.Command(command);
     const bool curves = command != kCmdSurfaces;
