@@ -8,7 +8,8 @@
 //   answer save|discard|cancel          (queued for the next action's
 //                                        "Save changes to NAME?"; none
 //                                        queued answers Cancel)
-//   print NAME... | menu ID... | png FILE | checksum
+//   print NAME... | menu ID... | png FILE | svg FILE | obj FILE | checksum
+//   wheel X Y STEPS | pan DX DY                           (the view)
 //   (print also knows status, title, undo, redo, document and legend)
 //
 // '#' starts a comment and blank lines are skipped. `set` names a table
