@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/window_proc.h"
 #include "base/canvas.h"
@@ -21,6 +22,11 @@ constexpr int kDrawnTeeth = 100;
 struct CombState {
   bool on = false;
   double scale = 1.0;  // model units of tooth a unit of curvature
+  // The comb last computed and the curve it belongs to: a drag step erases
+  // the comb it drew before it draws the new one.
+  CurveCopy curve{};
+  int kind = kNoCurve;
+  std::vector<std::vector<CombTooth>> comb;
 };
 
 CombState& State() {
@@ -42,7 +48,18 @@ bool ModelCurve(CurveCopy& curve, MeasuredCurve::Form& form, bool& rational) {
   }
 }
 
-std::vector<std::vector<CombTooth>> ModelComb() {
+bool SameCurve(const CurveCopy& a, const CurveCopy& b) {
+  if (a.pointCount != b.pointCount || a.order != b.order) return false;
+  const int n = std::clamp(a.pointCount, 0, kMaxPoints);
+  const int knots = std::clamp(a.pointCount + a.order, 0, kMaxKnots);
+  auto same = [](const auto* x, const auto* y, int count) {
+    return std::memcmp(x, y, sizeof *x * count) == 0;
+  };
+  return same(a.points, b.points, n) && same(a.weights, b.weights, n) &&
+         same(a.knots, b.knots, knots);
+}
+
+std::vector<std::vector<CombTooth>> ComputeComb() {
   CurveCopy curve;
   MeasuredCurve::Form form;
   bool rational = false;
@@ -51,6 +68,20 @@ std::vector<std::vector<CombTooth>> ModelComb() {
   const int n = std::clamp(curve.pointCount, 0, kMaxPoints);
   const int spans = form == MeasuredCurve::Form::kSpline ? std::max(n - curve.order + 1, 1) : 1;
   return CurvatureComb(measured, std::clamp(kCombTeeth / spans, 4, kCombTeeth));
+}
+
+// The comb of the model's curve, computed again only when the curve changed.
+const std::vector<std::vector<CombTooth>>& ModelComb() {
+  CombState& state = State();
+  const ModelState& m = Model();
+  static const std::vector<std::vector<CombTooth>> kNone;
+  if (m.objectMode != kCurves) return kNone;
+  if (state.kind != m.curveKind || !SameCurve(state.curve, CurrentCurve(m))) {
+    state.comb = ComputeComb();
+    state.curve = CurrentCurve(m);
+    state.kind = m.curveKind;
+  }
+  return state.comb;
 }
 
 // The scale that makes the longest tooth a fifth of the canvas's shorter side.

@@ -1,6 +1,7 @@
 #include "base/curvature.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tambra {
@@ -115,22 +116,37 @@ std::vector<std::vector<CombTooth>> CurvatureComb(const MeasuredCurve& measured,
     }
   };
   if (!spline) {
-    // The hodograph: B'(n, i) = n (B(n-1, i-1) - B(n-1, i)), and again.
+    // The hodograph: the homogeneous points (w P, w) and their first and
+    // second differences, times p and p (p - 1), are the control points of
+    // the first and second derivative curves of degree p - 1 and p - 2.
     const int p = n - 1;
+    std::vector<std::array<double, 3>> q(n), d1(std::max(p, 0)), d2(std::max(p - 1, 0));
+    for (int i = 0; i < n; ++i) {
+      const double w = weighted ? double(c.weights[i]) : 1.0;
+      q[i] = {w * c.points[i].x, w * c.points[i].y, w};
+    }
+    for (int i = 0; i + 1 < n; ++i) {
+      for (int k = 0; k < 3; ++k) d1[i][k] = p * (q[i + 1][k] - q[i][k]);
+    }
+    for (int i = 0; i + 2 < n; ++i) {
+      for (int k = 0; k < 3; ++k) d2[i][k] = (p - 1) * (d1[i + 1][k] - d1[i][k]);
+    }
     std::vector<double> b0, b1, b2;
+    auto sum = [](const std::vector<std::array<double, 3>>& points, const std::vector<double>& b,
+                  double (&out)[3]) {
+      out[0] = out[1] = out[2] = 0.0;
+      for (std::size_t i = 0; i < points.size(); ++i) {
+        for (int k = 0; k < 3; ++k) out[k] += b[i] * points[i][k];
+      }
+    };
     comb.emplace_back();
     for (int step = 0; step <= perSpan; ++step) {
       const double t = double(step) / perSpan;
       Bernstein(p, t, b0), Bernstein(p - 1, t, b1), Bernstein(p - 2, t, b2);
-      auto at = [](const std::vector<double>& b, int i) {
-        return i >= 0 && i < int(b.size()) ? b[i] : 0.0;
-      };
       Sums s;
-      for (int i = 0; i <= p; ++i) {
-        const double d1 = p * (at(b1, i - 1) - at(b1, i));
-        const double d2 = p >= 2 ? double(p) * (p - 1) * (at(b2, i - 2) - 2 * at(b2, i - 1) + at(b2, i)) : 0.0;
-        add(s, i, b0[i], d1, d2);
-      }
+      double v[3][3];
+      sum(q, b0, v[0]), sum(d1, b1, v[1]), sum(d2, b2, v[2]);
+      for (int d = 0; d < 3; ++d) s.ax[d] = v[d][0], s.ay[d] = v[d][1], s.w[d] = v[d][2];
       CombTooth tooth;
       if (Tooth(s, t, tooth)) comb.back().push_back(tooth);
     }
