@@ -14,21 +14,6 @@ struct Sums {
   double ax[3] = {}, ay[3] = {}, w[3] = {};
 };
 
-// The Bernstein values of degree n at t (none for n below 0), by the ratio
-// recurrence from the end nearer to t: n terms, and the first value never
-// underflows.
-void Bernstein(int n, double t, std::vector<double>& out) {
-  out.assign(std::max(n + 1, 0), 0.0);
-  if (n < 0) return;
-  const bool flip = t > 0.5;
-  const double u = flip ? 1.0 - t : t;
-  double b = std::pow(1.0 - u, n);
-  for (int i = 0; i <= n; ++i) {
-    out[flip ? n - i : i] = b;
-    b *= u / (1.0 - u) * (n - i) / (i + 1);
-  }
-}
-
 // The k basis functions of order k that are non-zero on span `span` at u,
 // with their first and second derivatives: ders[d][j] for function span -
 // k + 1 + j (the classical triangular scheme and its derivative recurrence).
@@ -142,7 +127,7 @@ std::vector<std::vector<CombTooth>> CurvatureComb(const MeasuredCurve& measured,
     comb.emplace_back();
     for (int step = 0; step <= perSpan; ++step) {
       const double t = double(step) / perSpan;
-      Bernstein(p, t, b0), Bernstein(p - 1, t, b1), Bernstein(p - 2, t, b2);
+      BernsteinValues(p, t, b0), BernsteinValues(p - 1, t, b1), BernsteinValues(p - 2, t, b2);
       Sums s;
       double v[3][3];
       sum(q, b0, v[0]), sum(d1, b1, v[1]), sum(d2, b2, v[2]);

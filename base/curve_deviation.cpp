@@ -60,6 +60,21 @@ CurvePoint CurveEvaluator::Sum(int first, const double* basis, int count) const 
   return w == 0.0 ? CurvePoint{kNaN, kNaN} : CurvePoint{x / w, y / w};
 }
 
+// The Bernstein values of degree n at t (none for n below 0), by the ratio
+// recurrence from the end nearer to t: n terms, and the first value never
+// underflows.
+void BernsteinValues(int n, double t, std::vector<double>& out) {
+  out.assign(std::max(n + 1, 0), 0.0);
+  if (n < 0) return;
+  const bool flip = t > 0.5;
+  const double u = flip ? 1.0 - t : t;
+  double b = std::pow(1.0 - u, n);
+  for (int i = 0; i <= n; ++i) {
+    out[flip ? n - i : i] = b;
+    b *= u / (1.0 - u) * (n - i) / (i + 1);
+  }
+}
+
 double BernsteinValue(int degree, int i, double t) {
   if (i < 0 || i > degree) return 0.0;
   // The ratio recurrence from the end nearer to t: the first value never
@@ -72,19 +87,8 @@ double BernsteinValue(int degree, int i, double t) {
   return b;
 }
 
-// Bernstein values by the ratio recurrence from the end nearer to t, so
-// that the first value never underflows: n terms, not n^2.
 CurvePoint CurveEvaluator::BezierAt(double t) {
-  const int p = n_ - 1;
-  const bool flip = t > 0.5;
-  const double u = flip ? 1.0 - t : t;
-  basis_.resize(n_);
-  double b = std::pow(1.0 - u, p);
-  const double ratio = u / (1.0 - u);
-  for (int i = 0; i <= p; ++i) {
-    basis_[flip ? p - i : i] = b;
-    b *= ratio * (p - i) / (i + 1);
-  }
+  BernsteinValues(n_ - 1, t, basis_);
   return Sum(0, basis_.data(), n_);
 }
 

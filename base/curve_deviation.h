@@ -61,6 +61,8 @@ class CurveEvaluator {
 
 // The Bernstein polynomial B(degree, i) at t, in double.
 double BernsteinValue(int degree, int i, double t);
+// All of them for i = 0 .. degree (none below degree 0), in degree steps.
+void BernsteinValues(int degree, double t, std::vector<double>& out);
 
 // The sorted breakpoints of two curves on [0, 1], each once.
 std::vector<double> Breakpoints(const CurveEvaluator& a, const CurveEvaluator& b);

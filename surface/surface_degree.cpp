@@ -147,35 +147,40 @@ Drawing NetDrawing(const SurfaceCopy& surface) {
 // Rows of the patch at parameter v: C(i) = sum over j of B(M-1, j)(v) P(i, j).
 void PatchRowsAt(const SurfaceCopy& s, double v, std::vector<Point3D>& rows) {
   rows.assign(s.netRows, Point3D{});
+  std::vector<double> bv;
+  BernsteinValues(s.netCols - 1, v, bv);
   for (int j = 0; j < s.netCols; ++j) {
-    const double b = BernsteinValue(s.netCols - 1, j, v);
+    const double b = bv[j];
     for (int i = 0; i < s.netRows; ++i) {
       rows[i].x += b * s.net[i][j].x, rows[i].y += b * s.net[i][j].y, rows[i].z += b * s.net[i][j].z;
     }
   }
 }
 
-Point3D PatchAt(const std::vector<Point3D>& rows, double u) {
+Point3D PatchAt(const std::vector<Point3D>& rows, double u, std::vector<double>& bu) {
   Point3D p{};
   const int last = int(rows.size()) - 1;
+  BernsteinValues(last, u, bu);
   for (int i = 0; i <= last; ++i) {
-    const double b = BernsteinValue(last, i, u);
+    const double b = bu[i];
     p.x += b * rows[i].x, p.y += b * rows[i].y, p.z += b * rows[i].z;
   }
   return p;
 }
 
 // The largest distance between two rectangular Bezier patches at equal
-// parameters (u, v) on a 101 by 101 grid, in double.
+// parameters (u, v) on a 65 by 65 grid, in double (a few milliseconds for a
+// 100 by 100 net).
 double PatchDeviation(const SurfaceCopy& before, const SurfaceCopy& after) {
-  constexpr int kSteps = 100;
+  constexpr int kSteps = 64;
   std::vector<Point3D> a, b;
+  std::vector<double> bu;
   double largest = 0.0;
   for (int sv = 0; sv <= kSteps; ++sv) {
     PatchRowsAt(before, double(sv) / kSteps, a);
     PatchRowsAt(after, double(sv) / kSteps, b);
     for (int su = 0; su <= kSteps; ++su) {
-      const Point3D p = PatchAt(a, double(su) / kSteps), q = PatchAt(b, double(su) / kSteps);
+      const Point3D p = PatchAt(a, double(su) / kSteps, bu), q = PatchAt(b, double(su) / kSteps, bu);
       const double d = std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) +
                                  (p.z - q.z) * (p.z - q.z));
       if (!std::isfinite(d)) return std::nan("");
