@@ -54,7 +54,8 @@ Bounds ShownBounds(const Raster& canvas) {
 void ZoomAbout(Platform& window, double x, double y, int steps) {
   const ViewTransform& view = window.Canvas().View();
   const double scale = view.scale * std::pow(kZoomStep, steps);
-  if (!(scale >= kMinZoom * 0.999999 && scale <= kMaxZoom * 1.000001)) return;
+  const double zoom = scale / window.DevicePixelRatio();
+  if (!(zoom >= kMinZoom * 0.999999 && zoom <= kMaxZoom * 1.000001)) return;
   // The model point under (x, y) stays under it.
   const double factor = scale / view.scale;
   ApplyView(window, ViewTransform{scale, x - (x - view.x) * factor, y - (y - view.y) * factor});
@@ -74,12 +75,15 @@ void FitView(Platform& window) {
   const double margin = std::min(width, height) / 20 + 4;
   const double spanX = std::max(b.right - b.left, 1.0), spanY = std::max(b.bottom - b.top, 1.0);
   double scale = std::min((width - 2 * margin) / spanX, (height - 2 * margin) / spanY);
-  scale = std::clamp(scale, kMinZoom, kMaxZoom);
+  const double ratio = window.DevicePixelRatio();
+  scale = std::clamp(scale, kMinZoom * ratio, kMaxZoom * ratio);
   const double centreX = (b.left + b.right) / 2, centreY = (b.top + b.bottom) / 2;
   ApplyView(window, ViewTransform{scale, width / 2 - scale * centreX, height / 2 - scale * centreY});
 }
 
-void ActualSize(Platform& window) { ApplyView(window, ViewTransform{}); }
+void ActualSize(Platform& window) {
+  ApplyView(window, ViewTransform{window.DevicePixelRatio(), 0.0, 0.0});
+}
 
 void ZoomIn(Platform& window) {
   ZoomAbout(window, window.Canvas().width() / 2.0, window.Canvas().height() / 2.0, 1);

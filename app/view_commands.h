@@ -20,7 +20,8 @@ void ZoomAbout(Platform& window, double x, double y, int steps);
 void PanView(Platform& window, double dx, double dy);
 
 // View > Fit: every control point, curve and result on the canvas inside it
-// with a margin. View > Actual size: one model unit a pixel. View > Zoom in
+// with a margin. View > Actual size: one model unit a pixel of the screen
+// (the device pixel ratio in raster pixels; the window starts there). View > Zoom in
 // and Zoom out: one step about the canvas centre.
 void FitView(Platform& window);
 void ActualSize(Platform& window);

@@ -356,6 +356,7 @@ void HandleMessage(Platform& window, const Message& message) {
   const int y = HighWord(message.lParam);
   switch (message.kind) {
     case MessageKind::kCreate:
+      window.Canvas().SetView(ViewTransform{window.DevicePixelRatio(), 0.0, 0.0});
       CreateDrawingResources(window);
       SetCurvesMenu(window);
       break;

@@ -45,6 +45,12 @@ class Platform {
   // The client area's raster; drawing into it is what the user sees.
   virtual Raster& Canvas() = 0;
 
+  // Raster pixels to a pixel of the user's screen: 2 on a high-density
+  // screen at 2x, where the raster has the screen's own pixels and one
+  // model unit shows as one pixel of the unzoomed canvas at two raster
+  // pixels. Mouse positions arrive in raster pixels.
+  virtual double DevicePixelRatio() const { return 1.0; }
+
   // Menu items addressed by command id.
   virtual void SetMenuChecked(int id, bool checked) = 0;
   virtual void SetMenuEnabled(int id, bool enabled) = 0;

@@ -25,8 +25,19 @@ QSize CanvasWidget::sizeHint() const { return QSize(800, 560); }
 
 QImage CanvasWidget::RasterImage() const {
   if (raster_.width() <= 0 || raster_.height() <= 0) return QImage();
-  return QImage(reinterpret_cast<const uchar*>(raster_.Data()), raster_.width(), raster_.height(),
-                raster_.width() * 4, QImage::Format_RGB32);
+  QImage image(reinterpret_cast<const uchar*>(raster_.Data()), raster_.width(), raster_.height(),
+               raster_.width() * 4, QImage::Format_RGB32);
+  image.setDevicePixelRatio(devicePixelRatioF());
+  return image;
+}
+
+QRect CanvasWidget::ToWidget(const QRect& raster) const {
+  const double r = devicePixelRatioF();
+  const int left = static_cast<int>(std::floor(raster.left() / r));
+  const int top = static_cast<int>(std::floor(raster.top() / r));
+  const int right = static_cast<int>(std::ceil((raster.right() + 1) / r));
+  const int bottom = static_cast<int>(std::ceil((raster.bottom() + 1) / r));
+  return QRect(left, top, right - left, bottom - top);
 }
 
 std::uint32_t CanvasWidget::MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
@@ -47,14 +58,20 @@ void CanvasWidget::paintEvent(QPaintEvent* event) {
   // background is white.
   painter.fillRect(dirty, Qt::white);
   if (!image.isNull()) {
-    const QRect inside = dirty.intersected(image.rect());
-    painter.drawImage(inside.topLeft(), image, inside);
+    // The raster has the screen's own pixels: a widget rectangle covers
+    // ratio times as many of them.
+    const double r = devicePixelRatioF();
+    const QRect inside = dirty.intersected(ToWidget(QRect(QPoint(0, 0), image.size())));
+    const QRectF source(inside.x() * r, inside.y() * r, inside.width() * r, inside.height() * r);
+    painter.drawImage(QRectF(inside), image, source.intersected(QRectF(image.rect())));
   }
 }
 
 void CanvasWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  emit resized(event->size().width(), event->size().height());
+  const double r = devicePixelRatioF();
+  emit resized(static_cast<int>(std::lround(event->size().width() * r)),
+               static_cast<int>(std::lround(event->size().height() * r)));
 }
 
 void CanvasWidget::showEvent(QShowEvent* event) {
@@ -78,7 +95,11 @@ bool CanvasWidget::Panning(QMouseEvent* event) {
       return panning_;
     case QEvent::MouseMove:
       if (!panning_) return false;
-      if (at != panFrom_) emit mouseMessage(PanMessage(at.x() - panFrom_.x(), at.y() - panFrom_.y()));
+      if (at != panFrom_) {
+        const double r = devicePixelRatioF();
+        emit mouseMessage(PanMessage(static_cast<int>(std::lround((at.x() - panFrom_.x()) * r)),
+                                     static_cast<int>(std::lround((at.y() - panFrom_.y()) * r))));
+      }
       panFrom_ = at;
       return true;
     case QEvent::MouseButtonRelease:
@@ -97,7 +118,9 @@ void CanvasWidget::wheelEvent(QWheelEvent* event) {
   if (steps != 0 && (event->modifiers() & Qt::ControlModifier)) {
     emit mouseMessage(Message{MessageKind::kCombScale, static_cast<std::uint32_t>(steps), 0});
   } else if (steps != 0 && rect().contains(at)) {
-    emit mouseMessage(WheelMessage(at.x(), at.y(), steps));
+    const double r = devicePixelRatioF();
+    emit mouseMessage(WheelMessage(static_cast<int>(std::floor(event->position().x() * r)),
+                                   static_cast<int>(std::floor(event->position().y() * r)), steps));
   }
   event->accept();
 }
@@ -142,13 +165,14 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
 void CanvasWidget::Forward(MessageKind kind, QMouseEvent* event) {
   // The pixel under the cursor; with a fractional device scale the position
   // need not be whole.
-  const int x = static_cast<int>(std::floor(event->position().x()));
-  const int y = static_cast<int>(std::floor(event->position().y()));
+  const double r = devicePixelRatioF();
+  const int x = static_cast<int>(std::floor(event->position().x() * r));
+  const int y = static_cast<int>(std::floor(event->position().y() * r));
   // Qt keeps sending to the widget that took the press while the button is
   // held, also outside it. The client area only hears about its own pixels:
   // coordinates outside would wrap around in the 16-bit packing and land a
   // point far away.
-  if (!rect().contains(x, y)) return;
+  if (x < 0 || y < 0 || x >= raster_.width() || y >= raster_.height()) return;
   emit mouseMessage(MouseMessage(kind, x, y, MouseFlags(event->buttons(), event->modifiers())));
 }
 

@@ -19,9 +19,11 @@ class CanvasWidget : public QWidget {
 
   QSize sizeHint() const override;
 
-  // The raster as an image, sharing its pixels; valid until the raster is
-  // resized.
+  // The raster as an image, sharing its pixels, at the screen's device
+  // pixel ratio; valid until the raster is resized.
   QImage RasterImage() const;
+  // The widget rectangle that shows a rectangle of raster pixels.
+  QRect ToWidget(const QRect& raster) const;
 
   // The button and key flags of a mouse message for this Qt state.
   static std::uint32_t MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);

@@ -157,8 +157,8 @@ void MainWindow::ShowDrawn() {
   // Only what the core drew goes to the screen.
   const PixelRect dirty = platform_->Canvas().TakeDirtyRect();
   if (!dirty.empty()) {
-    canvas_->update(
-        QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top));
+    canvas_->update(canvas_->ToWidget(
+        QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)));
   }
   status_->setText(QString::fromStdString(StatusLine()));
 }

@@ -177,6 +177,10 @@ void QtPlatform::ShowStatus(const char* text) {
     main->statusBar()->showMessage(QString::fromUtf8(text));
 }
 
+double QtPlatform::DevicePixelRatio() const {
+  return window_ != nullptr ? window_->devicePixelRatioF() : 1.0;
+}
+
 void QtPlatform::ShowLegend(bool visible, const std::vector<LegendLine>& lines) {
   auto* main = qobject_cast<QMainWindow*>(window_);
   if (main == nullptr) return;

@@ -45,6 +45,7 @@ class QtPlatform : public Platform {
   int ExitCode() const { return exitCode_; }
 
   Raster& Canvas() override { return canvas_; }
+  double DevicePixelRatio() const override;
   void SetMenuChecked(int id, bool checked) override;
   void SetMenuEnabled(int id, bool enabled) override;
   int RunDialog(DialogSession& dialog) override;
