@@ -34,11 +34,12 @@ int HighWord(std::uint32_t value) { return static_cast<int>((value >> 16) & 0xFF
 
 bool IsCurves() { return Model().objectMode == kCurves; }
 
-// The pick distance is in raster pixels, whatever the zoom.
-bool PointIsUnder(int index, int x, int y, const ViewTransform& view) {
+// The pick distance is in screen pixels whatever the zoom: within the mark.
+bool PointIsUnder(int index, int x, int y, const ViewTransform& view, int markScale = 1) {
   const Point2& p = Model().points[index];
   const double px = view.scale * p.x + view.x, py = view.scale * p.y + view.y;
-  return std::abs(TruncateToPixel(px) - x) < 3 && std::abs(TruncateToPixel(py) - y) < 3;
+  const int reach = 3 * markScale;
+  return std::abs(TruncateToPixel(px) - x) < reach && std::abs(TruncateToPixel(py) - y) < reach;
 }
 
 Point2 ModelPointAt(const Platform& window, int x, int y) {
@@ -129,7 +130,7 @@ void OnLeftDown(Platform& window, int x, int y) {
     return;
   }
   if (m.acceptRelease == 0) return;
-  const int index = FindPointUnder(x, y, window.Canvas().View());
+  const int index = FindPointUnder(x, y, window.Canvas().View(), window.Canvas().MarkScale());
   if (index >= 0) {
     m.pickedIndex = index;
     m.pickActive = 1;
@@ -164,7 +165,7 @@ void OnLeftUp(Platform& window, int x, int y) {
 void OnRightDown(Platform& window, int x, int y) {
   ModelState& m = Model();
   if (!IsCurves()) return;
-  const int index = FindPointUnder(x, y, window.Canvas().View());
+  const int index = FindPointUnder(x, y, window.Canvas().View(), window.Canvas().MarkScale());
   if (index >= 0) {
     m.pickedIndex = index;
     m.pickActive = 1;
@@ -177,7 +178,8 @@ void OnRightUp(Platform& window, int x, int y) {
   m.pickActive = 0;
   // A command between press and release may have shortened the polygon.
   if (m.pickedIndex >= m.pointCount) return;
-  if (!PointIsUnder(m.pickedIndex, x, y, window.Canvas().View())) return;
+  if (!PointIsUnder(m.pickedIndex, x, y, window.Canvas().View(), window.Canvas().MarkScale()))
+    return;
   if (m.pointCount <= kMinPolygonPoints) return;
   const bool automaticKnots = CurveKnotsAutomatic();
   --m.pointCount;
@@ -191,7 +193,7 @@ void UpdateHover(Platform& window, int x, int y) {
   const DrawRoleScope role(window.Canvas(), DrawRole::kPointMark);
   // A highlighted point that no longer exists has no mark to put back.
   if (m.hoverIndex >= m.pointCount) m.hoverIndex = -1;
-  const int index = FindPointUnder(x, y, window.Canvas().View());
+  const int index = FindPointUnder(x, y, window.Canvas().View(), window.Canvas().MarkScale());
   if (index >= 0 && index != m.hoverIndex) {
     if (m.hoverIndex != -1) {
       DrawMark(window, m.points[m.hoverIndex].x, m.points[m.hoverIndex].y, kBlackMode);
@@ -357,6 +359,7 @@ void HandleMessage(Platform& window, const Message& message) {
   switch (message.kind) {
     case MessageKind::kCreate:
       window.Canvas().SetView(ViewTransform{window.DevicePixelRatio(), 0.0, 0.0});
+      window.Canvas().SetMarkScale(static_cast<int>(std::lround(window.DevicePixelRatio())));
       CreateDrawingResources(window);
       SetCurvesMenu(window);
       break;
@@ -403,10 +406,10 @@ void ShowModel(Platform& window) {
   OnPaint(window);
 }
 
-int FindPointUnder(int x, int y, const ViewTransform& view) {
+int FindPointUnder(int x, int y, const ViewTransform& view, int markScale) {
   const ModelState& m = Model();
   for (int i = 0; i < m.pointCount && i < kMaxPoints; ++i) {
-    if (PointIsUnder(i, x, y, view)) return i;
+    if (PointIsUnder(i, x, y, view, markScale)) return i;
   }
   return -1;
 }

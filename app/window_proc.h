@@ -25,8 +25,8 @@ void OpenFileFromOutside(Platform& window, const char* path);
 // may close (nothing unsaved, saved, or discarded).
 bool MayCloseWindow(Platform& window);
 
-// Index of the first control point within 2 raster pixels of raster point
-// (x, y) under the view, or -1.
-int FindPointUnder(int x, int y, const ViewTransform& view = {});
+// Index of the first control point within its mark (2 raster pixels, times
+// the mark scale) of raster point (x, y) under the view, or -1.
+int FindPointUnder(int x, int y, const ViewTransform& view = {}, int markScale = 1);
 
 }  // namespace tambra

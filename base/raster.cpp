@@ -259,11 +259,23 @@ void Raster::FillRect(int left, int top, int right, int bottom, Rgb colour) {
 PixelRect Raster::MarkSquare(ItemKind kind, const PenPoint& at) const {
   const PenPoint centre = ToRaster(at.x, at.y);
   const std::int64_t x = TruncateToPixel(centre.x), y = TruncateToPixel(centre.y);
-  const std::int64_t half = MarkHalfWidth(kind);
+  const std::int64_t half = std::int64_t{MarkHalfWidth(kind)} * markScale_;
   auto within = [](std::int64_t v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
   };
   return PixelRect{within(x - half), within(y - half), within(x + half), within(y + half)};
+}
+
+void Raster::SetMarkScale(int scale) {
+  scale = std::clamp(scale, 1, 8);
+  if (scale == markScale_) return;
+  markScale_ = scale;
+  for (DisplayItem& item : list_.items_) {
+    if (item.kind == ItemKind::kMark || item.kind == ItemKind::kSmallMark) {
+      item.rect = MarkSquare(item.kind, item.at);
+    }
+  }
+  Repaint();
 }
 
 void Raster::SetView(const ViewTransform& view) {

@@ -84,6 +84,10 @@ class Raster {
   }
   // The square of a mark at model point `at` under the current view.
   PixelRect MarkSquare(ItemKind kind, const PenPoint& at) const;
+  // Marks as many times their size in raster pixels (2 on a screen at 2x,
+  // so that a mark looks the same there); repaints.
+  void SetMarkScale(int scale);
+  int MarkScale() const { return markScale_; }
 
   // What has been drawn since the raster was last cleared.
   const DisplayList& List() const { return list_; }
@@ -129,6 +133,7 @@ class Raster {
   DisplayList list_;
   DrawTag tag_;
   ViewTransform view_;
+  int markScale_ = 1;
 };
 
 // Names the role of what is drawn within the scope, unless an enclosing
