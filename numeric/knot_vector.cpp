@@ -76,10 +76,13 @@ int FindKnotSpan(const float* knots, int count, int order, double t) {
 
 void ClampedUniformKnots(float* knots, int n, int k) {
   const float end = static_cast<float>(n - k + 1);
-  for (int i = 0; i < n + k; ++i) {
+  // A vector longer than the storage is written as far as it goes and left
+  // without its terminator: no helper takes it for a usable vector.
+  const long long used = static_cast<long long>(n) + k;
+  for (int i = 0; i < used && i < kKnotCapacity; ++i) {
     knots[i] = i < k ? 0.0f : i < n ? static_cast<float>(i - k + 1) : end;
   }
-  knots[n + k] = 0.0f;
+  if (used >= 0 && used < kKnotCapacity) knots[used] = 0.0f;
 }
 
 namespace {

@@ -67,7 +67,8 @@ int FindKnotInterval(const float* knots, int used, double value);
 
 // The clamped uniform integer vector of n points and order k: k zeros,
 // 1 .. n - k, k copies of n - k + 1, then the terminating 0 (the knot scan
-// ends at the first decrease). Needs n >= k >= 1 and n + k below the storage.
+// ends at the first decrease). Needs n >= k >= 1; with n + k not below the
+// storage only the first kKnotCapacity entries are written.
 void ClampedUniformKnots(float* knots, int n, int k);
 
 // The vector a new curve of n points and order k gets: knots 0 to k - 1 are
