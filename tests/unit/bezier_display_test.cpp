@@ -70,7 +70,7 @@ TEST_F(BezierDisplayTest, HugeGridAndHugeCoordinatesStayBounded) {
       Draw({{1e30f, 1e30f}, {-1e30f, 5}, {100, 100}, {FLT_MAX, -FLT_MAX}, {-FLT_MAX, 50}}, 50);
   DrawBezierCurve(window, kEraseMode);
   EXPECT_EQ(window.Canvas().CountNonWhite(), 0) << "erasing in white leaves nothing";
-  EXPECT_EQ(std::tuple(text.find("inf"), text.find("nan")), std::tuple(std::string::npos, std::string::npos));
+  EXPECT_EQ(std::tuple(text.find("inf"), text.find("nan")), std::tuple(text.npos, text.npos));
 }
 
 // The writers' exact bytes, under a locale with a decimal comma too when one is installed.

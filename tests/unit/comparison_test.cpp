@@ -152,7 +152,7 @@ TEST_F(ComparisonTest, ComparisonsChangeNothingAndSayWhyAMethodDidNotRun) {
     for (int id : {kCmdCompareReductions, kCmdCompareApproximations}) {
       const Comparison& comparison = Compare(id);
       const std::string csv = ComparisonCsv(comparison);
-      EXPECT_EQ(std::tuple(csv.find("nan"), csv.find("inf")), std::tuple(std::string::npos, std::string::npos)) << csv;
+      EXPECT_EQ(std::tuple(csv.find("nan"), csv.find("inf")), std::tuple(csv.npos, csv.npos)) << csv;
       for (const ComparedMethod& method : comparison.methods) {
         EXPECT_EQ(method.refusal.empty(), n > 2) << method.name << ": " << method.refusal;
       }

@@ -126,7 +126,7 @@ TEST_F(SurfacePatchTest, RefusedAndSkippedSamplesNeverReachAPixelOrTheLog) {
     const std::vector<unsigned char> before = ModelBytes();
     const std::string log = DrawLogged(true);
     EXPECT_EQ(ModelDifference(before, ModelBytes()), "") << c.rows << " " << c.grid;
-    EXPECT_EQ(std::tuple(log.find("nan"), log.find("inf")), std::tuple(std::string::npos, std::string::npos));
+    EXPECT_EQ(std::tuple(log.find("nan"), log.find("inf")), std::tuple(log.npos, log.npos));
     const long skipped = std::count(log.begin(), log.end(), '#');
     EXPECT_TRUE(c.skipped < 0 ? log.empty() : skipped == c.skipped) << skipped;
     EXPECT_TRUE(c.drawn < 0 || (Red() > 0) == (c.drawn == 1)) << c.rows << " " << c.grid;
