@@ -43,14 +43,13 @@ TEST_F(AtomicFileTest, WritesWholeFilesKeepingPermissionsAndLinks) {
   WriteFile(real, "old, and longer than the new text");
   ::chmod(real.c_str(), 0604);
   ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
-  EXPECT_TRUE(Write(link, "new"));
-  EXPECT_TRUE(fs::is_symlink(link) && ReadFile(real) == "new");
+  EXPECT_EQ((std::tuple{Write(link, "new"), fs::is_symlink(link), ReadFile(real)}), std::tuple(true, true, "new"));
   EXPECT_EQ(fs::status(real).permissions(), fs::perms(0604));
 
   const std::string dangling = Path("dangling.cnt");
   ASSERT_EQ(::symlink(Path("nowhere/x").c_str(), dangling.c_str()), 0);
   EXPECT_TRUE(Write(dangling, "plain"));
-  EXPECT_TRUE(!fs::is_symlink(dangling) && ReadFile(dangling) == "plain");
+  EXPECT_EQ(std::tuple(fs::is_symlink(dangling), ReadFile(dangling)), std::tuple(false, "plain"));
 
   const std::string longest = Path(std::string(NAME_MAX, 'n'));
   EXPECT_TRUE(Write(longest, "long")) << failure.reason;
@@ -68,13 +67,12 @@ TEST_F(AtomicFileTest, FailuresLeaveTargetsAsTheyWere) {
   ASSERT_EQ(::symlink(fifo.c_str(), link.c_str()), 0);
   const bool root = ::mknod(device.c_str(), S_IFCHR | 0600, ::makedev(1, 3)) == 0;
   for (const std::string& target : {fifo, folder, link, root ? device : fifo}) {
-    EXPECT_TRUE(!Write(target, "text") && failure.step == FileWriteStep::kNotRegularFile) << target;
-    EXPECT_EQ(failure.reason, "it is not a regular file");
+    EXPECT_EQ((std::tuple{Write(target, "text"), failure.step, failure.reason}),
+              std::tuple(false, FileWriteStep::kNotRegularFile, "it is not a regular file")) << target;
   }
-  EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_symlink(link) && fs::is_empty(folder));
-  if (root) {
-    EXPECT_TRUE(fs::is_character_file(device));
-  }
+  EXPECT_EQ(std::tuple(fs::is_fifo(fifo), fs::is_symlink(link), fs::is_empty(folder)),
+            std::tuple(true, true, true));
+  if (root) { EXPECT_TRUE(fs::is_character_file(device)); }
 
   WriteFile(old, "old contents");
   struct rlimit saved, small;
@@ -85,12 +83,12 @@ TEST_F(AtomicFileTest, FailuresLeaveTargetsAsTheyWere) {
   const bool written = Write(old, std::string(100, 'x'));
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, previousHandler);
-  EXPECT_TRUE(!written && failure.step == FileWriteStep::kWrite);
-  EXPECT_EQ(failure.reason, "File too large");
+  EXPECT_EQ(std::tuple(written, failure.step, failure.reason),
+            std::tuple(false, FileWriteStep::kWrite, "File too large"));
   EXPECT_EQ(ReadFile(old), "old contents");
 
-  EXPECT_TRUE(!Write(Path("missing/x.dat"), "text") && failure.step == FileWriteStep::kCreate);
-  EXPECT_EQ(failure.reason, "No such file or directory");
+  EXPECT_EQ((std::tuple{Write(Path("missing/x.dat"), "text"), failure.step, failure.reason}),
+            std::tuple(false, FileWriteStep::kCreate, "No such file or directory"));
   EXPECT_EQ(Entries(), root ? 5 : 4) << "no temporary file is left";
 }
 

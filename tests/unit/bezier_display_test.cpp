@@ -38,7 +38,7 @@ TEST_F(BezierDisplayTest, PolylineHasNSegmentsFromFirstToLastThroughTheCurve) {
       const std::vector<P> s = PointsAfter(log, kData);
       const P first = {points[0].x, points[0].y}, last = {points.back().x, points.back().y};
       ASSERT_EQ(s.size(), size_t(std::max(segments, 1) + 1));
-      EXPECT_TRUE(Distance(s.front(), first) == 0 && Distance(s.back(), last) == 0);
+      EXPECT_EQ(std::tuple(Distance(s.front(), first), Distance(s.back(), last)), std::tuple(0, 0));
       EXPECT_NE(log.find(kData + std::to_string(segments) + "\r\n"), std::string::npos);
       for (int i = 1; points.size() == 3 && i < segments && segments <= 7; ++i) {
         const double t = float(double(i) / segments);
@@ -54,9 +54,8 @@ TEST_F(BezierDisplayTest, PolylineHasNSegmentsFromFirstToLastThroughTheCurve) {
                   (c.Pixel(300, 400) == kBlack && c.Pixel(300, 250) == kWhite)) << "the chord";
     }
   }
-  for (int n : {0, 1, 2, -1}) {
-    EXPECT_TRUE(Draw(parabola, 50, n).empty() && window.Canvas().CountNonWhite() == 0) << n;
-  }
+  for (int n : {0, 1, 2, -1})
+    EXPECT_EQ((std::tuple{Draw(parabola, 50, n).empty(), window.Canvas().CountNonWhite()}), std::tuple(true, 0)) << n;
 }
 
 TEST_F(BezierDisplayTest, HugeGridAndHugeCoordinatesStayBounded) {
@@ -71,7 +70,7 @@ TEST_F(BezierDisplayTest, HugeGridAndHugeCoordinatesStayBounded) {
       Draw({{1e30f, 1e30f}, {-1e30f, 5}, {100, 100}, {FLT_MAX, -FLT_MAX}, {-FLT_MAX, 50}}, 50);
   DrawBezierCurve(window, kEraseMode);
   EXPECT_EQ(window.Canvas().CountNonWhite(), 0) << "erasing in white leaves nothing";
-  EXPECT_TRUE(text.find("inf") == std::string::npos && text.find("nan") == std::string::npos);
+  EXPECT_EQ(std::tuple(text.find("inf"), text.find("nan")), std::tuple(text.npos, text.npos));
 }
 
 // The writers' exact bytes, under a locale with a decimal comma too when one is installed.

@@ -204,8 +204,8 @@ TEST_F(BezierDegreeCommandTest, CommandsThatCannotRunDoNothing) {
       SetPolygon(all);
       EXPECT_EQ(Run(c.v->menu, p, c.step, save), "");
       EXPECT_FALSE(window.Status().empty()) << "a refusal says why";
-      EXPECT_TRUE(m.degreeStep == c.step && m.pointCount == c.n);
-      EXPECT_TRUE(SameBits(Polygon(kMaxPoints), all) && window.Canvas().CountNonWhite() == 0);
+      EXPECT_EQ(std::tuple(m.degreeStep, m.pointCount), std::tuple(c.step, c.n));
+      EXPECT_EQ(std::tuple(SameBits(Polygon(kMaxPoints), all), window.Canvas().CountNonWhite()), std::tuple(true, 0));
     }
   }
 }
@@ -224,7 +224,7 @@ TEST_F(BezierDegreeCommandTest, CommandsShowTheKernelsPolygonAndSaveDecidesWheth
     for (int save : {0, 1}) {
       SCOPED_TRACE(::testing::Message() << v->name << ", n = " << n << ", save " << save);
       EXPECT_EQ(Run(v->menu, p, step, save), log);
-      EXPECT_TRUE(m.degreeStep == step && SameBits(Polygon(), save == 1 ? shown : p));
+      EXPECT_EQ(std::tuple(m.degreeStep, SameBits(Polygon(), save == 1 ? shown : p)), std::tuple(step, true));
       EXPECT_TRUE(Pixels() == pixels);
     }
     SetPolygon(p), window.Command(v->menu);
@@ -233,7 +233,7 @@ TEST_F(BezierDegreeCommandTest, CommandsShowTheKernelsPolygonAndSaveDecidesWheth
   window.Command(kCmdSurfaces);
   for (const Variant& v : kAll) {
     window.Canvas().Resize(800, 600), SetPolygon(GenericPolygon(10, 181)), window.Command(v.menu);
-    EXPECT_TRUE(m.pointCount == 10 && window.Canvas().CountNonWhite() == 0) << v.name;
+    EXPECT_EQ(std::tuple(m.pointCount, window.Canvas().CountNonWhite()), std::tuple(10, 0)) << v.name;
   }
 }
 

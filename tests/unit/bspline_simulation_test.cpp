@@ -74,7 +74,7 @@ TEST_F(BSplineSimulationTest, ElevatedQuadraticComesBack) {
     window.Command(kCmdBSplineSimulation);
     EXPECT_TRUE(Red());
     ASSERT_EQ(m.pointCount, int(c.want.size()));
-    EXPECT_TRUE(m.order == 3 && ScanKnots(m.knots) == int(c.wantKnots.size()));
+    EXPECT_EQ(std::tuple(m.order, ScanKnots(m.knots)), std::tuple(3, int(c.wantKnots.size())));
     EXPECT_EQ(Floats(m.knots, m.knots + c.wantKnots.size()), c.wantKnots);
     for (size_t i = 0; i < c.want.size(); ++i) {
       EXPECT_LT(Distance({m.points[i].x, m.points[i].y}, {c.want[i].x, c.want[i].y}),
@@ -96,9 +96,10 @@ TEST_F(BSplineSimulationTest, StopsAndRefusalsLeaveTheModel) {
     Set(points, knots, 1);
     const std::vector<unsigned char> before = ModelBytes();
     window.Command(kCmdBSplineSimulation);
-    EXPECT_TRUE(ModelBytes() == before && !Red()) << points.size() << " " << knots[4];
-    EXPECT_TRUE(window.Status().starts_with("B-spline simulation ") &&
-                !window.Status().ends_with(" points")) << window.Status();
+    EXPECT_EQ(std::tuple(ModelDifference(before, ModelBytes()), Red()), std::tuple("", false))
+        << points.size() << " " << knots[4];
+    EXPECT_EQ(std::tuple(window.Status().starts_with("B-spline simulation "), window.Status().ends_with(" points")),
+              std::tuple(true, false)) << window.Status();
   }
 }
 

@@ -71,7 +71,7 @@ TEST_F(CanvasTest, MarksAndRectanglesAreClipped) {
     const int top = edges[i / 36 % 6], bottom = edges[i / 216];
     if (left >= right || top >= bottom) dc.FillRect(left, top, right, bottom, kBlack);
   }
-  EXPECT_TRUE(Drawn(dc) == (std::array{0, 0, 3, 3, 9}) && Dirty() == (std::array{0, 0, 0, 0}));
+  EXPECT_EQ(std::tuple(Drawn(dc), Dirty()), std::tuple(std::array{0, 0, 3, 3, 9}, std::array{0, 0, 0, 0}));
   dc.FillRect(kMin, -10, 3, 2, kBlack);
   EXPECT_EQ(Dirty(), (std::array{0, 0, 3, 2}));
   dc.FillRect(kWidth - 2, kHeight - 1, kMax, kHeight + 100, kBlack);
@@ -92,7 +92,7 @@ TEST_F(CanvasTest, LinesIncludeTheFirstPixelAndKeepTheirPixelsWhenCut) {
       const int y = int(std::floor(y0 + double(k) * dy / steps + 0.5));
       if (x >= 0 && x < kWidth && y >= 0 && y < kHeight) ++inside, on += dc.Pixel(x, y) == kBlack;
     }
-    EXPECT_TRUE(inside > 0 && on == inside && dc.CountNonWhite() == inside)
+    EXPECT_EQ(std::tuple(inside > 0, on, dc.CountNonWhite()), std::tuple(true, inside, inside))
         << drawn[0] << ", " << drawn[1] << " to " << drawn[2] << ", " << drawn[3];
     const auto box = Drawn(dc);
     const auto dirty = Dirty();  // exact for a line inside the canvas, a bound for a cut one

@@ -79,7 +79,7 @@ class ControlFileTest : public SessionTest {
     SetDistinctiveModel(), UseFile(Path(name));
     const auto before = ModelBytes();
     const std::size_t errors = window.Errors().size();
-    EXPECT_TRUE(LoadControlFile(window) == 0 && ModelBytes() == before);
+    EXPECT_EQ((std::tuple{LoadControlFile(window), ModelDifference(before, ModelBytes())}), std::tuple(0, ""));
     ASSERT_EQ(window.Errors().size(), errors + 1);
     const std::string expected = verb + " \"" + Path(name) + "\": " + reason;
     EXPECT_EQ(window.Errors().back().substr(0, reason.empty() ? expected.size() : -1), expected);
@@ -123,7 +123,7 @@ TEST_F(ControlFileTest, SaveNeverReplacesWhatIsNoFileAndAsksForANameAfterNew) {
   answers.fileNames = {fifo};
   window.Command(kCmdSaveAs);
   EXPECT_EQ(window.Errors().back(), "Cannot save \"" + fifo + "\": it is not a regular file");
-  EXPECT_TRUE(fs::is_fifo(fifo) && answers.questionsAsked.empty());
+  EXPECT_EQ(std::tuple(fs::is_fifo(fifo), answers.questionsAsked.size()), std::tuple(true, 0u));
 
   answers.fileNames = {Path("first.cnt")};
   window.Command(kCmdSaveAs);
@@ -135,8 +135,8 @@ TEST_F(ControlFileTest, SaveNeverReplacesWhatIsNoFileAndAsksForANameAfterNew) {
   answers.fileNames = {Path("second.cnt")};
   window.Command(kCmdSave);
   EXPECT_EQ(answers.promptTitles.size(), 3u) << "Save after New asks for a name";
-  EXPECT_TRUE(ReadFile(Path("first.cnt")).starts_with("0 4 1 ") &&
-              ReadFile(Path("second.cnt")).starts_with("0 3 1 "));
+  EXPECT_EQ(ReadFile(Path("first.cnt")).substr(0, 6), "0 4 1 ");
+  EXPECT_EQ(ReadFile(Path("second.cnt")).substr(0, 6), "0 3 1 ");
 }
 
 // Hand-written files load whole and are written back to the byte, values of every magnitude
@@ -230,7 +230,7 @@ TEST_F(ControlFileTest, TruncationAtEveryByteIsRefusedUnlessOnlyTheLastSpaceIsMi
   padded.resize(kMaxControlFileBytes, ' ');
   for (const std::string& text : {whole.substr(0, whole.size() - 1), lf, padded}) {
     SetDistinctiveModel();
-    EXPECT_TRUE(LoadText(text) == 1 && ModelBytes() == loaded);
+    EXPECT_EQ((std::tuple{LoadText(text), ModelDifference(loaded, ModelBytes())}), std::tuple(1, ""));
   }
 }
 

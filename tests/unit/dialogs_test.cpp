@@ -44,21 +44,22 @@ TEST_F(DialogsTest, ControlDataShowsTheCurveAndCountsRowsToTheFirstEmptyOne) {
                        {PointCellId(1, 0, 1), "110"}, {PointCellId(1, 0, 2), "0"},
                        {PointCellId(0, 1, 0), ""},  // only netCols columns
                        {kIdScale, "1"}, {kIdGrid, "50"}, {kIdYOrder, "0"}});
-  EXPECT_TRUE(dialog.Checked(kIdApplyX) && !dialog.Checked(kIdTriangles) && m.netCols == 1);
+  EXPECT_EQ(std::tuple(dialog.Checked(kIdApplyX), dialog.Checked(kIdTriangles), m.netCols),
+            std::tuple(true, false, 1));
   // A larger N adds rows as it is typed; what was typed stays, a size that is none changes nothing.
   dialog.SetText(PointCellId(1, 0, 0), "7"), dialog.SetText(kIdN, "5");
-  EXPECT_TRUE(dialog.Edited(kIdN) && dialog.FindTable(kIdPointTable)->Rows() == 5);
+  EXPECT_EQ((std::tuple{dialog.Edited(kIdN), dialog.FindTable(kIdPointTable)->Rows()}), std::tuple(true, 5));
   EXPECT_EQ(dialog.Text(PointCellId(1, 0, 0)), "7");
   dialog.SetText(kIdN, "5x");
-  EXPECT_TRUE(!dialog.Edited(kIdN) && dialog.FindTable(kIdPointTable)->Rows() == 5);
+  EXPECT_EQ((std::tuple{dialog.Edited(kIdN), dialog.FindTable(kIdPointTable)->Rows()}), std::tuple(false, 5));
   EXPECT_EQ(Run<ControlDataDialog>({{kIdN, "1"}, {PointCellId(0, 0, 0), "10"},
                                     {PointCellId(1, 0, 0), "20"}, {PointCellId(2, 0, 0), "30"},
                                     {PointCellId(2, 0, 1), "5"}, {PointCellId(4, 0, 0), "99"}}),
             1);
-  EXPECT_TRUE(m.pointCount == 3 && m.points[2].x == 30.0f && m.points[2].y == 5.0f);
+  EXPECT_EQ(std::tuple(m.pointCount, m.points[2].x, m.points[2].y), std::tuple(3, 30, 5));
   EXPECT_EQ(Run<ControlDataDialog>({{PointCellId(0, 0, 0), "1"}, {kIdGrid, "7"}}, kButtonCancel),
             0);
-  EXPECT_TRUE(m.points[0].x == 10.0f && m.grid == 50);
+  EXPECT_EQ(std::tuple(m.points[0].x, m.grid), std::tuple(10, 50));
 }
 
 // Typed text is read whole, never cut; a value the model cannot hold is
@@ -158,7 +159,7 @@ TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
       window.Command(command);
       EXPECT_EQ(ModelDifference(ModelBytes(), before), "") << command << ", " << m.netRows << " rows";
     }
-    EXPECT_TRUE(window.Errors().empty() && window.Status().empty() && answers.dialogs.empty());
+    EXPECT_EQ(std::tuple(window.Errors().size(), window.Status(), answers.dialogs.size()), std::tuple(0u, "", 0u));
   }
 }
 
@@ -212,8 +213,8 @@ TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
   dialog.SetText(kIdN, "2"), dialog.SetText(kIdM, "1");
   dialog.SetText(PointCellId(1, 0, 2), "4.5"), dialog.SetText(PointCellId(1, 1, 0), "7");
   // M spans the last row, so that Save, which writes M columns, keeps every point.
-  EXPECT_TRUE(dialog.Press(kButtonOk) == 1 && m.netRows == 2 && m.netCols == 2 && m.triangles);
-  EXPECT_TRUE(m.triangleList[1].z == 4.5f && m.triangleList[2].x == 7.0f);
+  EXPECT_EQ((std::tuple{dialog.Press(kButtonOk), m.netRows, m.netCols, m.triangles != 0, m.triangleList[1].z,
+                        m.triangleList[2].x}), std::tuple(1, 2, 2, true, 4.5, 7));
   EXPECT_EQ(m.pointCount, 0) << "the curve is untouched in Surfaces mode";
 }
 
@@ -226,15 +227,16 @@ TEST_F(DialogsTest, WeightsShowEveryRowAndResetRefillsThemAtOnce) {
   ExpectShown(dialog, {{WeightCellId(0, 0), "1"}, {WeightCellId(10, 0), "0"},
                        {WeightCellId(0, 1), ""}, {kIdAppDim, "30"}});
   EXPECT_EQ(Run<WeightsDialog>({{WeightCellId(2, 0), "0.5"}, {kIdAppDim, "-4"}}), 1);
-  EXPECT_TRUE(m.weights[2] == 0.5f && m.approxDim == 30);
+  EXPECT_EQ(std::tuple(m.weights[2], m.approxDim), std::tuple(0.5, 30));
   window.Command(kCmdSurfaces);
   m.netRows = 12, m.netCols = 2, m.netWeights[0][0] = 3.0f, m.netWeights[11][0] = 5.0f;
   WeightsDialog net;
   net.Open();
   EXPECT_EQ(net.Text(WeightCellId(0, 0)), "3");
   EXPECT_EQ(net.Press(kButtonReset), kStayOpen);
-  EXPECT_TRUE(net.Text(WeightCellId(0, 0)) == "1" && net.Press(kButtonCancel) == 0);
-  EXPECT_TRUE(m.netWeights[0][0] == 1.0f && m.netWeights[11][0] == 1.0f);
+  EXPECT_EQ(net.Text(WeightCellId(0, 0)), "1");
+  EXPECT_EQ(net.Press(kButtonCancel), 0);
+  EXPECT_EQ(std::tuple(m.netWeights[0][0], m.netWeights[11][0]), std::tuple(1, 1));
 }
 
 // Opened while no order was shown, the knots are clamped uniform; OK sets the span of the knot
@@ -246,12 +248,13 @@ TEST_F(DialogsTest, KnotsBuildTheClampedUniformVectorAndRefuseOrdersThatDoNotFit
   EXPECT_EQ(dialog.Open(), kStayOpen);
   ExpectShown(dialog, {{KnotCellId(3), "0"}, {KnotCellId(4), "1"}, {KnotCellId(7), "1"},
                        {KnotCellId(8), ""}, {kIdOrder, "4"}, {kIdInsertKnot, "99"}});
-  EXPECT_TRUE(m.knotsShownOrder == 4 && dialog.Press(kButtonOk) == 1);
+  EXPECT_EQ(m.knotsShownOrder, 4);
+  EXPECT_EQ(dialog.Press(kButtonOk), 1);
   Run<KnotsDialog>({{kIdInsertKnot, "0.5"}, {KnotCellId(4), "0.5"}});
   EXPECT_EQ(m.insertSpan, 4) << "knots 0..4 are not greater than 0.5";
-  EXPECT_TRUE(m.knots[4] == 0.5f && m.knots[8] == 0.0f) << "the knot after the last is cleared";
+  EXPECT_EQ(std::tuple(m.knots[4], m.knots[8]), std::tuple(0.5, 0)) << "the knot after the last is cleared";
   Run<KnotsDialog>({{kIdInsertKnot, "-1"}, {kIdOrder, "-2"}, {kIdDegree, "3"}, {kIdChaikin, "-1"}});
-  EXPECT_TRUE(m.insertSpan == -1 && m.order == 4 && m.degreeStep == 3 && m.chaikinSteps == 1);
+  EXPECT_EQ(std::tuple(m.insertSpan, m.order, m.degreeStep, m.chaikinSteps), std::tuple(-1, 4, 3, 1));
   Run<KnotsDialog>({{kIdOrder, "96"}});  // 4 points + 96 = 100 knots: one too many
   EXPECT_EQ(m.order, 4);
 
@@ -263,7 +266,8 @@ TEST_F(DialogsTest, KnotsBuildTheClampedUniformVectorAndRefuseOrdersThatDoNotFit
   // n = 6, k = 2: 0 0 1 2 3 4 5 5, and cells 8 and 9 of the old vector blank.
   const char* expected[] = {"0", "0", "1", "2", "3", "4", "5", "5", "", ""};
   for (int i = 0; i < 10; ++i) EXPECT_EQ(reset.Text(KnotCellId(i)), expected[i]) << "cell " << i;
-  EXPECT_TRUE(m.order == 4 && reset.Press(kButtonCancel) == 0) << "Reset keeps the order";
+  EXPECT_EQ(m.order, 4) << "Reset keeps the order";
+  EXPECT_EQ(reset.Press(kButtonCancel), 0);
   EXPECT_EQ(m.knots[7], 5.0f) << "Cancel does not undo Reset";
   for (const char* order : {"0", "94", "9223372036854775807"}) {
     reset.SetText(kIdOrder, order);
@@ -297,14 +301,15 @@ TEST_F(DialogsTest, KnotsInSurfacesModeEditOneNetDirection) {
   EXPECT_EQ(triangular.Open(), 1) << "a triangular patch has no knots";
   m.triangles = 0, m.netRows = 3, m.netCols = 5, m.yOrder = 2, m.yDegreeStep = 2, m.pointCount = 9;
   answers.dialogs.push_back([&](DialogSession& d) {
-    EXPECT_TRUE(d.Template() == DialogTemplateId::kKnots && m.pointCount == 5 && m.order == 2 &&
-                m.degreeStep == 2) << "the curve fields hold the Y direction";
+    EXPECT_EQ(d.Template(), DialogTemplateId::kKnots);
+    EXPECT_EQ(std::tuple(m.pointCount, m.order, m.degreeStep), std::tuple(5, 2, 2))
+        << "the curve fields hold the Y direction";
     d.SetText(kIdOrder, "3");
     d.SetText(KnotCellId(7), "9");
     return d.Press(kButtonOk);
   });
   window.Command(kCmdYKnots);
-  EXPECT_TRUE(m.knotsDirection == 1 && m.yOrder == 3 && m.yKnots[7] == 9.0f);
+  EXPECT_EQ(std::tuple(m.knotsDirection, m.yOrder, m.yKnots[7]), std::tuple(1, 3, 9));
   EXPECT_EQ(m.netRows, 3) << "the X direction is untouched";
 }
 

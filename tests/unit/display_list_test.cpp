@@ -72,11 +72,11 @@ TEST_F(DisplayListTest, BezierAndDegreeElevationLeaveThePolygonTheCurveAndTheBlu
   ASSERT_TRUE(polygon.size() == 1 && marks.size() == 5 && curve.size() == 1);
   const auto corners = List().Vertices(polygon[0]);
   ASSERT_EQ(corners.size(), 4u);
-  EXPECT_TRUE(corners[1].x == 200 && corners[1].y == 100 && corners[3].x == 500);
-  EXPECT_TRUE(marks[3].rect.left == 397 && marks[3].rect.right == 403 && marks[2].penWidth == 0);
+  EXPECT_EQ(std::tuple(corners[1].x, corners[1].y, corners[3].x), std::tuple(200, 100, 500));
+  EXPECT_EQ(std::tuple(marks[3].rect.left, marks[3].rect.right, marks[2].penWidth), std::tuple(397, 403, 0));
   const auto samples = List().Vertices(curve[0]);
   EXPECT_EQ(samples.size(), std::size_t(m.grid) + 1);
-  EXPECT_TRUE(samples.front().x == 100 && samples.back().x == 500 && curve[0].penWidth == 1);
+  EXPECT_EQ(std::tuple(samples.front().x, samples.back().x, curve[0].penWidth), std::tuple(100, 500, 1));
 
   const auto elevated =
       ItemsOf(ItemKind::kPolyline, kBlue, DrawRole::kControlPolygon, kCmdBezierElevation);
@@ -109,7 +109,7 @@ TEST_F(DisplayListTest, ALongDragKeepsTheListWithinItsBound) {
   }
   EXPECT_LE(List().Items().size(), kMaxListItems);
   EXPECT_LE(List().MemoryBytes(), ListBound(64 * 48));
-  EXPECT_TRUE(List().BaseImage().size() == 64u * 48 && RepaintIsExact(dc));
+  EXPECT_EQ((std::tuple{List().BaseImage().size(), RepaintIsExact(dc)}), std::tuple(64u * 48, true));
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ TEST_F(HistoryTest, UndoAndRedoGiveBackEveryModelAndPicture) {
     action();
     ShowModel(window);  // what Undo and Redo show: the repaint, not a result drawn in colour
     seen.push_back(Now());
-    EXPECT_TRUE(std::get<3>(seen.back()) == "Undo " + name && history.Position() == int(seen.size()) - 1) << name;
+    EXPECT_EQ(std::tuple(std::get<3>(seen.back()), history.Position()), std::tuple("Undo " + name, int(seen.size()) - 1)) << name;
   };
   for (int x : {100, 250, 450, 600}) step("Add point", [&] { window.Click(x, 300 + x % 7); });
   step("Move point", [&] { Drag(250, 305, 260, 120); });
@@ -83,11 +83,11 @@ TEST_F(HistoryTest, UndoAndRedoGiveBackEveryModelAndPicture) {
     EXPECT_TRUE(Now() == seen[at]) << "step " << k << " at " << at;
     EXPECT_EQ(window.MenuState(kCmdUndo) == MenuItemState::kGreyed, at == 0);
   }
-  EXPECT_TRUE(window.MenuState(kCmdRedo) == MenuItemState::kGreyed && m.objectMode == kCurves);
+  EXPECT_EQ(std::tuple(window.MenuState(kCmdRedo), m.objectMode), std::tuple(MenuItemState::kGreyed, kCurves));
   for (int i = 0; i < 3; ++i) window.Command(kCmdUndo);
   EXPECT_EQ(window.MenuText(kCmdRedo), "Redo Open");
   window.Click(50, 50);  // a new step ends the undone branch
-  EXPECT_TRUE(!history.CanRedo() && window.MenuText(kCmdUndo) == "Undo Add point");
+  EXPECT_EQ(std::tuple(history.CanRedo(), window.MenuText(kCmdUndo)), std::tuple(false, "Undo Add point"));
 }
 
 // Hovering, painting, a result not kept, a dialog cancelled or given nothing new, a failed
@@ -119,8 +119,9 @@ TEST_F(HistoryTest, WhatLeavesTheDocumentAsItWasRecordsNoStep) {
     round();
     EXPECT_EQ(window.Errors().size(), 4u) << "Open, Save as, the recent file, the named file";
     EXPECT_TRUE(window.RecentFiles().empty()) << "the file that is gone leaves the list";
-    EXPECT_TRUE(history.StepCount() == steps && ModelBytes() == before && history.Dirty() &&
-                history.PresentIsModel() && m.controlFileName == Path("kept.cnt")) << mode;
+    EXPECT_EQ(ModelDifference(before, ModelBytes()), "") << mode;
+    EXPECT_EQ(std::tuple(history.StepCount(), history.Dirty(), history.PresentIsModel(), std::string(m.controlFileName)),
+              std::tuple(steps, true, true, Path("kept.cnt"))) << mode;
   }
 }
 
@@ -134,10 +135,10 @@ TEST_F(HistoryTest, TheUnsavedMarkAndTheQuestionAtEachTrigger) {
   EXPECT_EQ(window.Title(), "noname.cnt*" + title);
   answers.saveChanges = {kSave};
   window.Command(kCmdNew);
-  EXPECT_TRUE(m.pointCount == 1 && answers.promptTitles.size() == 1);
+  EXPECT_EQ(std::tuple(m.pointCount, answers.promptTitles.size()), std::tuple(1, 1u));
   answers.saveChanges = {kDiscard, kSave};  // an emptied model has nothing Save could write
   window.Command(kCmdNew), window.Command(kCmdNew);
-  EXPECT_TRUE(m.pointCount == 0 && window.Errors().size() == 1 && history.Dirty());
+  EXPECT_EQ(std::tuple(m.pointCount, window.Errors().size(), history.Dirty()), std::tuple(0, 1u, true));
   window.Command(kCmdUndo);
   window.Command(kCmdUndo);
   Saved("a.cnt");
@@ -165,10 +166,10 @@ TEST_F(HistoryTest, TheUnsavedMarkAndTheQuestionAtEachTrigger) {
       answers.okCancel = {true};  // replacing a.cnt
       trigger != 0 ? w.Command(trigger) : void(w.Close());
       const bool wentOn = answer != kCancel, closing = trigger == kCmdExit || trigger == 0;
-      EXPECT_TRUE(answers.questionsAsked.front() == "Save changes to a.cnt?" && w.Destroyed() == (wentOn && closing));
+      EXPECT_EQ(std::tuple(answers.questionsAsked.front(), w.Destroyed()), std::tuple("Save changes to a.cnt?", wentOn && closing));
       const std::string after = wentOn ? trigger == kCmdNew ? "noname.cnt*" : "other.cnt" : "a.cnt*";
-      EXPECT_TRUE(closing || (w.Title() == after + title &&
-                              m.pointCount == (wentOn ? (trigger == kCmdNew ? 0 : 3) : 4)));
+      const int points = wentOn ? (trigger == kCmdNew ? 0 : 3) : 4;
+      if (!closing) { EXPECT_EQ(std::tuple(w.Title(), m.pointCount), std::tuple(after + title, points)); }
       EXPECT_EQ(ReadFile(Path("a.cnt")).find("(700 500 0)") != std::string::npos, answer == kSave);
     }
   }
@@ -185,9 +186,9 @@ TEST_F(HistoryTest, TheLatestHundredStepsOfAFullNetAreKept) {
     Drag(100, 100, 101 + k % 50, 100);
     states.push_back(History::ModelDocumentHash());
   }
-  EXPECT_TRUE(history.StepCount() == kHistorySteps && history.MemoryBytes() < (64u << 20));
+  EXPECT_EQ(std::tuple(history.StepCount(), history.MemoryBytes() < (64u << 20)), std::tuple(kHistorySteps, true)) << history.MemoryBytes();
   for (int k = 0; k < kHistorySteps; ++k) window.Command(kCmdUndo);
-  EXPECT_TRUE(!history.CanUndo() && History::ModelDocumentHash() == states[29]);
+  EXPECT_EQ(std::tuple(history.CanUndo(), History::ModelDocumentHash()), std::tuple(false, states[29]));
   for (int k = 0; k < kHistorySteps; ++k) window.Command(kCmdRedo);
   EXPECT_EQ(History::ModelDocumentHash(), states.back());
   EXPECT_EQ(window.Title(), std::string("noname.cnt* - ") + kWindowTitle) << "the saved state was dropped";

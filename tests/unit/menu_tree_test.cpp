@@ -115,7 +115,7 @@ TEST(MenuTreeTest, NoIdIsRegisteredTwiceInOneScope) {
 TEST(MenuTreeTest, EveryItemHasAStatusTip) {
   const std::vector<int> menu = MenuCommandIds();
   for (int id : menu) {
-    EXPECT_TRUE(StatusTip(id) != nullptr && std::strlen(StatusTip(id)) > 10) << "item " << id;
+    EXPECT_GT(std::strlen(StatusTip(id) ? StatusTip(id) : ""), 10u) << "item " << id;
   }
   for (int id = 0; id < 70000; ++id) {
     EXPECT_TRUE(StatusTip(id) == nullptr || std::count(menu.begin(), menu.end(), id) != 0) << id;

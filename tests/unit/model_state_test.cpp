@@ -15,10 +15,10 @@ using ModelStateTest = SessionTest;
 TEST_F(ModelStateTest, TheCurveFillsColumnZeroAndDirectionsStayInsideTheKnots) {
   m.pointCount = 3, m.net[1][1] = Point3{7, 7, 7};
   CurveToNet();
-  EXPECT_TRUE(m.netRows == 3 && m.netCols == 1 && m.net[1][1].x == 7.0f);
+  EXPECT_EQ(std::tuple(m.netRows, m.netCols, m.net[1][1].x), std::tuple(3, 1, 7));
   m.pointCount = 0;
   CurveToNet();
-  EXPECT_TRUE(m.netRows == 0 && m.netCols == 1);
+  EXPECT_EQ(std::tuple(m.netRows, m.netCols), std::tuple(0, 1));
   m.netRows = 100, m.xOrder = 100, m.xKnots[99] = 4.0f;
   LoadDirection(0);
   EXPECT_EQ(m.knots[99], 4.0f);
@@ -32,18 +32,18 @@ TEST_F(ModelStateTest, TrianglePackingAndUnpackingStayWithinTheList) {
   for (int i = 0; i < 32; ++i)
     for (int j = 0; j < 32; ++j) m.net[i][j] = Point3{float(i), float(j), float(10 * i + j)};
   m.netRows = 31, m.triangleList[496].x = -1.0f;
-  EXPECT_TRUE(PackTriangle() == 1 && m.triangleList[496].x == -1.0f);
+  EXPECT_EQ((std::tuple{PackTriangle(), m.triangleList[496].x}), std::tuple(1, -1));
   m.netRows = 32, m.net[31][3].x = 77.0f;  // list entry 31 * 32 / 2 + 3 = 499, the last
-  EXPECT_TRUE(PackTriangle() == 0 && m.triangleList[499].x == 77.0f);
+  EXPECT_EQ((std::tuple{PackTriangle(), m.triangleList[499].x}), std::tuple(0, 77));
   m.netRows = 3;
   EXPECT_EQ(PackTriangle(), 1);
   const float packed[] = {0, 10, 11, 20, 21, 22};
   for (int k = 0; k < 6; ++k) EXPECT_EQ(m.triangleList[k].z, packed[k]) << "entry " << k;
   for (auto& row : m.net) std::fill(std::begin(row), std::end(row), Point3{-1, -1, -1});
   UnpackTriangle();
-  EXPECT_TRUE(m.net[1][1].z == 11.0f && m.net[2][2].z == 22.0f);
-  EXPECT_TRUE(m.net[0][2].y == 0.0f && m.net[1][2].z == 0.0f) << "above the diagonal";
-  EXPECT_TRUE(m.net[0][3].x == -1.0f && m.net[3][0].x == -1.0f) << "beyond netRows";
+  EXPECT_EQ(std::tuple(m.net[1][1].z, m.net[2][2].z), std::tuple(11, 22));
+  EXPECT_EQ(std::tuple(m.net[0][2].y, m.net[1][2].z), std::tuple(0, 0)) << "above the diagonal";
+  EXPECT_EQ(std::tuple(m.net[0][3].x, m.net[3][0].x), std::tuple(-1, -1)) << "beyond netRows";
   m.netRows = 32;
   UnpackTriangle();
   EXPECT_EQ(m.net[0][3].x, -1.0f);
@@ -56,14 +56,14 @@ TEST_F(ModelStateTest, TrianglePackingAndUnpackingStayWithinTheList) {
 TEST_F(ModelStateTest, PasteBeforeACopyEmptiesTheCurveAfterOneBringsItBackInEitherMode) {
   window.Click(10, 10);
   PasteCurve();
-  EXPECT_TRUE(m.pointCount == 0 && m.order == 0);
+  EXPECT_EQ(std::tuple(m.pointCount, m.order), std::tuple(0, 0));
   window.Click(10, 10);
   window.Command(kCmdSurfaces);
   m.netRows = 4;
   window.Command(kCmdCopy);
   m.pointCount = 0;
   window.Command(kCmdPaste);
-  EXPECT_TRUE(m.pointCount == 1 && m.netRows == 4);
+  EXPECT_EQ(std::tuple(m.pointCount, m.netRows), std::tuple(1, 4));
 }
 
 // The curve's restore clears the knot after the used part (none when full:
@@ -74,8 +74,7 @@ TEST_F(ModelStateTest, SnapshotsRestoreWhatTheAlgorithmsChange) {
   TakeSnapshot();
   m.pointCount = 5, m.points[0].x = 99.0f;
   RestoreSnapshot();
-  EXPECT_TRUE(m.pointCount == 3 && m.points[0].x == 0.0f);
-  EXPECT_TRUE(m.knots[4] == 7.0f && m.knots[5] == 0.0f && m.knots[6] == 7.0f);
+  EXPECT_EQ(std::tuple(m.pointCount, m.points[0].x, m.knots[4], m.knots[5], m.knots[6]), std::tuple(3, 0, 7, 0, 7));
   m.pointCount = 96, m.order = 4;
   TakeSnapshot();
   RestoreSnapshot();
@@ -85,8 +84,8 @@ TEST_F(ModelStateTest, SnapshotsRestoreWhatTheAlgorithmsChange) {
   TakeSurfaceSnapshot();
   m.netRows = 5, m.net[1][2].x = -1, m.netWeights[1][2] = 9, m.xKnots[3] = 4, m.triangles = 1;
   RestoreSurfaceSnapshot();
-  EXPECT_TRUE(m.netRows == 2 && m.net[1][2].x == 1.0f && m.netWeights[1][2] == 0.5f &&
-              m.xKnots[3] == 1.0f && m.triangles == 0);
+  EXPECT_EQ(std::tuple(m.netRows, m.net[1][2].x, m.netWeights[1][2], m.xKnots[3], m.triangles),
+            std::tuple(2, 1, 0.5, 1, 0));
   m.triangles = 1, m.net[1][1] = Point3{4, 5, 6};
   TakeSurfaceSnapshot();
   m.triangleList[2] = Point3{0, 0, 0};

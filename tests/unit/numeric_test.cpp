@@ -98,7 +98,8 @@ TEST_F(NumericTest, ElevationMatrix) {
 TEST_F(NumericTest, SolverEdgeCases) {
   const auto a = Mark(MatrixA(), 1.0f), b = Mark(MatrixB(), 2.0f);
   EXPECT_EQ(SolveGaussJordan(0), 1);
-  EXPECT_TRUE(KeptOutside(MatrixA(), a) && KeptOutside(MatrixB(), b)) << "n = 0 changes nothing";
+  EXPECT_EQ(std::tuple(KeptOutside(MatrixA(), a), KeptOutside(MatrixB(), b)), std::tuple(true, true))
+      << "n = 0 changes nothing";
   const auto solve = [](const Rows& rows, const Rows& inverse = {}) {
     ResetNumericScratch();
     Load(MatrixA(), rows);
@@ -108,16 +109,16 @@ TEST_F(NumericTest, SolverEdgeCases) {
     return result;
   };
   EXPECT_EQ(solve({{0, 2}, {3, 4}}, {{-2.0 / 3, 1.0 / 3}, {0.5, 0}}), 1) << "zero leading pivot";
-  EXPECT_TRUE(solve({{2, 1}, {2, 1}}) == 0 && solve({{1, 0}, {0, 1e-21}}) == 0) << "singular";
-  EXPECT_TRUE(solve({{1, 0}, {0, 1e-19}}) == 1 && solve({{1, 0}, {0, -1e-19}}) == 1);
+  EXPECT_EQ(std::tuple(solve({{2, 1}, {2, 1}}), solve({{1, 0}, {0, 1e-21}})), std::tuple(0, 0)) << "singular";
+  EXPECT_EQ(std::tuple(solve({{1, 0}, {0, 1e-19}}), solve({{1, 0}, {0, -1e-19}})), std::tuple(1, 1));
   // Five pivots tie at 1; only the last in scan order keeps e = 3 * 2^-66 from being lost.
   const double tiny = 3.0 * std::ldexp(1.0, -66);
   ASSERT_EQ(solve({{0.5, -1, 1}, {tiny, -1, 0}, {0.5, 1, 1}}), 1);
   EXPECT_NEAR(MatrixA()[1][2], 1.0 / tiny, 1e-6 / tiny);
   const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
   for (double bad : {nan, inf, -inf}) {
-    EXPECT_TRUE(solve({{bad, 0, 0}, {0, 2, 0}, {0, 0, 2}}) == 0 &&
-                solve({{2, 0, 0}, {0, 2, bad}, {0, 0, 2}}) == 0) << bad;
+    EXPECT_EQ(std::tuple(solve({{bad, 0, 0}, {0, 2, 0}, {0, 0, 2}}), solve({{2, 0, 0}, {0, 2, bad}, {0, 0, 2}})),
+              std::tuple(0, 0)) << bad;
   }
   EXPECT_EQ(solve({{inf}}), 0) << "a lone infinite pivot would scale its row by 0";
   ResetNumericScratch(), Load(MatrixA(), {{0.5, 0}, {0, 0.5}}), MatrixB()[1][2] = 3e38f;
@@ -152,7 +153,7 @@ TEST_F(NumericTest, SolverInvertsRandomMatricesAndAppliesTheInverseToB) {
         }
       }
     }
-    EXPECT_TRUE(KeptOutside(MatrixA(), a, n) && KeptOutside(MatrixB(), b, n));
+    EXPECT_EQ(std::tuple(KeptOutside(MatrixA(), a, n), KeptOutside(MatrixB(), b, n)), std::tuple(true, true));
   }
 }
 
@@ -183,8 +184,8 @@ TEST_F(NumericTest, SizesBeyondStorageAreRefused) {
   BuildElevationMatrix(50, 50), BuildElevationMatrix(INT_MAX, INT_MAX);
   BuildElevationMatrix(ElevationMatrix(), 1, 100, 0, ElevationPrecision::kSingle);
   BuildElevationMatrix(ElevationMatrix(), 100, 0, 1, ElevationPrecision::kSingle);
-  EXPECT_TRUE(KeptOutside(MatrixA(), a) && KeptOutside(MatrixB(), b) &&
-              KeptOutside(MatrixE(), e) && KeptOutside(ElevationMatrix(), el));
+  EXPECT_EQ(std::tuple(KeptOutside(MatrixA(), a), KeptOutside(MatrixB(), b), KeptOutside(MatrixE(), e),
+                       KeptOutside(ElevationMatrix(), el)), std::tuple(true, true, true, true));
 }
 
 }  // namespace

@@ -22,19 +22,20 @@ class OutputLogTest : public SessionTest {
 TEST_F(OutputLogTest, ExistingFileIsReplacedOnlyAfterOkAndWrongStatesDoNothing) {
   WriteFile(Path("old.dat"), "earlier log");
   answers.okCancel = {false, true};
-  EXPECT_TRUE(Open("old.dat") == 0 && m.logFile == nullptr && CloseOutputLog() == 0);
-  EXPECT_EQ(ReadFile(Path("old.dat")), "earlier log");
+  EXPECT_EQ((std::tuple{Open("old.dat"), m.logFile}), std::tuple(0, nullptr));
+  EXPECT_EQ((std::tuple{CloseOutputLog(), ReadFile(Path("old.dat"))}), std::tuple(0, "earlier log"));
   ASSERT_EQ(Open("old.dat"), 1);
-  EXPECT_TRUE(m.logActive == 1 && ReadFile(Path("old.dat")).empty());
+  EXPECT_EQ(std::tuple(m.logActive, ReadFile(Path("old.dat"))), std::tuple(1, ""));
   const std::string question =
       Path("old.dat") + "\r\nThis file already exists. \r\nReplace existing file?";
   EXPECT_EQ(answers.questionsAsked, std::vector<std::string>(2, question));
   std::FILE* first = m.logFile;
-  EXPECT_TRUE(Open("second.dat") == 0 && m.logFile == first);
+  EXPECT_EQ((std::tuple{Open("second.dat"), m.logFile}), std::tuple(0, first));
   EXPECT_FALSE(std::filesystem::exists(Path("second.dat")));
-  EXPECT_TRUE(CloseOutputLog() == 1 && m.logActive == 0 && CloseOutputLog() == 0);
+  EXPECT_EQ((std::tuple{CloseOutputLog(), m.logActive}), std::tuple(1, 0));
+  EXPECT_EQ(CloseOutputLog(), 0);
 
-  EXPECT_TRUE(Open("missing/x.dat") == 0 && m.logFile == nullptr);
+  EXPECT_EQ((std::tuple{Open("missing/x.dat"), m.logFile}), std::tuple(0, nullptr));
   EXPECT_EQ(window.Errors(), std::vector<std::string>{"Cannot create \"" + Path("missing/x.dat") +
                                                       "\": No such file or directory"});
   ASSERT_EQ(Open("first.dat"), 1);
@@ -51,11 +52,12 @@ TEST_F(OutputLogTest, AFailedWriteIsReportedOnceAndClosesTheLog) {
   ASSERT_NE(m.logFile, nullptr);
   for (int i = 0; i < 40; ++i) window.Click(10 + 15 * i, 100 + i);
   for (int i = 0; i < 3; ++i) window.Command(kCmdBezier);
-  EXPECT_TRUE(m.logFile == nullptr && m.logActive == 0);
+  EXPECT_EQ(std::tuple(m.logFile, m.logActive), std::tuple(nullptr, 0));
   EXPECT_EQ(window.Errors(), std::vector<std::string>{"Cannot write \"" + Path("full.dat") +
                                                       "\": No space left on device. The output "
                                                       "log is closed."});
-  EXPECT_TRUE(window.IsEnabled(kCmdOutput) && !window.IsEnabled(kCmdCloseOutput));
+  EXPECT_EQ(std::tuple(window.IsEnabled(kCmdOutput), window.IsEnabled(kCmdCloseOutput)),
+            std::tuple(true, false));
 }
 
 }  // namespace

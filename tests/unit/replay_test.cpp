@@ -24,8 +24,7 @@ Outcome Replay(const std::string& script) {
 
 void ExpectOutput(const std::string& script, const std::string& out) {
   const Outcome r = Replay(script);
-  EXPECT_TRUE(r.status == 0 && r.err.empty()) << r.err;
-  EXPECT_EQ(r.out, out);
+  EXPECT_EQ(std::tuple(r.status, r.err, r.out), std::tuple(0, "", out));
 }
 
 // The scenarios print every kind of field and the menu states; here: blank, CR and comment
@@ -96,7 +95,7 @@ TEST(ReplayTest, PngWritesAValidImageAndRefusesAnEmptyCanvas) {
     }
     if (file.compare(at + 4, 4, "IDAT") == 0) idat += file.substr(at + 8, length);
   }
-  EXPECT_TRUE(at == file.size() && types.starts_with("IHDR ") && types.ends_with("IEND "));
+  EXPECT_EQ(std::tuple(at, types.starts_with("IHDR "), types.ends_with("IEND ")), std::tuple(file.size(), true, true)) << types;
   ASSERT_TRUE(idat.size() >= 6 && (byte(idat, 0) << 8 | byte(idat, 1)) % 31 == 0);
   std::string rows;  // 120 rows of 601 bytes: more than one stored block
   std::size_t p = 2;
@@ -124,7 +123,7 @@ TEST(ReplayTest, PngWritesAValidImageAndRefusesAnEmptyCanvas) {
       inMark += x >= 7 && x < 13 && y >= 7 && y < 13 && pixel == std::string(3, '\0');
     }
   }
-  EXPECT_TRUE(filters == 0 && inMark == 36 && nonWhite == 36) << "the point's 6 by 6 black mark";
+  EXPECT_EQ(std::tuple(filters, inMark, nonWhite), std::tuple(0, 36, 36)) << "the point's 6 by 6 black mark";
 
   std::remove(path.c_str());  // a PNG has at least one pixel each way
   const Outcome empty = Replay("size 0 0\npng " + path + "\n");

@@ -95,8 +95,9 @@ TEST_F(SplineSurfaceTest, SamplesAreThePerTermSumsWithClampedKnotsAndTheCornerPo
         ASSERT_TRUE(c.n != 4 || rational || std::fabs(s[k].x - EvalBezierRectPoint(u, v).x) < 4e-6);
       }
       const bool none = rational && c.w == 0;
-      EXPECT_TRUE(none || (Same(s[g], m.net[0][l]) && Same(s[g * (g + 1)], m.net[n][0]) &&
-                           Same(s.back(), m.net[n][l])));
+      EXPECT_TRUE(none || Same(s[g], m.net[0][l])) << "corner 0, " << l;
+      EXPECT_TRUE(none || Same(s[g * (g + 1)], m.net[n][0])) << "corner " << n << ", 0";
+      EXPECT_TRUE(none || Same(s.back(), m.net[n][l])) << "corner " << n << ", " << l;
       EXPECT_TRUE((c.n == 9 && rational) || none ? std::isnan(s[0].x) : Same(s[0], m.net[0][0]));
     }
   }
@@ -120,7 +121,7 @@ TEST_F(SplineSurfaceTest, RefusedModelsDrawOnlyTheNetAndKeepTheModel) {
       SetNet(5, 4, 4, 4, 50);
       change(m);
       const auto before = ModelBytes();
-      EXPECT_TRUE(Picture(draw) == Picture(DrawControlNet) && ModelBytes() == before);
+      EXPECT_EQ((std::tuple{Picture(draw) == Picture(DrawControlNet), ModelDifference(before, ModelBytes())}), std::tuple(true, ""));
     }
   }
   for (auto& row : m.netWeights) std::fill_n(row, kMaxNet, 1.0f);
@@ -146,8 +147,8 @@ TEST_F(SplineSurfaceTest, RotationAndRepaintKeepTheChosenSurfaceWhichMustFitTheN
     ClearCanvas(window, 800, 600);
     window.Send(Message{MessageKind::kPaint});
     const std::vector<std::uint32_t> painted = canvas();
-    EXPECT_TRUE(m.xKnots[0] == 7.0f && m.tht != 30.0f) << command;
-    EXPECT_TRUE(dragged == Picture(draw) && painted == dragged) << command;
+    EXPECT_EQ(std::tuple(m.xKnots[0], m.tht != 30.0f), std::tuple(7, true)) << command;
+    EXPECT_EQ(std::tuple(dragged == Picture(draw), painted == dragged), std::tuple(true, true)) << command;
     EXPECT_NE(painted, Picture(DrawControlNet)) << command;
   }
   m.triangles = 1, m.netCols = m.netRows = 4;
@@ -158,7 +159,7 @@ TEST_F(SplineSurfaceTest, RotationAndRepaintKeepTheChosenSurfaceWhichMustFitTheN
     const auto before = ModelBytes();
     ClearCanvas(window, 800, 600);
     window.Command(command);
-    EXPECT_TRUE(ModelBytes() == before && window.Canvas().CountNonWhite() == 0) << command;
+    EXPECT_EQ(std::tuple(ModelDifference(before, ModelBytes()), window.Canvas().CountNonWhite()), std::tuple("", 0)) << command;
     EXPECT_EQ(window.Status(), "This surface needs a rectangular net; the net is triangular");
   }
   EXPECT_TRUE(window.IsEnabled(kCmdBezier));

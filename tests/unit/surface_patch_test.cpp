@@ -70,7 +70,8 @@ TEST_F(SurfacePatchTest, SamplesHaveTheEvaluatorsBitsTheCornersAndTheSphereOctan
   const Point3 corners[] = {m.net[0][0], m.net[0][1], m.net[1][0], m.net[1][1]};
   EXPECT_EQ(std::memcmp(Samples(false, 1).data(), corners, sizeof corners), 0);
   DrawLogged(false);
-  EXPECT_TRUE(Red() > 0 && Red() == window.Canvas().CountNonWhite()) << "covers the net exactly";
+  EXPECT_GT(Red(), 0);
+  EXPECT_EQ(Red(), window.Canvas().CountNonWhite()) << "covers the net exactly";
   // Triangular at G = 2, rows of 1, 2, 3 samples from the corner u = 1, taken from the
   // packed triangle the view draws and Save writes, not from net rows a curve overwrote.
   SetNet(2, 2, true);
@@ -80,9 +81,8 @@ TEST_F(SurfacePatchTest, SamplesHaveTheEvaluatorsBitsTheCornersAndTheSphereOctan
   const std::vector<Point3> t = Samples(false, 2);
   const Point3 expected[6] = {{4, 0, 0}, {2, 0, 2}, {2, 2, 0}, {0, 0, 4}, {0, 2, 2}, {0, 4, 0}};
   ASSERT_EQ(t.size(), 6u);
-  for (int k = 0; k < 6; ++k) {
-    EXPECT_TRUE(t[k].x == expected[k].x && t[k].y == expected[k].y && t[k].z == expected[k].z) << k;
-  }
+  for (int k = 0; k < 6; ++k)
+    EXPECT_EQ(std::tuple(t[k].x, t[k].y, t[k].z), std::tuple(expected[k].x, expected[k].y, expected[k].z)) << k;
   // Two quarter circles (1, 0), (1, 1), (0, 1), weights 1, cos 45, 1, multiplied:
   // P[i][j] = (a_i.x b_j.x, a_i.x b_j.y, a_i.y); row 2 collapses to the pole.
   const float q[3][2] = {{1, 0}, {1, 1}, {0, 1}}, w[3] = {1, std::sqrt(0.5f), 1};
@@ -125,8 +125,8 @@ TEST_F(SurfacePatchTest, RefusedAndSkippedSamplesNeverReachAPixelOrTheLog) {
     if (c.triangular && c.rows <= kMaxTriangleRows) RepackTriangle();
     const std::vector<unsigned char> before = ModelBytes();
     const std::string log = DrawLogged(true);
-    EXPECT_TRUE(ModelBytes() == before) << c.rows << " " << c.grid;
-    EXPECT_TRUE(log.find("nan") == std::string::npos && log.find("inf") == std::string::npos);
+    EXPECT_EQ(ModelDifference(before, ModelBytes()), "") << c.rows << " " << c.grid;
+    EXPECT_EQ(std::tuple(log.find("nan"), log.find("inf")), std::tuple(log.npos, log.npos));
     const long skipped = std::count(log.begin(), log.end(), '#');
     EXPECT_TRUE(c.skipped < 0 ? log.empty() : skipped == c.skipped) << skipped;
     EXPECT_TRUE(c.drawn < 0 || (Red() > 0) == (c.drawn == 1)) << c.rows << " " << c.grid;

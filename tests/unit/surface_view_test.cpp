@@ -16,7 +16,7 @@ TEST_F(SurfaceViewTest, ProjectionTruncatesTyBeforeTxAfterAndPlacesNothingItCann
   // Y = trunc(100.7) + 14.48, truncated to 114.
   m.tx = m.ty = 100.7f;
   const ScreenPoint right = ProjectPoint(0, 1, 1), down = ProjectPoint(1, 0, 1);
-  EXPECT_TRUE(right.visible && right.x == 115 && right.y == 100 && down.x == 100 && down.y == 114);
+  EXPECT_EQ(std::tuple(right.visible, right.x, right.y, down.x, down.y), std::tuple(true, 115, 100, 100, 114));
   // At or behind the eye (ze <= 0), not finite, or with scale 0: no place.
   for (float z : {30.0f, 1e30f, NAN}) EXPECT_FALSE(ProjectPoint(0, 0, z).visible) << z;
   m.scale = 0.0f;
@@ -42,8 +42,7 @@ TEST_F(SurfaceViewTest, WireframesOfRowsColumnsAndTrianglesWithinTheirCapacity) 
   m.triangleList[0] = {0, 0, 0}, m.triangleList[1] = {2, 0, 0}, m.triangleList[2] = {2, 2, 0};
   DrawControlNet(window, 4);
   const Raster& dc = window.Canvas();
-  EXPECT_TRUE(dc.Pixel(50, 50) == kBlack && dc.Pixel(50, 77) == kBlack &&
-              dc.Pixel(60, 78) == kBlack && dc.Pixel(64, 64) == kBlack);
+  for (auto [x, y] : {std::pair{50, 50}, {50, 77}, {60, 78}, {64, 64}}) EXPECT_EQ(dc.Pixel(x, y), kBlack) << x << ", " << y;
   // The largest triangular net the list holds is drawn whole; a larger one is refused.
   for (int rows : {kMaxTriangleRows, kMaxTriangleRows + 1}) {
     window.Canvas().Resize(400, 300);

@@ -54,17 +54,17 @@ TEST_F(WindowProcTest, ClicksAddMarkedPointsUpToTheLimitButAStrayReleaseNone) {
   for (int y : {kHeight, kHeight + 1, 0xFFFF}) window.Click(100, y);
   m.acceptRelease = 0;
   Mouse(kUp, 100, 100);
-  EXPECT_TRUE(m.pointCount == 0 && Drawn() == 0 && m.acceptRelease == 1);
+  EXPECT_EQ(std::tuple(m.pointCount, Drawn(), m.acceptRelease), std::tuple(0, 0, 1));
   m.acceptRelease = 0;
   Mouse(kDown, 100, 100);
   Mouse(kMove, 155, 125, kLeft);
   Mouse(kUp, 155, 125);
-  EXPECT_TRUE(m.pointCount == 1 && m.points[0].x == 155 && m.points[0].y == 125);
-  EXPECT_EQ(m.pickActive, 0);
+  EXPECT_EQ(std::tuple(m.pointCount, m.points[0].x, m.points[0].y, m.pickActive), std::tuple(1, 155, 125, 0));
   m.acceptRelease = 0;
   for (int i = 1; i <= kMaxPoints; ++i) window.Click(30 + (i % 20) * 30, 30 + (i / 20) * 30);
-  EXPECT_TRUE(m.pointCount == kMaxPoints && m.points[99].x == 600 && m.points[99].y == 150);
-  EXPECT_TRUE(MarkIs(600, 150, kBlack) && ShowsModel()) << "each click shows the polygon joined";
+  EXPECT_EQ(std::tuple(m.pointCount, m.points[99].x, m.points[99].y), std::tuple(kMaxPoints, 600, 150));
+  EXPECT_TRUE(MarkIs(600, 150, kBlack));
+  EXPECT_TRUE(ShowsModel()) << "each click shows the polygon joined";
 }
 
 TEST_F(WindowProcTest, OnlyTheLeftButtonAloneDragsAPointAndHoverTurnsItsMarkRed) {
@@ -76,18 +76,19 @@ TEST_F(WindowProcTest, OnlyTheLeftButtonAloneDragsAPointAndHoverTurnsItsMarkRed)
     EXPECT_EQ(m.points[1].x, 200.0f) << "flags " << flags;
   }
   Mouse(kMove, 250, 180, kLeft);
-  EXPECT_TRUE(MarkIs(200, 100, kWhite) && MarkIs(250, 180, kBlack));
+  EXPECT_EQ(std::tuple(MarkIs(200, 100, kWhite), MarkIs(250, 180, kBlack)), std::tuple(true, true));
   Mouse(kMove, 260, 190, kLeft);
   Mouse(kUp, 260, 190);
-  EXPECT_TRUE(m.pointCount == 3 && m.points[1].x == 260 && m.points[1].y == 190 &&
-              m.points[2].x == 300 && ShowsModel());
+  EXPECT_EQ((std::tuple{m.pointCount, m.points[1].x, m.points[1].y, m.points[2].x, ShowsModel()}),
+            std::tuple(3, 260, 190, 300, true));
 
   Mouse(kMove, 101, 99);
-  EXPECT_TRUE(m.hoverIndex == 0 && MarkIs(100, 100, kRed));
+  EXPECT_EQ(std::tuple(m.hoverIndex, MarkIs(100, 100, kRed)), std::tuple(0, true));
   Mouse(kMove, 260, 192, kRight);  // straight onto the next point, whatever the buttons
-  EXPECT_TRUE(m.hoverIndex == 1 && MarkIs(100, 100, kBlack) && MarkIs(260, 190, kRed));
+  EXPECT_EQ((std::tuple{m.hoverIndex, MarkIs(100, 100, kBlack), MarkIs(260, 190, kRed)}),
+            std::tuple(1, true, true));
   Mouse(kMove, 400, 400);
-  EXPECT_TRUE(m.hoverIndex == -1 && MarkIs(260, 190, kBlack) && ShowsModel());
+  EXPECT_EQ((std::tuple{m.hoverIndex, MarkIs(260, 190, kBlack), ShowsModel()}), std::tuple(-1, true, true));
 }
 
 TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
@@ -120,9 +121,8 @@ TEST_F(WindowProcTest, MenuStateFollowsCreationModeSwitchesAndTheSaveToggle) {
                        kCmdNurbsSave};
   for (int i = 0; i < 10; ++i) {
     window.Command(saves[i % 5]);
-    for (int id : saves) {
-      EXPECT_TRUE(window.IsChecked(id) == (i % 2 == 0) && m.saveResults == 1 - i % 2) << i;
-    }
+    EXPECT_EQ(m.saveResults, 1 - i % 2) << i;
+    for (int id : saves) EXPECT_EQ(window.IsChecked(id), i % 2 == 0) << i << " item " << id;
   }
 }
 
@@ -149,8 +149,8 @@ TEST_F(WindowProcTest, TheUserGuideLeavesModelAndPicture) {
     const Raster& r = window.Canvas();
     const std::vector<std::uint32_t> pixels(r.Data(), r.Data() + r.width() * r.height());
     window.Command(kCmdUserGuide);
-    EXPECT_TRUE(ModelBytes() == model && window.Errors().empty() &&
-                std::equal(pixels.begin(), pixels.end(), r.Data()));
+    EXPECT_EQ(std::tuple(ModelDifference(model, ModelBytes()), window.Errors().size()), std::tuple("", 0u));
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), r.Data())) << "the picture stays";
   }
   EXPECT_EQ(window.GuideRequests(), 2);
 }
@@ -161,7 +161,7 @@ TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
   Clicks({{100, 400}, {250, 150}, {450, 150}, {600, 400}});
   window.Command(kCmdBezier);
   window.Click(700, 300);
-  EXPECT_TRUE(m.pointCount == 5 && ShowsModel()) << "a click joins the curve";
+  EXPECT_EQ(std::tuple(m.pointCount, ShowsModel()), std::tuple(5, true)) << "a click joins the curve";
 
   auto hoverThen = [&](auto change, int x = 700, int y = 300) {  // highlight, change, move back
     Mouse(kMove, x, y);
@@ -170,22 +170,23 @@ TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
     Mouse(kMove, x + 1, y);
   };
   hoverThen([&] { window.RightClick(700, 300); });
-  EXPECT_TRUE(m.pointCount == 4 && MarkIs(700, 300, kWhite) && ShowsModel());
+  EXPECT_EQ((std::tuple{m.pointCount, MarkIs(700, 300, kWhite), ShowsModel()}), std::tuple(4, true, true));
   window.Command(kCmdCopy);
   window.Click(700, 300);
   hoverThen([&] { window.Command(kCmdPaste); });
-  EXPECT_TRUE(m.pointCount == 4 && MarkIs(700, 300, kWhite) && ShowsModel());
+  EXPECT_EQ((std::tuple{m.pointCount, MarkIs(700, 300, kWhite), ShowsModel()}), std::tuple(4, true, true));
 
   answers.dialogs.push_back([](DialogSession& d) {
     d.SetText(2001, "300");  // x of point 0
     return d.Press(1);
   });
   window.Command(kCmdControlPoints);
-  EXPECT_TRUE(m.points[0].x == 300.0f && ShowsModel()) << "OK shows the typed values";
+  EXPECT_EQ((std::tuple{m.points[0].x, ShowsModel()}), std::tuple(300, true)) << "OK shows the typed values";
 
   window.Command(kCmdSurfaces);
   window.Command(kCmdCurves);
-  EXPECT_TRUE(Drawn() > 0 && ShowsModel()) << "back in Curves mode the curve is shown";
+  EXPECT_GT(Drawn(), 0);
+  EXPECT_TRUE(ShowsModel()) << "back in Curves mode the curve is shown";
 
   answers.fileNames = {Path("shown.cnt"), Path("shown.cnt")};
   window.Command(kCmdSaveAs);
@@ -194,7 +195,7 @@ TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
   window.Command(kCmdBezier);
   answers.saveChanges = {SaveChangesAnswer::kDiscard};  // the family chosen is unsaved
   window.Command(kCmdOpen);
-  EXPECT_TRUE(m.pointCount == 4 && ShowsModel()) << "the family's curve";
+  EXPECT_EQ(std::tuple(m.pointCount, ShowsModel()), std::tuple(4, true)) << "the family's curve";
   hoverThen([&] { window.Command(kCmdNew); }, 600, 400);
   EXPECT_EQ(Drawn(), 0) << "no mark for a point of the emptied model";
 }
