@@ -3,6 +3,8 @@
 // (`tambra FILE.cnt`) and runs the event loop until the window is destroyed.
 #include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
@@ -43,6 +45,12 @@ int main(int argc, char* argv[]) {
   }
 
   tambra::MainWindow window;
+  // The window opens at its natural size, or at most nine tenths of the
+  // screen it opens on.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize room = screen->availableGeometry().size() * 9 / 10;
+    window.resize(window.sizeHint().boundedTo(room));
+  }
   window.show();
   if (arguments.size() == 2) {
     // Once the window shows: a file that does not open says why in a
