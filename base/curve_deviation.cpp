@@ -31,6 +31,8 @@ CurveEvaluator::CurveEvaluator(const MeasuredCurve& c)
   lo_ = c_.knots[k_ - 1], hi_ = c_.knots[n_];
   valid_ = valid_ && std::isfinite(lo_) && std::isfinite(hi_) && lo_ < hi_;
   span_ = k_ - 1;
+  basis_.assign(k_, 0.0), left_.assign(k_, 0.0), right_.assign(k_, 0.0);
+  inverse_.assign(static_cast<std::size_t>(k_) * k_, 0.0);
 }
 
 void CurveEvaluator::AddBreaks(std::vector<double>& breaks) const {
@@ -97,22 +99,33 @@ CurvePoint CurveEvaluator::SplineAt(double u) {
   while (span_ + 1 < n_ && u >= c_.knots[span_ + 1]) ++span_;
   while (span_ > k_ - 1 && u < c_.knots[span_]) --span_;
   const float* t = c_.knots;
-  basis_.assign(k_, 0.0);
-  left_.assign(k_, 0.0), right_.assign(k_, 0.0);
-  basis_[0] = 1.0;
+  // The denominators are knot differences of the span: their reciprocals
+  // are formed once a span.
+  if (inverseSpan_ != span_) {
+    inverseSpan_ = span_;
+    for (int j = 1; j < k_; ++j) {
+      for (int r = 0; r < j; ++r) {
+        const double d = double(t[span_ + r + 1]) - t[span_ + 1 - j + r];
+        inverse_[j * k_ + r] = d == 0.0 ? 0.0 : 1.0 / d;
+      }
+    }
+  }
+  double* basis = basis_.data();
+  double* left = left_.data();
+  double* right = right_.data();
+  basis[0] = 1.0;
   for (int j = 1; j < k_; ++j) {
-    left_[j] = u - t[span_ + 1 - j];
-    right_[j] = t[span_ + j] - u;
+    left[j] = u - t[span_ + 1 - j];
+    right[j] = t[span_ + j] - u;
     double saved = 0.0;
     for (int r = 0; r < j; ++r) {
-      const double denominator = right_[r + 1] + left_[j - r];
-      const double term = denominator == 0.0 ? 0.0 : basis_[r] / denominator;
-      basis_[r] = saved + right_[r + 1] * term;
-      saved = left_[j - r] * term;
+      const double term = basis[r] * inverse_[j * k_ + r];
+      basis[r] = saved + right[r + 1] * term;
+      saved = left[j - r] * term;
     }
-    basis_[j] = saved;
+    basis[j] = saved;
   }
-  return Sum(span_ - k_ + 1, basis_.data(), k_);
+  return Sum(span_ - k_ + 1, basis, k_);
 }
 
 std::vector<double> Breakpoints(const CurveEvaluator& a, const CurveEvaluator& b) {
@@ -133,7 +146,8 @@ double MaxDistance(const std::vector<double>& breaks, int perSpan,
     for (int i = 0; i <= perSpan; ++i) {
       const double s = i == perSpan ? to : from + (to - from) * i / perSpan;
       const CurvePoint p = f(s), q = g(s);
-      const double d = std::hypot(p.x - q.x, p.y - q.y);
+      const double dx = p.x - q.x, dy = p.y - q.y;
+      const double d = std::sqrt(dx * dx + dy * dy);
       if (!std::isfinite(d)) return kNaN;
       largest = std::max(largest, d);
     }
@@ -144,7 +158,9 @@ double MaxDistance(const std::vector<double>& breaks, int perSpan,
 double MaxDeviation(const MeasuredCurve& before, const MeasuredCurve& after, int perSpan) {
   CurveEvaluator a(before), b(after);
   if (!a.Valid() || !b.Valid()) return kNaN;
-  return MaxDistance(Breakpoints(a, b), perSpan, [&](double s) { return a.At(s); },
+  // The spans of the curve the user had: a refinement's result has twice as
+  // many breakpoints, all on the same curve.
+  return MaxDistance(Breakpoints(a, a), perSpan, [&](double s) { return a.At(s); },
                      [&](double s) { return b.At(s); });
 }
 

@@ -57,6 +57,8 @@ class CurveEvaluator {
   double lo_ = 0.0, hi_ = 1.0;
   int span_ = 0;  // moves with the parameter
   std::vector<double> basis_, left_, right_;
+  std::vector<double> inverse_;  // 1 / (t[span + r + 1] - t[span + 1 - j + r]) at [j k + r]
+  int inverseSpan_ = -1;
 };
 
 // The Bernstein polynomial B(degree, i) at t, in double.
@@ -76,8 +78,7 @@ double MaxDistance(const std::vector<double>& breaks, int perSpan,
 
 // The largest distance, in model units (pixels of the unzoomed canvas),
 // between before(t) and after(t), both parameter domains mapped onto
-// [0, 1], at `perSpan` parameters in every piece between the breakpoints of
-// either curve. NaN when a curve cannot be evaluated or a value is not
+// [0, 1], at `perSpan` parameters in every knot span of the curve before. NaN when a curve cannot be evaluated or a value is not
 // finite (a weight sum of 0).
 double MaxDeviation(const MeasuredCurve& before, const MeasuredCurve& after,
                     int perSpan = kDeviationSamplesPerSpan);
