@@ -266,10 +266,7 @@ PixelRect Raster::MarkSquare(ItemKind kind, const PenPoint& at) const {
   return PixelRect{within(x - half), within(y - half), within(x + half), within(y + half)};
 }
 
-void Raster::SetMarkScale(int scale) {
-  scale = std::clamp(scale, 1, 8);
-  if (scale == markScale_) return;
-  markScale_ = scale;
+void Raster::PlaceMarksAgain() {
   for (DisplayItem& item : list_.items_) {
     if (item.kind == ItemKind::kMark || item.kind == ItemKind::kSmallMark) {
       item.rect = MarkSquare(item.kind, item.at);
@@ -278,15 +275,17 @@ void Raster::SetMarkScale(int scale) {
   Repaint();
 }
 
+void Raster::SetMarkScale(int scale) {
+  scale = std::clamp(scale, 1, 8);
+  if (scale == markScale_) return;
+  markScale_ = scale;
+  PlaceMarksAgain();
+}
+
 void Raster::SetView(const ViewTransform& view) {
   if (view == view_) return;
   view_ = view;
-  for (DisplayItem& item : list_.items_) {
-    if (item.kind == ItemKind::kMark || item.kind == ItemKind::kSmallMark) {
-      item.rect = MarkSquare(item.kind, item.at);
-    }
-  }
-  Repaint();
+  PlaceMarksAgain();
 }
 
 void Raster::FillMark(ItemKind kind, double x, double y, Rgb colour) {

@@ -117,6 +117,9 @@ class Raster {
   void PaintLine(double x0, double y0, double x1, double y1, Rgb colour);
   void DrawSegment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, Rgb colour);
   void PaintRect(int left, int top, int right, int bottom, Rgb colour);
+  // The marks' squares under the current view and mark scale, then the
+  // whole raster painted again from the list.
+  void PlaceMarksAgain();
   // Appends a filled figure, keeping the open polyline open when it matches.
   void AppendFilled(ItemKind kind, const PixelRect& rect, Rgb colour);
   // Makes room for `items` more items and `vertices` more vertices,
