@@ -268,8 +268,7 @@ bool CheckTrailer(const Fields& c, std::string& reason) {
 
 // Whether the model, as SaveControlFile has shown it as a net, is one the
 // reader accepts; otherwise false with the reason.
-bool ModelFitsFile(std::string& reason) {
-  const ModelState& m = Model();
+bool ModelFitsFile(const ModelState& m, std::string& reason) {
   return CheckHeader(m, reason) && CheckFinite(m, reason) && CheckTrailer(m, reason);
 }
 
@@ -327,8 +326,9 @@ int AskFileName(Platform& window, int kind, FilePurpose purpose) {
 
 // [SECTION] Writing
 
-std::string FormatControlFile() {
-  const ModelState& m = Model();
+std::string FormatControlFile() { return FormatControlFile(Model()); }
+
+std::string FormatControlFile(const ModelState& m) {
   const int rows = std::clamp(m.netRows, 0, kMaxNetSize);
   const int cols = std::clamp(m.netCols, 0, kMaxNetSize);
   std::string out;
@@ -359,25 +359,26 @@ std::string FormatControlFile() {
 }
 
 bool SaveControlFile(Platform& window) {
-  ModelState& m = Model();
-  if (m.objectMode == kCurves) CurveToNet();
-  if (m.netRows <= 0 || m.netCols <= 0) return false;
-  const std::string name = m.controlFileName;
+  // The file is written from a copy shown as a net: the model keeps its own
+  // net (a curve is written as a net of one column; the net of Surfaces
+  // mode, which the curve file does not hold, stays as it was).
+  const auto file = std::make_unique<ModelState>(Model());
+  ShowModelAsNet(*file);
+  if (file->netRows <= 0 || file->netCols <= 0) return false;
+  const std::string name = file->controlFileName;
   if (NamesNonRegularFile(name)) {
     ReportFileError(window, "Cannot save", name, kNotRegularFileReason);
     return false;
   }
-  if (!ConfirmReplace(window, name.c_str())) return false;
-  if (m.objectMode == kSurfaces && m.triangles == 1) UnpackTriangle();
 
   // A file the reader would refuse is not worth writing: the old one stays.
   std::string error;
-  if (!ModelFitsFile(error)) {
+  if (!ModelFitsFile(*file, error)) {
     ReportFileError(window, "Cannot save", name, error);
     return false;
   }
   FileWriteFailure failure;
-  if (!WriteFileAtomically(name, FormatControlFile(), failure)) {
+  if (!WriteFileAtomically(name, FormatControlFile(*file), failure)) {
     ReportFileError(window, "Cannot save", name, failure.reason);
     return false;
   }
@@ -508,7 +509,11 @@ int LoadControlFile(Platform& window) {
     ReportFileError(window, "Cannot read", name, reason);
     return 0;
   }
+  // The file starts a fresh document: what it does not hold goes back to
+  // what the window starts with, the other mode's object included.
+  StartFreshDocument(Model());
   ApplyControlFile(*contents);
+  if (Model().objectMode == kCurves) ClearNet(Model());
   return 1;
 }
 

@@ -43,9 +43,10 @@ enum FilePurpose : int { kFileToRead = 0, kFileToWrite = 1 };
 // Returns 1 when a name was confirmed, 0 when the prompt was cancelled.
 int AskFileName(Platform& window, int kind, FilePurpose purpose);
 
-// Writes the model to controlFileName (asking before replacing a file).
-// In Curves mode the curve is first stored as column 0 of the net; with no
-// net (no rows or no columns) nothing is written and nothing is said. A
+// Writes the model to controlFileName; the caller asked before replacing
+// another file. The file holds the curve as column 0 of a net in Curves
+// mode; the model itself is not changed. With no net (no rows or no
+// columns) nothing is written and nothing is said. A
 // model the reader would refuse (a size, order, degree step, view value or
 // grid beyond the limits, a value that is not finite) is reported and not
 // written. The file is written to a temporary file beside it and renamed over the old
@@ -88,6 +89,8 @@ struct ControlFileContents {
 // net first; this function changes nothing). Sizes beyond the storage are
 // cut to it.
 std::string FormatControlFile();
+// The same for any record already shown as a net.
+std::string FormatControlFile(const ModelState& model);
 
 // Reads a control file's text into `out`. Returns true when the whole file
 // was read and every value is acceptable; otherwise false with a short

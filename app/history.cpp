@@ -9,12 +9,11 @@
 namespace tambra {
 
 // Every field of the document (see history.h), by its name in ModelState.
-#define TAMBRA_DOCUMENT_FIELDS(X)                                                           \
-  X(objectMode) X(curveKind) X(pointCount) X(points) X(weights) X(knots) X(order)           \
-  X(degreeStep) X(chaikinSteps) X(insertKnot) X(insertSpan) X(approxDim) X(netRows)         \
-  X(netCols) X(net) X(netWeights) X(xKnots) X(yKnots) X(xOrder) X(yOrder) X(xDegreeStep)    \
-  X(yDegreeStep) X(applyX) X(applyY) X(triangles) X(triangleList) X(grid) X(scale) X(tx)    \
-  X(ty) X(tht) X(phi) X(controlFileName) X(controlFileChosen)
+#define TAMBRA_DOCUMENT_FIELDS(X)                                                          \
+  X(objectMode) X(pointCount) X(points) X(weights) X(knots) X(order) X(degreeStep)         \
+  X(netRows) X(netCols) X(net) X(netWeights) X(xKnots) X(yKnots) X(xOrder) X(yOrder)        \
+  X(xDegreeStep) X(yDegreeStep) X(triangles) X(triangleList) X(grid) X(scale) X(tx) X(ty)  \
+  X(tht) X(phi)
 
 struct Document {
 #define TAMBRA_DECLARE(field) decltype(ModelState::field) field;
@@ -55,46 +54,48 @@ bool SameRange(const T* a, const T* b, int count) {
   return std::memcmp(a, b, sizeof(T) * static_cast<std::size_t>(std::max(count, 0))) == 0;
 }
 
-// Whether the model shows and saves what `d` does: the fields every mode
-// uses, and the used part of the object the mode edits. In Curves mode the
-// net is only the form a curve is saved in (written from the curve on Save,
-// read back into it on Open); in Surfaces mode the curve fields are the
-// knot dialog's window on one direction of the net; a triangular net is its
-// packed list, the net holding it unpacked for the dialogs and files.
-bool SameShown(const Document& d) {
-  const ModelState& m = Model();
-#define TAMBRA_SCALAR(field) &&std::memcmp(&d.field, &m.field, sizeof d.field) == 0
-  const bool common = true TAMBRA_SCALAR(objectMode) TAMBRA_SCALAR(curveKind)
-      TAMBRA_SCALAR(chaikinSteps) TAMBRA_SCALAR(insertKnot) TAMBRA_SCALAR(insertSpan)
-          TAMBRA_SCALAR(approxDim) TAMBRA_SCALAR(applyX) TAMBRA_SCALAR(applyY)
-              TAMBRA_SCALAR(triangles) TAMBRA_SCALAR(grid) TAMBRA_SCALAR(scale) TAMBRA_SCALAR(tx)
-                  TAMBRA_SCALAR(ty) TAMBRA_SCALAR(tht) TAMBRA_SCALAR(phi)
-                      TAMBRA_SCALAR(controlFileChosen);
-  if (!common || std::strncmp(d.controlFileName, m.controlFileName, kMaxFileName) != 0) {
+template <typename T>
+bool SameValue(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Whether Save would write the same file for `a` as for `b` (a Document or
+// the model). A file holds the object the mode edits and the view: in
+// Curves mode the curve (the net is not written), in Surfaces mode the net
+// (the curve fields are the Knots dialog's window on it); a triangular net
+// is written from its packed list, zeros above the diagonal.
+template <typename A, typename B>
+bool SameSaved(const A& a, const B& b) {
+  if (!SameValue(a.objectMode, b.objectMode) || !SameValue(a.grid, b.grid) ||
+      !SameValue(a.triangles, b.triangles) || !SameValue(a.scale, b.scale) ||
+      !SameValue(a.tx, b.tx) || !SameValue(a.ty, b.ty) || !SameValue(a.tht, b.tht) ||
+      !SameValue(a.phi, b.phi)) {
     return false;
   }
-  if (m.objectMode == kCurves) {
-    const int count = std::clamp(m.pointCount, 0, kMaxPoints);
-    return true TAMBRA_SCALAR(pointCount) TAMBRA_SCALAR(order) TAMBRA_SCALAR(degreeStep) &&
-           SameRange(d.points, m.points, count) && SameRange(d.weights, m.weights, count) &&
-           SameRange(d.knots, m.knots, StoredKnotCount(count, m.order));
+  if (b.objectMode == kCurves) {
+    const int count = std::clamp(b.pointCount, 0, kMaxPoints);
+    return SameValue(a.pointCount, b.pointCount) && SameValue(a.order, b.order) &&
+           SameValue(a.degreeStep, b.degreeStep) && SameRange(a.points, b.points, count) &&
+           SameRange(a.weights, b.weights, count) &&
+           SameRange(a.knots, b.knots, StoredKnotCount(count, b.order)) &&
+           SameValue(a.yKnots[0], b.yKnots[0]);
   }
-  const int rows = std::clamp(m.netRows, 0, kMaxNet);
-  const int cols = std::clamp(m.netCols, 0, kMaxNet);
-  if (!(true TAMBRA_SCALAR(netRows) TAMBRA_SCALAR(netCols) TAMBRA_SCALAR(xOrder)
-            TAMBRA_SCALAR(yOrder) TAMBRA_SCALAR(xDegreeStep) TAMBRA_SCALAR(yDegreeStep)) ||
-      !SameRange(d.xKnots, m.xKnots, StoredKnotCount(rows, m.xOrder)) ||
-      !SameRange(d.yKnots, m.yKnots, StoredKnotCount(cols, m.yOrder))) {
+  const int rows = std::clamp(b.netRows, 0, kMaxNet);
+  const int cols = std::clamp(b.netCols, 0, kMaxNet);
+  if (!SameValue(a.netRows, b.netRows) || !SameValue(a.netCols, b.netCols) ||
+      !SameValue(a.xOrder, b.xOrder) || !SameValue(a.yOrder, b.yOrder) ||
+      !SameValue(a.xDegreeStep, b.xDegreeStep) || !SameValue(a.yDegreeStep, b.yDegreeStep) ||
+      !SameRange(a.xKnots, b.xKnots, StoredKnotCount(rows, b.xOrder)) ||
+      !SameRange(a.yKnots, b.yKnots, StoredKnotCount(cols, b.yOrder))) {
     return false;
   }
-#undef TAMBRA_SCALAR
   for (int i = 0; i < rows; ++i) {
-    if (!SameRange(d.netWeights[i], m.netWeights[i], cols)) return false;
-    if (m.triangles != 1 && !SameRange(d.net[i], m.net[i], cols)) return false;
+    if (!SameRange(a.netWeights[i], b.netWeights[i], cols)) return false;
+    if (b.triangles != 1 && !SameRange(a.net[i], b.net[i], cols)) return false;
   }
   const int triangleRows = std::min(rows, kMaxTriangleRows);
-  return m.triangles != 1 ||
-         SameRange(d.triangleList, m.triangleList, triangleRows * (triangleRows + 1) / 2);
+  return b.triangles != 1 ||
+         SameRange(a.triangleList, b.triangleList, triangleRows * (triangleRows + 1) / 2);
 }
 
 }  // namespace
@@ -114,13 +115,15 @@ void History::Reset() {
   states_.clear();
   states_.push_back(Take());
   position_ = 0;
-  savedPosition_ = 0;
+  MarkSaved();
 }
 
 bool History::Record(const std::string& name) {
   State& present = *states_[static_cast<std::size_t>(position_)];
   if (SameBytes(present.document)) return false;
-  if (SameShown(present.document)) {
+  // What no file holds (the storage beyond the used part, the other mode's
+  // object) follows the present state without a step.
+  if (SameSaved(present.document, Model())) {
     Capture(present.document);
     return false;
   }
@@ -129,7 +132,6 @@ bool History::Record(const std::string& name) {
     spare_ = std::move(states_.back());
     states_.pop_back();
   }
-  if (savedPosition_ > position_) savedPosition_ = -1;
   std::unique_ptr<State> state = Take();
   state->name = name;
   states_.push_back(std::move(state));
@@ -138,8 +140,8 @@ bool History::Record(const std::string& name) {
     spare_ = std::move(states_.front());
     states_.pop_front();
     --position_;
-    savedPosition_ = savedPosition_ > 0 ? savedPosition_ - 1 : -1;
   }
+  NoteDirty();
   return true;
 }
 
@@ -163,6 +165,7 @@ bool History::Undo() {
   if (!CanUndo()) return false;
   --position_;
   Restore(states_[static_cast<std::size_t>(position_)]->document);
+  NoteDirty();
   return true;
 }
 
@@ -170,40 +173,23 @@ bool History::Redo() {
   if (!CanRedo()) return false;
   ++position_;
   Restore(states_[static_cast<std::size_t>(position_)]->document);
+  NoteDirty();
   return true;
 }
 
 void History::MarkSaved() {
-  Document& present = states_[static_cast<std::size_t>(position_)]->document;
-  char oldName[kMaxFileName];
-  std::memcpy(oldName, present.controlFileName, kMaxFileName);
-  const int oldChosen = present.controlFileChosen;
-  Capture(present);
-  // A name given by Save as is the file of every state that had the old
-  // one, next to this: undoing an edit keeps it, undoing an Open or New
-  // (where the name changed) goes back to the file before.
-  const auto hadOldName = [&](const Document& d) {
-    return d.controlFileChosen == oldChosen &&
-           std::memcmp(d.controlFileName, oldName, kMaxFileName) == 0;
-  };
-  const auto rename = [&](Document& d) {
-    std::memcpy(d.controlFileName, present.controlFileName, kMaxFileName);
-    d.controlFileChosen = present.controlFileChosen;
-  };
-  if (!hadOldName(present)) {
-    for (int i = position_ - 1; i >= 0 && hadOldName(states_[static_cast<std::size_t>(i)]->document);
-         --i) {
-      rename(states_[static_cast<std::size_t>(i)]->document);
-    }
-    for (std::size_t i = position_ + 1; i < states_.size() && hadOldName(states_[i]->document); ++i) {
-      rename(states_[i]->document);
-    }
-  }
-  savedPosition_ = position_;
+  if (saved_ == nullptr) saved_ = std::make_unique<Document>();
+  Capture(states_[static_cast<std::size_t>(position_)]->document);
+  Capture(*saved_);
+  dirty_ = false;
+}
+
+void History::NoteDirty() {
+  dirty_ = !SameSaved(*saved_, states_[static_cast<std::size_t>(position_)]->document);
 }
 
 std::size_t History::MemoryBytes() const {
-  return (states_.size() + (spare_ != nullptr ? 1 : 0)) * sizeof(State);
+  return (states_.size() + (spare_ != nullptr ? 1 : 0)) * sizeof(State) + sizeof(Document);
 }
 
 bool History::PresentIsModel() const {

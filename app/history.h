@@ -4,15 +4,15 @@
 // to each. The window procedure records a step after every message that
 // changed the document; Undo and Redo put a recorded state back whole.
 //
-// The document is the part of the model that describes the drawing and its
-// modes: the object mode and curve kind, the curve, the net (with its knots,
-// orders, degree steps and packed triangle), the algorithm parameters the
-// dialogs set, the view values and grid a file keeps, and the control file's
-// name. Not the document: the Save switch (how the next command behaves, no
-// file holds it), the output log and its name (a log keeps running across
-// undo), the client size, the text buffer, the mouse interaction (hover,
-// pick, drag position, the knot dialog's direction) and the working copies
-// (the clipboard of Copy and Paste, the snapshots of a running command).
+// The document is what Save writes: the object mode, the curve, the net
+// (with its knots, orders, degree steps and packed triangle), the view
+// values and the grid. A step that leaves what Save would write unchanged is
+// no step; the unsaved mark is "what Save would write differs from what the
+// file holds". Not the document: the family shown, the Save switch, the
+// algorithm parameters no file holds (Chaikin steps, Knot to insert, the
+// approximation dimension, the axis check boxes), the file names and the log
+// (Open and New start a history of their own; Save as names the same
+// document), the mouse interaction and the working copies.
 #pragma once
 
 #include <cstddef>
@@ -37,16 +37,15 @@ class History {
   History& operator=(const History&) = delete;
 
   // Forgets every step: the model as it is now is the only state, and what
-  // the file holds (clean).
+  // the file holds (clean). Open and New start here.
   void Reset();
 
-  // Compares the model with the present state. A change of what the model
-  // shows or saves becomes a new step named `name` (the steps that were
-  // undone are dropped); a change only in storage no count reaches (what a
-  // command leaves beyond the used part, the net a curve is written through
-  // on Save) is taken into the present state without a step, so that a
-  // state put back is always the model byte for byte. Returns true for a
-  // new step.
+  // Compares the model with the present state. A change of what Save
+  // would write becomes a new step named `name` (the steps that were undone
+  // are dropped); any other change of the document's fields (storage beyond
+  // the used part, the object of the other mode) is taken into the present
+  // state without a step, so that a state put back is always the model byte
+  // for byte. Returns true for a new step.
   bool Record(const std::string& name);
   // The name of a mouse gesture's step from what it changed: "Add point",
   // "Delete point", "Move point" or "Rotate view".
@@ -62,12 +61,11 @@ class History {
   bool Undo();
   bool Redo();
 
-  // The model as it is now is what its file holds: changes only in storage
-  // are taken into the present state, a name Save as gave into it and into
-  // the states next to it that had the old name.
+  // The model as it is now is what its file holds.
   void MarkSaved();
-  // Whether the present state differs from what the file holds.
-  bool Dirty() const { return position_ != savedPosition_; }
+  // Whether Save would write something else than the file holds: undoing
+  // back to the saved document is clean again.
+  bool Dirty() const { return dirty_; }
 
   int Position() const { return position_; }
   int StepCount() const { return static_cast<int>(states_.size()) - 1; }
@@ -80,11 +78,13 @@ class History {
  private:
   struct State;
   std::unique_ptr<State> Take();
+  void NoteDirty();
 
   std::deque<std::unique_ptr<State>> states_;
   std::unique_ptr<State> spare_;  // reused for the next step
   int position_ = 0;
-  int savedPosition_ = 0;  // -1 once the saved state was dropped
+  std::unique_ptr<Document> saved_;  // what the file holds
+  bool dirty_ = false;
 };
 
 // The one history of the program's model.

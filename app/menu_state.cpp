@@ -35,9 +35,7 @@ void CreateDrawingResources(Platform& window) {
   for (int id : SaveMenuItems()) window.SetMenuChecked(id, false);
   window.SetMenuEnabled(kCmdCloseOutput, false);
   for (int id : UnimplementedMenuItems()) window.SetMenuEnabled(id, false);
-  ModelState& m = Model();
-  std::fill_n(m.weights, 10, 1.0f);
-  for (int i = 0; i < 10; ++i) std::fill_n(m.netWeights[i], 10, 1.0f);
+  SetStartWeights(Model());
 }
 
 void SetCurvesMenu(Platform& window) { SetObjectModeMenu(window, true); }

@@ -11,13 +11,13 @@ namespace tambra {
 namespace {
 
 // A flattened list keeps old pixels that a new view cannot move: the model
-// is drawn afresh instead.
+// is drawn afresh, with the results over it.
 void ApplyView(Platform& window, const ViewTransform& view) {
   if (!std::isfinite(view.scale) || !std::isfinite(view.x) || !std::isfinite(view.y)) return;
   Raster& canvas = window.Canvas();
   const bool flattened = !canvas.List().BaseImage().empty();
   canvas.SetView(view);
-  if (flattened) ShowModel(window);
+  if (flattened) ShowModelKeepingResults(window);
 }
 
 struct Bounds {

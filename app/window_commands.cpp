@@ -3,6 +3,7 @@
 #include "app/window_commands.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -57,7 +58,8 @@ void RememberRecentFile(Platform& window, const std::string& path) {
 }
 
 // Reads controlFileName, chosen by the caller, into the model. A file that
-// does not open leaves the model and its file name as they were.
+// does not open leaves the document, its name, its history and the view as
+// they were; one that opens is a fresh document, clean, fitted to the view.
 bool LoadChosenFile(Platform& window, const char (&previousName)[kMaxFileName]) {
   ModelState& m = Model();
   const int previousMode = m.objectMode;
@@ -74,10 +76,10 @@ bool LoadChosenFile(Platform& window, const char (&previousName)[kMaxFileName]) 
     MainWindowProc(window, CommandMessage(m.objectMode == kCurves ? kCmdCurves : kCmdSurfaces));
   }
   ShowModel(window);
-  // The file is the model now: one step from what was before, and clean.
-  DocumentHistory().Record("Open");
-  DocumentHistory().MarkSaved();
+  FitView(window);
+  DocumentHistory().Reset();
   RememberRecentFile(window, m.controlFileName);
+  window.ShowStatus(("Opened " + DocumentFileName()).c_str());
   return true;
 }
 
@@ -91,6 +93,18 @@ void OpenControlFile(Platform& window) {
   LoadChosenFile(window, previousName);
 }
 
+// The document is what its file holds now: clean, and a recent file.
+void NoteSaved(Platform& window) {
+  DocumentHistory().MarkSaved();
+  RememberRecentFile(window, Model().controlFileName);
+  window.ShowStatus(("Saved " + DocumentFileName()).c_str());
+}
+
+bool FileExists(const char* name) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(name, error));
+}
+
 bool SaveControlFileAs(Platform& window) {
   ModelState& m = Model();
   m.acceptRelease = 0;
@@ -98,9 +112,15 @@ bool SaveControlFileAs(Platform& window) {
   std::copy_n(m.controlFileName, kMaxFileName, previousName);
   const int previousChosen = m.controlFileChosen;
   if (AskFileName(window, kControlFileName, kFileToWrite) == 0) return false;
+  // Only another file that exists is worth the question: the document's own
+  // file is what Save writes anyway.
+  const bool ownFile =
+      previousChosen == 1 && std::strncmp(previousName, m.controlFileName, kMaxFileName) == 0;
+  const bool mayWrite = ownFile || !FileExists(m.controlFileName) ||
+                        ConfirmReplace(window, m.controlFileName);
   m.controlFileChosen = 1;
-  if (SaveControlFile(window)) {
-    DocumentHistory().MarkSaved();
+  if (mayWrite && SaveControlFile(window)) {
+    NoteSaved(window);
     return true;
   }
   // Nothing was written under the new name: the model keeps the file it had,
@@ -110,11 +130,12 @@ bool SaveControlFileAs(Platform& window) {
   return false;
 }
 
-// A model without a file of its own asks for a name first.
+// A model without a file of its own asks for a name first; one with a file
+// writes it without a question.
 bool SaveUnderCurrentName(Platform& window) {
   if (Model().controlFileChosen == 0) return SaveControlFileAs(window);
   if (!SaveControlFile(window)) return false;
-  DocumentHistory().MarkSaved();
+  NoteSaved(window);
   return true;
 }
 
@@ -138,16 +159,22 @@ void Exit(Platform& window) {
   if (SettleUnsavedChanges(window)) window.RequestClose();
 }
 
+// A fresh document that keeps the orders, with no file, at actual size.
 void NewModel(Platform& window) {
   if (!SettleUnsavedChanges(window)) return;
   ModelState& m = Model();
-  m.netCols = 0;
-  m.netRows = 0;
-  m.pointCount = 0;
+  const int order = m.order, xOrder = m.xOrder, yOrder = m.yOrder;
+  StartFreshDocument(m);
+  m.order = order;
+  m.xOrder = xOrder;
+  m.yOrder = yOrder;
   m.curveKind = kNoCurve;
-  // A new drawing is not the file opened before.
+  std::snprintf(m.controlFileName, kMaxFileName, "%s", "noname.cnt");
   m.controlFileChosen = 0;
+  ActualSize(window);
   ShowModel(window);
+  DocumentHistory().Reset();
+  window.ShowStatus("New document");
 }
 
 void Copy(Platform&) { CopyCurve(); }
@@ -166,11 +193,22 @@ void ShowRestoredModel(Platform& window) {
 }
 
 void Undo(Platform& window) {
-  if (DocumentHistory().Undo()) ShowRestoredModel(window);
+  const std::string step = DocumentHistory().UndoName();
+  if (!DocumentHistory().Undo()) return window.ShowStatus("Nothing to undo");
+  ShowRestoredModel(window);
+  window.ShowStatus(("Undid " + step).c_str());
 }
 
 void Redo(Platform& window) {
-  if (DocumentHistory().Redo()) ShowRestoredModel(window);
+  const std::string step = DocumentHistory().RedoName();
+  if (!DocumentHistory().Redo()) return window.ShowStatus("Nothing to redo");
+  ShowRestoredModel(window);
+  window.ShowStatus(("Redid " + step).c_str());
+}
+
+void ClearResults(Platform& window) {
+  ShowModel(window);
+  window.ShowStatus("Results cleared");
 }
 
 // A recent file that is gone leaves the list, with a message.
@@ -247,7 +285,7 @@ constexpr CommandEntry kCommands[] = {
     {kCmdLegend, kInBothModes, ToggleLegend},
     {kCmdExportPicture, kInBothModes, ExportPicture},
     {kCmdExportMesh, kInSurfaces, ExportMesh},
-    {kCmdClearResults, kInBothModes, ShowModel},
+    {kCmdClearResults, kInBothModes, ClearResults},
     {kCmdFitView, kInBothModes, FitView},
     {kCmdCurvatureComb, kInCurves, ToggleComb},
     {kCmdActualSize, kInBothModes, ActualSize},

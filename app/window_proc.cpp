@@ -34,6 +34,9 @@ int HighWord(std::uint32_t value) { return static_cast<int>((value >> 16) & 0xFF
 
 bool IsCurves() { return Model().objectMode == kCurves; }
 
+void ResizeKeepingPicture(Platform& window, int width, int height);
+bool PictureNeedsCompacting(const Raster& canvas);
+
 // The pick distance is in screen pixels whatever the zoom: within the mark.
 bool PointIsUnder(int index, int x, int y, const ViewTransform& view, int markScale = 1) {
   const Point2& p = Model().points[index];
@@ -157,6 +160,8 @@ void OnLeftUp(Platform& window, int x, int y) {
   if (m.pointCount >= kMaxPoints) return;
   const bool automaticKnots = CurveKnotsAutomatic();
   m.points[m.pointCount] = ModelPointAt(window, x, y);
+  // A clicked point weighs 1 whatever an earlier curve left there.
+  m.weights[m.pointCount] = 1.0f;
   ++m.pointCount;
   if (automaticKnots) SetDefaultCurveKnots();
   ShowModel(window);  // the new point joins the polygon and the curve
@@ -366,6 +371,7 @@ void HandleMessage(Platform& window, const Message& message) {
     case MessageKind::kSize:
       m.clientWidth = static_cast<short>(x);
       m.clientHeight = static_cast<short>(y);
+      ResizeKeepingPicture(window, x, y);
       break;
     case MessageKind::kPaint: OnPaint(window); break;
     case MessageKind::kLeftDown: OnLeftDown(window, x, y); break;
@@ -406,6 +412,50 @@ void ShowModel(Platform& window) {
   OnPaint(window);
 }
 
+namespace {
+
+// The model drawn afresh with the results `drawn` held (the figures of the
+// commands that hand back an outcome) over it, whole and in their order.
+void ShowModelWithResultsOf(Platform& window, const DisplayList& drawn) {
+  std::vector<int> results;
+  for (const DisplayItem& item : drawn.Items()) {
+    const int id = item.tag.command;
+    if (id == kNoCommand || std::find(results.begin(), results.end(), id) != results.end()) continue;
+    const CommandEntry* command = FindCommand(id, ~0u);
+    if (command != nullptr && command->compute != nullptr) results.push_back(id);
+  }
+  ShowModel(window);
+  if (results.empty()) return;
+  window.Canvas().DrawAgain(drawn, [&results](const DisplayItem& item) {
+    return std::find(results.begin(), results.end(), item.tag.command) != results.end();
+  });
+}
+
+// The picture at a new client size: every figure again, or the model and
+// its results where the list was flattened into pixels of the old size.
+void ResizeKeepingPicture(Platform& window, int width, int height) {
+  Raster& canvas = window.Canvas();
+  if (canvas.width() == width && canvas.height() == height) return;
+  const DisplayList drawn = canvas.List();
+  canvas.Resize(width, height);
+  if (!drawn.BaseImage().empty()) return ShowModelWithResultsOf(window, drawn);
+  canvas.DrawAgain(drawn, [](const DisplayItem&) { return true; });
+}
+
+// Far from its bound, the list is drawn again from the model and the
+// results: a long drag's strokes go, and no result is flattened away.
+bool PictureNeedsCompacting(const Raster& canvas) {
+  const DisplayList& list = canvas.List();
+  return list.Items().size() > kMaxListItems / 2 || list.VertexCount() > kMaxListVertices / 2;
+}
+
+}  // namespace
+
+void ShowModelKeepingResults(Platform& window) {
+  const DisplayList drawn = window.Canvas().List();
+  ShowModelWithResultsOf(window, drawn);
+}
+
 int FindPointUnder(int x, int y, const ViewTransform& view, int markScale) {
   const ModelState& m = Model();
   for (int i = 0; i < m.pointCount && i < kMaxPoints; ++i) {
@@ -416,8 +466,12 @@ int FindPointUnder(int x, int y, const ViewTransform& view, int markScale) {
 
 int MainWindowProc(Platform& window, const Message& message) {
   StepScope scope(window, message.kind == MessageKind::kCommand);
+  // Each action's message replaces the one before; an action that says
+  // nothing leaves the line empty rather than describing another.
+  if (scope.Outermost() && message.kind == MessageKind::kCommand) window.ShowStatus("");
   HandleMessage(window, message);
   if (!scope.Outermost()) return 0;
+  if (PictureNeedsCompacting(window.Canvas())) ShowModelKeepingResults(window);
   RefreshLegend(window);
   switch (message.kind) {
     case MessageKind::kCreate:

@@ -15,6 +15,10 @@ int MainWindowProc(Platform& window, const Message& message);
 // the whole window shows, without logging. Results drawn in colour go, as
 // on a repaint.
 void ShowModel(Platform& window);
+// The same with the results on the canvas drawn again over the model,
+// whole: the picture after a change of the view or the size, where only a
+// change of the model or Clear results takes results away.
+void ShowModelKeepingResults(Platform& window);
 
 // Opens a model file named outside the menu (the command line, a file
 // dropped on the window) as File > Open does once a name is chosen: after

@@ -107,6 +107,7 @@ class DisplayList {
   // empty while there is none.
   std::span<const std::uint32_t> BaseImage() const { return baseImage_; }
   bool empty() const { return items_.empty(); }
+  std::size_t VertexCount() const { return vertices_.size(); }
 
   // The memory the list holds, in bytes (its capacity, not just its use).
   std::size_t MemoryBytes() const {

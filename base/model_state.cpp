@@ -35,31 +35,32 @@ struct NetDirection {
   float* knots;
 };
 
-NetDirection DirectionOfNet(int direction) {
-  ModelState& m = Model();
+NetDirection DirectionOfNet(ModelState& m, int direction) {
   if (direction == 0) return NetDirection{m.netRows, m.xDegreeStep, m.xOrder, m.xKnots};
   return NetDirection{m.netCols, m.yDegreeStep, m.yOrder, m.yKnots};
 }
 
 }  // namespace
 
-void LoadDirection(int direction) {
-  ModelState& m = Model();
-  const NetDirection net = DirectionOfNet(direction);
+void LoadDirection(ModelState& m, int direction) {
+  const NetDirection net = DirectionOfNet(m, direction);
   m.pointCount = net.count;
   m.degreeStep = net.degreeStep;
   m.order = net.order;
   std::copy_n(net.knots, StoredKnotCount(m.pointCount, m.order), m.knots);
 }
 
-void StoreDirection(int direction) {
-  ModelState& m = Model();
-  const NetDirection net = DirectionOfNet(direction);
+void StoreDirection(ModelState& m, int direction) {
+  const NetDirection net = DirectionOfNet(m, direction);
   net.count = m.pointCount;
   net.degreeStep = m.degreeStep;
   net.order = m.order;
   std::copy_n(m.knots, StoredKnotCount(m.pointCount, m.order), net.knots);
 }
+
+void LoadDirection(int direction) { LoadDirection(Model(), direction); }
+
+void StoreDirection(int direction) { StoreDirection(Model(), direction); }
 
 void SelectDirection(int selector) {
   switch (selector) {
@@ -71,9 +72,8 @@ void SelectDirection(int selector) {
   }
 }
 
-void CurveToNet() {
-  ModelState& m = Model();
-  StoreDirection(0);
+void CurveToNet(ModelState& m) {
+  StoreDirection(m, 0);
   const int count = std::clamp(m.pointCount, 0, kMaxPoints);
   for (int i = 0; i < count; ++i) {
     m.net[i][0] = Point3{m.points[i].x, m.points[i].y, 0.0f};
@@ -83,6 +83,8 @@ void CurveToNet() {
   m.yOrder = 0;
   m.netCols = 1;
 }
+
+void CurveToNet() { CurveToNet(Model()); }
 
 void NetToCurve() {
   ModelState& m = Model();
@@ -106,14 +108,15 @@ void RepackTriangle() {
   if (PackTriangle() == 0) Model().triangles = 0;
 }
 
-void ShowModelAsNet() {
-  ModelState& m = Model();
+void ShowModelAsNet(ModelState& m) {
   if (m.objectMode == kCurves) {
-    CurveToNet();
+    CurveToNet(m);
   } else if (m.triangles == 1) {
-    UnpackTriangle();
+    UnpackTriangleOf(m);
   }
 }
+
+void ShowModelAsNet() { ShowModelAsNet(Model()); }
 
 void TakeModelFromNet() {
   ModelState& m = Model();
@@ -122,6 +125,48 @@ void TakeModelFromNet() {
   } else if (m.triangles == 1) {
     RepackTriangle();
   }
+}
+
+void SetStartWeights(ModelState& m) {
+  std::fill_n(m.weights, kStartWeights, 1.0f);
+  for (int i = 0; i < kStartWeights; ++i) std::fill_n(m.netWeights[i], kStartWeights, 1.0f);
+}
+
+void ClearNet(ModelState& m) {
+  const auto blank = std::make_unique<ModelState>();
+  SetStartWeights(*blank);
+  m.netRows = 0;
+  m.netCols = 0;
+  std::copy_n(&blank->net[0][0], kMaxNet * kMaxNet, &m.net[0][0]);
+  std::copy_n(&blank->netWeights[0][0], kMaxNet * kMaxNet, &m.netWeights[0][0]);
+  std::copy_n(blank->xKnots, kMaxKnots, m.xKnots);
+  std::copy_n(blank->yKnots, kMaxKnots, m.yKnots);
+  m.xOrder = blank->xOrder;
+  m.yOrder = blank->yOrder;
+  m.xDegreeStep = blank->xDegreeStep;
+  m.yDegreeStep = blank->yDegreeStep;
+}
+
+void StartFreshDocument(ModelState& m) {
+  // Too large for the stack: a default record on the heap, with what is
+  // not the document's carried over.
+  auto fresh = std::make_unique<ModelState>();
+  SetStartWeights(*fresh);
+  fresh->objectMode = m.objectMode;
+  fresh->curveKind = m.curveKind;
+  fresh->saveResults = m.saveResults;
+  fresh->clientWidth = m.clientWidth;
+  fresh->clientHeight = m.clientHeight;
+  std::copy_n(m.controlFileName, kMaxFileName, fresh->controlFileName);
+  std::copy_n(m.outputFileName, kMaxFileName, fresh->outputFileName);
+  fresh->controlFileChosen = m.controlFileChosen;
+  fresh->logFile = m.logFile;
+  fresh->logActive = m.logActive;
+  fresh->logWriteError = m.logWriteError;
+  fresh->acceptRelease = m.acceptRelease;
+  fresh->knotsDirection = m.knotsDirection;
+  fresh->copyBuffer = m.copyBuffer;
+  m = *fresh;
 }
 
 bool CurveKnotsAutomatic() {

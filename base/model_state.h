@@ -144,13 +144,30 @@ ModelState& Model();
 // Puts every field back to its program-start default. Does not close a log.
 void ResetModelState();
 
+// The window starts with curve weights 0 to 9 and the 10 by 10 block of net
+// weights at 1.
+inline constexpr int kStartWeights = 10;
+void SetStartWeights(ModelState& m);
+// Every field of the document and every value that goes with a drawing
+// (weights, knots, Knot to insert, the dialogs' steps, the grid, the view
+// values) back to what the window starts with. Kept: the mode, the family
+// shown, the Save switch, the client size, the file names and the log, the
+// mouse's release state and the clipboard.
+void StartFreshDocument(ModelState& m);
+// The net, its weights, knots, orders and steps as the window starts with
+// them: no rows, no columns.
+void ClearNet(ModelState& m);
+
 // Model conversions shared by the dialogs, the control file and the
 // surface algorithms.
 enum DirectionSelector : int { kLoadX = 0, kLoadY = 1, kStoreX = 2, kStoreY = 3 };
 void LoadDirection(int direction);   // 0 = X, 1 = Y
 void StoreDirection(int direction);  // 0 = X, 1 = Y
+void LoadDirection(ModelState& m, int direction);
+void StoreDirection(ModelState& m, int direction);
 void SelectDirection(int selector);  // load X, load Y, store X, store Y
 void CurveToNet();
+void CurveToNet(ModelState& m);
 void NetToCurve();
 void UnpackTriangle();
 // The same on any record with a net and a packed list (the model, a surface
@@ -186,6 +203,7 @@ void RepackTriangle();
 // The net as the dialogs and files see the model: in Curves mode the curve
 // goes into column 0, a triangular surface is unpacked into the net.
 void ShowModelAsNet();
+void ShowModelAsNet(ModelState& m);
 // The reverse after the net was edited or read: in Curves mode the curve
 // takes column 0, a triangular surface re-packs its list.
 void TakeModelFromNet();

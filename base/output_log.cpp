@@ -39,7 +39,7 @@ void LogText(const char* text) { Write(text, Model().logFile); }
 
 void LogPoint(float x, float y) {
   ModelState& m = Model();
-  const double upward = static_cast<double>(m.clientHeight) - static_cast<double>(y);
+  const double upward = static_cast<double>(kLogCanvasHeight) - static_cast<double>(y);
   FormatC(m.textBuffer, sizeof m.textBuffer, "%7.5f %7.5f\r\n", static_cast<double>(x), upward);
   WriteBuffer(m.logFile);
 }

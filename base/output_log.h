@@ -34,7 +34,12 @@ void LogFormat(const char* format, Values... values) {
   LogText(m.textBuffer);
 }
 
-// "%7.5f %7.5f\r\n" with x and clientHeight - y (y upward in the log).
+// The height the log's y values are flipped against: the canvas's default
+// height, whatever the window's size or zoom, so that a log does not depend
+// on the window.
+inline constexpr int kLogCanvasHeight = 600;
+
+// "%7.5f %7.5f\r\n" with x and kLogCanvasHeight - y (y upward in the log).
 void LogPoint(float x, float y);
 // "%7.5f %7.5f %7.5f\r\n" with the values unchanged.
 void LogPoint3(float x, float y, float z);

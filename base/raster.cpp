@@ -360,6 +360,35 @@ void Raster::Repaint() {
   dirty_ = PixelRect{0, 0, width_, height_};
 }
 
+void Raster::DrawAgain(const DisplayList& list,
+                       const std::function<bool(const DisplayItem&)>& keep) {
+  const Rgb pen = pen_;
+  const DrawTag tag = tag_;
+  for (const DisplayItem& item : list.Items()) {
+    if (item.kind == ItemKind::kBaseImage || !keep(item)) continue;
+    SetTag(item.tag);
+    switch (item.kind) {
+      case ItemKind::kPolyline: {
+        SelectPen(item.colour);
+        list_.open_ = DisplayList::kNone;
+        const std::span<const PenPoint> v = list.Vertices(item);
+        if (v.empty()) break;
+        MoveTo(v[0].x, v[0].y);
+        for (std::size_t k = 1; k < v.size(); ++k) LineTo(v[k].x, v[k].y);
+        break;
+      }
+      case ItemKind::kMark:
+      case ItemKind::kSmallMark: FillMark(item.kind, item.at.x, item.at.y, item.colour); break;
+      case ItemKind::kRect:
+        FillRect(item.rect.left, item.rect.top, item.rect.right, item.rect.bottom, item.colour);
+        break;
+      case ItemKind::kBaseImage: break;
+    }
+  }
+  SelectPen(pen);
+  SetTag(tag);
+}
+
 int Raster::CountNonWhite() const {
   return static_cast<int>(std::count_if(pixels_.begin(), pixels_.end(),
                                         [](std::uint32_t p) { return (p & 0xFFFFFFu) != kWhite; }));

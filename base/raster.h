@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "base/display_list.h"
@@ -100,6 +101,10 @@ class Raster {
   // Paints every pixel again from the display list alone; the result is
   // the raster as drawn. The whole raster counts as changed.
   void Repaint();
+  // Draws the figures of `list` that `keep` accepts once more, in their
+  // order, colours and tags, as if they were drawn now (a base image is
+  // not a figure and is left out). The pen and tag are as they were after.
+  void DrawAgain(const DisplayList& list, const std::function<bool(const DisplayItem&)>& keep);
 
   // Counts pixels that differ from white; handy for tests and checks.
   int CountNonWhite() const;

@@ -164,12 +164,10 @@ void MainWindow::ShowDrawn() {
 }
 
 void MainWindow::OnCanvasResized(int width, int height) {
-  // The raster is the client area: it follows every size change, cleared,
-  // and the window repaints in full.
+  // The raster is the client area: the window procedure follows every size
+  // change and draws the picture again at the new size, results and all.
   ClearUpperVectorState();
-  platform_->Canvas().Resize(width, height);
   Send(SizeMessage(width, height));
-  Send(Message{MessageKind::kPaint});
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -50,7 +50,6 @@ void HeadlessPlatform::Start(int width, int height) {
 }
 
 void HeadlessPlatform::Resize(int width, int height) {
-  canvas_.Resize(width, height);
   Send(SizeMessage(width, height));
 }
 
