@@ -326,7 +326,11 @@ int AskFileName(Platform& window, int kind, FilePurpose purpose) {
 
 // [SECTION] Writing
 
-std::string FormatControlFile() { return FormatControlFile(Model()); }
+std::string FormatControlFile() {
+  const auto file = std::make_unique<ModelState>(Model());
+  ShowModelAsNet(*file);
+  return FormatControlFile(*file);
+}
 
 std::string FormatControlFile(const ModelState& m) {
   const int rows = std::clamp(m.netRows, 0, kMaxNetSize);

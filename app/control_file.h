@@ -84,12 +84,11 @@ struct ControlFileContents {
   int triangles = 0;
 };
 
-// The model's net, weights, knots and view in the file format, exactly as
-// SaveControlFile writes them (it converts a curve and unpacks a triangular
-// net first; this function changes nothing). Sizes beyond the storage are
-// cut to it.
+// The model in the file format, exactly as SaveControlFile writes it (a
+// curve as a net of one column, a triangular net unpacked; the model is not
+// changed). Sizes beyond the storage are cut to it.
 std::string FormatControlFile();
-// The same for any record already shown as a net.
+// The same for a record already shown as a net.
 std::string FormatControlFile(const ModelState& model);
 
 // Reads a control file's text into `out`. Returns true when the whole file

@@ -100,9 +100,11 @@ void NoteSaved(Platform& window) {
   window.ShowStatus(("Saved " + DocumentFileName()).c_str());
 }
 
-bool FileExists(const char* name) {
+// A regular file, or a link to one: what the replace question is about.
+// Anything else is refused by the writer without a question.
+bool RegularFileExists(const char* name) {
   std::error_code error;
-  return std::filesystem::exists(std::filesystem::symlink_status(name, error));
+  return std::filesystem::is_regular_file(name, error);
 }
 
 bool SaveControlFileAs(Platform& window) {
@@ -116,7 +118,7 @@ bool SaveControlFileAs(Platform& window) {
   // file is what Save writes anyway.
   const bool ownFile =
       previousChosen == 1 && std::strncmp(previousName, m.controlFileName, kMaxFileName) == 0;
-  const bool mayWrite = ownFile || !FileExists(m.controlFileName) ||
+  const bool mayWrite = ownFile || !RegularFileExists(m.controlFileName) ||
                         ConfirmReplace(window, m.controlFileName);
   m.controlFileChosen = 1;
   if (mayWrite && SaveControlFile(window)) {

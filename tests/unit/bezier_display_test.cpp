@@ -81,13 +81,13 @@ TEST_F(BezierDisplayTest, LogWritersAlsoUnderACommaLocale) {
   matrix[2][0] = matrix[0][3] = 99.0f;  // beyond the rows and columns written
   for (const char* name : {"C", "de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
     if (std::setlocale(LC_ALL, name) == nullptr) continue;
-    m.clientHeight = 300;
+    m.clientHeight = 300;  // the log flips y against 600 whatever the window's height
     std::string dump;
     AppendMatrix(dump, matrix, 2, 3);
     EXPECT_EQ(dump, "\r\n2, 3, \r\n 1.5000000, -0.2500000, 12.1250000, \r\n"
                     " 0.0000000,  0.3333333, -100.0000000, \r\n") << name;
     EXPECT_EQ(Logged([] { LogPoint(10, 20), LogPoint3(1, 2.5f, -3), LogBreak(1), LogBreak(0); }),
-              "10.00000 280.00000\r\n1.00000 2.50000 -3.00000\r\n\r\n\r\n\r\n\r\n") << name;
+              "10.00000 580.00000\r\n1.00000 2.50000 -3.00000\r\n\r\n\r\n\r\n\r\n") << name;
   }
   std::string widest;
   matrix[3][0] = -FLT_MAX;

@@ -185,7 +185,7 @@ TEST_F(DialogsTest, TypedValuesInRowSixtyLandInPointSixty) {
       {kCmdWeights, DialogTemplateId::kWeights, 20600010, "0.25", [&] { return m.weights[59]; },
        0.25f, ""},
       {kCmdWeights, DialogTemplateId::kWeights, WeightCellId(59, 0), "", [&] { return m.weights[59]; },
-       0.0f, "row 60, column weight must be a finite number"},
+       1.0f, "row 60, column weight must be a finite number"},
       {kCmdXKnots, DialogTemplateId::kKnots, 30000060, "57.5", [&] { return m.knots[60]; }, 57.5f,
        ""},
       {kCmdXKnots, DialogTemplateId::kKnots, KnotCellId(60), "1e39", [&] { return m.knots[60]; },
@@ -218,13 +218,13 @@ TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
   EXPECT_EQ(m.pointCount, 0) << "the curve is untouched in Surfaces mode";
 }
 
-// Rows beyond 10 show 0; a negative dimension is ignored; Reset refills every weight of the net
+// Clicked points weigh 1, beyond the first 10 too; a negative dimension is ignored; Reset refills every weight of the net
 // at once and Cancel does not undo it.
 TEST_F(DialogsTest, WeightsShowEveryRowAndResetRefillsThemAtOnce) {
   AddCurve(12);
   WeightsDialog dialog;
   dialog.Open();
-  ExpectShown(dialog, {{WeightCellId(0, 0), "1"}, {WeightCellId(10, 0), "0"},
+  ExpectShown(dialog, {{WeightCellId(0, 0), "1"}, {WeightCellId(10, 0), "1"},
                        {WeightCellId(0, 1), ""}, {kIdAppDim, "30"}});
   EXPECT_EQ(Run<WeightsDialog>({{WeightCellId(2, 0), "0.5"}, {kIdAppDim, "-4"}}), 1);
   EXPECT_EQ(std::tuple(m.weights[2], m.approxDim), std::tuple(0.5, 30));

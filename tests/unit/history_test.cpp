@@ -3,6 +3,7 @@
 #include "app/history.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <tuple>
 
@@ -47,10 +48,12 @@ class HistoryTest : public SessionTest {
   History& history = DocumentHistory();
 };
 
-// Every kind of step, named as the menu says; undone to the start and made again, each state is
-// the model recorded there: its document bytes, what Save writes and the canvas.
+// Every kind of step that changes what Save writes, named as the menu says; undone to the start
+// and made again, each state is the model recorded there: its document bytes, what Save writes
+// and the canvas. Open and New start a history of their own.
 TEST_F(HistoryTest, UndoAndRedoGiveBackEveryModelAndPicture) {
   WriteFile(Path("net.cnt"), ReadFile(TAMBRA_TEST_DATA_DIR "/../examples/bicubic.cnt"));
+  window.Command(kCmdBezier);  // a display chosen is no step: Undo keeps showing it
   std::vector<Seen> seen = {Now()};
   auto step = [&](const std::string& name, auto action) {
     action();
@@ -64,18 +67,13 @@ TEST_F(HistoryTest, UndoAndRedoGiveBackEveryModelAndPicture) {
   step("Control Data", [&] {
     Answer(DialogTemplateId::kControlData, {{2001, "140"}, {kIdGrid, "20"}}), window.Command(kCmdControlPoints);
   });
-  step("Bezier", [&] { window.Command(kCmdBezier); });
   window.Command(kCmdEditSave);  // the Save switch is no step
   step("Degree elevation", [&] { window.Command(kCmdBezierElevation); });
   step("Eck reduction", [&] { window.Command(kCmdReduceEck); });
   window.Command(kCmdCopy);
-  step("New", [&] { answers.saveChanges = {kDiscard}, window.Command(kCmdNew); });
+  step("Add point", [&] { window.Click(700, 100); });
   step("Paste", [&] { window.Command(kCmdPaste); });
-  step("Open", [&] {
-    answers.saveChanges = {kDiscard}, answers.fileNames = {Path("net.cnt")}, window.Command(kCmdOpen);
-  });
-  step("Rotate view", [&] { Drag(100, 100, 300, 160); });
-  step("Curves", [&] { window.Command(kCmdCurves); });
+  step("Surfaces", [&] { window.Command(kCmdSurfaces); });
   const int last = int(seen.size()) - 1;
   for (int k = 1; k <= 2 * last + 1; ++k) {  // undone to the start, once more, redone to the end
     window.Command(k <= last + 1 ? kCmdUndo : kCmdRedo);
@@ -83,11 +81,59 @@ TEST_F(HistoryTest, UndoAndRedoGiveBackEveryModelAndPicture) {
     EXPECT_TRUE(Now() == seen[at]) << "step " << k << " at " << at;
     EXPECT_EQ(window.MenuState(kCmdUndo) == MenuItemState::kGreyed, at == 0);
   }
-  EXPECT_EQ(std::tuple(window.MenuState(kCmdRedo), m.objectMode), std::tuple(MenuItemState::kGreyed, kCurves));
+  EXPECT_EQ(std::tuple(window.MenuState(kCmdRedo), m.objectMode), std::tuple(MenuItemState::kGreyed, kSurfaces));
   for (int i = 0; i < 3; ++i) window.Command(kCmdUndo);
-  EXPECT_EQ(window.MenuText(kCmdRedo), "Redo Open");
+  EXPECT_EQ(std::tuple(window.MenuText(kCmdRedo), window.Status()), std::tuple("Redo Add point", "Undid Add point"));
   window.Click(50, 50);  // a new step ends the undone branch
   EXPECT_EQ(std::tuple(history.CanRedo(), window.MenuText(kCmdUndo)), std::tuple(false, "Undo Add point"));
+  for (int id : {kCmdOpen, kCmdNew}) {
+    answers.saveChanges = {kDiscard}, answers.fileNames = {Path("net.cnt")}, window.Command(id);
+    EXPECT_EQ(std::tuple(history.CanUndo(), history.CanRedo(), history.Dirty()), std::tuple(false, false, false)) << id;
+  }
+  answers.fileNames = {Path("net.cnt")}, window.Command(kCmdOpen), Drag(100, 100, 300, 160);
+  EXPECT_EQ(std::tuple(window.MenuText(kCmdUndo), history.Position(), history.Dirty()),
+            std::tuple("Undo Rotate view", 1, true));
+}
+
+// Each kind of action through the window procedure: it is an undo step and marks the document
+// exactly when it changes the bytes Save would write, and undoing it gives those bytes back.
+TEST_F(HistoryTest, AStepAndTheMarkFollowWhatSaveWrites) {
+  Saved("doc.cnt");
+  // A dialog given one typed value.
+  const auto typed = [&](int command, DialogTemplateId dialog, int id, const char* text) {
+    return [=, this] { Answer(dialog, {{id, text}}), window.Command(command); };
+  };
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    bool writes;
+  } actions[] = {
+      {"a family chosen", [&] { window.Command(kCmdBSpline); }, false},
+      {"a result only drawn", [&] { window.Command(kCmdNurbsSimulation); }, false},
+      {"Knot to insert", typed(kCmdXKnots, DialogTemplateId::kKnots, kIdInsertKnot, "0.5"), false},
+      {"Chaikin steps", typed(kCmdXKnots, DialogTemplateId::kKnots, kIdChaikin, "3"), false},
+      {"a zoom", [&] { window.Command(kCmdZoomIn); }, false},
+      {"a weight", typed(kCmdWeights, DialogTemplateId::kWeights, WeightCellId(1, 0), "2.5"), true},
+      {"the grid", typed(kCmdControlPoints, DialogTemplateId::kControlData, kIdGrid, "12"), true},
+      {"a point added", [&] { window.Click(620, 90); }, true},
+      {"the mode", [&] { window.Command(kCmdSurfaces); }, true},
+  };
+  for (const auto& a : actions) {
+    SCOPED_TRACE(a.name);
+    const std::string before = FormatControlFile();
+    const int position = history.Position();
+    a.act();
+    const bool changed = FormatControlFile() != before;
+    EXPECT_EQ(std::tuple(changed, history.Position() - position, history.Dirty()),
+              std::tuple(a.writes, a.writes ? 1 : 0, a.writes));
+    if (!a.writes) continue;
+    window.Command(kCmdUndo);
+    EXPECT_EQ(std::tuple(FormatControlFile() == before, history.Dirty()), std::tuple(true, false));
+    window.Command(kCmdRedo);
+    window.Command(kCmdSave);
+    EXPECT_EQ(std::tuple(ReadFile(Path("doc.cnt")) == FormatControlFile(), history.Dirty(), answers.questionsAsked.size()),
+              std::tuple(true, false, 0u)) << "Save writes its own file without a question";
+  }
 }
 
 // Hovering, painting, a result not kept, a dialog cancelled or given nothing new, a failed
@@ -136,11 +182,10 @@ TEST_F(HistoryTest, TheUnsavedMarkAndTheQuestionAtEachTrigger) {
   answers.saveChanges = {kSave};
   window.Command(kCmdNew);
   EXPECT_EQ(std::tuple(m.pointCount, answers.promptTitles.size()), std::tuple(1, 1u));
-  answers.saveChanges = {kDiscard, kSave};  // an emptied model has nothing Save could write
+  answers.saveChanges = {kDiscard};  // a new document is clean: the second New asks nothing
   window.Command(kCmdNew), window.Command(kCmdNew);
-  EXPECT_EQ(std::tuple(m.pointCount, window.Errors().size(), history.Dirty()), std::tuple(0, 1u, true));
-  window.Command(kCmdUndo);
-  window.Command(kCmdUndo);
+  EXPECT_EQ(std::tuple(m.pointCount, answers.saveChanges.size(), history.Dirty(), window.Title()),
+            std::tuple(0, 0u, false, "noname.cnt" + title));
   Saved("a.cnt");
   for (int id : {0, int(kCmdUndo), int(kCmdRedo)}) {  // back at what the file holds, clean again
     if (id != 0) window.Command(id);
@@ -163,14 +208,13 @@ TEST_F(HistoryTest, TheUnsavedMarkAndTheQuestionAtEachTrigger) {
       w.Click(700, 500);
       answers.questionsAsked.clear();
       answers.saveChanges = {answer};
-      answers.okCancel = {true};  // replacing a.cnt
       trigger != 0 ? w.Command(trigger) : void(w.Close());
       const bool wentOn = answer != kCancel, closing = trigger == kCmdExit || trigger == 0;
       EXPECT_EQ(std::tuple(answers.questionsAsked.front(), w.Destroyed()), std::tuple("Save changes to a.cnt?", wentOn && closing));
-      const std::string after = wentOn ? trigger == kCmdNew ? "noname.cnt*" : "other.cnt" : "a.cnt*";
+      const std::string after = wentOn ? trigger == kCmdNew ? "noname.cnt" : "other.cnt" : "a.cnt*";
       const int points = wentOn ? (trigger == kCmdNew ? 0 : 3) : 4;
       if (!closing) { EXPECT_EQ(std::tuple(w.Title(), m.pointCount), std::tuple(after + title, points)); }
-      EXPECT_EQ(ReadFile(Path("a.cnt")).find("(700 500 0)") != std::string::npos, answer == kSave);
+      EXPECT_EQ(ReadFile(Path("a.cnt")).starts_with("0 4 1 "), answer == kSave);
     }
   }
 }

@@ -193,9 +193,9 @@ TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
   window.Command(kCmdNew);
   EXPECT_EQ(Drawn(), 0);
   window.Command(kCmdBezier);
-  answers.saveChanges = {SaveChangesAnswer::kDiscard};  // the family chosen is unsaved
-  window.Command(kCmdOpen);
+  window.Command(kCmdOpen);  // a family chosen leaves the new document clean: no question
   EXPECT_EQ(std::tuple(m.pointCount, ShowsModel()), std::tuple(4, true)) << "the family's curve";
+  window.Command(kCmdActualSize);  // Open fitted the view
   hoverThen([&] { window.Command(kCmdNew); }, 600, 400);
   EXPECT_EQ(Drawn(), 0) << "no mark for a point of the emptied model";
 }
