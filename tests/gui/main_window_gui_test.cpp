@@ -344,7 +344,7 @@ class GuiTest : public QObject {
   }
 
   // A file named outside the menu (the command line, a drop) opens as File > Open does: its
-  // name in the title, first among the recent files, and Undo names the step.
+  // name in the title, first among the recent files, a fresh document with nothing to undo.
   void aNamedFileOpensAsOneStepAndJoinsTheRecentFiles() {
     MainWindow& w = *window_;
     QFile file(dir_.filePath("three.cnt"));
@@ -357,10 +357,8 @@ class GuiTest : public QObject {
     QAction* recent = Command(w, kCmdRecentFile1);
     QVERIFY(recent->isVisible() && recent->text() == "&1 three.cnt" &&
             !Command(w, kCmdRecentFile2)->isVisible());
-    QVERIFY(Command(w, kCmdUndo)->isEnabled() && Command(w, kCmdUndo)->text() == "&Undo Open" &&
-            !Command(w, kCmdRedo)->isEnabled());
-    Command(w, kCmdUndo)->trigger();
-    QVERIFY(Model().pointCount == 0 && Command(w, kCmdRedo)->text() == "&Redo Open");
+    QVERIFY(!Command(w, kCmdUndo)->isEnabled() && !Command(w, kCmdRedo)->isEnabled() &&
+            !w.windowTitle().startsWith("three.cnt*"));
   }
 
   // F1 opens the guide from the resources, one window however often it is asked for; it tells

@@ -3,6 +3,7 @@
 #include "app/window_proc.h"
 
 #include <algorithm>
+#include <string>
 #include <set>
 
 #include "app/menu_tree.h"
@@ -198,6 +199,60 @@ TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
   window.Command(kCmdActualSize);  // Open fitted the view
   hoverThen([&] { window.Command(kCmdNew); }, 600, 400);
   EXPECT_EQ(Drawn(), 0) << "no mark for a point of the emptied model";
+}
+
+// A result drawn in colour stays through a resize, a view change and the legend; only a change
+// of the model and Clear results take it away.
+TEST_F(WindowProcTest, ResultsStayUntilTheModelChangesOrTheyAreCleared) {
+  Clicks({{100, 400}, {250, 150}, {450, 150}, {600, 400}});
+  window.Command(kCmdBezier);
+  const auto blue = [&] {
+    const Raster& r = window.Canvas();
+    return int(std::count(r.Data(), r.Data() + std::size_t(r.width()) * r.height(), 0xFF000000u | kBlue));
+  };
+  const auto elevated = [&] { window.Command(kCmdBezierElevation); return blue(); };
+  const int shown = elevated();
+  ASSERT_GT(shown, 0);
+  window.Resize(kWidth + 100, kHeight + 50);
+  EXPECT_EQ(blue(), shown) << "a larger window";
+  window.Resize(kWidth, kHeight);
+  for (int id : {kCmdLegend, kCmdZoomIn, kCmdZoomOut, kCmdLegend, kCmdActualSize}) window.Command(id);
+  EXPECT_EQ(blue(), shown) << "the legend and the view";
+  window.Command(kCmdClearResults);
+  EXPECT_EQ(std::tuple(blue(), window.Status()), std::tuple(0, "Results cleared"));
+  EXPECT_EQ(elevated(), shown);
+  window.Click(700, 100);
+  EXPECT_EQ(blue(), 0) << "the model changed";
+}
+
+// Open and New start a fresh document: what the file does not hold (the other mode's object,
+// weights, Knot to insert, the grid) is what the window starts with, whatever came before.
+TEST_F(WindowProcTest, OpenAfterOpenAndNewStartAFreshDocument) {
+  WriteFile(Path("triangle.cnt"), ReadFile(TAMBRA_TEST_DATA_DIR "/../examples/triangle.cnt"));
+  WriteFile(Path("curve.cnt"), ReadFile(TAMBRA_TEST_DATA_DIR "/../examples/curve.cnt"));
+  Clicks({{100, 400}, {250, 150}, {450, 150}});
+  m.weights[1] = 4.0f, m.insertKnot = 0.5f, m.grid = 7;
+  answers.saveChanges = {SaveChangesAnswer::kDiscard};
+  answers.fileNames = {Path("triangle.cnt")};
+  window.Command(kCmdOpen);
+  const std::string triangle = ReadFile(Path("triangle.cnt"));
+  window.Command(kCmdCurves);
+  EXPECT_EQ(std::tuple(m.pointCount, m.insertKnot, m.grid != 7, window.Status()),
+            std::tuple(0, 99.0f, true, ""));
+  window.Command(kCmdSave);
+  EXPECT_EQ(ReadFile(Path("triangle.cnt")), triangle) << "no curve of the file before";
+  answers.saveChanges = {SaveChangesAnswer::kDiscard};
+  answers.fileNames = {Path("curve.cnt")};
+  window.Command(kCmdOpen);
+  window.Command(kCmdSurfaces);
+  EXPECT_EQ(std::tuple(m.netRows, m.netCols, m.triangles), std::tuple(0, 0, 0)) << "no net of the file before";
+  window.Command(kCmdCurves);
+  answers.saveChanges = {SaveChangesAnswer::kDiscard};
+  m.weights[0] = 3.0f, m.order = 3;
+  window.Command(kCmdNew);
+  Clicks({{100, 400}, {250, 150}, {450, 150}});
+  EXPECT_EQ((std::tuple{m.weights[0], m.order, m.pointCount, window.Canvas().View().scale}),
+            std::tuple(1.0f, 3, 3, 1.0)) << "New keeps the order only, at actual size";
 }
 
 }  // namespace
