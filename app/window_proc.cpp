@@ -464,13 +464,12 @@ int FindPointUnder(int x, int y, const ViewTransform& view, int markScale) {
   return -1;
 }
 
-int MainWindowProc(Platform& window, const Message& message) {
-  StepScope scope(window, message.kind == MessageKind::kCommand);
-  // Each action's message replaces the one before; an action that says
-  // nothing leaves the line empty rather than describing another.
-  if (scope.Outermost() && message.kind == MessageKind::kCommand) window.ShowStatus("");
-  HandleMessage(window, message);
-  if (!scope.Outermost()) return 0;
+namespace {
+
+MessageWatcher g_messageWatcher = nullptr;
+
+// The step of an outermost message, recorded when it ends.
+void FinishStep(Platform& window, StepScope& scope, const Message& message) {
   if (PictureNeedsCompacting(window.Canvas())) ShowModelKeepingResults(window);
   RefreshLegend(window);
   switch (message.kind) {
@@ -478,18 +477,33 @@ int MainWindowProc(Platform& window, const Message& message) {
       // The model the window starts with is the first state, and clean.
       DocumentHistory().Reset();
       ShowHistory(window, true);
-      return 0;
-    case MessageKind::kDestroy: return 0;
+      return;
+    case MessageKind::kDestroy: return;
     case MessageKind::kCommand:
       scope.Finish(CommandStepName(static_cast<int>(message.wParam)));
-      return 0;
+      return;
     default: break;
   }
   // A press, move or repaint during a drag: its step ends with the release.
-  if (Model().pickActive != 0) return 0;
+  if (Model().pickActive != 0) return;
   scope.Finish(DocumentHistory().GestureName());
+}
+
+}  // namespace
+
+int MainWindowProc(Platform& window, const Message& message) {
+  StepScope scope(window, message.kind == MessageKind::kCommand);
+  // Each action's message replaces the one before; an action that says
+  // nothing leaves the line empty rather than describing another.
+  if (scope.Outermost() && message.kind == MessageKind::kCommand) window.ShowStatus("");
+  HandleMessage(window, message);
+  if (!scope.Outermost()) return 0;
+  FinishStep(window, scope, message);
+  if (g_messageWatcher != nullptr) g_messageWatcher(window, message);
   return 0;
 }
+
+void WatchMessages(MessageWatcher watcher) { g_messageWatcher = watcher; }
 
 void OpenFileFromOutside(Platform& window, const char* path) {
   StepScope scope(window, true);

@@ -11,6 +11,11 @@ namespace tambra {
 // Handles one message; returns 0 for every message, known or not.
 int MainWindowProc(Platform& window, const Message& message);
 
+// Called after every outermost message has been handled and its step
+// recorded (null: none); the random sessions check the document there.
+using MessageWatcher = void (*)(Platform& window, const Message& message);
+void WatchMessages(MessageWatcher watcher);
+
 // Shows what the model now is on a white canvas: exactly what a repaint of
 // the whole window shows, without logging. Results drawn in colour go, as
 // on a repaint.

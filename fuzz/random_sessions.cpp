@@ -35,6 +35,10 @@
 //     twice, so that the conversion its opening makes (a curve into the net,
 //     a net direction into the curve fields) is in every print, and opening
 //     it again after Cancel must change nothing either;
+//   - after every command and every release, the unsaved mark is shown
+//     exactly when what Save would write differs from the document's file,
+//     and every file saved reads back as the model, bit for bit
+//     (fuzz/document_oracle.h);
 //   - Undo and Redo, run in bursts at random, leave the model byte for byte
 //     the state the history recorded for the step they reach; undoing goes
 //     back one step at a time until there is none, redoing forward, and a
@@ -81,6 +85,8 @@
 #include "app/apply_outcome.h"
 #include "app/control_file.h"
 #include "app/menu_tree.h"
+#include "app/window_proc.h"
+#include "document_oracle.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
@@ -1588,6 +1594,8 @@ struct SessionResult {
   int knotSteps = 0;
   int refusals = 0;
   int histories = 0;
+  int documentChecks = 0;
+  int roundTrips = 0;
   std::vector<std::string> faults;
 };
 
@@ -1639,6 +1647,7 @@ int RunOnce(const Session& session, const std::vector<std::string>& lines, const
   CloseOutputLog();
   ResetModelState();
   g_refusalFaults.clear();
+  ResetDocumentOracle();
   std::istringstream in(script);
   // Prints and messages in one stream, so that a message shows where it came.
   std::ostringstream out;
@@ -1679,6 +1688,10 @@ SessionResult RunSession(Session& session, const fs::path& work, const fs::path&
   if (outcome.status == kReplayCanvasDiffers) outcome.faults.push_back(err);
   if (outcome.status != kReplayBadScript) {
     outcome.faults.insert(outcome.faults.end(), g_refusalFaults.begin(), g_refusalFaults.end());
+    const DocumentOracle& document = CurrentDocumentOracle();
+    outcome.faults.insert(outcome.faults.end(), document.faults.begin(), document.faults.end());
+    outcome.documentChecks = document.checks;
+    outcome.roundTrips = document.roundTrips;
     const std::vector<std::string> lines = SplitLines(printed);
     outcome.probes = CheckProbes(session, lines, outcome.faults);
     outcome.dialogs = CheckDialogs(session.lines, lines, outcome.faults);
@@ -1769,6 +1782,7 @@ int main(int argc, char** argv) {
   fs::current_path(work);
   InstallHandlers();
   WatchOutcomes(CheckRefusal);
+  WatchMessages(CheckDocumentAfter);
 
   std::uint64_t failed = 0, unsynced = 0;
   for (std::uint64_t k = 0; k < options.count; ++k) {
@@ -1789,6 +1803,8 @@ int main(int argc, char** argv) {
                 << outcome.status << ", " << outcome.savedFiles << " saved files checked, "
                 << outcome.probes << " probes, " << outcome.dialogs << " dialogs, "
                 << outcome.knotSteps << " knot steps, " << outcome.histories << " undo bursts, "
+                << outcome.documentChecks << " document checks, " << outcome.roundTrips
+                << " saves read back, "
                 << g_refusals << " refusals so far"
                 << (outcome.canvasChecked ? ", canvas checked" : "") << std::endl;
     }

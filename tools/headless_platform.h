@@ -90,8 +90,12 @@ class HeadlessPlatform : public Platform {
   bool AskFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override;
   bool AskOkCancel(const char* text, const char* caption) override;
   void ReportError(const char* text) override;
+  // How many messages the status line was given: a new one since a look
+  // means the last action said something.
+  int StatusCount() const { return statusCount_; }
   void ShowStatus(const char* text) override {
     status_ = text;
+    ++statusCount_;
     if (statusSink_ && !status_.empty()) statusSink_(status_);
   }
   // Counts the requests; there is no guide to show without a window.
@@ -127,6 +131,7 @@ class HeadlessPlatform : public Platform {
   HeadlessAnswers* answers_ = nullptr;
   std::vector<std::string> errors_;
   std::string status_;
+  int statusCount_ = 0;
   std::string title_;
   std::map<int, std::string> menuTexts_;
   std::vector<std::string> recent_;
