@@ -13,6 +13,7 @@
 
 #include "base/atomic_file.h"
 #include "base/c_locale.h"
+#include "base/file_open.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
@@ -276,10 +277,9 @@ bool ModelFitsFile(std::string& reason) {
 // [SECTION] Reader input
 
 bool ReadWholeFile(const char* name, std::string& text, std::string& action, std::string& reason) {
-  std::FILE* file = std::fopen(name, "rb");
+  std::FILE* file = OpenRegularFileToRead(name, reason);
   if (file == nullptr) {
     action = "Cannot open";
-    reason = std::strerror(errno);
     return false;
   }
   action = "Cannot read";
@@ -358,13 +358,27 @@ std::string FormatControlFile() {
   return out;
 }
 
+namespace {
+
+// A failed save says why in a box, and on the status line, where the
+// previous command's text would otherwise stay.
+void ReportSaveFailure(Platform& window, const std::string& name, const std::string& reason) {
+  ReportFileError(window, "Cannot save", name, reason);
+  window.ShowStatus(("Cannot save \"" + name + "\": " + reason).c_str());
+}
+
+}  // namespace
+
 bool SaveControlFile(Platform& window) {
   ModelState& m = Model();
   if (m.objectMode == kCurves) CurveToNet();
   if (m.netRows <= 0 || m.netCols <= 0) return false;
   const std::string name = m.controlFileName;
-  if (NamesNonRegularFile(name)) {
-    ReportFileError(window, "Cannot save", name, kNotRegularFileReason);
+  // Refused before the question: the answer could not change the outcome.
+  std::string target;
+  FileWriteFailure failure;
+  if (!FindWriteTarget(name, target, failure)) {
+    ReportSaveFailure(window, name, failure.reason);
     return false;
   }
   if (!ConfirmReplace(window, name.c_str())) return false;
@@ -373,14 +387,14 @@ bool SaveControlFile(Platform& window) {
   // A file the reader would refuse is not worth writing: the old one stays.
   std::string error;
   if (!ModelFitsFile(error)) {
-    ReportFileError(window, "Cannot save", name, error);
+    ReportSaveFailure(window, name, error);
     return false;
   }
-  FileWriteFailure failure;
   if (!WriteFileAtomically(name, FormatControlFile(), failure)) {
-    ReportFileError(window, "Cannot save", name, failure.reason);
+    ReportSaveFailure(window, name, failure.reason);
     return false;
   }
+  window.ShowStatus(("Saved \"" + name + "\"").c_str());
   return true;
 }
 
