@@ -349,7 +349,9 @@ bool SettleUnsavedChanges(Platform& window) {
       // Save writes no file for a model without points; saying nothing would
       // leave the user waiting for an action that does not come.
       if (!HasSomethingToSave()) {
-        window.ReportError("Cannot save: the model has no points; choose Discard to go on");
+        constexpr char kWhy[] = "Cannot save: the model has no points; choose Discard to go on";
+        window.ReportError(kWhy);
+        window.ShowStatus(kWhy);
         return false;
       }
       return SaveUnderCurrentName(window);
