@@ -13,6 +13,7 @@
 
 #include "base/atomic_file.h"
 #include "base/c_locale.h"
+#include "base/file_open.h"
 #include "base/model_limits.h"
 #include "base/model_state.h"
 #include "base/output_log.h"
@@ -275,10 +276,9 @@ bool ModelFitsFile(const ModelState& m, std::string& reason) {
 // [SECTION] Reader input
 
 bool ReadWholeFile(const char* name, std::string& text, std::string& action, std::string& reason) {
-  std::FILE* file = std::fopen(name, "rb");
+  std::FILE* file = OpenRegularFileToRead(name, reason);
   if (file == nullptr) {
     action = "Cannot open";
-    reason = std::strerror(errno);
     return false;
   }
   action = "Cannot read";
@@ -362,6 +362,17 @@ std::string FormatControlFile(const ModelState& m) {
   return out;
 }
 
+namespace {
+
+// A failed save says why in a box, and on the status line, where the
+// previous command's text would otherwise stay.
+void ReportSaveFailure(Platform& window, const std::string& name, const std::string& reason) {
+  ReportFileError(window, "Cannot save", name, reason);
+  window.ShowStatus(("Cannot save \"" + name + "\": " + reason).c_str());
+}
+
+}  // namespace
+
 bool SaveControlFile(Platform& window) {
   // The file is written from a copy shown as a net: the model keeps its own
   // net (a curve is written as a net of one column; the net of Surfaces
@@ -370,20 +381,21 @@ bool SaveControlFile(Platform& window) {
   ShowModelAsNet(*file);
   if (file->netRows <= 0 || file->netCols <= 0) return false;
   const std::string name = file->controlFileName;
-  if (NamesNonRegularFile(name)) {
-    ReportFileError(window, "Cannot save", name, kNotRegularFileReason);
+  std::string target;
+  FileWriteFailure failure;
+  if (!FindWriteTarget(name, target, failure)) {
+    ReportSaveFailure(window, name, failure.reason);
     return false;
   }
 
   // A file the reader would refuse is not worth writing: the old one stays.
   std::string error;
   if (!ModelFitsFile(*file, error)) {
-    ReportFileError(window, "Cannot save", name, error);
+    ReportSaveFailure(window, name, error);
     return false;
   }
-  FileWriteFailure failure;
   if (!WriteFileAtomically(name, FormatControlFile(*file), failure)) {
-    ReportFileError(window, "Cannot save", name, failure.reason);
+    ReportSaveFailure(window, name, failure.reason);
     return false;
   }
   return true;

@@ -49,10 +49,12 @@ int AskFileName(Platform& window, int kind, FilePurpose purpose);
 // columns) nothing is written and nothing is said. A
 // model the reader would refuse (a size, order, degree step, view value or
 // grid beyond the limits, a value that is not finite) is reported and not
-// written. The file is written to a temporary file beside it and renamed over the old
-// one, so a failed save leaves the old file as it was; failures are
-// reported through window.ReportError. Returns true when the file was
-// written.
+// written, nor is a name that is no regular file or a link that leads
+// nowhere (refused before the question). The file is written to a temporary
+// file beside it and renamed over the old one, so a failed save leaves the
+// old file as it was; failures are reported through window.ReportError and
+// on the status line, which also says when the file was saved. Returns
+// true when the file was written.
 bool SaveControlFile(Platform& window);
 
 // Reads controlFileName into the model. Returns 1 when the model was

@@ -52,10 +52,20 @@ Bounds ShownBounds(const Raster& canvas) {
 }  // namespace
 
 void ZoomAbout(Platform& window, double x, double y, int steps) {
+  if (steps == 0) return;
   const ViewTransform& view = window.Canvas().View();
-  const double scale = view.scale * std::pow(kZoomStep, steps);
-  const double zoom = scale / window.DevicePixelRatio();
-  if (!(zoom >= kMinZoom * 0.999999 && zoom <= kMaxZoom * 1.000001)) return;
+  const double ratio = window.DevicePixelRatio();
+  double scale = view.scale * std::pow(kZoomStep, steps);
+  const double limit = (steps > 0 ? kMaxZoom : kMinZoom) * ratio;
+  // A turn that reaches the limit stops on it; one that starts there moves
+  // nothing. The tolerance keeps a turn landing on it from missing by a bit.
+  if (steps > 0 ? scale >= limit * (1 - 1e-9) : scale <= limit * (1 + 1e-9)) {
+    window.ShowStatus(steps > 0 ? "The view is zoomed in as far as it goes"
+                                : "The view is zoomed out as far as it goes");
+    const bool atLimit = std::abs(view.scale - limit) <= limit * 1e-9;
+    if (atLimit || (steps > 0 ? view.scale > limit : view.scale < limit)) return;
+    scale = limit;
+  }
   // The model point under (x, y) stays under it.
   const double factor = scale / view.scale;
   ApplyView(window, ViewTransform{scale, x - (x - view.x) * factor, y - (y - view.y) * factor});

@@ -8,7 +8,8 @@
 
 namespace tambra {
 
-// The zoom factors the view accepts; a step beyond them is refused quietly.
+// The zoom factors the view accepts; a zoom that reaches them stops on them
+// and says so on the status line.
 inline constexpr double kMinZoom = 1e-3;
 inline constexpr double kMaxZoom = 1e3;
 // One wheel step or Zoom in / Zoom out.

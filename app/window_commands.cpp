@@ -49,6 +49,11 @@ void ShowSurfaces(Platform& window) {
   ShowModel(window);
 }
 
+bool HasSomethingToSave() {
+  const ModelState& m = Model();
+  return m.objectMode == kCurves ? m.pointCount > 0 : m.netRows > 0 && m.netCols > 0;
+}
+
 void RememberRecentFile(Platform& window, const std::string& path) {
   std::vector<std::string> files = window.RecentFiles();
   std::erase(files, path);
@@ -141,9 +146,21 @@ bool SaveUnderCurrentName(Platform& window) {
   return true;
 }
 
-void SaveCommand(Platform& window) { SaveUnderCurrentName(window); }
+// Save writes no file for a model without points: refused before the name
+// is asked for, with the reason.
+bool RefuseEmptySave(Platform& window) {
+  if (HasSomethingToSave()) return false;
+  window.ShowStatus("Cannot save: the model has no points");
+  return true;
+}
 
-void SaveAsCommand(Platform& window) { SaveControlFileAs(window); }
+void SaveCommand(Platform& window) {
+  if (!RefuseEmptySave(window)) SaveUnderCurrentName(window);
+}
+
+void SaveAsCommand(Platform& window) {
+  if (!RefuseEmptySave(window)) SaveControlFileAs(window);
+}
 
 void StartOutputLog(Platform& window) {
   Model().acceptRelease = 0;
@@ -280,8 +297,9 @@ constexpr CommandEntry kCommands[] = {
     {kCmdPaste, kInBothModes, Paste},
     {kCmdControlPoints, kInBothModes, RunModal<ControlDataDialog>},
     {kCmdWeights, kInBothModes, RunModal<WeightsDialog>},
-    {kCmdXKnots, kInBothModes, EditKnots<0>},
-    {kCmdYKnots, kInSurfaces, EditKnots<1>},  // a curve has one knot vector
+    // A curve has one knot vector, a triangular net none.
+    {kCmdXKnots, kInCurves | kInRectangularNets, EditKnots<0>},
+    {kCmdYKnots, kInRectangularNets, EditKnots<1>},
     {kCmdUserGuide, kInBothModes, ShowUserGuide},
     {kCmdAbout, kInBothModes, RunModal<AboutDialog>},
     {kCmdLegend, kInBothModes, ToggleLegend},
@@ -363,15 +381,6 @@ std::string DocumentFileName() {
   return slash != nullptr ? slash + 1 : m.controlFileName;
 }
 
-namespace {
-
-bool HasSomethingToSave() {
-  const ModelState& m = Model();
-  return m.objectMode == kCurves ? m.pointCount > 0 : m.netRows > 0 && m.netCols > 0;
-}
-
-}  // namespace
-
 bool SettleUnsavedChanges(Platform& window) {
   if (!DocumentHistory().Dirty()) return true;
   const std::string text = "Save changes to " + DocumentFileName() + "?";
@@ -380,7 +389,9 @@ bool SettleUnsavedChanges(Platform& window) {
       // Save writes no file for a model without points; saying nothing would
       // leave the user waiting for an action that does not come.
       if (!HasSomethingToSave()) {
-        window.ReportError("Cannot save: the model has no points; choose Discard to go on");
+        constexpr char kWhy[] = "Cannot save: the model has no points; choose Discard to go on";
+        window.ReportError(kWhy);
+        window.ShowStatus(kWhy);
         return false;
       }
       return SaveUnderCurrentName(window);

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/atomic_file.h"
 #include "base/c_locale.h"
+#include "base/file_open.h"
 #include "base/model_state.h"
 #include "base/platform.h"
 
@@ -77,14 +79,20 @@ bool ConfirmReplace(Platform& window, const char* fileName) {
 int OpenOutputLog(Platform& window) {
   ModelState& m = Model();
   if (m.logFile != nullptr) return 0;
-  if (!ConfirmReplace(window, m.outputFileName)) return 0;
-  std::FILE* file = std::fopen(m.outputFileName, "wb");
-  if (file == nullptr) {
-    const std::string message =
-        "Cannot create \"" + std::string(m.outputFileName) + "\": " + std::strerror(errno);
-    window.ReportError(message.c_str());
+  const std::string name = m.outputFileName;
+  auto refuse = [&](const std::string& reason) {
+    window.ReportError(("Cannot create \"" + name + "\": " + reason).c_str());
     return 0;
-  }
+  };
+  // A pipe, a device or a link that leads nowhere is refused before the
+  // question: no answer would make it a log.
+  std::string target;
+  FileWriteFailure failure;
+  if (!FindWriteTarget(name, target, failure)) return refuse(failure.reason);
+  if (!ConfirmReplace(window, name.c_str())) return 0;
+  std::string reason;
+  std::FILE* file = OpenRegularFileToWrite(name, reason);
+  if (file == nullptr) return refuse(reason);
   m.logFile = file;
   m.logActive = 1;
   m.logWriteError = 0;

@@ -60,7 +60,9 @@ class Platform;
 // Opens the log under outputFileName (asking before replacing a file);
 // returns 1 when it is open, 0 otherwise. Does nothing and returns 0 while
 // a log is open. A file that cannot be created is reported through
-// window.ReportError.
+// window.ReportError; a name that is no regular file (a pipe, a device, a
+// folder) or a link that leads nowhere is refused before the question, and
+// opening never waits on the file.
 int OpenOutputLog(Platform& window);
 // Closes the log; returns 1 when one was open.
 int CloseOutputLog();

@@ -48,8 +48,9 @@ constexpr Tip kTips[] = {
     {kCmdPaste, "Brings back the curve kept by Copy."},
     {kCmdControlPoints, "Types points, net size, orders, degree steps and the view."},
     {kCmdWeights, "Types the weights of the control points."},
-    {kCmdXKnots, "Types the knots of the curve, or of the net's X direction."},
-    {kCmdYKnots, "Types the knots of the net's Y direction."},
+    {kCmdXKnots,
+     "Types the knots of the curve, or of the net's X direction; a triangular net has none."},
+    {kCmdYKnots, "Types the knots of the net's Y direction; a triangular net has none."},
     {kCmdEditSave, "While checked, the result of the next command replaces the model."},
     // Bezier
     {kCmdBezier, "Draws the Bezier curve, or patch, of the control points."},

@@ -4,8 +4,6 @@
 #include "base/atomic_file.h"
 
 #include <limits.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -30,8 +28,9 @@ class AtomicFileTest : public SessionTest {
   FileWriteFailure failure;
 };
 
-// New files get the umask's permissions, replaced ones keep theirs; a link is written through
-// (a dangling one replaced by the file); a name too long for a suffix still works.
+// New files get the umask's permissions, replaced ones keep theirs; a link is written through,
+// to a missing name too when its folder exists, and stays a link; one into a missing folder or
+// round in a loop points nowhere and is left alone; a name too long for a suffix still works.
 TEST_F(AtomicFileTest, WritesWholeFilesKeepingPermissionsAndLinks) {
   const std::string fresh = Path("fresh.dat"), real = Path("real.cnt"), link = Path("link.cnt");
   const mode_t previousMask = ::umask(027);
@@ -46,15 +45,23 @@ TEST_F(AtomicFileTest, WritesWholeFilesKeepingPermissionsAndLinks) {
   EXPECT_EQ((std::tuple{Write(link, "new"), fs::is_symlink(link), ReadFile(real)}), std::tuple(true, true, "new"));
   EXPECT_EQ(fs::status(real).permissions(), fs::perms(0604));
 
-  const std::string dangling = Path("dangling.cnt");
-  ASSERT_EQ(::symlink(Path("nowhere/x").c_str(), dangling.c_str()), 0);
-  EXPECT_TRUE(Write(dangling, "plain"));
-  EXPECT_EQ(std::tuple(fs::is_symlink(dangling), ReadFile(dangling)), std::tuple(false, "plain"));
+  const std::string through = Path("through.cnt"), nowhere = Path("nowhere.cnt"), loop = Path("loop.cnt");
+  fs::create_directory(Path("sub"));
+  ASSERT_EQ(::symlink("sub/made.cnt", through.c_str()), 0);
+  ASSERT_EQ(::symlink(Path("missing/x").c_str(), nowhere.c_str()), 0);
+  ASSERT_EQ(::symlink("loop.cnt", loop.c_str()), 0);
+  EXPECT_TRUE(Write(through, "made"));
+  EXPECT_EQ(std::tuple(fs::is_symlink(through), ReadFile(Path("sub/made.cnt"))), std::tuple(true, "made"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(Path("sub")), {}), 1) << "no temporary file is left";
+  for (const std::string& link : {nowhere, loop}) {
+    EXPECT_EQ((std::tuple{Write(link, "text"), failure.step, failure.reason, fs::is_symlink(link)}),
+              std::tuple(false, FileWriteStep::kLinkPointsNowhere, "the link points nowhere", true));
+  }
 
   const std::string longest = Path(std::string(NAME_MAX, 'n'));
   EXPECT_TRUE(Write(longest, "long")) << failure.reason;
   EXPECT_EQ(ReadFile(longest), "long");
-  EXPECT_EQ(Entries(), 5) << "no temporary file is left";
+  EXPECT_EQ(Entries(), 8) << "no temporary file is left";
 }
 
 // A pipe, a folder, a device and links to them are refused untouched; a write cut short and a
@@ -75,14 +82,11 @@ TEST_F(AtomicFileTest, FailuresLeaveTargetsAsTheyWere) {
   if (root) { EXPECT_TRUE(fs::is_character_file(device)); }
 
   WriteFile(old, "old contents");
-  struct rlimit saved, small;
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  small = saved, small.rlim_cur = 16;
-  const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = Write(old, std::string(100, 'x'));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, previousHandler);
+  bool written;
+  {
+    const FileSizeLimit full(16);
+    written = Write(old, std::string(100, 'x'));
+  }
   EXPECT_EQ(std::tuple(written, failure.step, failure.reason),
             std::tuple(false, FileWriteStep::kWrite, "File too large"));
   EXPECT_EQ(ReadFile(old), "old contents");

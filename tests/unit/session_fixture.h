@@ -4,7 +4,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <clocale>
 #include <cstddef>
@@ -83,6 +85,28 @@ inline std::string ModelDifference(const std::vector<unsigned char>& a,
   if (differ.empty() && a != b) differ = "(padding)";
   return differ;
 }
+
+// A disk that fills up after `bytes` for the scope: writes beyond fail with
+// "File too large" (EFBIG) instead of a signal.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : handler_(::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    struct rlimit small = saved_;
+    small.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  void (*handler_)(int);
+  struct rlimit saved_;
+};
 
 using Texts = std::initializer_list<std::pair<int, std::string>>;
 

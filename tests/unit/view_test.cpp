@@ -47,10 +47,39 @@ TEST_F(ViewTest, ClicksAndDragsMapThroughTheViewAndItsLimitsHold) {
   EXPECT_EQ(m.pointCount, 2);
   window.Send(PanMessage(-30, 20));
   EXPECT_EQ(window.Canvas().View().x, view.x - 30);
-  window.Send(WheelMessage(0, 0, 1000));  // beyond the limit: refused quietly
-  EXPECT_EQ(window.Canvas().View().scale, view.scale);
   window.Command(kCmdActualSize);
   EXPECT_EQ(window.Canvas().View(), ViewTransform{});
+}
+
+// A turn past a zoom limit lands on it, the point under the cursor staying; one at the limit
+// moves nothing. Either says so on the status line; a turn within the limits says nothing.
+TEST_F(ViewTest, TheWheelStopsOnTheZoomLimits) {
+  struct Case {
+    double from;
+    int steps;
+    double to;
+    const char* says;
+  };
+  const Case cases[] = {
+      {1.0, 1000, kMaxZoom, "zoomed in as far as it goes"},
+      {kMaxZoom / kZoomStep, 2, kMaxZoom, "zoomed in as far as it goes"},
+      {kMaxZoom, 1, kMaxZoom, "zoomed in as far as it goes"},
+      {kMaxZoom, -1, kMaxZoom / kZoomStep, ""},
+      {1.0, -1000, kMinZoom, "zoomed out as far as it goes"},
+      {kMinZoom, -3, kMinZoom, "zoomed out as far as it goes"},
+      {kMinZoom * kZoomStep, -1, kMinZoom, "zoomed out as far as it goes"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from) + " by " + std::to_string(c.steps));
+    window.Canvas().SetView(ViewTransform{c.from, 0.0, 0.0});
+    window.ShowStatus("");
+    window.Send(WheelMessage(200, 100, c.steps));
+    const ViewTransform view = window.Canvas().View();
+    EXPECT_DOUBLE_EQ(view.scale, c.to);
+    EXPECT_NEAR(200 - (200 - view.x) / view.scale * c.from, 0.0, 1e-6) << "the point under the cursor stays";
+    EXPECT_TRUE(c.says[0] != '\0' ? window.Status().find(c.says) != std::string::npos
+                                   : window.Status().empty()) << window.Status();
+  }
 }
 
 TEST_F(ViewTest, FitShowsEveryResultAndFilesAndLogsDoNotDependOnTheView) {
