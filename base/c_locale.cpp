@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tambra {
 
@@ -68,6 +69,19 @@ bool ParseWholeInteger(const std::string& text, long& value) {
 std::string ShortNumber(double value) {
   char text[32];
   FormatC(text, sizeof text, "%g", value);
+  return text;
+}
+
+std::string ShortestFloatText(float value) {
+  char text[32];
+  for (int digits = 6; digits < 9; ++digits) {
+    FormatC(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+    const float back = strtof_l(text, nullptr, CNumericLocale());
+    // Compared as bits, so that -0 stays -0.
+    if (std::memcmp(&back, &value, sizeof value) == 0) return text;
+  }
+  // Nine significant digits hold every float.
+  FormatC(text, sizeof text, "%.9g", static_cast<double>(value));
   return text;
 }
 
