@@ -2,12 +2,13 @@
 
 #include <locale.h>
 #include <clocale>
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace tambra {
 
@@ -73,15 +74,17 @@ std::string ShortNumber(double value) {
 }
 
 std::string ShortestFloatText(float value) {
+  // The fewest significant digits that read back as the same float; the
+  // nearest decimal of that many digits, which "%.*g" writes, then reads
+  // back too. Below six digits "%.6g" writes the same value.
+  char shortest[32];
+  const auto [end, error] =
+      std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific);
+  int digits = 0;
+  for (const char* p = shortest; error == std::errc() && p < end && *p != 'e'; ++p)
+    digits += std::isdigit(static_cast<unsigned char>(*p)) ? 1 : 0;
   char text[32];
-  for (int digits = 6; digits < 9; ++digits) {
-    FormatC(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-    const float back = strtof_l(text, nullptr, CNumericLocale());
-    // Compared as bits, so that -0 stays -0.
-    if (std::memcmp(&back, &value, sizeof value) == 0) return text;
-  }
-  // Nine significant digits hold every float.
-  FormatC(text, sizeof text, "%.9g", static_cast<double>(value));
+  FormatC(text, sizeof text, "%.*g", std::clamp(digits, 6, 9), static_cast<double>(value));
   return text;
 }
 
