@@ -470,8 +470,9 @@ class Replay : public HeadlessAnswers {
     for (std::size_t w = 0; w < line.words.size(); ++w) {
       const std::string& name = line.words[w];
       if (name == "dialog") {
+        // The caption without the space the Knots caption ends in.
         text << "dialog="
-             << (openDialog_ != nullptr ? FindDialogTemplate(openDialog_->Template()).caption
+             << (openDialog_ != nullptr ? Trim(FindDialogTemplate(openDialog_->Template()).caption)
                                         : "none")
              << "\n";
         continue;
