@@ -362,6 +362,8 @@ void TemplateDialog::ShowObjection() {
       break;
     }
   }
+  // A cell the table no longer shows (below a smaller N): the reason shows at OK.
+  if (widget == nullptr) widget = findChild<QPushButton*>(ControlName(kButtonOk));
   if (widget == nullptr) return;
   widget->setFocus(Qt::OtherFocusReason);
   if (where.isNull()) where = widget->rect();

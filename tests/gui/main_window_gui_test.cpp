@@ -427,7 +427,7 @@ class GuiTest : public QObject {
     ControlDataDialog curve;
     curve.Open();
     QVERIFY(!TemplateDialog(curve).findChild<QLineEdit*>("control-1078")->isEnabled());
-    Model().objectMode = kSurfaces;
+    Model().objectMode = kSurfaces, Model().netRows = Model().netCols = 1;
     ControlDataDialog session;
     session.Open();
     WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
@@ -436,6 +436,14 @@ class GuiTest : public QObject {
       QTest::keyClicks(scale, "abc");
       QVERIFY(scale->isEnabled() && scale->styleSheet().contains("red") &&
               scale->toolTip().startsWith("Scale must lie between"));
+      // A cell is marked as its editor is typed into.
+      auto* table = Control<QTableView>(dialog, kIdPointTable);
+      table->edit(table->model()->index(0, 1));
+      auto* cell = table->viewport()->findChild<QLineEdit*>();
+      QTest::keyClicks(cell, "x");
+      QVERIFY(cell->styleSheet().contains("red") &&
+              table->model()->index(0, 1).data(Qt::ToolTipRole).toString().startsWith(
+                  "row (1, 1), column x must be a finite number"));
       QTest::mouseClick(Control<QPushButton>(dialog, kButtonOk), Qt::LeftButton);
       QVERIFY(dialog->isVisible() && dialog->focusWidget() == scale);
       QTest::mouseClick(Control<QPushButton>(dialog, kButtonCancel), Qt::LeftButton);
