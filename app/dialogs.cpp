@@ -119,7 +119,8 @@ int FilledCols(const DialogSession& dialog, int shown) {
 
 // A size field as OK takes it: the typed value when it is one, else the
 // size the dialog opened with; at least the rows (columns) filled.
-int SizeAtOk(const DialogSession& dialog, int id, int opened, int (*filled)(const DialogSession&, int)) {
+int SizeAtOk(const DialogSession& dialog, int id, int opened,
+             int (*filled)(const DialogSession&, int)) {
   int size = opened;
   if (Takes(dialog, id) && !ReadInteger(dialog.Text(id), 0, kMaxNetSize, size)) size = opened;
   return std::clamp(std::max(size, filled(dialog, size)), 0, kMaxNetSize);

@@ -289,14 +289,18 @@ class Replay : public HeadlessAnswers {
         const std::optional<int> id = ParseInt(l.words[0]);
         if (!id) return Abandon(l, "set needs a control id");
         const int cell = CanonicalCellId(dialog.Template(), *id);
-        if (!dialog.Enabled(cell)) return Abandon(l, "set: control " + l.words[0] + " is disabled here");
+        if (!dialog.Enabled(cell)) {
+          return Abandon(l, "set: control " + l.words[0] + " is disabled here");
+        }
         dialog.SetText(cell, l.rest);
       } else if (l.verb == "check") {
         const std::optional<int> id = l.words.size() == 2 ? ParseInt(l.words[0]) : std::nullopt;
         if (!id || (l.words[1] != "0" && l.words[1] != "1")) {
           return Abandon(l, "check needs a control id and 0 or 1");
         }
-        if (!dialog.Enabled(*id)) return Abandon(l, "check: control " + l.words[0] + " is disabled here");
+        if (!dialog.Enabled(*id)) {
+          return Abandon(l, "check: control " + l.words[0] + " is disabled here");
+        }
         dialog.SetChecked(*id, l.words[1] == "1");
       } else if (l.verb == "reset" || l.verb == "ok" || l.verb == "cancel") {
         if (!l.words.empty()) return Abandon(l, l.verb + " takes no arguments");

@@ -89,7 +89,8 @@ TEST_F(DialogsTest, ValuesTheModelCannotHoldAreMarkedInPlaceAndHoldOk) {
       {true, kIdTht, "nan", [&] { return m.tht; }, 0, "Theta must lie between"},
       {true, kIdScale, "abc", [&] { return m.scale; }, 1, "Scale must lie between"},
       {true, kIdScale, "  7  ", [&] { return m.scale; }, 7, ""},
-      {true, kIdN, "32", [&] { return m.netRows; }, 4, "Rows N of a triangular net must lie between 0 and 31"},
+      {true, kIdN, "32", [&] { return m.netRows; }, 4,
+       "Rows N of a triangular net must lie between 0 and 31"},
       {true, PointCellId(3, 1, 2), "1e39", [&] { return m.triangleList[7].z; }, 0,
        "row (4, 2), column z must be a finite number"},
       {false, kIdGrid, "123456", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
@@ -98,7 +99,8 @@ TEST_F(DialogsTest, ValuesTheModelCannotHoldAreMarkedInPlaceAndHoldOk) {
       {false, kIdN, "100", [&] { return m.pointCount; }, 100, ""},
       {false, kIdXOrder, "99", [&] { return m.order; }, 4, "Order of N must lie between 0 and 95"},
       {false, kIdXOrder, "95", [&] { return m.order; }, 95, ""},
-      {false, kIdXDegree, "100", [&] { return m.degreeStep; }, 1, "Degree step of N must lie between 0 and 99"},
+      {false, kIdXDegree, "100", [&] { return m.degreeStep; }, 1,
+       "Degree step of N must lie between 0 and 99"},
       {false, PointCellId(0, 0, 0), "1e39", [&] { return m.points[0].x; }, 50,
        "row 1, column x must be a finite number"},
       {false, PointCellId(0, 0, 1), "", [&] { return m.points[0].y; }, 100,
@@ -383,7 +385,8 @@ TEST_F(DialogsTest, KnotsBuildTheClampedUniformVectorAndMarkOrdersThatDoNotFit) 
     const char* expected[] = {"0", "0", "1", "2", "3", "4", "5", "5", "", ""};
     for (int i = 0; i < 10; ++i) EXPECT_EQ(reset.Text(KnotCellId(i)), expected[i]) << "cell " << i;
     EXPECT_EQ(reset.Press(button), button == kButtonOk ? 1 : 0);
-    EXPECT_EQ(std::tuple(m.order, m.knots[7]), button == kButtonOk ? std::tuple(2, 5.0f) : std::tuple(4, before[7]));
+    EXPECT_EQ(std::tuple(m.order, m.knots[7]),
+              button == kButtonOk ? std::tuple(2, 5.0f) : std::tuple(4, before[7]));
   }
 }
 
