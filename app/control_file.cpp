@@ -30,17 +30,21 @@ void AppendInt(std::string& out, const char* format, int value) {
   out += text;
 }
 
+// Every real as the shortest text that reads back to the stored float: the
+// file opens as the model that was saved.
 void AppendReal(std::string& out, float value) {
-  char text[48];
-  FormatC(text, sizeof text, "%g ", static_cast<double>(value));
-  out += text;
+  out += ShortestFloatText(value);
+  out += ' ';
 }
 
 void AppendPoint(std::string& out, const Point3& p) {
-  char text[128];
-  FormatC(text, sizeof text, "(%g %g %g) ", static_cast<double>(p.x), static_cast<double>(p.y),
-          static_cast<double>(p.z));
-  out += text;
+  out += '(';
+  out += ShortestFloatText(p.x);
+  out += ' ';
+  out += ShortestFloatText(p.y);
+  out += ' ';
+  out += ShortestFloatText(p.z);
+  out += ") ";
 }
 
 void ReportFileError(Platform& window, const char* action, const std::string& name,

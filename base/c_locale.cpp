@@ -2,7 +2,9 @@
 
 #include <locale.h>
 #include <clocale>
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -68,6 +70,21 @@ bool ParseWholeInteger(const std::string& text, long& value) {
 std::string ShortNumber(double value) {
   char text[32];
   FormatC(text, sizeof text, "%g", value);
+  return text;
+}
+
+std::string ShortestFloatText(float value) {
+  // The fewest significant digits that read back as the same float; the
+  // nearest decimal of that many digits, which "%.*g" writes, then reads
+  // back too. Below six digits "%.6g" writes the same value.
+  char shortest[32];
+  const auto [end, error] =
+      std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific);
+  int digits = 0;
+  for (const char* p = shortest; error == std::errc() && p < end && *p != 'e'; ++p)
+    digits += std::isdigit(static_cast<unsigned char>(*p)) ? 1 : 0;
+  char text[32];
+  FormatC(text, sizeof text, "%.*g", std::clamp(digits, 6, 9), static_cast<double>(value));
   return text;
 }
 

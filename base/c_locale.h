@@ -15,6 +15,12 @@ int FormatC(char* buffer, std::size_t size, const char* format, ...)
 // "1e+20").
 std::string ShortNumber(double value);
 
+// The shortest text that reads back as the same float: "%.6g" where six
+// significant digits hold the value exactly (3, 0.5, 377.88, 1e-05), else
+// the first of 7, 8 and 9 digits that does. A file or dialog that shows it
+// gives the stored value back bit for bit.
+std::string ShortestFloatText(float value);
+
 // strtod and strtol under the "C" numeric locale; `end` as for strtod.
 double ParseDoubleC(const char* text, char** end);
 long ParseLongC(const char* text, char** end);

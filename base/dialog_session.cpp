@@ -30,6 +30,47 @@ bool DialogSession::Checked(int id) const {
 
 void DialogSession::SetChecked(int id, bool checked) { checks_[id] = checked; }
 
+void DialogSession::ShowChecked(int id, bool checked) {
+  shownChecks_[id] = checked;
+  checks_[id] = checked;
+}
+
+bool DialogSession::Changed(int id) const {
+  if (checks_.count(id) != 0) {
+    const auto shown = shownChecks_.find(id);
+    return shown == shownChecks_.end() || shown->second != Checked(id);
+  }
+  return Typed(id);
+}
+
+void DialogSession::SetEnabled(int id, bool enabled) {
+  if (enabled) {
+    disabled_.erase(id);
+  } else {
+    disabled_[id] = true;
+  }
+}
+
+std::string DialogSession::Mark(int id) const {
+  return Enabled(id) && Changed(id) ? Problem(id) : std::string();
+}
+
+int DialogSession::FirstMarked() const {
+  for (const auto& [id, text] : texts_) {
+    if (!Mark(id).empty()) return id;
+  }
+  for (const auto& [id, checked] : checks_) {
+    if (!Mark(id).empty()) return id;
+  }
+  return 0;
+}
+
+bool DialogSession::HoldForMarks() {
+  objectionId_ = FirstMarked();
+  objection_ = objectionId_ != 0 ? Mark(objectionId_) : std::string();
+  return objectionId_ != 0;
+}
+
 const std::string& DialogSession::Tip(int id) const {
   static const std::string empty;
   const auto found = tips_.find(id);
@@ -63,17 +104,8 @@ const DialogTable* DialogSession::FindTable(int id) const {
 }
 
 int ShowDialog(Platform& window, DialogSession& dialog) {
-  int result = dialog.Open();
-  if (result == kStayOpen) result = window.RunDialog(dialog);
-  // Values refused are named on the status line, one line, no box.
-  if (!dialog.Refusals().empty()) {
-    std::string message = "Not taken: ";
-    for (const std::string& why : dialog.Refusals()) {
-      message += (&why == &dialog.Refusals().front() ? "" : "; ") + why;
-    }
-    window.ShowStatus(message.c_str());
-  }
-  return result;
+  const int result = dialog.Open();
+  return result == kStayOpen ? window.RunDialog(dialog) : result;
 }
 
 }  // namespace tambra

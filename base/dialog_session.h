@@ -1,6 +1,7 @@
 // A modal dialog as logic over a store of control texts keyed by control id.
-// Opening fills the store from the model, a button press reads it back; the
-// window system only shows and edits the texts and check states.
+// Opening fills the store from the model, OK writes back only what was
+// typed; the window system only shows and edits the texts and check states,
+// outlines the values the session marks and greys the fields it disables.
 #pragma once
 
 #include <map>
@@ -58,12 +59,28 @@ class DialogSession {
   // dialog showed, or it was never shown and is not empty.
   bool Typed(int id) const;
   bool WasShown(int id) const { return shown_.count(id) != 0; }
-  // A typed value the model cannot take: the field keeps its value and the
-  // user is told once the dialog has closed.
-  void Refuse(std::string why) { refusals_.push_back(std::move(why)); }
-  const std::vector<std::string>& Refusals() const { return refusals_; }
   bool Checked(int id) const;
   void SetChecked(int id, bool checked);
+  // A check state the dialog shows from the model.
+  void ShowChecked(int id, bool checked);
+  // True when the user changed the text or check state the dialog showed.
+  bool Changed(int id) const;
+
+  // A field that does nothing in the current mode is disabled: the user
+  // cannot edit it and OK does not read it. Every control starts enabled.
+  void SetEnabled(int id, bool enabled);
+  bool Enabled(int id) const { return disabled_.count(id) == 0; }
+
+  // Why the value the user left in a control cannot be taken, empty when
+  // it can or was not changed. Marks follow the texts as they are typed.
+  std::string Mark(int id) const;
+  // The first marked control, 0 when none is.
+  int FirstMarked() const;
+  // For OK: true when a marked value holds the dialog open; it becomes the
+  // objection, the control to focus and the reason to show.
+  bool HoldForMarks();
+  int ObjectionId() const { return objectionId_; }
+  const std::string& Objection() const { return objection_; }
   const std::map<int, std::string>& Texts() const { return texts_; }
   const std::map<int, bool>& Checks() const { return checks_; }
 
@@ -82,12 +99,22 @@ class DialogSession {
   std::map<int, bool> checks_;
   std::map<int, std::string> tips_;
   std::vector<DialogTable> tables_;
-  std::vector<std::string> refusals_;
+  std::map<int, bool> shownChecks_;
+  std::map<int, bool> disabled_;
+  int objectionId_ = 0;
+  std::string objection_;
+
+ protected:
+  // Why a changed, enabled control's value cannot be taken ("" when it can);
+  // the dialog decides, from every text it holds.
+  virtual std::string Problem(int id) const {
+    (void)id;
+    return {};
+  }
 };
 
 // Opens the dialog and, unless it closes at once, runs it modally on the
-// platform; returns the close result. Values refused at OK are named in
-// one status line after the dialog has closed.
+// platform; returns the close result.
 int ShowDialog(Platform& window, DialogSession& dialog);
 
 }  // namespace tambra

@@ -30,11 +30,10 @@
 //     hover highlight draws a mark where the model has none);
 //   - a data dialog (Control Data, Weights, X and Y Knots) closed with OK
 //     leaves every model field as it was when nothing was typed, or when
-//     only text that is no number was typed; that text brings exactly one
-//     message, plain OK none. The dialog is first opened and cancelled
-//     twice, so that the conversion its opening makes (a curve into the net,
-//     a net direction into the curve fields) is in every print, and opening
-//     it again after Cancel must change nothing either;
+//     only text that is no number was typed: that text holds OK with one
+//     message when it is in a field, plain OK brings none (a held OK is
+//     followed by Cancel). The dialog is first opened and cancelled twice:
+//     opening and Cancel must change nothing either;
 //   - after every command and every release, the unsaved mark is shown
 //     exactly when what Save would write differs from the document's file,
 //     and every file saved reads back as the model, bit for bit
@@ -1061,10 +1060,19 @@ bool Mend(std::vector<std::string>& lines, int lineNumber, const std::string& wh
     lines.insert(lines.begin() + insertAt, "file-cancel");
   } else if (what.find("question") != std::string::npos) {
     lines.insert(lines.begin() + insertAt, r.Percent(50) ? "answer ok" : "answer cancel");
+  } else if (EndsWith(what, " is disabled here") && at < lines.size()) {
+    lines.erase(lines.begin() + at);  // a field the dialog's mode does not use
   } else if (what.find("dialog") != std::string::npos) {
-    // A dialog that stays open after OK is closed with Cancel.
-    const bool okFailed = insertAt > 0 && lines[insertAt - 1] == "ok";
-    lines.insert(lines.begin() + insertAt, !okFailed && r.Percent(70) ? "ok" : "cancel");
+    // A dialog that stays open after OK, holding a value it cannot take, is
+    // closed with Cancel before the prints that follow the OK.
+    std::size_t ok = insertAt;
+    while (ok > 0 && lines[ok - 1].rfind("print ", 0) == 0) --ok;
+    const bool okFailed = ok > 0 && lines[ok - 1] == "ok";
+    if (okFailed) {
+      lines.insert(lines.begin() + ok, "cancel");
+    } else {
+      lines.insert(lines.begin() + insertAt, r.Percent(70) ? "ok" : "cancel");
+    }
   } else {
     return false;
   }
@@ -1314,12 +1322,14 @@ std::vector<std::vector<std::string>> Gaps(const std::vector<std::string>& scrip
 }
 
 // The dialog checks print the model after a Cancel, after a second Cancel
-// and after OK: the three prints are the same, and one message came when
-// text was typed, none otherwise (a dialog the model does not open, the
-// Knots of a triangular patch, had its lines mended away). Text alone in
-// the first cell is read, and so told, by Control Data always, by Weights
-// when there is a net and by Knots when there are knots (an empty text
-// there may be no typing at all). Returns the number of dialogs checked.
+// and after OK: the three prints are the same. Text that is no number in a
+// field the mode uses holds OK with one message; no typing brings none (a
+// dialog the model does not open, the Knots of a triangular patch, and
+// fields of the other mode had their lines mended away). Text alone in the
+// first cell is read, and so told, by Control Data always, by Weights when
+// there is a net and by Knots when there are knots (an empty text there may
+// be no typing at all); text in other cells is told where the table has
+// them. Returns the number of dialogs checked.
 int CheckDialogs(const std::vector<std::string>& script, const std::vector<std::string>& lines,
                  std::vector<std::string>& faults) {
   const std::vector<std::string>& fields = CheckFields();
@@ -1343,21 +1353,31 @@ int CheckDialogs(const std::vector<std::string>& script, const std::vector<std::
                                                           : " OK");
       const std::string change = FirstChange(lines, blocks[k], blocks[k + 1], fields);
       if (!change.empty()) faults.push_back(what + " changed " + change);
-      int expected = sets.empty() ? 0 : 1;
+      const bool fieldTyped = std::any_of(sets.begin(), sets.end(), [](const std::string& l) {
+        return std::atoi(l.c_str() + 4) < kFirstCellId;
+      });
+      int expected = sets.empty() ? 0 : fieldTyped ? 1 : -1;
       if (sets.size() == 1 && std::atoi(sets[0].c_str() + 4) == kFirstCellId) {
+        expected = 1;
         const int dialog = std::atoi(gap[0].c_str() + gap[0].rfind(' ') + 1);
+        // The dialogs edit the curve in Curves mode, the net (one direction
+        // of it for the knots) in Surfaces mode.
+        const auto at = [&](const char* name) { return value(blocks[k], name); };
+        const bool curves = at("objectMode") == kCurves, x = dialog == kCmdXKnots;
+        const bool noWeights = curves ? at("pointCount") < 1 : at("netRows") < 1 || at("netCols") < 1;
+        const int knots = curves ? at("pointCount") + at("order")
+                          : x    ? at("netRows") + at("xOrder")
+                                 : at("netCols") + at("yOrder");
         if (sets[0] == "set " + std::to_string(kFirstCellId) ||  // left empty: nothing typed
-            (dialog == kCmdWeights &&
-             (value(blocks[k], "netRows") < 1 || value(blocks[k], "netCols") < 1)) ||
-            ((dialog == kCmdXKnots || dialog == kCmdYKnots) &&
-             value(blocks[k], "pointCount") + value(blocks[k], "order") < 1)) {
+            (dialog == kCmdWeights && noWeights) ||
+            ((x || dialog == kCmdYKnots) && knots < 1)) {
           expected = -1;  // a cell the dialog does not read
         }
       }
       const long messages = std::count_if(
           lines.begin() + blocks[k] + fields.size(), lines.begin() + blocks[k + 1],
           [](const std::string& l) {
-            return l.rfind("tambra: ", 0) == 0 || l.rfind("status: Not taken: ", 0) == 0;
+            return l.rfind("tambra: ", 0) == 0 || l.rfind("dialog: ", 0) == 0;
           });
       if (expected >= 0 && messages != expected) {
         faults.push_back(what + " brought " + std::to_string(messages) + " messages");

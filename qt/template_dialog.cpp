@@ -7,8 +7,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTableView>
+#include <QToolTip>
 #include <cmath>
 
 namespace tambra {
@@ -16,6 +20,8 @@ namespace tambra {
 namespace {
 
 QString ControlName(int id) { return QStringLiteral("control-%1").arg(id); }
+
+const QString kMarkedStyle = QStringLiteral("border: 2px solid red;");
 
 // The rows of one table of the session, read and written through the
 // session's texts; only the rows in sight are ever asked for, so a net of
@@ -47,6 +53,10 @@ class CellModel : public QAbstractTableModel {
     if (table == nullptr || !index.isValid()) return {};
     if (role == Qt::TextAlignmentRole)
       return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+    if (role == Qt::ToolTipRole) {
+      const std::string mark = Mark(index);
+      return mark.empty() ? QVariant() : QVariant(QString::fromStdString(mark));
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
     if (index.column() == 0)
       return QString::fromStdString(table->rowLabels[static_cast<std::size_t>(index.row())]);
@@ -54,12 +64,37 @@ class CellModel : public QAbstractTableModel {
   }
 
   bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-    const DialogTable* table = Table();
-    if (table == nullptr || role != Qt::EditRole || index.column() == 0) return false;
-    session_.SetText(table->CellId(index.row(), index.column() - 1), value.toString().toStdString());
+    const int id = CellId(index);
+    if (id == 0 || role != Qt::EditRole) return false;
+    session_.SetText(id, value.toString().toStdString());
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
   }
+
+  // The control id of a cell, 0 for the index column.
+  int CellId(const QModelIndex& index) const {
+    const DialogTable* table = Table();
+    if (table == nullptr || !index.isValid() || index.column() == 0 ||
+        index.row() >= table->Rows() || index.column() > table->CellColumns())
+      return 0;
+    return table->CellId(index.row(), index.column() - 1);
+  }
+  std::string Mark(const QModelIndex& index) const {
+    const int id = CellId(index);
+    return id == 0 ? std::string() : session_.Mark(id);
+  }
+  // The index of a cell id, invalid when the table does not show it.
+  QModelIndex IndexOf(int id) const {
+    const DialogTable* table = Table();
+    if (table == nullptr || table->CellColumns() <= 0) return {};
+    for (std::size_t k = 0; k < table->cellIds.size(); ++k) {
+      if (table->cellIds[k] != id) continue;
+      const int columns = table->CellColumns();
+      return index(static_cast<int>(k) / columns, static_cast<int>(k) % columns + 1);
+    }
+    return {};
+  }
+  DialogSession& Session() const { return session_; }
 
   Qt::ItemFlags flags(const QModelIndex& index) const override {
     if (!index.isValid()) return Qt::NoItemFlags;
@@ -78,6 +113,42 @@ class CellModel : public QAbstractTableModel {
  private:
   DialogSession& session_;
   int tableId_;
+};
+
+// Outlines a marked cell in red, and marks the cell's editor as it is typed.
+class MarkDelegate : public QStyledItemDelegate {
+ public:
+  MarkDelegate(CellModel* cells, QObject* parent) : QStyledItemDelegate(parent), cells_(cells) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (cells_->Mark(index).empty()) return;
+    painter->save();
+    painter->setPen(QPen(Qt::red, 2));
+    painter->drawRect(option.rect.adjusted(1, 1, -1, -1));
+    painter->restore();
+  }
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    const int id = cells_->CellId(index);
+    if (edit == nullptr || id == 0) return editor;
+    CellModel* cells = cells_;
+    connect(edit, &QLineEdit::textEdited, edit, [cells, id, edit, index](const QString& text) {
+      cells->Session().SetText(id, text.toStdString());
+      const std::string mark = cells->Session().Mark(id);
+      edit->setStyleSheet(mark.empty() ? QString() : kMarkedStyle);
+      edit->setToolTip(QString::fromStdString(mark));
+      emit cells->dataChanged(index, index, {Qt::DisplayRole});
+    });
+    return editor;
+  }
+
+ private:
+  CellModel* cells_;
 };
 
 }  // namespace
@@ -136,16 +207,18 @@ TemplateDialog::TemplateDialog(DialogSession& session, QWidget* parent)
         edits_[control.id] = edit;
         const QString tip = QString::fromStdString(session_.Tip(control.id));
         const int id = control.id;
+        // Marked as it is typed; the table follows a size when it is done.
+        connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+          session_.SetText(id, text.toStdString());
+          ShowMarks();
+        });
         connect(edit, &QLineEdit::editingFinished, this, [this, id, edit] {
           session_.SetText(id, edit->text().toStdString());
           if (session_.Edited(id)) ReloadTables();
+          ShowMarks();
         });
-        if (tip.isEmpty()) {
-          // A number wider than its field can still be read in full.
-          connect(edit, &QLineEdit::textChanged, edit, &QLineEdit::setToolTip);
-        } else {
-          edit->setToolTip(tip);
-        }
+        tips_[id] = tip;
+        edit->setEnabled(session_.Enabled(id));
         if (pendingLabel != nullptr) {
           pendingLabel->setBuddy(edit);
           pendingLabel->setToolTip(tip);
@@ -156,7 +229,11 @@ TemplateDialog::TemplateDialog(DialogSession& session, QWidget* parent)
       }
       case DialogControlKind::kTable: {
         auto* view = new CellTable(this);
-        view->setModel(new CellModel(session_, control.id, view));
+        auto* cells = new CellModel(session_, control.id, view);
+        view->setModel(cells);
+        view->setItemDelegate(new MarkDelegate(cells, view));
+        // A typed cell can change other marks (a size, an order's range).
+        connect(cells, &QAbstractItemModel::dataChanged, this, [this] { ShowMarks(); });
         view->verticalHeader()->hide();
         view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -173,6 +250,12 @@ TemplateDialog::TemplateDialog(DialogSession& session, QWidget* parent)
       case DialogControlKind::kCheck: {
         auto* check = new QCheckBox(QString::fromUtf8(control.text), this);
         checks_[control.id] = check;
+        check->setEnabled(session_.Enabled(control.id));
+        const int id = control.id;
+        connect(check, &QCheckBox::toggled, this, [this, id](bool checked) {
+          session_.SetChecked(id, checked);
+          ShowMarks();
+        });
         widget = check;
         break;
       }
@@ -235,7 +318,56 @@ int TemplateDialog::Press(int buttonId) {
   const int result = session_.Press(buttonId);
   // Reset and similar buttons change the texts while the dialog stays open.
   if (result == kStayOpen) LoadControls();
+  if (result == kStayOpen && buttonId == kButtonOk) ShowObjection();
   return result;
+}
+
+void TemplateDialog::ShowMarks() {
+  for (const auto& [id, edit] : edits_) {
+    const std::string mark = session_.Mark(id);
+    edit->setStyleSheet(mark.empty() ? QString() : kMarkedStyle);
+    // A number wider than its field can still be read in full in its tip.
+    const QString tip = !mark.empty()          ? QString::fromStdString(mark)
+                        : tips_[id].isEmpty() ? edit->text()
+                                               : tips_[id];
+    edit->setToolTip(tip);
+  }
+  for (const auto& [id, check] : checks_) {
+    const std::string mark = session_.Mark(id);
+    check->setStyleSheet(mark.empty() ? QString() : kMarkedStyle);
+    check->setToolTip(QString::fromStdString(mark));
+  }
+  for (const auto& [id, view] : tables_) view->viewport()->update();
+}
+
+void TemplateDialog::ShowObjection() {
+  const int id = session_.ObjectionId();
+  const QString reason = QString::fromStdString(session_.Objection());
+  if (id == 0) return;
+  QWidget* widget = nullptr;
+  QRect where;
+  if (const auto edit = edits_.find(id); edit != edits_.end()) {
+    widget = edit->second;
+    edit->second->selectAll();
+  } else if (const auto check = checks_.find(id); check != checks_.end()) {
+    widget = check->second;
+  } else {
+    for (const auto& [tableId, view] : tables_) {
+      const QModelIndex index = static_cast<CellModel*>(view->model())->IndexOf(id);
+      if (!index.isValid()) continue;
+      view->setCurrentIndex(index);
+      view->scrollTo(index);
+      widget = view;
+      where = view->visualRect(index).translated(view->viewport()->pos());
+      break;
+    }
+  }
+  // A cell the table no longer shows (below a smaller N): the reason shows at OK.
+  if (widget == nullptr) widget = findChild<QPushButton*>(ControlName(kButtonOk));
+  if (widget == nullptr) return;
+  widget->setFocus(Qt::OtherFocusReason);
+  if (where.isNull()) where = widget->rect();
+  QToolTip::showText(widget->mapToGlobal(where.bottomLeft()), reason, widget);
 }
 
 void TemplateDialog::StoreControls() {
@@ -251,8 +383,12 @@ void TemplateDialog::LoadControls() {
     edit->setText(QString::fromStdString(session_.Text(id)));
     edit->setCursorPosition(0);  // narrow cells show the start of a number
   }
-  for (const auto& [id, check] : checks_) check->setChecked(session_.Checked(id));
+  for (const auto& [id, check] : checks_) {
+    const QSignalBlocker quiet(check);  // the session holds this state already
+    check->setChecked(session_.Checked(id));
+  }
   ReloadTables();
+  ShowMarks();
 }
 
 void TemplateDialog::ReloadTables() {

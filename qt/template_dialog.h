@@ -1,7 +1,10 @@
 // The one Qt dialog behind all four data-entry dialogs: it lays its
 // controls out from a dialog template and only shows and edits the texts,
-// tables and check states of a DialogSession. Every button hands the edited
-// values to the session, which decides whether the dialog closes.
+// tables and check states of a DialogSession. Every keystroke goes to the
+// session, whose marks outline a value it cannot take in red (the reason as
+// its tool tip); fields the session disables are greyed. Every button hands
+// the edited values to the session, which decides whether the dialog
+// closes; an OK the session holds puts the focus on the marked value.
 #pragma once
 
 #include <QDialog>
@@ -41,6 +44,10 @@ class TemplateDialog : public QDialog {
   void ReloadTables();
   // Column widths from the session's widths in characters.
   void SizeColumns(CellTable* view);
+  // Outlines and tool tips of the marked values.
+  void ShowMarks();
+  // The focus and the reason on the value that held OK.
+  void ShowObjection();
 
   DialogSession& session_;
   double unitX_ = 1.0;
@@ -48,6 +55,7 @@ class TemplateDialog : public QDialog {
   std::map<int, QLineEdit*> edits_;
   std::map<int, QCheckBox*> checks_;
   std::map<int, CellTable*> tables_;
+  std::map<int, QString> tips_;  // the tool tips of the fields while unmarked
 };
 
 }  // namespace tambra

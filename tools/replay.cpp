@@ -23,6 +23,7 @@
 #include "base/dialog_session.h"
 #include "base/model_state.h"
 #include "base/picture_export.h"
+#include "resources/dialog_templates.h"
 #include "resources/command_ids.h"
 #include "tools/headless_platform.h"
 
@@ -239,30 +240,10 @@ class Replay : public HeadlessAnswers {
 
   // Answers from the lines that follow the command.
   int AnswerDialog(DialogSession& dialog) override {
-    while (std::optional<Line> line = NextLine()) {
-      const Line& l = *line;
-      if (l.verb == "set" && !l.words.empty()) {
-        const std::optional<int> id = ParseInt(l.words[0]);
-        if (!id) return Abandon(l, "set needs a control id");
-        dialog.SetText(CanonicalCellId(dialog.Template(), *id), l.rest);
-      } else if (l.verb == "check") {
-        const std::optional<int> id = l.words.size() == 2 ? ParseInt(l.words[0]) : std::nullopt;
-        if (!id || (l.words[1] != "0" && l.words[1] != "1")) {
-          return Abandon(l, "check needs a control id and 0 or 1");
-        }
-        dialog.SetChecked(*id, l.words[1] == "1");
-      } else if (l.verb == "reset" || l.verb == "ok" || l.verb == "cancel") {
-        if (!l.words.empty()) return Abandon(l, l.verb + " takes no arguments");
-        const int button = l.verb == "ok"       ? kButtonOk
-                           : l.verb == "cancel" ? kButtonCancel
-                                                : kButtonReset;
-        const int result = dialog.Press(button);
-        if (result != kStayOpen) return result;
-      } else {
-        return Abandon(l, "a dialog is open: expected set, check, reset, ok or cancel");
-      }
-    }
-    return AbandonAtEnd("a dialog is left open at the end of the script");
+    openDialog_ = &dialog;
+    const int result = AnswerOpenDialog(dialog);
+    openDialog_ = nullptr;
+    return result;
   }
 
   bool AnswerFileName(const FilePrompt& prompt, char (&name)[kMaxFileName]) override {
@@ -301,6 +282,46 @@ class Replay : public HeadlessAnswers {
   }
 
  private:
+  int AnswerOpenDialog(DialogSession& dialog) {
+    while (std::optional<Line> line = NextLine()) {
+      const Line& l = *line;
+      if (l.verb == "set" && !l.words.empty()) {
+        const std::optional<int> id = ParseInt(l.words[0]);
+        if (!id) return Abandon(l, "set needs a control id");
+        const int cell = CanonicalCellId(dialog.Template(), *id);
+        if (!dialog.Enabled(cell)) {
+          return Abandon(l, "set: control " + l.words[0] + " is disabled here");
+        }
+        dialog.SetText(cell, l.rest);
+      } else if (l.verb == "check") {
+        const std::optional<int> id = l.words.size() == 2 ? ParseInt(l.words[0]) : std::nullopt;
+        if (!id || (l.words[1] != "0" && l.words[1] != "1")) {
+          return Abandon(l, "check needs a control id and 0 or 1");
+        }
+        if (!dialog.Enabled(*id)) {
+          return Abandon(l, "check: control " + l.words[0] + " is disabled here");
+        }
+        dialog.SetChecked(*id, l.words[1] == "1");
+      } else if (l.verb == "reset" || l.verb == "ok" || l.verb == "cancel") {
+        if (!l.words.empty()) return Abandon(l, l.verb + " takes no arguments");
+        const int button = l.verb == "ok"       ? kButtonOk
+                           : l.verb == "cancel" ? kButtonCancel
+                                                : kButtonReset;
+        const int result = dialog.Press(button);
+        if (result != kStayOpen) return result;
+        // A value the dialog cannot take holds OK: the reason is told, the
+        // dialog stays open for a corrected set or a cancel.
+        if (button == kButtonOk && dialog.ObjectionId() != 0)
+          err_ << "dialog: " << dialog.Objection() << "\n";
+      } else if (l.verb == "print") {
+        if (!Print(l)) return 0;
+      } else {
+        return Abandon(l, "a dialog is open: expected set, check, reset, ok, cancel or print");
+      }
+    }
+    return AbandonAtEnd("a dialog is left open at the end of the script");
+  }
+
   std::optional<Line> NextLine() {
     std::string text;
     while (std::getline(script_, text)) {
@@ -450,7 +471,26 @@ class Replay : public HeadlessAnswers {
   bool Print(const Line& line) {
     if (line.words.empty()) return Error(line, "print needs field names");
     std::ostringstream text;
-    for (const std::string& name : line.words) {
+    for (std::size_t w = 0; w < line.words.size(); ++w) {
+      const std::string& name = line.words[w];
+      if (name == "dialog") {
+        // The caption without the space the Knots caption ends in.
+        text << "dialog="
+             << (openDialog_ != nullptr ? Trim(FindDialogTemplate(openDialog_->Template()).caption)
+                                        : "none")
+             << "\n";
+        continue;
+      }
+      if (name == "field") {
+        // The text a field or cell of the open dialog shows.
+        const std::optional<int> id =
+            w + 1 < line.words.size() ? ParseInt(line.words[w + 1]) : std::nullopt;
+        if (!id) return Error(line, "print field needs a control id");
+        if (openDialog_ == nullptr) return Error(line, "print field: no dialog is open");
+        text << "field " << line.words[++w] << "="
+             << openDialog_->Text(CanonicalCellId(openDialog_->Template(), *id)) << "\n";
+        continue;
+      }
       if (name == "status") {
         text << "status=" << window_.Status() << "\n";
         continue;
@@ -540,6 +580,7 @@ class Replay : public HeadlessAnswers {
   std::ostream& out_;
   std::ostream& err_;
   HeadlessPlatform window_;
+  DialogSession* openDialog_ = nullptr;  // while a dialog's lines are read
   std::uint32_t held_ = 0;
   std::deque<SaveChangesAnswer> saveAnswers_;
   int lineNumber_ = 0;

@@ -10,8 +10,13 @@
 //                                        queued answers Cancel)
 //   print NAME... | menu ID... | png FILE | svg FILE | obj FILE | checksum
 //   wheel X Y STEPS | pan DX DY                           (the view)
-//   (print also knows status, title, undo, redo, document and legend)
+//   (print also knows status, title, undo, redo, document and legend;
+//   print dialog: the open dialog's title or none; print field ID: the
+//   text a field or cell of the open dialog shows)
 //
+// In a dialog, `ok` with a value the dialog cannot take prints "dialog:
+// REASON" to standard error and leaves the dialog open for a corrected
+// `set` or a `cancel`; `set` and `check` of a disabled control are faults.
 // '#' starts a comment and blank lines are skipped. `set` names a table
 // cell by its id (resources/control_ids.h): the first cells keep the ids of
 // the grids the dialogs once had, every cell also answers to the id that

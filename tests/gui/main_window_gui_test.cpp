@@ -418,6 +418,38 @@ class GuiTest : public QObject {
     }
   }
 
+  // A value the dialog cannot take is outlined as it is typed, with the reason as its tip; OK
+  // stays open with the focus on it. A field of the other mode is greyed.
+  void aMarkedValueHoldsOkWithTheFocusOnIt() {
+    ResetModelState();
+    ControlDataDialog curve;
+    curve.Open();
+    QVERIFY(!TemplateDialog(curve).findChild<QLineEdit*>("control-1078")->isEnabled());
+    Model().objectMode = kSurfaces, Model().netRows = Model().netCols = 1;
+    ControlDataDialog session;
+    session.Open();
+    WhenModal<TemplateDialog>([&](TemplateDialog* dialog) {
+      auto* scale = Control<QLineEdit>(dialog, kIdScale);
+      scale->selectAll();
+      QTest::keyClicks(scale, "abc");
+      QVERIFY(scale->isEnabled() && scale->styleSheet().contains("red") &&
+              scale->toolTip().startsWith("Scale must lie between"));
+      // A cell is marked as its editor is typed into.
+      auto* table = Control<QTableView>(dialog, kIdPointTable);
+      table->edit(table->model()->index(0, 1));
+      auto* cell = table->viewport()->findChild<QLineEdit*>();
+      QTest::keyClicks(cell, "x");
+      QVERIFY(cell->styleSheet().contains("red") &&
+              table->model()->index(0, 1).data(Qt::ToolTipRole).toString().startsWith(
+                  "row (1, 1), column x must be a finite number"));
+      QTest::mouseClick(Control<QPushButton>(dialog, kButtonOk), Qt::LeftButton);
+      QVERIFY(dialog->isVisible() && dialog->focusWidget() == scale);
+      QTest::mouseClick(Control<QPushButton>(dialog, kButtonCancel), Qt::LeftButton);
+    });
+    QCOMPARE(window_->platform().RunDialog(session), 0);
+    QCOMPARE(Model().scale, 1.0f);
+  }
+
   void everyTemplateControlLiesInsideWithoutOverlap() {
     for (const DialogTemplate& layout : DialogTemplates()) {
       RecordingSession session(layout.id);
@@ -464,9 +496,9 @@ class GuiTest : public QObject {
       QAbstractItemModel* cells = table->model();
       QCOMPARE(cells->rowCount(), kMaxNet * kMaxNet);
       QCOMPARE(cells->index(5999, 0).data().toString(), QStringLiteral("(60, 100)"));
-      QCOMPARE(cells->index(5999, 1).data().toString(), QStringLiteral("-442.500000"));
+      QCOMPARE(cells->index(5999, 1).data().toString(), QStringLiteral("-442.5"));
       for (int column = 1; column < 4; ++column) {
-        const QString widest = column == 3 ? "-1000000" : column == 1 ? "-742.500000" : "33.000000";
+        const QString widest = column == 3 ? "-1000000" : column == 1 ? "-742.5" : "0.3333333";
         QVERIFY(table->columnWidth(column) > table->fontMetrics().horizontalAdvance(widest));
       }
       dialog.hide();

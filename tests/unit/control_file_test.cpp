@@ -7,7 +7,9 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <random>
 
+#include "base/c_locale.h"
 #include "base/model_limits.h"
 #include "resources/command_ids.h"
 #include "session_fixture.h"
@@ -243,6 +245,67 @@ TEST_F(ControlFileTest, TruncationAtEveryByteIsRefusedUnlessOnlyTheLastSpaceIsMi
   for (const std::string& text : {whole.substr(0, whole.size() - 1), lf, padded}) {
     SetDistinctiveModel();
     EXPECT_EQ((std::tuple{LoadText(text), ModelDifference(loaded, ModelBytes())}), std::tuple(1, ""));
+  }
+}
+
+TEST(ShortestFloatText, SixDigitsWhereTheyHoldTheFloatMoreOnlyWhereNeeded) {
+  const std::pair<float, const char*> cases[] = {
+      {3.0f, "3"},          {0.5f, "0.5"},           {-0.0f, "-0"},         {377.88f, "377.88"},
+      {0.1f, "0.1"},        {1e-05f, "1e-05"},       {1e10f, "1e+10"},      {50.0f, "50"},
+      {0.5000001f, "0.5000001"}, {0.5000004f, "0.5000004"}, {1234567.75f, "1234567.8"},
+      {16777217.0f, "16777216"}, {1.0f / 3, "0.33333334"}, {3.40282347e38f, "3.4028235e+38"}};
+  for (const auto& [value, text] : cases) EXPECT_EQ(ShortestFloatText(value), text) << text;
+}
+
+// Random floats of every magnitude in the points, weights, knots and view of a net and of a
+// curve come back from Save and Open bit for bit.
+TEST_F(ControlFileTest, EveryStoredFloatComesBackBitForBit) {
+  UseCommaLocale();
+  std::mt19937 random(31);
+  // Any float from 1e-30 to 1e30 in size, of either sign; view values stay within 1e6.
+  const auto anyFloat = [&](int maxExponent = 99) {
+    const std::uint32_t exponent = 127 + std::uniform_int_distribution<int>(-99, maxExponent)(random);
+    const std::uint32_t bits = (random() & 0x807FFFFFu) | (exponent << 23);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+  };
+  for (int mode : {kSurfaces, kCurves}) {
+    ResetModelState();
+    SetSurface(6, mode == kSurfaces ? 5 : 1);
+    m.objectMode = mode, m.yOrder = mode == kSurfaces ? 3 : 0;
+    for (int i = 0; i < 6; ++i) {
+      for (int j = 0; j < m.netCols; ++j) {
+        m.net[i][j] = {anyFloat(), anyFloat(), mode == kSurfaces ? anyFloat() : 0.0f};
+        m.netWeights[i][j] = anyFloat();
+      }
+    }
+    for (float& knot : m.xKnots) knot = anyFloat();
+    for (float& knot : m.yKnots) knot = anyFloat();
+    for (float* view : {&m.scale, &m.tx, &m.ty, &m.tht, &m.phi}) *view = anyFloat(19);
+    m.xKnots[0] = 0.5000001f, m.xKnots[1] = 0.5000004f, m.net[0][0].x = 1234567.75f;
+    if (mode == kCurves) NetToCurve();
+    const auto saved = std::make_unique<ModelState>(Model());
+    const std::string text = SaveAndRead(mode == kCurves ? "curve.cnt" : "net.cnt");
+    ResetModelState();
+    ASSERT_EQ(LoadText(text), 1) << window.Errors().back();
+    const auto same = [](const auto& a, const auto& b, int count) {
+      return std::memcmp(&a, &b, sizeof a[0] * count) == 0;
+    };
+    for (int i = 0; i < 6; ++i) {
+      EXPECT_TRUE(same(m.net[i], saved->net[i], m.netCols)) << "points of row " << i;
+      EXPECT_TRUE(same(m.netWeights[i], saved->netWeights[i], m.netCols)) << "weights of row " << i;
+    }
+    EXPECT_TRUE(same(m.xKnots, saved->xKnots, 6 + m.xOrder));
+    EXPECT_TRUE(same(m.yKnots, saved->yKnots, m.netCols + m.yOrder));
+    for (float ModelState::*view : {&ModelState::scale, &ModelState::tx, &ModelState::ty,
+                                    &ModelState::tht, &ModelState::phi})
+      EXPECT_EQ(std::memcmp(&(m.*view), &(saved.get()->*view), sizeof(float)), 0);
+    if (mode == kCurves) {
+      EXPECT_TRUE(same(m.points, saved->points, 6) && same(m.weights, saved->weights, 6) &&
+                  same(m.knots, saved->knots, 6 + m.order));
+    }
+    EXPECT_EQ(FormatControlFile(), text) << "written again, the same bytes";
   }
 }
 

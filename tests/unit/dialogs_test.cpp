@@ -1,8 +1,12 @@
 #include "app/dialogs.h"
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <utility>
 
+#include "app/control_file.h"
+#include "base/c_locale.h"
 #include "resources/command_ids.h"
 #include "session_fixture.h"
 
@@ -25,27 +29,31 @@ class DialogsTest : public SessionTest {
   void ExpectShown(const DialogSession& d, std::initializer_list<std::pair<int, const char*>> all) {
     for (const auto& [id, text] : all) EXPECT_EQ(d.Text(id), text) << "control " << id;
   }
+  // The window's next dialog: `id` typed as `text`, then OK; an OK the dialog holds leaves
+  // its objection in `objection` and cancels.
+  void TypeThenOk(int id, std::string text, std::string& objection) {
+    answers.dialogs.push_back([=, &objection](DialogSession& d) {
+      d.SetText(CanonicalCellId(d.Template(), id), text);
+      const int result = d.Press(kButtonOk);
+      objection = d.Objection();
+      return result == kStayOpen ? d.Press(kButtonCancel) : result;
+    });
+  }
 };
 
-TEST(FormatNumber, IntegralValuesPrintWholeEvenBeyondTheIntRangeOthersWithSixDecimals) {
-  const std::pair<float, const char*> cases[] = {{2.0f, "2"},         {-1.0f, "-1"},
-                                                 {-2.5f, "-2.500000"}, {0.01f, "0.010000"},
-                                                 {1e10f, "10000000000"}, {-3e9f, "-3000000000"}};
-  for (const auto& [value, text] : cases) EXPECT_EQ(FormatNumber(value), text);
-}
-
-// The curve shows as column 0; filled rows win over a smaller N, up to the first empty row;
-// Cancel writes nothing back.
+// The curve shows as column 0 with the shortest text of each float; filled rows win over a
+// smaller N, up to the first empty row; Cancel writes nothing back.
 TEST_F(DialogsTest, ControlDataShowsTheCurveAndCountsRowsToTheFirstEmptyOne) {
   AddCurve(3);
+  m.points[2].y = 377.88f, m.tx = 0.1f, m.ty = 1e-5f;
   ControlDataDialog dialog;
   EXPECT_EQ(dialog.Open(), kStayOpen);
   ExpectShown(dialog, {{kIdN, "3"}, {kIdM, "1"}, {PointCellId(1, 0, 0), "90"},
-                       {PointCellId(1, 0, 1), "110"}, {PointCellId(1, 0, 2), "0"},
-                       {PointCellId(0, 1, 0), ""},  // only netCols columns
+                       {PointCellId(2, 0, 1), "377.88"}, {kIdTx, "0.1"}, {kIdTy, "1e-05"},
+                       {PointCellId(0, 1, 0), ""},  // only the curve's one column
                        {kIdScale, "1"}, {kIdGrid, "50"}, {kIdYOrder, "0"}});
   EXPECT_EQ(std::tuple(dialog.Checked(kIdApplyX), dialog.Checked(kIdTriangles), m.netCols),
-            std::tuple(true, false, 1));
+            std::tuple(true, false, 0)) << "opening leaves the net alone";
   // A larger N adds rows as it is typed; what was typed stays, a size that is none changes nothing.
   dialog.SetText(PointCellId(1, 0, 0), "7"), dialog.SetText(kIdN, "5");
   EXPECT_EQ((std::tuple{dialog.Edited(kIdN), dialog.FindTable(kIdPointTable)->Rows()}), std::tuple(true, 5));
@@ -62,58 +70,101 @@ TEST_F(DialogsTest, ControlDataShowsTheCurveAndCountsRowsToTheFirstEmptyOne) {
   EXPECT_EQ(std::tuple(m.points[0].x, m.grid), std::tuple(10, 50));
 }
 
-// Typed text is read whole, never cut; a value the model cannot hold is
-// refused with a message naming the field and its range, and the field
-// keeps its value.
-TEST_F(DialogsTest, ControlDataTakesWholeValuesAndRefusesWhatTheModelCannotHold) {
+// Typed text is read whole, never cut. A value the model cannot hold (text, NaN, 1e39, an
+// empty cell, a size or order out of range) is marked as soon as it is typed, with the field's
+// name and range; OK then stays open on it and nothing reaches the model until it is corrected.
+TEST_F(DialogsTest, ValuesTheModelCannotHoldAreMarkedInPlaceAndHoldOk) {
   const struct {
+    bool net;  // the view fields act in Surfaces mode only
     int id;
     const char* text;
     std::function<double()> field;
     double expected;
-    const char* refusal;
+    const char* mark;
   } rows[] = {
-      {kIdScale, "0.125", [&] { return m.scale; }, 0.125, ""},
-      {kIdPhi, "359.5", [&] { return m.phi; }, 359.5, ""},
-      {kIdTx, "-12.5", [&] { return m.tx; }, -12.5, ""},
-      {kIdTy, "1e38", [&] { return m.ty; }, 0, "Translate Y must lie between -1e+07 and 1e+07"},
-      {kIdTht, "nan", [&] { return m.tht; }, 0, "Theta must lie between"},
-      {kIdGrid, "123456", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
-      {kIdN, "150", [&] { return m.pointCount; }, 4, "N must lie between 0 and 100"},
-      {kIdN, "-5", [&] { return m.pointCount; }, 4, "N must lie between 0 and 100"},
-      {kIdN, "100", [&] { return m.pointCount; }, 100, ""},
-      {kIdXOrder, "99", [&] { return m.order; }, 4, "Order of N must lie between 0 and 95"},
-      {kIdXOrder, "-3", [&] { return m.order; }, 4, "Order of N must lie between"},
-      {kIdXOrder, "95", [&] { return m.order; }, 95, ""},
-      {kIdXDegree, "100", [&] { return m.degreeStep; }, 1, "Degree step of N must lie between 0 and 99"},
-      {PointCellId(0, 0, 0), "1e39", [&] { return m.points[0].x; }, 50,
+      {true, kIdScale, "0.125", [&] { return m.scale; }, 0.125, ""},
+      {true, kIdPhi, "359.5", [&] { return m.phi; }, 359.5, ""},
+      {true, kIdTx, "-12.5", [&] { return m.tx; }, -12.5, ""},
+      {true, kIdTy, "1e38", [&] { return m.ty; }, 0, "Translate Y must lie between -1e+07 and 1e+07"},
+      {true, kIdTht, "nan", [&] { return m.tht; }, 0, "Theta must lie between"},
+      {true, kIdScale, "abc", [&] { return m.scale; }, 1, "Scale must lie between"},
+      {true, kIdScale, "  7  ", [&] { return m.scale; }, 7, ""},
+      {true, kIdN, "32", [&] { return m.netRows; }, 4,
+       "Rows N of a triangular net must lie between 0 and 31"},
+      {true, PointCellId(3, 1, 2), "1e39", [&] { return m.triangleList[7].z; }, 0,
+       "row (4, 2), column z must be a finite number"},
+      {false, kIdGrid, "123456", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
+      {false, kIdN, "150", [&] { return m.pointCount; }, 4, "N must lie between 0 and 100"},
+      {false, kIdN, "-5", [&] { return m.pointCount; }, 4, "N must lie between 0 and 100"},
+      {false, kIdN, "100", [&] { return m.pointCount; }, 100, ""},
+      {false, kIdXOrder, "99", [&] { return m.order; }, 4, "Order of N must lie between 0 and 95"},
+      {false, kIdXOrder, "95", [&] { return m.order; }, 95, ""},
+      {false, kIdXDegree, "100", [&] { return m.degreeStep; }, 1,
+       "Degree step of N must lie between 0 and 99"},
+      {false, PointCellId(0, 0, 0), "1e39", [&] { return m.points[0].x; }, 50,
        "row 1, column x must be a finite number"},
-      {PointCellId(0, 0, 1), "", [&] { return m.points[0].y; }, 100,
+      {false, PointCellId(0, 0, 1), "", [&] { return m.points[0].y; }, 100,
        "row 1, column y must be a finite number (typed: \"\")"},
-      {kIdScale, "abc", [&] { return m.scale; }, 1, "Scale must lie between"},
-      {kIdScale, "  7  ", [&] { return m.scale; }, 7, ""},
-      {kIdGrid, "1x", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
-      {kIdGrid, "  7  ", [&] { return m.grid; }, 7, ""},
-      {kIdGrid, "", [&] { return m.grid; }, 50, "Grid must lie between"},
-      {kIdXOrder, "abc", [&] { return m.order; }, 4, "Order of N must lie between 0 and 95"},
+      {false, kIdGrid, "1x", [&] { return m.grid; }, 50, "Grid must lie between -9999 and 9999"},
+      {false, kIdGrid, "  7  ", [&] { return m.grid; }, 7, ""},
+      {false, kIdXOrder, "abc", [&] { return m.order; }, 4, "Order of N must lie between 0 and 95"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
     ResetModelState();
     window.Start();
     AddCurve(4);
-    window.ShowStatus("");
-    Answer(DialogTemplateId::kControlData, {{row.id, row.text}});
-    window.Command(kCmdControlPoints);
+    if (row.net) {
+      window.Command(kCmdSurfaces);
+      m.netRows = m.netCols = 4, m.triangles = 1;
+    }
+    ControlDataDialog dialog;
+    dialog.Open();
+    dialog.SetText(row.id, row.text);
+    const std::string mark = dialog.Mark(row.id);
+    EXPECT_TRUE(*row.mark ? mark.find(row.mark) != std::string::npos : mark.empty()) << mark;
+    const int result = dialog.Press(kButtonOk);
     EXPECT_EQ(row.field(), row.expected);
-    const std::string said = window.Status();
-    EXPECT_TRUE(*row.refusal ? said.find(row.refusal) != std::string::npos : said.empty()) << said;
+    EXPECT_EQ(std::tuple(result, dialog.ObjectionId(), dialog.Objection()),
+              *row.mark ? std::tuple(kStayOpen, row.id, mark) : std::tuple(1, 0, std::string()));
+    if (*row.mark == '\0') continue;
+    // Corrected, the value is taken.
+    dialog.SetText(row.id, "3");
+    EXPECT_EQ(std::tuple(dialog.Mark(row.id), dialog.Press(kButtonOk)), std::tuple("", 1));
   }
 }
 
-// OK without typing anything gives back every value the dialog showed,
-// also where the shown text is rounded or long, at every size the tables
-// hold: a 100-point curve, a 100 by 100 net and a 96-knot vector.
+// Fields that do nothing in the mode are disabled and never read; marks wait for a change.
+TEST_F(DialogsTest, FieldsOfTheOtherModeAreDisabled) {
+  AddCurve(4);
+  const int netOnly[] = {kIdM, kIdYOrder, kIdYDegree, kIdScale, kIdTx, kIdTy,
+                         kIdPhi, kIdTht, kIdApplyX, kIdApplyY, kIdTriangles};
+  for (int mode : {kCurves, kSurfaces}) {
+    if (mode == kSurfaces) {
+      window.Command(kCmdSurfaces);
+      m.netRows = m.netCols = 4;
+    }
+    ControlDataDialog data;
+    WeightsDialog weights;
+    KnotsDialog knots;
+    for (DialogSession* d : std::initializer_list<DialogSession*>{&data, &weights, &knots}) d->Open();
+    for (int id : netOnly) EXPECT_EQ(data.Enabled(id), mode == kSurfaces) << id;
+    for (int id : {kIdN, kIdXOrder, kIdXDegree, kIdGrid}) EXPECT_TRUE(data.Enabled(id)) << id;
+    EXPECT_EQ(weights.Enabled(kIdAppDim), mode == kCurves);
+    for (int id : {kIdChaikin, kIdInsertKnot}) EXPECT_EQ(knots.Enabled(id), mode == kCurves) << id;
+    // Typed around the window system anyway, a disabled field is neither marked nor read.
+    data.SetText(kIdScale, mode == kCurves ? "3" : "abc");
+    EXPECT_EQ(data.Mark(kIdScale).empty(), mode == kCurves);
+    if (mode == kCurves) {
+      EXPECT_EQ(data.Press(kButtonOk), 1);
+      EXPECT_EQ(m.scale, 1.0f);
+    }
+  }
+}
+
+// OK without typing changes nothing, also where the shown text is long, at every size the
+// tables hold: a 100-point curve, a 100 by 100 net and a 96-knot vector. Opening and
+// Cancel leave the model as it was too.
 TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
   const std::function<void()> models[] = {
       [&] {
@@ -123,13 +174,10 @@ TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
         m.weights[2] = 0.3333333f;
         m.scale = 0.125f, m.tx = 1e7f, m.ty = -9999999.0f, m.phi = 359.5f;
         m.insertKnot = 0.1f, m.knots[3] = 1e-9f, m.knotsShownOrder = 4;
-        CurveToNet();
-        m.insertSpan = 3;  // OK counts the knots not above insertKnot: 0 0 0 1e-9
       },
       [&] {
         window.Command(kCmdSurfaces);
         m.netRows = m.netCols = kMaxNet, m.xOrder = m.yOrder = 0, m.knotsDirection = 0;
-        m.insertSpan = 99;  // every knot, all 0, lies below the knot to insert, 99
         for (int i = 0; i < kMaxNet; ++i) {
           for (int j = 0; j < kMaxNet; ++j) {
             m.net[i][j] = {i - 7.5f, j * 0.3333333f, -1e-7f * i * j};
@@ -140,7 +188,7 @@ TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
       [&] {
         for (int i = 0; i < 92; ++i) window.Click(5 + 8 * i, 10 + (i % 50));
         for (int i = 0; i < 96; ++i) m.knots[i] = i * 0.0123457f;
-        m.knotsShownOrder = 4, m.insertKnot = 99.0f, m.insertSpan = 95;
+        m.knotsShownOrder = 4, m.insertKnot = 99.0f, m.insertSpan = 7;
       }};
   for (const auto& model : models) {
     ResetModelState();
@@ -151,60 +199,100 @@ TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
         {kCmdControlPoints, kControlData}, {kCmdWeights, kWeights}, {kCmdXKnots, kKnots},
         {kCmdAbout, kAbout}};
     for (auto [command, expected] : dialogs) {
-      // Opening converts (a curve into the net, a net direction into the curve fields).
-      Answer(expected, {}, kButtonCancel);
-      window.Command(command);
       const std::vector<unsigned char> before = ModelBytes();
-      Answer(expected);
-      window.Command(command);
-      EXPECT_EQ(ModelDifference(ModelBytes(), before), "") << command << ", " << m.netRows << " rows";
+      for (int button : {kButtonCancel, kButtonOk}) {
+        Answer(expected, {}, button);
+        window.Command(command);
+        EXPECT_EQ(ModelDifference(ModelBytes(), before), "") << command << ", " << m.netRows << " rows";
+      }
     }
     EXPECT_EQ(std::tuple(window.Errors().size(), window.Status(), answers.dialogs.size()), std::tuple(0u, "", 0u));
   }
 }
 
+// The example files opened from a scratch folder: every dialog OK'd without typing, in both
+// modes and on the triangular net (whose net holds values above the diagonal), leaves what Save
+// would write, the Undo item and the title. In Curves mode the hidden net stays as it was.
+TEST_F(DialogsTest, OkWithoutTypingLeavesTheDocumentUndoAndTitle) {
+  const auto document = [&] {
+    return std::tuple{FormatControlFile(), window.MenuText(kCmdUndo), window.Title()};
+  };
+  // The model's bytes but the knot dialog's direction and shown order, which no file holds.
+  const auto changed = [&](const std::vector<unsigned char>& before) {
+    const auto now = std::make_unique<ModelState>(m);
+    now->knotsDirection = 0, now->knotsShownOrder = 0;
+    return ModelDifference(ModelBytes(*now), before);
+  };
+  const int commands[] = {kCmdControlPoints, kCmdWeights, kCmdXKnots, kCmdYKnots};
+  for (const char* name : {"bicubic.cnt", "triangle.cnt"}) {
+    for (bool curves : {false, true}) {
+      SCOPED_TRACE(std::string(name) + (curves ? " in Curves mode" : ""));
+      ResetModelState();
+      window.Start();
+      std::filesystem::copy_file(std::string(TAMBRA_TEST_DATA_DIR) + "/../examples/" + name,
+                                 Path(name), std::filesystem::copy_options::overwrite_existing);
+      answers.fileNames.push_back(Path(name));
+      window.Command(kCmdOpen);
+      ASSERT_EQ(m.objectMode, kSurfaces);
+      // Beside a triangle: no file holds it, no dialog may clear it.
+      if (m.triangles == 1) m.net[0][3] = {5, 6, 7};
+      const Point3 corner = m.net[0][3];
+      if (curves) window.Command(kCmdCurves), AddCurve(3);
+      const auto before = document();
+      m.knotsDirection = 0, m.knotsShownOrder = 0;
+      const auto bytes = ModelBytes();
+      for (int command : commands) {
+        if (curves && command == kCmdYKnots) continue;
+        answers.dialogs.push_back([](DialogSession& d) { return d.Press(kButtonOk); });
+        window.Command(command);
+        EXPECT_EQ(document(), before) << command;
+        EXPECT_EQ(changed(bytes), "") << command;
+      }
+      answers.dialogs.clear();
+      if (curves) window.Command(kCmdSurfaces);
+      EXPECT_EQ(std::tuple(m.netRows, m.netCols, m.net[0][3].z), std::tuple(4, 4, corner.z));
+    }
+  }
+}
+
 // Every row of the tables is read, under its first id or the one that spells out its place;
-// a refused cell is named as the table shows it.
+// a marked cell is named as the table shows it.
 TEST_F(DialogsTest, TypedValuesInRowSixtyLandInPointSixty) {
   const struct {
     int command;
-    DialogTemplateId dialog;
     int id;
     const char* text;
     std::function<float()> field;
     float expected;
-    const char* refusal;
+    const char* objection;
   } rows[] = {
-      {kCmdControlPoints, DialogTemplateId::kControlData, PointCellId(59, 0, 1), "12.5",
-       [&] { return m.points[59].y; }, 12.5f, ""},
-      {kCmdControlPoints, DialogTemplateId::kControlData, 10600010, "-3",
-       [&] { return m.points[59].x; }, -3.0f, ""},
-      {kCmdControlPoints, DialogTemplateId::kControlData, 10600011, "abc",
-       [&] { return m.points[59].y; }, 10.0f + 59 % 50,
-       "Not taken: row 60, column y must be a finite number (typed: \"abc\")"},
-      {kCmdWeights, DialogTemplateId::kWeights, 20600010, "0.25", [&] { return m.weights[59]; },
-       0.25f, ""},
-      {kCmdWeights, DialogTemplateId::kWeights, WeightCellId(59, 0), "", [&] { return m.weights[59]; },
-       1.0f, "row 60, column weight must be a finite number"},
-      {kCmdXKnots, DialogTemplateId::kKnots, 30000060, "57.5", [&] { return m.knots[60]; }, 57.5f,
-       ""},
-      {kCmdXKnots, DialogTemplateId::kKnots, KnotCellId(60), "1e39", [&] { return m.knots[60]; },
-       57.0f, "row 60, column knot must be a finite number"},
+      {kCmdControlPoints, PointCellId(59, 0, 1), "12.5", [&] { return m.points[59].y; }, 12.5f, ""},
+      {kCmdControlPoints, 10600010, "-3", [&] { return m.points[59].x; }, -3.0f, ""},
+      {kCmdControlPoints, 10600011, "abc", [&] { return m.points[59].y; }, 10.0f + 59 % 50,
+       "row 60, column y must be a finite number (typed: \"abc\")"},
+      {kCmdWeights, 20600010, "0.25", [&] { return m.weights[59]; }, 0.25f, ""},
+      {kCmdWeights, WeightCellId(59, 0), "", [&] { return m.weights[59]; }, 1.0f,
+       "row 60, column weight must be a finite number"},
+      {kCmdXKnots, 30000060, "57.5", [&] { return m.knots[60]; }, 57.5f, ""},
+      {kCmdXKnots, KnotCellId(60), "1e39", [&] { return m.knots[60]; }, 57.0f,
+       "row 60, column knot must be a finite number"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
     ResetModelState();
     window.Start();
     for (int i = 0; i < 80; ++i) window.Click(5 + 9 * i, 10 + (i % 50));
-    window.ShowStatus("");
-    Answer(row.dialog, {{CanonicalCellId(row.dialog, row.id), row.text}});
+    std::string objection;
+    TypeThenOk(row.id, row.text, objection);
     window.Command(row.command);
     EXPECT_EQ(row.field(), row.expected);
-    const std::string said = window.Status();
-    EXPECT_TRUE(*row.refusal ? said.find(row.refusal) != std::string::npos : said.empty()) << said;
+    EXPECT_TRUE(*row.objection ? objection.find(row.objection) != std::string::npos : objection.empty())
+        << objection;
   }
 }
 
+// Checking Triangles packs the typed net; a triangle that stays one is edited in its list,
+// the net beside it untouched; unchecked, the net takes the triangle with zeros above it.
 TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
   window.Command(kCmdSurfaces);
   ControlDataDialog dialog;
@@ -216,33 +304,54 @@ TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
   EXPECT_EQ((std::tuple{dialog.Press(kButtonOk), m.netRows, m.netCols, m.triangles != 0, m.triangleList[1].z,
                         m.triangleList[2].x}), std::tuple(1, 2, 2, true, 4.5, 7));
   EXPECT_EQ(m.pointCount, 0) << "the curve is untouched in Surfaces mode";
+
+  m.net[0][1] = {9, 9, 9};
+  EXPECT_EQ(Run<ControlDataDialog>({{PointCellId(1, 1, 1), "3"}}), 1);
+  EXPECT_EQ(std::tuple(m.triangleList[2].y, m.net[1][1].y, m.net[0][1].x), std::tuple(3, 0, 9));
+  ControlDataDialog rectangle;
+  rectangle.Open();
+  rectangle.SetChecked(kIdTriangles, false);
+  EXPECT_EQ(rectangle.Press(kButtonOk), 1);
+  EXPECT_EQ(std::tuple(m.triangles, m.net[1][1].y, m.net[1][0].z, m.net[0][1].x), std::tuple(0, 3, 4.5, 0));
+  // Triangles with more rows than the packed list holds is marked on the check box.
+  m.netRows = 40;
+  ControlDataDialog large;
+  large.Open();
+  large.SetChecked(kIdTriangles, true);
+  EXPECT_EQ(large.Press(kButtonOk), kStayOpen);
+  EXPECT_EQ(std::tuple(large.ObjectionId(), large.Objection()),
+            std::tuple(kIdTriangles, "Triangles needs N of at most 31"));
 }
 
-// Clicked points weigh 1, beyond the first 10 too; a negative dimension is ignored; Reset refills every weight of the net
-// at once and Cancel does not undo it.
-TEST_F(DialogsTest, WeightsShowEveryRowAndResetRefillsThemAtOnce) {
+// Clicked points weigh 1, beyond the first 10 too; a negative dimension is marked; Reset fills
+// every cell with 1, which OK takes and Cancel drops.
+TEST_F(DialogsTest, WeightsShowEveryRowAndResetFillsTheCells) {
   AddCurve(12);
   WeightsDialog dialog;
   dialog.Open();
   ExpectShown(dialog, {{WeightCellId(0, 0), "1"}, {WeightCellId(10, 0), "1"},
                        {WeightCellId(0, 1), ""}, {kIdAppDim, "30"}});
-  EXPECT_EQ(Run<WeightsDialog>({{WeightCellId(2, 0), "0.5"}, {kIdAppDim, "-4"}}), 1);
-  EXPECT_EQ(std::tuple(m.weights[2], m.approxDim), std::tuple(0.5, 30));
+  EXPECT_EQ(Run<WeightsDialog>({{WeightCellId(2, 0), "0.5"}}), 1);
+  EXPECT_EQ(Run<WeightsDialog>({{WeightCellId(3, 0), "0.5"}, {kIdAppDim, "-4"}}), kStayOpen);
+  EXPECT_EQ(std::tuple(m.weights[2], m.weights[3], m.approxDim), std::tuple(0.5, 1, 30));
   window.Command(kCmdSurfaces);
   m.netRows = 12, m.netCols = 2, m.netWeights[0][0] = 3.0f, m.netWeights[11][0] = 5.0f;
-  WeightsDialog net;
-  net.Open();
-  EXPECT_EQ(net.Text(WeightCellId(0, 0)), "3");
-  EXPECT_EQ(net.Press(kButtonReset), kStayOpen);
-  EXPECT_EQ(net.Text(WeightCellId(0, 0)), "1");
-  EXPECT_EQ(net.Press(kButtonCancel), 0);
-  EXPECT_EQ(std::tuple(m.netWeights[0][0], m.netWeights[11][0]), std::tuple(1, 1));
+  for (int button : {kButtonCancel, kButtonOk}) {
+    WeightsDialog net;
+    net.Open();
+    EXPECT_EQ(net.Text(WeightCellId(0, 0)), "3");
+    EXPECT_EQ(net.Press(kButtonReset), kStayOpen);
+    EXPECT_EQ(net.Text(WeightCellId(11, 0)), "1");
+    net.Press(button);
+    EXPECT_EQ(std::tuple(m.netWeights[0][0], m.netWeights[11][0]),
+              button == kButtonOk ? std::tuple(1, 1) : std::tuple(3, 5));
+  }
 }
 
-// Opened while no order was shown, the knots are clamped uniform; OK sets the span of the knot
-// to insert and clears the knot after the last; a negative order, or one whose knots would not
-// fit, is refused while the rest is kept. Reset rebuilds from the typed order.
-TEST_F(DialogsTest, KnotsBuildTheClampedUniformVectorAndRefuseOrdersThatDoNotFit) {
+// Opened on a new curve, the knots are clamped uniform; OK sets the span of the knot to insert
+// and clears the knot after the last; a negative order, or one whose knots would not fit, is
+// marked. Reset fills the cells from the typed order, for OK to take.
+TEST_F(DialogsTest, KnotsBuildTheClampedUniformVectorAndMarkOrdersThatDoNotFit) {
   AddCurve(4);
   KnotsDialog dialog;
   EXPECT_EQ(dialog.Open(), kStayOpen);
@@ -253,26 +362,31 @@ TEST_F(DialogsTest, KnotsBuildTheClampedUniformVectorAndRefuseOrdersThatDoNotFit
   Run<KnotsDialog>({{kIdInsertKnot, "0.5"}, {KnotCellId(4), "0.5"}});
   EXPECT_EQ(m.insertSpan, 4) << "knots 0..4 are not greater than 0.5";
   EXPECT_EQ(std::tuple(m.knots[4], m.knots[8]), std::tuple(0.5, 0)) << "the knot after the last is cleared";
-  Run<KnotsDialog>({{kIdInsertKnot, "-1"}, {kIdOrder, "-2"}, {kIdDegree, "3"}, {kIdChaikin, "-1"}});
-  EXPECT_EQ(std::tuple(m.insertSpan, m.order, m.degreeStep, m.chaikinSteps), std::tuple(-1, 4, 3, 1));
-  Run<KnotsDialog>({{kIdOrder, "96"}});  // 4 points + 96 = 100 knots: one too many
-  EXPECT_EQ(m.order, 4);
+  EXPECT_EQ(Run<KnotsDialog>({{kIdInsertKnot, "-1"}, {kIdOrder, "-2"}, {kIdChaikin, "-1"}}), kStayOpen);
+  EXPECT_EQ(Run<KnotsDialog>({{kIdOrder, "96"}}), kStayOpen);  // 4 points + 96 = 100 knots: one too many
+  EXPECT_EQ(std::tuple(m.insertSpan, m.order, m.chaikinSteps), std::tuple(4, 4, 1));
+  Run<KnotsDialog>({{kIdInsertKnot, "-1"}, {kIdDegree, "3"}});
+  EXPECT_EQ(std::tuple(m.insertSpan, m.degreeStep), std::tuple(-1, 3));
 
   window.Click(300, 300), window.Click(340, 320);
-  KnotsDialog reset;
-  reset.Open();
-  reset.SetText(kIdOrder, "2");
-  EXPECT_EQ(reset.Press(kButtonReset), kStayOpen);
-  // n = 6, k = 2: 0 0 1 2 3 4 5 5, and cells 8 and 9 of the old vector blank.
-  const char* expected[] = {"0", "0", "1", "2", "3", "4", "5", "5", "", ""};
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(reset.Text(KnotCellId(i)), expected[i]) << "cell " << i;
-  EXPECT_EQ(m.order, 4) << "Reset keeps the order";
-  EXPECT_EQ(reset.Press(kButtonCancel), 0);
-  EXPECT_EQ(m.knots[7], 5.0f) << "Cancel does not undo Reset";
-  for (const char* order : {"0", "94", "9223372036854775807"}) {
-    reset.SetText(kIdOrder, order);
-    reset.Press(kButtonReset);
-    EXPECT_EQ(m.knots[7], 5.0f) << order << ": an order below 1 or one whose knots do not fit";
+  const std::vector<float> before(m.knots, m.knots + 10);
+  for (int button : {kButtonCancel, kButtonOk}) {
+    KnotsDialog reset;
+    reset.Open();
+    for (const char* order : {"0", "94", "9223372036854775807"}) {
+      reset.SetText(kIdOrder, order);
+      reset.Press(kButtonReset);
+      EXPECT_EQ(reset.Text(KnotCellId(7)), ShortestFloatText(before[7]))
+          << order << ": an order below 1 or one whose knots do not fit";
+    }
+    reset.SetText(kIdOrder, "2");
+    EXPECT_EQ(reset.Press(kButtonReset), kStayOpen);
+    // n = 6, k = 2: 0 0 1 2 3 4 5 5, and cells 8 and 9 of the old vector blank.
+    const char* expected[] = {"0", "0", "1", "2", "3", "4", "5", "5", "", ""};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(reset.Text(KnotCellId(i)), expected[i]) << "cell " << i;
+    EXPECT_EQ(reset.Press(button), button == kButtonOk ? 1 : 0);
+    EXPECT_EQ(std::tuple(m.order, m.knots[7]),
+              button == kButtonOk ? std::tuple(2, 5.0f) : std::tuple(4, before[7]));
   }
 }
 
@@ -294,6 +408,7 @@ TEST_F(DialogsTest, KnotsResetAndOkKeepEveryKnotOfALongVector) {
   }
 }
 
+// In Surfaces mode the dialog edits the chosen direction of the net; the curve stays as it is.
 TEST_F(DialogsTest, KnotsInSurfacesModeEditOneNetDirection) {
   window.Command(kCmdSurfaces);
   m.triangles = 1;
@@ -301,16 +416,16 @@ TEST_F(DialogsTest, KnotsInSurfacesModeEditOneNetDirection) {
   EXPECT_EQ(triangular.Open(), 1) << "a triangular patch has no knots";
   m.triangles = 0, m.netRows = 3, m.netCols = 5, m.yOrder = 2, m.yDegreeStep = 2, m.pointCount = 9;
   answers.dialogs.push_back([&](DialogSession& d) {
-    EXPECT_EQ(d.Template(), DialogTemplateId::kKnots);
-    EXPECT_EQ(std::tuple(m.pointCount, m.order, m.degreeStep), std::tuple(5, 2, 2))
-        << "the curve fields hold the Y direction";
+    EXPECT_EQ(std::tuple(d.Text(kIdOrder), d.Text(kIdDegree), d.FindTable(kIdKnotTable)->Rows()),
+              std::tuple("2", "2", 7)) << "the Y direction";
     d.SetText(kIdOrder, "3");
     d.SetText(KnotCellId(7), "9");
     return d.Press(kButtonOk);
   });
   window.Command(kCmdYKnots);
   EXPECT_EQ(std::tuple(m.knotsDirection, m.yOrder, m.yKnots[7]), std::tuple(1, 3, 9));
-  EXPECT_EQ(m.netRows, 3) << "the X direction is untouched";
+  EXPECT_EQ(std::tuple(m.netRows, m.pointCount, m.order), std::tuple(3, 9, 4))
+      << "the X direction and the curve are untouched";
 }
 
 }  // namespace
