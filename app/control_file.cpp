@@ -533,7 +533,12 @@ int LoadControlFile(Platform& window) {
   // what the window starts with, the other mode's object included.
   StartFreshDocument(Model());
   ApplyControlFile(*contents);
-  if (Model().objectMode == kCurves) ClearNet(Model());
+  if (Model().objectMode == kCurves) {
+    // The lone Y knot a curve file carries is written back as it came.
+    const float yKnot = Model().yKnots[0];
+    ClearNet(Model());
+    Model().yKnots[0] = yKnot;
+  }
   return 1;
 }
 

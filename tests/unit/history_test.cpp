@@ -131,6 +131,10 @@ TEST_F(HistoryTest, AStepAndTheMarkFollowWhatSaveWrites) {
     EXPECT_EQ(std::tuple(FormatControlFile() == before, history.Dirty()), std::tuple(true, false));
     window.Command(kCmdRedo);
     window.Command(kCmdSave);
+    if (m.objectMode == kSurfaces) {  // no net yet: nothing Save could write, still unsaved
+      EXPECT_EQ(std::tuple(history.Dirty(), window.Status()), std::tuple(true, "Cannot save: the model has no points"));
+      continue;
+    }
     EXPECT_EQ(std::tuple(ReadFile(Path("doc.cnt")) == FormatControlFile(), history.Dirty(), answers.questionsAsked.size()),
               std::tuple(true, false, 0u)) << "Save writes its own file without a question";
   }
@@ -163,7 +167,8 @@ TEST_F(HistoryTest, WhatLeavesTheDocumentAsItWasRecordsNoStep) {
     const auto before = ModelBytes();
     window.ClearErrors();
     round();
-    EXPECT_EQ(window.Errors().size(), 4u) << "Open, Save as, the recent file, the named file";
+    // Save as of an empty net is refused on the status line before a name is asked for.
+    EXPECT_EQ(window.Errors().size(), mode == kCmdCurves ? 4u : 3u) << "Open, Save as, the recent file, the named file";
     EXPECT_TRUE(window.RecentFiles().empty()) << "the file that is gone leaves the list";
     EXPECT_EQ(ModelDifference(before, ModelBytes()), "") << mode;
     EXPECT_EQ(std::tuple(history.StepCount(), history.Dirty(), history.PresentIsModel(), std::string(m.controlFileName)),
