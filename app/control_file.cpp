@@ -330,9 +330,27 @@ int AskFileName(Platform& window, int kind, FilePurpose purpose) {
 
 // [SECTION] Writing
 
-std::string FormatControlFile() {
-  const auto file = std::make_unique<ModelState>(Model());
+namespace {
+
+// The model as the file holds it: a curve as a net of one column, a
+// triangle with zeros above its diagonal, out to the columns written.
+std::unique_ptr<ModelState> ModelAsFile() {
+  auto file = std::make_unique<ModelState>(Model());
   ShowModelAsNet(*file);
+  if (file->objectMode == kSurfaces && file->triangles == 1) {
+    const int rows = std::clamp(file->netRows, 0, kMaxNet);
+    const int cols = std::clamp(file->netCols, 0, kMaxNet);
+    for (int i = 0; i < rows; ++i) {
+      for (int j = std::max(rows, i + 1); j < cols; ++j) file->net[i][j] = Point3{0.0f, 0.0f, 0.0f};
+    }
+  }
+  return file;
+}
+
+}  // namespace
+
+std::string FormatControlFile() {
+  const auto file = ModelAsFile();
   return FormatControlFile(*file);
 }
 
@@ -381,8 +399,7 @@ bool SaveControlFile(Platform& window) {
   // The file is written from a copy shown as a net: the model keeps its own
   // net (a curve is written as a net of one column; the net of Surfaces
   // mode, which the curve file does not hold, stays as it was).
-  const auto file = std::make_unique<ModelState>(Model());
-  ShowModelAsNet(*file);
+  const auto file = ModelAsFile();
   if (file->netRows <= 0 || file->netCols <= 0) return false;
   const std::string name = file->controlFileName;
   std::string target;

@@ -1,5 +1,6 @@
 #include "document_oracle.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -50,7 +51,12 @@ std::string RoundTripDifference(const std::string& text) {
     for (int j = 0; j < m.netCols; ++j) {
       const bool zeroAbove = m.objectMode == kSurfaces && m.triangles == 1 && j > i;
       const Point3 p = zeroAbove ? Point3{0, 0, 0} : m.net[i][j];
-      if (!SameBits(&p, &c.net[i][j], sizeof p)) return "net point " + std::to_string(i) + "," + std::to_string(j);
+      if (!SameBits(&p, &c.net[i][j], sizeof p)) {
+        char text[160];
+        std::snprintf(text, sizeof text, "net point %d,%d: %.9g %.9g %.9g read as %.9g %.9g %.9g", i, j, p.x,
+                      p.y, p.z, c.net[i][j].x, c.net[i][j].y, c.net[i][j].z);
+        return text;
+      }
       if (!SameBits(&m.netWeights[i][j], &c.netWeights[i][j], sizeof(float))) return "a weight";
     }
   }
