@@ -288,7 +288,7 @@ constexpr MenuEntry kEditLines[] = {
     MenuItem("Paste", kCmdPaste),
     MenuSeparator(),
     kControlPointsMenuItem,
-    MenuItem("Weights ..", kCmdWeights),
+    kWeightsMenuItem,
     kKnotsMenuPopup,
     SaveMenuItem("Save", kCmdEditSave),
 };

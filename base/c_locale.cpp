@@ -71,4 +71,14 @@ std::string ShortNumber(double value) {
   return text;
 }
 
+std::string Counted(long count, const char* singular, const char* plural) {
+  return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+std::string Times(long count) {
+  if (count == 1) return "once";
+  if (count == 2) return "twice";
+  return std::to_string(count) + " times";
+}
+
 }  // namespace tambra

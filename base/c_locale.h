@@ -15,6 +15,12 @@ int FormatC(char* buffer, std::size_t size, const char* format, ...)
 // "1e+20").
 std::string ShortNumber(double value);
 
+// A count with its noun for a message: "1 subdivision", "3 subdivisions".
+std::string Counted(long count, const char* singular, const char* plural);
+
+// How often something is repeated, for a message: "once", "twice", "3 times".
+std::string Times(long count);
+
 // strtod and strtol under the "C" numeric locale; `end` as for strtod.
 double ParseDoubleC(const char* text, char** end);
 long ParseLongC(const char* text, char** end);

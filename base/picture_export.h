@@ -10,8 +10,8 @@
 
 namespace tambra {
 
-// An 8-bit RGB PNG (stored deflate blocks, so no compression library is
-// needed); "" for a canvas without pixels.
+// An 8-bit RGB PNG, compressed by the program's own deflate (no
+// compression library is needed); "" for a canvas without pixels.
 std::string EncodePng(const Raster& raster);
 
 // The menu text of a command id, "" when it has none.

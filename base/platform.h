@@ -19,7 +19,7 @@ struct Comparison;
 
 // The settings of one file-name prompt.
 struct FilePrompt {
-  const char* title;             // "Control Data Filename"
+  const char* title;             // "Open model"
   const char* filterLabel;       // "Control(*.cnt)"
   const char* filterPattern;     // "*.cnt"
   const char* defaultExtension;  // "cnt"

@@ -52,7 +52,7 @@ constexpr MenuEntry kPopupLines[] = {
     MenuSeparator(),
     MenuItem("Degree elevation", kCmdBezierElevation),
     MenuPopup("Degree reduction", kReductionLines),
-    MenuItem("Compare reductions...", kCmdCompareReductions),
+    MenuItem("Compare reductions ...", kCmdCompareReductions),
     MenuSeparator(),
     kControlPointsMenuItem,
     SaveMenuItem("Save", kCmdBezierSave),

@@ -3,7 +3,10 @@
 // of the same popup (or of the menu bar) has taken.
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace tambra {
 
@@ -21,5 +24,19 @@ QString MarkMnemonic(const QString& text, QString& taken);
 // character in the text, it gets no mark. For texts the core changes later
 // (Undo and Redo name their step), so the item keeps its key.
 QString PlaceMnemonic(const QString& text, QChar mnemonic);
+
+// The lines of one popup, and the characters it has taken already (the
+// digits of the recent files).
+struct MnemonicPopup {
+  QStringList texts;
+  QString taken;
+};
+
+// One mnemonic (lower case) per line text across all popups, so that an
+// item keeps its key wherever it stands ("Knot delete" in B-spline and in
+// NURBS): none is taken twice in one popup, and a text in more popups
+// chooses first, as it has fewer characters to choose from. A text without
+// a free character has none.
+QHash<QString, QChar> ChooseMnemonics(const QList<MnemonicPopup>& popups);
 
 }  // namespace tambra

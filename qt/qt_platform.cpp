@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QIcon>
 #include <QListWidget>
+#include <QMenu>
 #include <QPixmap>
 #include <QFile>
 #include <QFileDialog>
@@ -17,10 +18,12 @@
 #include <QStatusBar>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 #include <cstring>
 
 #include "qt/menu_mnemonics.h"
 #include "qt/comparison_panel.h"
+#include "qt/status_message.h"
 #include "qt/template_dialog.h"
 #include "qt/user_guide.h"
 #include "resources/command_ids.h"
@@ -99,8 +102,31 @@ void QtPlatform::SetMenuChecked(int id, bool checked) {
   }
 }
 
+namespace {
+
+// A popup is greyed when none of its items can be chosen, and so on up: its
+// own entry in the popup above counts as one of that popup's items.
+void GreyPopupsOf(QAction* action) {
+  for (QObject* owner : action->associatedObjects()) {
+    auto* menu = qobject_cast<QMenu*>(owner);
+    if (menu == nullptr || menu->menuAction() == nullptr) continue;
+    const QList<QAction*> items = menu->actions();
+    const bool any = std::any_of(items.begin(), items.end(), [](const QAction* item) {
+      return !item->isSeparator() && item->isVisible() && item->isEnabled();
+    });
+    if (menu->menuAction()->isEnabled() == any) continue;
+    menu->menuAction()->setEnabled(any);
+    GreyPopupsOf(menu->menuAction());
+  }
+}
+
+}  // namespace
+
 void QtPlatform::SetMenuEnabled(int id, bool enabled) {
-  for (QAction* action : MenuActions(id)) action->setEnabled(enabled);
+  for (QAction* action : MenuActions(id)) {
+    action->setEnabled(enabled);
+    GreyPopupsOf(action);
+  }
 }
 
 int QtPlatform::RunDialog(DialogSession& dialog) {
@@ -173,8 +199,9 @@ void QtPlatform::ReportError(const char* text) {
 }
 
 void QtPlatform::ShowStatus(const char* text) {
-  if (auto* main = qobject_cast<QMainWindow*>(window_))
-    main->statusBar()->showMessage(QString::fromUtf8(text));
+  if (auto* message = window_->findChild<StatusMessage*>()) {
+    message->SetMessage(QString::fromUtf8(text));
+  }
 }
 
 double QtPlatform::DevicePixelRatio() const {

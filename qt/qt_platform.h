@@ -21,7 +21,7 @@ class UserGuideDialog;
 class ComparisonPanel;
 
 // Caption of the program's message boxes.
-inline constexpr char kMessageCaption[] = "Surfaces in TAMBRA";
+inline constexpr char kMessageCaption[] = "Curves and Surfaces in TAMBRA";
 
 class QtPlatform : public Platform {
  public:

@@ -49,7 +49,7 @@ constexpr MenuEntry kPopupLines[] = {
     MenuSeparator(),
     MenuItem("Degree elevation", kCmdRationalElevation),
     MenuPopup("Polynomial approx", kApproximationLines),
-    MenuItem("Compare approximations...", kCmdCompareApproximations),
+    MenuItem("Compare approximations ...", kCmdCompareApproximations),
     MenuSeparator(),
     kControlPointsMenuItem,
     kWeightsMenuItem,

@@ -370,7 +370,7 @@ Outcome ChaikinMethod(const CommandInput& input) {
   };
   outcome.drawings.push_back(std::move(marks));
   outcome.summary = name + ": " + ShortNumber(bezier->count) + " Bezier points, " +
-                    ShortNumber(double(passes.size())) + " subdivisions to " +
+                    Counted(long(passes.size()), "subdivision", "subdivisions") + " to " +
                     ShortNumber(current.count) + " points";
   return outcome;
 }

@@ -152,8 +152,8 @@ std::string CurveKnotsRefusal(const ModelState& m, const std::string& name, int 
     const KnotGroups g = Groups(m.knots, used);
     for (int i = 1; i + 1 < g.count; ++i) {
       if (g.mult[i] > k - 1) {
-        return name + " needs interior knots repeated at most " + ShortNumber(k - 1) + " times; " +
-               ShortNumber(g.value[i]) + " is repeated " + ShortNumber(g.mult[i]) + " times";
+        return name + " needs interior knots repeated at most " + Times(k - 1) + "; " +
+               ShortNumber(g.value[i]) + " is repeated " + Times(g.mult[i]);
       }
     }
   }
@@ -364,8 +364,8 @@ Outcome SplineDegreeReduction(const CommandInput& input) {
   for (int v = 0; v + 1 < g.count; ++v) {
     if (g.mult[v] <= t) {
       return Outcome::Refused(name + " by " + ShortNumber(t) + " needs every knot repeated more than " +
-                              ShortNumber(t) + " times (an elevated curve); " + ShortNumber(g.value[v]) +
-                              " is repeated " + ShortNumber(g.mult[v]) + " times");
+                              Times(t) + " (an elevated curve); " + ShortNumber(g.value[v]) +
+                              " is repeated " + Times(g.mult[v]));
     }
   }
   // Unlike elevation, the weights of a B-spline are taken as they stand.

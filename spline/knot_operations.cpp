@@ -71,7 +71,7 @@ std::string InsertKnot(CurveCopy& c, float u) {
   const int n = c.pointCount, k = c.order;
   // Boehm's formulas reach points r - k + 1 .. r, which must exist.
   if (r < k - 1 || r > n - 1) {
-    return std::string(kName) + " needs a value from " + ShortNumber(c.knots[k - 1]) + " to below " +
+    return std::string(kName) + " needs a Knot to insert from " + ShortNumber(c.knots[k - 1]) + " to below " +
            ShortNumber(c.knots[n]) + "; it is " + ShortNumber(u);
   }
   if (n + 1 > kMaxPoints || n + 1 + k >= kMaxKnots) {
@@ -123,13 +123,13 @@ std::string DeleteKnot(CurveCopy& c, float u, NumericScratch& scratch) {
   const int r = FindSpan(c, u);
   const int n = c.pointCount, k = c.order;
   if (r < 0 || c.knots[r] != u) {
-    return std::string(kName) + " needs a knot equal to the Insert value " + ShortNumber(u) +
-           "; there is none";
+    return std::string(kName) + " removes the knot typed as Knot to insert; the curve has no knot " +
+           ShortNumber(u);
   }
   // One of the first k knots cannot go; the affected points must exist.
   if (r < k || r > n - 1) {
-    return std::string(kName) + " can remove only knots " + ShortNumber(k + 1) + " to " + ShortNumber(n) +
-           " (the interior ones); " + ShortNumber(u) + " is knot " + ShortNumber(r + 1);
+    return std::string(kName) + " can remove only knots " + ShortNumber(k) + " to " + ShortNumber(n - 1) +
+           " (the interior ones); " + ShortNumber(u) + " is knot " + ShortNumber(r);
   }
   if (k + 1 > kMatrixSize) {
     return std::string(kName) + " needs an order below " + ShortNumber(kMatrixSize) + "; it is " +

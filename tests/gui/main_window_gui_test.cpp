@@ -318,10 +318,10 @@ class GuiTest : public QObject {
     QTRY_COMPARE(w.platform().Canvas().width(), w.canvas()->width());
     QVERIFY(w.platform().Canvas().height() == w.canvas()->height() &&
             Model().clientHeight == w.canvas()->height() && Pixel(w, 90, 40) == kBlack);
-    const QString status = w.statusBar()->findChild<QLabel*>()->text();
+    const QString status = w.statusBar()->findChild<QLabel*>("model-line")->text();
     QVERIFY2(status.contains("Points: 2") && status.contains("Mode: Curves"), qPrintable(status));
     WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-      QVERIFY(dialog->windowTitle() == "Output Data Filename" &&
+      QVERIFY(dialog->windowTitle() == "Output log" &&
               dialog->acceptMode() == QFileDialog::AcceptSave);
       dialog->selectFile(dir_.filePath("session"));
       static_cast<QDialog*>(dialog)->accept();
