@@ -409,6 +409,8 @@ void HandleMessage(Platform& window, const Message& message) {
 
 void ShowModel(Platform& window) {
   ModelState& m = Model();
+  // The model is nobody's result, whichever command shows it again.
+  const DrawCommandScope model(window.Canvas(), kNoCommand);
   ClearCanvas(window, m.clientWidth, m.clientHeight);
   OnPaint(window);
 }

@@ -308,7 +308,8 @@ std::string EncodeSvg(const Raster& raster, const CommandNamer& commandName) {
     const int command = items[i].tag.command;
     std::size_t end = i;
     while (end < items.size() && items[end].tag.command == command) ++end;
-    const std::string name = command == kNoCommand ? "" : commandName(command);
+    // What no command drew is the model (a repaint, a click, a drag).
+    const std::string name = command == kNoCommand ? "Model" : commandName(command);
     svg += "<g>\n";
     if (!name.empty()) svg += "<title>" + Escaped(name) + "</title>\n";
     for (; i < end; ++i) AppendItem(svg, raster, items[i]);

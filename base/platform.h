@@ -92,7 +92,7 @@ class Platform {
   // Shows the user guide that ships with the program, beside the window;
   // the model and the canvas stay as they are.
   virtual void ShowUserGuide() = 0;
-  // Shows a comparison of methods (base/comparison.h) in a panel beside
+  // Shows a comparison of methods (base/comparison.h) in a dock beside
   // the canvas that stays open while the user goes on; a later comparison
   // replaces it.
   virtual void ShowComparison(const Comparison& comparison) = 0;

@@ -187,6 +187,7 @@ void MainWindow::ShowDrawn() {
         QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)));
   }
   status_->setText(QString::fromStdString(StatusLine()));
+  platform_->FollowComparison();
 }
 
 void MainWindow::OnCanvasResized(int width, int height) {

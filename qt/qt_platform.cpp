@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QThread>
@@ -21,6 +22,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/comparison_rerun.h"
+#include "app/menu_tree.h"
 #include "qt/menu_mnemonics.h"
 #include "qt/comparison_panel.h"
 #include "qt/status_message.h"
@@ -311,9 +314,49 @@ void QtPlatform::ShowRecentFiles() {
 }
 
 void QtPlatform::ShowComparison(const Comparison& comparison) {
-  if (panel_ == nullptr) panel_ = new ComparisonPanel(window_);
+  auto* main = qobject_cast<QMainWindow*>(window_);
+  if (main == nullptr) return;
+  if (comparisonDock_ == nullptr) {
+    comparisonDock_ = new QDockWidget(main);
+    comparisonDock_->setObjectName(QStringLiteral("comparison"));
+    comparisonDock_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                                 QDockWidget::DockWidgetFloatable);
+    panel_ = new ComparisonPanel(comparisonDock_);
+    comparisonDock_->setWidget(panel_);
+    main->addDockWidget(Qt::RightDockWidgetArea, comparisonDock_);
+    // The button runs the comparison as its menu item does, so that a
+    // comparison that still cannot run says why on the status line.
+    QObject::connect(panel_->RunAgainButton(), &QPushButton::clicked, panel_, [this] {
+      const std::vector<QAction*>& actions = MenuActions(panel_->Command());
+      if (actions.empty()) return;
+      if (!actions.front()->isEnabled()) {
+        ShowStatus((CommandName(panel_->Command()) + " works on curves; choose File > Curves")
+                       .c_str());
+        return;
+      }
+      actions.front()->trigger();
+    });
+  }
+  comparedInputs_ = ComparisonInputs();
+  comparisonDock_->setWindowTitle(QString::fromStdString(comparison.title));
   panel_->ShowComparison(comparison);
+  comparisonDock_->show();
+  comparisonDock_->raise();
   ClearUpperVectorState();  // the core goes on after Qt's drawing
+}
+
+void QtPlatform::FollowComparison() {
+  if (comparisonDock_ == nullptr || comparisonDock_->isHidden() || panel_->Command() == 0) return;
+  std::string inputs = ComparisonInputs();
+  if (inputs == comparedInputs_) return;
+  comparedInputs_ = std::move(inputs);
+  const ComparisonRerun rerun = RunComparisonAgain(panel_->Command());
+  if (rerun.comparison != nullptr) {
+    panel_->ShowComparison(*rerun.comparison);
+  } else {
+    panel_->ShowOutOfDate(QString::fromStdString(rerun.refusal));
+  }
+  ClearUpperVectorState();
 }
 
 void QtPlatform::RequestClose() {
