@@ -340,7 +340,12 @@ void QtPlatform::ShowComparison(const Comparison& comparison) {
   comparedInputs_ = ComparisonInputs();
   comparisonDock_->setWindowTitle(QString::fromStdString(comparison.title));
   panel_->ShowComparison(comparison);
-  comparisonDock_->show();
+  if (comparisonDock_->isHidden()) {
+    comparisonDock_->show();
+    // The dock takes its room from the canvas now, before the comparison
+    // draws: the canvas's resize shows the model alone.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  }
   comparisonDock_->raise();
   ClearUpperVectorState();  // the core goes on after Qt's drawing
 }
