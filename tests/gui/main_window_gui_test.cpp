@@ -460,7 +460,8 @@ class GuiTest : public QObject {
   }
 
   // F1 opens the guide from the resources, one window however often it is asked for; it tells
-  // what every menu does and what the colours mean.
+  // what every menu does, every shortcut the menu shows and what the colours mean, and its
+  // picture comes with it.
   void f1OpensTheGuideBesideTheWindow() {
     QTest::keyClick(window_.get(), Qt::Key_F1);
     QVERIFY(window_->findChild<UserGuideDialog*>() != nullptr);
@@ -471,6 +472,19 @@ class GuiTest : public QObject {
     for (const MenuNode& popup : MenuBar()) QVERIFY2(text.contains(popup.text), popup.text);
     for (const char* word : {"Black", "Blue", "Red", "Green", "Ctrl+Z", ".cnt"})
       QVERIFY2(text.contains(word), word);
+    for (QAction* action : window_->findChildren<QAction*>()) {
+      for (const QKeySequence& key : action->shortcuts()) {
+        const QString shown = key.toString(QKeySequence::PortableText);
+        // The platform's extra keys for its standard commands (Ctrl+Ins to copy) are its own.
+        bool platforms = false;
+        for (auto standard : {QKeySequence::Copy, QKeySequence::Paste, QKeySequence::Open,
+                              QKeySequence::Save, QKeySequence::New, QKeySequence::HelpContents})
+          platforms = platforms || QKeySequence::keyBindings(standard).contains(key);
+        if (key != action->shortcut() && platforms) continue;
+        QVERIFY2(text.contains(shown), qPrintable(shown));
+      }
+    }
+    QVERIFY(!QImage(":/guide/pictures/curve-reductions.png").isNull());
     guides[0]->close();
   }
 
