@@ -9,6 +9,7 @@
 #include "base/c_locale.h"
 #include "base/model_state.h"
 #include "base/platform.h"
+#include "resources/menu_table.h"
 
 namespace tambra {
 
@@ -71,7 +72,7 @@ bool ConfirmReplace(Platform& window, const char* fileName) {
   if (::stat(fileName, &info) != 0) return true;
   const std::string question =
       std::string(fileName) + "\r\nThis file already exists. \r\nReplace existing file?";
-  return window.AskOkCancel(question.c_str(), "Surfaces in TAMBRA");
+  return window.AskOkCancel(question.c_str(), kProgramName);
 }
 
 int OpenOutputLog(Platform& window) {

@@ -27,7 +27,7 @@ constexpr CommandEntry kCommands[] = {
 
 std::string BezierShortfall(const ModelState& m) {
   if (m.pointCount >= 3) return "";
-  return "A Bezier curve needs at least 3 points; there are " + std::to_string(m.pointCount);
+  return "A Bezier curve needs at least 3 points; this one has " + std::to_string(m.pointCount);
 }
 
 constexpr DisplayEntry kDisplays[] = {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "resources/menu_table.h"
 
 class QAction;
 class QDockWidget;
@@ -22,7 +23,7 @@ class UserGuideDialog;
 class ComparisonPanel;
 
 // Caption of the program's message boxes.
-inline constexpr char kMessageCaption[] = "Curves and Surfaces in TAMBRA";
+inline constexpr const char* kMessageCaption = kProgramName;
 
 class QtPlatform : public Platform {
  public:

@@ -48,7 +48,7 @@ std::string Text(int value) { return std::to_string(value); }
 // Why the counts refuse an approximation of n points with approximation
 // degree s, or "".
 std::string CountRefusal(const std::string& name, int n, int s) {
-  if (n < 3) return name + " needs at least 3 points; there are " + Text(n);
+  if (n < 3) return name + " needs a curve of at least 3 points; this one has " + Text(n);
   if (s < 1) return name + " needs an Approximation degree of 1 or more; it is " + Text(s);
   return "";
 }

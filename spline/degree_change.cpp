@@ -133,7 +133,7 @@ std::string CurveKnotsRefusal(const ModelState& m, const std::string& name, int 
   }
   if (n < k) {
     return name + " needs at least " + ShortNumber(k) + " points for order " + ShortNumber(k) +
-           "; there are " + ShortNumber(n);
+           "; this curve has " + ShortNumber(n);
   }
   if (n > kMaxPoints || static_cast<long long>(n) + k >= kKnotCapacity) {
     return name + " needs fewer than " + ShortNumber(kKnotCapacity) + " knots; the curve has " +

@@ -33,11 +33,12 @@ std::string KnotVectorRefusal(const char* name, const CurveCopy& c) {
   if (k < 1) return std::string(name) + " needs an order of 1 or more; it is " + ShortNumber(k);
   if (n < k) {
     return std::string(name) + " needs at least " + ShortNumber(k) + " points for order " + ShortNumber(k) +
-           "; there are " + ShortNumber(n);
+           "; this curve has " + ShortNumber(n);
   }
   if (n > kMaxKnots - k) {
     return std::string(name) + " needs fewer than " + ShortNumber(kMaxKnots) +
-           " points and order together; there are " + ShortNumber(n) + " and " + ShortNumber(k);
+           " points and order together; this curve has " + ShortNumber(n) + " points and order " +
+           ShortNumber(k);
   }
   if (n > kMaxPoints || CheckKnotVector(c.knots, n, k) != kKnotsValid) {
     return std::string(name) + " needs " + ShortNumber(double(n) + k) +

@@ -219,7 +219,7 @@ std::string SurfaceDegreeReduction(SurfaceCopy& surface, int d, NumericScratch& 
   // elevation matrix, not of the curve reductions.
   if (!BuildLseReductionMatrix(dir.n, dir.r, 2, ElevationPrecision::kDouble, scratch)) {
     return name + " in " + DirectionName(d) + " needs at least 2 points a line after lowering by " +
-           ShortNumber(dir.r) + " and at most 99 before; there are " + ShortNumber(dir.n);
+           ShortNumber(dir.r) + " and at most 99 before; a line has " + ShortNumber(dir.n);
   }
   const bool done = ChangeLines(surface, d, dir, m, [&](const Coords<3>* points) {
     return ApplyLseReduction(points, dir.n, m, scratch);
@@ -277,7 +277,7 @@ std::string TriangleDegreeReduction(SurfaceCopy& surface, NumericScratch& s) {
   const int m = n - r;
   if (m < 2 || n > kMaxMatrixTriangleRows) {
     return name + " by " + ShortNumber(r) + " needs 2 rows left and at most " +
-           ShortNumber(kMaxMatrixTriangleRows) + " rows before; there are " + ShortNumber(n);
+           ShortNumber(kMaxMatrixTriangleRows) + " rows before; the net has " + ShortNumber(n);
   }
   const int mc = TriangleCount(m), nc = TriangleCount(n);
   // H (mc by nc) in matrixE; the normal matrix H H^T in matrixA.
