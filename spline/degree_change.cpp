@@ -302,7 +302,7 @@ Outcome SplineDegreeElevation(const CommandInput& input) {
   const int used = ScanKnots(m.knots);
   const int n = m.pointCount, k = m.order, t = m.degreeStep;
   if (t < 0 || t > kMaxSplineOrder) {
-    return Outcome::Refused(name + " needs a degree step from 0 to " + ShortNumber(kMaxSplineOrder) +
+    return Outcome::Refused(name + " needs a Degree step from 0 to " + ShortNumber(kMaxSplineOrder) +
                             "; it is " + ShortNumber(t));
   }
   float w[kMaxPoints];
@@ -356,7 +356,7 @@ Outcome SplineDegreeReduction(const CommandInput& input) {
   const int n = m.pointCount, k = m.order, t = m.degreeStep;
   // The reduced curve needs degree 1 at least.
   if (t < 0 || k - t < 2) {
-    return Outcome::Refused(name + " needs a degree step from 0 to " + ShortNumber(k - 2) +
+    return Outcome::Refused(name + " needs a Degree step from 0 to " + ShortNumber(k - 2) +
                             " (the order less 2); it is " + ShortNumber(t));
   }
   // Every value but the last must be repeated more than t times.

@@ -58,7 +58,8 @@ std::string DirectionRefusal(const SurfaceCopy& net, int d, const std::string& n
   out = d == 0 ? Direction{net.netRows, net.netCols, net.xDegreeStep}
                : Direction{net.netCols, net.netRows, net.yDegreeStep};
   if (out.r < 0 || out.r > kMaxDegreeStep) {
-    return name + " in " + DirectionName(d) + " needs a degree step from 0 to " +
+    return name + " in " + DirectionName(d) + " needs a Degree step of " + (d == 0 ? "N" : "M") +
+           " from 0 to " +
            ShortNumber(kMaxDegreeStep) + "; it is " + ShortNumber(out.r);
   }
   return "";
@@ -101,7 +102,7 @@ std::string TriangleRefusal(const SurfaceCopy& net, const std::string& name, int
            " rows; it has " + ShortNumber(rows);
   }
   if (r < 0 || r > kMaxDegreeStep) {
-    return name + " needs a degree step from 0 to " + ShortNumber(kMaxDegreeStep) + "; it is " +
+    return name + " needs a Degree step of N from 0 to " + ShortNumber(kMaxDegreeStep) + "; it is " +
            ShortNumber(r);
   }
   return "";
