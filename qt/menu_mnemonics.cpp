@@ -38,12 +38,6 @@ QString MarkedAt(const QString& text, qsizetype at) {
 
 }  // namespace
 
-QString MarkMnemonic(const QString& text, QString& taken) {
-  const qsizetype at = FindMnemonic(text, [&](QChar c) { return !taken.contains(c); });
-  if (at >= 0) taken += text[at].toLower();
-  return MarkedAt(text, at);
-}
-
 QString PlaceMnemonic(const QString& text, QChar mnemonic) {
   const QChar wanted = mnemonic.toLower();
   return MarkedAt(text, mnemonic.isNull() ? -1 : FindMnemonic(text, [&](QChar c) {
