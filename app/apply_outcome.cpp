@@ -64,12 +64,12 @@ void ApplyOutcome(Platform& window, const Outcome& outcome) {
     window.ShowStatus(outcome.refusal.c_str());
     return;
   }
-  // With Save off or a result that only shows, the model is restored when
-  // the drawing is done; only what a drawing stands in for is snapshot, as
-  // a restore also tidies (a terminating knot, a re-packed triangle list).
   // The window may make room for the comparison, which clears the canvas:
   // it is shown before anything is drawn.
   if (outcome.comparison != nullptr) window.ShowComparison(*outcome.comparison);
+  // With Save off or a result that only shows, the model is restored when
+  // the drawing is done; only what a drawing stands in for is snapshot, as
+  // a restore also tidies (a terminating knot, a re-packed triangle list).
   const bool keep = outcome.keepsResult && Model().saveResults == 1;
   if (outcome.insertKnot) Model().insertKnot = *outcome.insertKnot;
   if (!keep && curves) TakeSnapshot();
