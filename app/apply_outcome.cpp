@@ -64,6 +64,9 @@ void ApplyOutcome(Platform& window, const Outcome& outcome) {
     window.ShowStatus(outcome.refusal.c_str());
     return;
   }
+  // The window may make room for the comparison, which clears the canvas:
+  // it is shown before anything is drawn.
+  if (outcome.comparison != nullptr) window.ShowComparison(*outcome.comparison);
   // With Save off or a result that only shows, the model is restored when
   // the drawing is done; only what a drawing stands in for is snapshot, as
   // a restore also tidies (a terminating knot, a re-packed triangle list).
@@ -75,7 +78,6 @@ void ApplyOutcome(Platform& window, const Outcome& outcome) {
   if (!keep && curves) RestoreSnapshot();
   if (!keep && surfaces) RestoreSurfaceSnapshot();
   window.ShowStatus(outcome.summary.c_str());
-  if (outcome.comparison != nullptr) window.ShowComparison(*outcome.comparison);
 }
 
 void WatchOutcomes(OutcomeWatcher watcher) { g_watcher = watcher; }

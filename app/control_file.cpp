@@ -318,11 +318,12 @@ int AskFileName(Platform& window, int kind, FilePurpose purpose) {
   ModelState& m = Model();
   const bool forSaving = purpose == kFileToWrite;
   if (kind == kControlFileName) {
-    const FilePrompt prompt{"Control Data Filename", "Control(*.cnt)", "*.cnt", "cnt", forSaving};
+    const char* title = forSaving ? "Save model as" : "Open model";
+    const FilePrompt prompt{title, "Control(*.cnt)", "*.cnt", "cnt", forSaving};
     return window.AskFileName(prompt, m.controlFileName) ? 1 : 0;
   }
   if (kind == kOutputFileName) {
-    const FilePrompt prompt{"Output Data Filename", "Output(*.dat)", "*.dat", "dat", forSaving};
+    const FilePrompt prompt{"Output log", "Output(*.dat)", "*.dat", "dat", forSaving};
     return window.AskFileName(prompt, m.outputFileName) ? 1 : 0;
   }
   return 0;

@@ -73,7 +73,7 @@ std::string PictureFor(const Raster& canvas, const std::string& name, std::strin
 }
 
 void ExportPicture(Platform& window) {
-  const FilePrompt prompt{"Export Picture", "Picture (*.png *.svg)", "*.png *.svg", "png", true};
+  const FilePrompt prompt{"Export picture", "Picture (*.png *.svg)", "*.png *.svg", "png", true};
   std::string path, why;
   if (!AskExportName(window, prompt, path)) return;
   const std::string picture = PictureFor(window.Canvas(), path, why);
@@ -87,7 +87,7 @@ void ExportMesh(Platform& window) {
   // Nothing to ask for when there is nothing to write.
   std::string why;
   if (ShownSurfaceMesh(why).empty()) return window.ShowStatus(why.c_str());
-  const FilePrompt prompt{"Export Mesh", "Wavefront OBJ (*.obj)", "*.obj", "obj", true};
+  const FilePrompt prompt{"Export mesh", "Wavefront OBJ (*.obj)", "*.obj", "obj", true};
   std::string path;
   if (!AskExportName(window, prompt, path)) return;
   const std::string mesh = ShownSurfaceMesh(why);

@@ -346,7 +346,7 @@ constexpr MenuEntry kEditLines[] = {
     MenuItem("Paste", kCmdPaste),
     MenuSeparator(),
     kControlPointsMenuItem,
-    MenuItem("Weights ..", kCmdWeights),
+    kWeightsMenuItem,
     kKnotsMenuPopup,
     SaveMenuItem("Save", kCmdEditSave),
 };

@@ -185,7 +185,14 @@ void OnRightUp(Platform& window, int x, int y) {
   if (m.pickedIndex >= m.pointCount) return;
   if (!PointIsUnder(m.pickedIndex, x, y, window.Canvas().View(), window.Canvas().MarkScale()))
     return;
-  if (m.pointCount <= kMinPolygonPoints) return;
+  if (m.pointCount <= kMinPolygonPoints) {
+    // Said, so that the click is not taken for one the window missed.
+    const std::string why = "Point " + std::to_string(m.pickedIndex + 1) +
+                            " stays: a polygon keeps at least " +
+                            std::to_string(kMinPolygonPoints) + " points";
+    window.ShowStatus(why.c_str());
+    return;
+  }
   const bool automaticKnots = CurveKnotsAutomatic();
   --m.pointCount;
   for (int i = m.pickedIndex; i < m.pointCount; ++i) m.points[i] = m.points[i + 1];
@@ -408,6 +415,8 @@ void HandleMessage(Platform& window, const Message& message) {
 
 void ShowModel(Platform& window) {
   ModelState& m = Model();
+  // The model is nobody's result, whichever command shows it again.
+  const DrawCommandScope model(window.Canvas(), kNoCommand);
   ClearCanvas(window, m.clientWidth, m.clientHeight);
   OnPaint(window);
 }

@@ -88,4 +88,14 @@ std::string ShortestFloatText(float value) {
   return text;
 }
 
+std::string Counted(long count, const char* singular, const char* plural) {
+  return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+std::string Times(long count) {
+  if (count == 1) return "once";
+  if (count == 2) return "twice";
+  return std::to_string(count) + " times";
+}
+
 }  // namespace tambra

@@ -21,6 +21,12 @@ std::string ShortNumber(double value);
 // gives the stored value back bit for bit.
 std::string ShortestFloatText(float value);
 
+// A count with its noun for a message: "1 subdivision", "3 subdivisions".
+std::string Counted(long count, const char* singular, const char* plural);
+
+// How often something is repeated, for a message: "once", "twice", "3 times".
+std::string Times(long count);
+
 // strtod and strtol under the "C" numeric locale; `end` as for strtod.
 double ParseDoubleC(const char* text, char** end);
 long ParseLongC(const char* text, char** end);

@@ -176,10 +176,20 @@ void MeasureMethod(ComparedMethod& method, const MeasuredCurve& curve, const Cur
   method.deviation = std::move(deviation);
 }
 
-Outcome CompareMethods(const std::string& title, const MeasuredCurve& curve,
+std::string ComparisonRefusal(const std::string& title, int points) {
+  if (points >= kLeastComparedPoints) return "";
+  return title + " needs a curve of " + std::to_string(kLeastComparedPoints) +
+         " points or more; this one has " + std::to_string(points);
+}
+
+Outcome CompareMethods(const std::string& title, int command, const MeasuredCurve& curve,
                        DisplayFunction drawCurve, std::span<const MethodResult> results) {
+  if (std::string why = ComparisonRefusal(title, curve.curve.pointCount); !why.empty()) {
+    return Outcome::Refused(why);
+  }
   auto comparison = std::make_shared<Comparison>();
   comparison->title = title;
+  comparison->command = command;
   comparison->curvePoints = curve.curve.pointCount;
   Outcome outcome;
   outcome.keepsResult = false;

@@ -48,6 +48,7 @@ struct ComparedMethod {
 
 struct Comparison {
   std::string title;  // "Compare reductions"
+  int command = 0;    // the menu command that compares, to run it again
   int curvePoints = 0;  // control points of the curve compared
   std::vector<ComparedMethod> methods;
 };
@@ -68,11 +69,18 @@ Rgb ComparisonColour(int index);
 // refusal that says so.
 void MeasureMethod(ComparedMethod& method, const MeasuredCurve& curve, const CurveCopy& result);
 
+// The fewest control points of a curve worth comparing: fewer draw no curve.
+inline constexpr int kLeastComparedPoints = 3;
+
+// Why `title` cannot compare a curve of `points` control points, or "".
+std::string ComparisonRefusal(const std::string& title, int points);
+
 // The comparison of the results with `curve` (drawn first in black by
-// `drawCurve`, on a cleared canvas), each result drawn in its colour. The
-// outcome never changes the model and never refuses: a method that gave
-// nothing is a row that says why.
-Outcome CompareMethods(const std::string& title, const MeasuredCurve& curve,
+// `drawCurve`, on a cleared canvas), each result drawn in its colour, for
+// menu command `command`. The outcome never changes the model; it refuses
+// only a curve too short to draw: a method that gave nothing is a row that
+// says why.
+Outcome CompareMethods(const std::string& title, int command, const MeasuredCurve& curve,
                        DisplayFunction drawCurve, std::span<const MethodResult> results);
 
 // The table as CSV, a header line and one line per method, fields quoted

@@ -65,7 +65,7 @@ struct Outcome {
   // Written whole or not at all; one that cannot be written stops the
   // outcome (nothing drawn or kept) and says why.
   std::vector<FileDump> dumps;
-  // The Insert value the command leaves in the model whatever Save says
+  // The Knot to insert the command leaves in the model whatever Save says
   // (the last knot a refinement inserted), when it sets one.
   std::optional<float> insertKnot;
   // A comparison of methods for the window to show beside the canvas once

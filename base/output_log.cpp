@@ -11,6 +11,7 @@
 #include "base/file_open.h"
 #include "base/model_state.h"
 #include "base/platform.h"
+#include "resources/menu_table.h"
 
 namespace tambra {
 
@@ -73,7 +74,7 @@ bool ConfirmReplace(Platform& window, const char* fileName) {
   if (::stat(fileName, &info) != 0) return true;
   const std::string question =
       std::string(fileName) + "\r\nThis file already exists. \r\nReplace existing file?";
-  return window.AskOkCancel(question.c_str(), "Surfaces in TAMBRA");
+  return window.AskOkCancel(question.c_str(), kProgramName);
 }
 
 int OpenOutputLog(Platform& window) {

@@ -1,5 +1,6 @@
 #include "base/picture_export.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -40,27 +41,124 @@ void PutChunk(Bytes& out, const char* type, const Bytes& data) {
   PutBigEndian(out, Crc32(out.data() + typeStart, out.size() - typeStart));
 }
 
-// A zlib stream of stored (uncompressed) deflate blocks.
-Bytes StoredZlib(const Bytes& raw) {
-  Bytes out = {0x78, 0x01};
+std::uint32_t Adler32(const Bytes& raw) {
   std::uint32_t a = 1, b = 0;
   for (std::uint8_t byte : raw) {
     a = (a + byte) % 65521;
     b = (b + a) % 65521;
   }
-  std::size_t offset = 0;
-  do {
-    const std::size_t length = std::min<std::size_t>(65535, raw.size() - offset);
-    const bool last = offset + length == raw.size();
-    out.push_back(last ? 1 : 0);
-    out.push_back(length & 0xFF);
-    out.push_back((length >> 8) & 0xFF);
-    out.push_back(~length & 0xFF);
-    out.push_back((~length >> 8) & 0xFF);
-    out.insert(out.end(), raw.begin() + offset, raw.begin() + offset + length);
-    offset += length;
-  } while (offset < raw.size());
-  PutBigEndian(out, (b << 16) | a);
+  return (b << 16) | a;
+}
+
+// Bits least significant first, as deflate reads them; Huffman codes go
+// in most significant bit first.
+class BitWriter {
+ public:
+  explicit BitWriter(Bytes& out) : out_(out) {}
+
+  void Put(std::uint32_t bits, int count) {
+    buffer_ |= std::uint64_t(bits) << filled_;
+    filled_ += count;
+    for (; filled_ >= 8; filled_ -= 8, buffer_ >>= 8) out_.push_back(buffer_ & 0xFF);
+  }
+  void PutCode(std::uint32_t code, int length) {
+    std::uint32_t reversed = 0;
+    for (int i = 0; i < length; ++i) reversed |= ((code >> i) & 1u) << (length - 1 - i);
+    Put(reversed, length);
+  }
+  void Flush() {
+    if (filled_ > 0) out_.push_back(buffer_ & 0xFF);
+    buffer_ = 0, filled_ = 0;
+  }
+
+ private:
+  Bytes& out_;
+  std::uint64_t buffer_ = 0;
+  int filled_ = 0;
+};
+
+// A literal, the end of block (256) or a length symbol in the fixed codes.
+void PutSymbol(BitWriter& w, int symbol) {
+  if (symbol < 144) return w.PutCode(0x30 + symbol, 8);
+  if (symbol < 256) return w.PutCode(0x190 + symbol - 144, 9);
+  if (symbol < 280) return w.PutCode(symbol - 256, 7);
+  w.PutCode(0xC0 + symbol - 280, 8);
+}
+
+constexpr int kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                 31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr int kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr int kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,    25,
+                                   33,   49,   65,   97,   129,  193,   257,   385,   513,   769,
+                                   1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr int kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                    6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+void PutMatch(BitWriter& w, int length, int distance) {
+  int l = 28;
+  while (kLengthBase[l] > length) --l;
+  PutSymbol(w, 257 + l);
+  w.Put(length - kLengthBase[l], kLengthExtra[l]);
+  int d = 29;
+  while (kDistanceBase[d] > distance) --d;
+  w.PutCode(d, 5);
+  w.Put(distance - kDistanceBase[d], kDistanceExtra[d]);
+}
+
+// A zlib stream of one deflate block in the fixed codes, the repeats found
+// by hash chains over the last 32 KiB: a canvas is mostly long runs of one
+// colour, which this shrinks to a few bits a run.
+Bytes CompressedZlib(const Bytes& raw) {
+  constexpr std::size_t kWindow = 32768, kMaxMatch = 258, kHashSize = 1 << 15;
+  constexpr int kChainLimit = 64;
+  Bytes out = {0x78, 0x01};
+  BitWriter bits(out);
+  bits.Put(1, 1);  // the final block
+  bits.Put(1, 2);  // in the fixed codes
+  std::vector<std::int64_t> head(kHashSize, -1), previous(kWindow, -1);
+  const std::size_t size = raw.size();
+  auto hash = [&](std::size_t at) {
+    return ((std::size_t(raw[at]) << 10) ^ (std::size_t(raw[at + 1]) << 5) ^ raw[at + 2]) &
+           (kHashSize - 1);
+  };
+  auto insert = [&](std::size_t at) {
+    if (at + 2 >= size) return;
+    const std::size_t h = hash(at);
+    previous[at % kWindow] = head[h];
+    head[h] = std::int64_t(at);
+  };
+  for (std::size_t i = 0; i < size;) {
+    std::size_t best = 0, distance = 0;
+    if (i + 2 < size) {
+      const std::size_t limit = std::min(kMaxMatch, size - i);
+      std::int64_t candidate = head[hash(i)];
+      for (int tries = 0; candidate >= 0 && i - std::size_t(candidate) <= kWindow &&
+                          tries < kChainLimit;
+           ++tries) {
+        const std::size_t from = std::size_t(candidate);
+        std::size_t length = 0;
+        while (length < limit && raw[from + length] == raw[i + length]) ++length;
+        if (length > best) best = length, distance = i - from;
+        if (best == limit) break;
+        const std::int64_t next = previous[from % kWindow];
+        if (next >= candidate) break;  // the slot was taken by a later position
+        candidate = next;
+      }
+    }
+    if (best >= 3) {
+      PutMatch(bits, int(best), int(distance));
+      for (std::size_t k = 0; k < best; ++k) insert(i + k);
+      i += best;
+    } else {
+      PutSymbol(bits, raw[i]);
+      insert(i);
+      ++i;
+    }
+  }
+  PutSymbol(bits, 256);
+  bits.Flush();
+  PutBigEndian(out, Adler32(raw));
   return out;
 }
 
@@ -89,7 +187,7 @@ std::string EncodePixels(int width, int height, PixelAt pixel) {
   header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
   Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   PutChunk(png, "IHDR", header);
-  PutChunk(png, "IDAT", StoredZlib(raw));
+  PutChunk(png, "IDAT", CompressedZlib(raw));
   PutChunk(png, "IEND", {});
   return std::string(png.begin(), png.end());
 }
@@ -210,7 +308,8 @@ std::string EncodeSvg(const Raster& raster, const CommandNamer& commandName) {
     const int command = items[i].tag.command;
     std::size_t end = i;
     while (end < items.size() && items[end].tag.command == command) ++end;
-    const std::string name = command == kNoCommand ? "" : commandName(command);
+    // What no command drew is the model (a repaint, a click, a drag).
+    const std::string name = command == kNoCommand ? "Model" : commandName(command);
     svg += "<g>\n";
     if (!name.empty()) svg += "<title>" + Escaped(name) + "</title>\n";
     for (; i < end; ++i) AppendItem(svg, raster, items[i]);

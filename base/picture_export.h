@@ -10,14 +10,16 @@
 
 namespace tambra {
 
-// An 8-bit RGB PNG (stored deflate blocks, so no compression library is
-// needed); "" for a canvas without pixels.
+// An 8-bit RGB PNG, compressed by the program's own deflate (no
+// compression library is needed); "" for a canvas without pixels.
 std::string EncodePng(const Raster& raster);
 
 // The menu text of a command id, "" when it has none.
 using CommandNamer = std::function<std::string(int command)>;
 
-// An SVG of the canvas at its size, painted over white in the list's order;
+// An SVG of the canvas at its size, painted over white in the list's order,
+// the figures of one command grouped and titled by `commandName`, those of
+// none titled "Model";
 // "" for a canvas without pixels. Numbers are written in the "C" locale and
 // nothing that is not finite is written.
 std::string EncodeSvg(const Raster& raster, const CommandNamer& commandName);

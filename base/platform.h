@@ -19,7 +19,7 @@ struct Comparison;
 
 // The settings of one file-name prompt.
 struct FilePrompt {
-  const char* title;             // "Control Data Filename"
+  const char* title;             // "Open model"
   const char* filterLabel;       // "Control(*.cnt)"
   const char* filterPattern;     // "*.cnt"
   const char* defaultExtension;  // "cnt"
@@ -92,7 +92,7 @@ class Platform {
   // Shows the user guide that ships with the program, beside the window;
   // the model and the canvas stay as they are.
   virtual void ShowUserGuide() = 0;
-  // Shows a comparison of methods (base/comparison.h) in a panel beside
+  // Shows a comparison of methods (base/comparison.h) in a dock beside
   // the canvas that stays open while the user goes on; a later comparison
   // replaces it.
   virtual void ShowComparison(const Comparison& comparison) = 0;

@@ -27,7 +27,7 @@ constexpr CommandEntry kCommands[] = {
 
 std::string BezierShortfall(const ModelState& m) {
   if (m.pointCount >= 3) return "";
-  return "A Bezier curve needs at least 3 points; there are " + std::to_string(m.pointCount);
+  return "A Bezier curve needs at least 3 points; this one has " + std::to_string(m.pointCount);
 }
 
 constexpr DisplayEntry kDisplays[] = {
@@ -52,7 +52,7 @@ constexpr MenuEntry kPopupLines[] = {
     MenuSeparator(),
     MenuItem("Degree elevation", kCmdBezierElevation),
     MenuPopup("Degree reduction", kReductionLines),
-    MenuItem("Compare reductions...", kCmdCompareReductions),
+    MenuItem("Compare reductions ...", kCmdCompareReductions),
     MenuSeparator(),
     kControlPointsMenuItem,
     SaveMenuItem("Save", kCmdBezierSave),

@@ -12,7 +12,7 @@ Outcome BezierDegreeElevation(const CommandInput& input) {
   const int r = input.model.degreeStep;
   if (p.count < 1) return Outcome::Refused("Degree elevation needs a polygon; there are no points");
   if (r < 0 || r > kMaxElevationStep) {
-    return Outcome::Refused("Degree elevation takes a degree step from 0 to " +
+    return Outcome::Refused("Degree elevation takes a Degree step from 0 to " +
                             std::to_string(kMaxElevationStep) + "; it is " + std::to_string(r));
   }
   if (p.count > kMaxElevatedPoints - r) {

@@ -18,7 +18,7 @@ namespace {
 // The sizes a reduction takes: its fewest new points, its most given points
 // and the unknowns it solves for with m new points.
 struct ReductionNeeds {
-  const char* name;
+  const char* method;  // "LSE (C2)"; the command is its reduction
   int leastNew;
   int mostPoints;
   int (*unknowns)(int m);
@@ -30,19 +30,22 @@ constexpr int kMostUnknowns = kMatrixSize - 1;
 std::string Text(int value) { return std::to_string(value); }
 
 // Why the counts refuse the reduction of n points to m, or "" when they do not.
+// The user controls the curve and the Degree step, so the refusal speaks of
+// those: the points the curve needs for this step, and the points it has.
 std::string CountRefusal(const ReductionNeeds& needs, int n, int m) {
-  const std::string name = needs.name;
+  const std::string method = needs.method;
   if (n > needs.mostPoints) {
-    return name + " takes at most " + Text(needs.mostPoints) + " points; there are " + Text(n);
+    return method + " reduction takes a curve of at most " + Text(needs.mostPoints) +
+           " points; this one has " + Text(n);
   }
-  if (m > n) return name + " needs a degree step of 0 or more";
+  if (m > n) return method + " reduction needs a Degree step of 0 or more; it is " + Text(m - n);
   if (m < needs.leastNew) {
-    return name + " needs at least " + Text(needs.leastNew) + " points after lowering the degree by " +
-           Text(n - m) + "; there are " + Text(n) + " points";
+    return method + " lowering by " + Text(n - m) + " needs a curve of " +
+           Text(needs.leastNew + n - m) + " points or more; this one has " + Text(n);
   }
   if (needs.unknowns != nullptr && needs.unknowns(m) > kMostUnknowns) {
-    return name + " solves for at most " + Text(kMostUnknowns) + " unknowns; " + Text(n) +
-           " points need " + Text(needs.unknowns(m));
+    return method + " reduction solves for at most " + Text(kMostUnknowns) + " unknowns; " +
+           Text(n) + " points need " + Text(needs.unknowns(m));
   }
   return "";
 }
@@ -52,7 +55,8 @@ Outcome Reduce(const CommandInput& input, const ReductionNeeds& needs, int step,
   const KernelInput p = PolygonOf(input.model);
   const std::string refusal = CountRefusal(needs, p.count, p.count - step);
   if (!refusal.empty()) return Outcome::Refused(refusal);
-  Outcome outcome = PolygonOutcome(input.model, kernel(p), kRedMode, needs.name, needs.failure);
+  Outcome outcome = PolygonOutcome(input.model, kernel(p), kRedMode,
+                                   std::string(needs.method) + " reduction", needs.failure);
   if (outcome.refusal.empty()) {
     const CurveCopy before = CurrentCurve(input.model);
     AddDeviation(outcome, MaxDeviation({MeasuredCurve::Form::kBezier, before},
@@ -72,21 +76,21 @@ constexpr char kNotFinite[] = "the result is not finite";
 }  // namespace
 
 Outcome LseDegreeReduction(const CommandInput& input) {
-  static constexpr ReductionNeeds needs{"LSE reduction", kLeastLseFree, 99, nullptr, kSingular};
+  static constexpr ReductionNeeds needs{"LSE", kLeastLseFree, 99, nullptr, kSingular};
   return Reduce(input, needs, input.model.degreeStep, [&](const KernelInput& p) {
     return ReduceLse(p.points, p.count, input.model.degreeStep, input.scratch);
   });
 }
 
 Outcome LseC0DegreeReduction(const CommandInput& input) {
-  static constexpr ReductionNeeds needs{"LSE (C0) reduction", kLeastLseC0, 99, nullptr, kSingular};
+  static constexpr ReductionNeeds needs{"LSE (C0)", kLeastLseC0, 99, nullptr, kSingular};
   return Reduce(input, needs, input.model.degreeStep, [&](const KernelInput& p) {
     return ReduceLseC0(p.points, p.count, input.model.degreeStep, input.scratch);
   });
 }
 
 Outcome LseC1DegreeReduction(const CommandInput& input) {
-  static constexpr ReductionNeeds needs{"LSE (C1) reduction", kLeastLseC1, kMaxPoints,
+  static constexpr ReductionNeeds needs{"LSE (C1)", kLeastLseC1, kMaxPoints,
                                         [](int m) { return 2 * m - 6; }, kEndDirection};
   return Reduce(input, needs, input.model.degreeStep, [&](const KernelInput& p) {
     return ReduceLseC1(p.points, p.count, input.model.degreeStep, input.scratch);
@@ -94,7 +98,7 @@ Outcome LseC1DegreeReduction(const CommandInput& input) {
 }
 
 Outcome LseC2DegreeReduction(const CommandInput& input) {
-  static constexpr ReductionNeeds needs{"LSE (C2) reduction", kLeastLseC2, kMaxPoints,
+  static constexpr ReductionNeeds needs{"LSE (C2)", kLeastLseC2, kMaxPoints,
                                         [](int m) { return 2 * m - 8; }, kEndCurvature};
   return Reduce(input, needs, input.model.degreeStep, [&](const KernelInput& p) {
     return ReduceLseC2(p.points, p.count, input.model.degreeStep, input.scratch);
@@ -103,14 +107,14 @@ Outcome LseC2DegreeReduction(const CommandInput& input) {
 
 // Always one degree down, whatever degreeStep says.
 Outcome SimpleDegreeReduction(const CommandInput& input) {
-  static constexpr ReductionNeeds needs{"Simple reduction", 3, 99, nullptr, kNotFinite};
+  static constexpr ReductionNeeds needs{"Simple", 3, 99, nullptr, kNotFinite};
   return Reduce(input, needs, 1, [&](const KernelInput& p) {
     return ReduceSimple(p.points, p.count, input.scratch);
   });
 }
 
 Outcome EckDegreeReduction(const CommandInput& input) {
-  static constexpr ReductionNeeds needs{"Eck reduction", 2, kMaxPoints, nullptr, kNotFinite};
+  static constexpr ReductionNeeds needs{"Eck", 2, kMaxPoints, nullptr, kNotFinite};
   return Reduce(input, needs, 1,
                 [](const KernelInput& p) { return ReduceEck(p.points, p.count); });
 }

@@ -2,7 +2,7 @@
 
 #include <QClipboard>
 #include <QColor>
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -37,15 +37,25 @@ enum Column { kMethod, kDegree, kMax, kRms, kC0, kC1, kC2, kNote, kColumns };
 
 }  // namespace
 
-ComparisonPanel::ComparisonPanel(QWidget* parent) : QDialog(parent) {
+ComparisonPanel::ComparisonPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("comparison-panel"));
-  setModal(false);
-  setSizeGripEnabled(true);
-  resize(720, 560);
   auto* layout = new QVBoxLayout(this);
   heading_ = new QLabel(this);
   heading_->setWordWrap(true);
   layout->addWidget(heading_);
+
+  auto* stale = new QHBoxLayout;
+  outOfDate_ = new QLabel(this);
+  outOfDate_->setObjectName(QStringLiteral("out-of-date"));
+  outOfDate_->setWordWrap(true);
+  outOfDate_->setStyleSheet(QStringLiteral("color: #b00000"));
+  runAgain_ = new QPushButton(tr("Run again"), this);
+  runAgain_->setObjectName(QStringLiteral("run-again"));
+  stale->addWidget(outOfDate_, 1);
+  stale->addWidget(runAgain_);
+  layout->addLayout(stale);
+  outOfDate_->hide();
+  runAgain_->hide();
 
   table_ = new QTableWidget(0, kColumns, this);
   table_->setHorizontalHeaderLabels({tr("Method"), tr("New degree"), tr("Max deviation (px)"),
@@ -55,11 +65,13 @@ ComparisonPanel::ComparisonPanel(QWidget* parent) : QDialog(parent) {
   table_->verticalHeader()->setVisible(false);
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->setWordWrap(true);
+  table_->setMinimumHeight(100);
   layout->addWidget(table_, 2);
 
 #ifdef TAMBRA_HAVE_CHARTS
   plot_ = new QChartView(new QChart, this);
-  plot_->setMinimumHeight(240);
+  // Small enough that the dock fits beside the canvas on a small screen.
+  plot_->setMinimumHeight(140);
   layout->addWidget(plot_, 3);
 #else
   layout->addWidget(new QLabel(tr("The plot needs Qt Charts, which this build lacks."), this));
@@ -73,16 +85,28 @@ ComparisonPanel::ComparisonPanel(QWidget* parent) : QDialog(parent) {
   note->setWordWrap(true);
   layout->addWidget(note);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-  copy_ = buttons->addButton(tr("Copy as CSV"), QDialogButtonBox::ActionRole);
+  copy_ = new QPushButton(tr("Copy as CSV"), this);
   copy_->setObjectName(QStringLiteral("copy-csv"));
   connect(copy_, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(csv_); });
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
-  layout->addWidget(buttons);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(copy_);
+  layout->addLayout(buttons);
 }
+
+void ComparisonPanel::ShowOutOfDate(const QString& reason) {
+  outOfDate_->setText(tr("Out of date: %1").arg(reason));
+  outOfDate_->show();
+  runAgain_->show();
+}
+
+bool ComparisonPanel::OutOfDate() const { return !outOfDate_->isHidden(); }
 
 void ComparisonPanel::ShowComparison(const Comparison& comparison) {
   setWindowTitle(QString::fromStdString(comparison.title));
+  command_ = comparison.command;
+  outOfDate_->hide();
+  runAgain_->hide();
   heading_->setText(tr("The curve of %1 control points against each method's result; the "
                        "canvas shows the curve in black and each result in its colour.")
                         .arg(comparison.curvePoints));
@@ -110,9 +134,7 @@ void ComparisonPanel::ShowComparison(const Comparison& comparison) {
   }
   table_->resizeColumnsToContents();
   ShowPlot(comparison);
-  show();
-  raise();
-  // A reason wraps within the width the note column has once shown.
+  // A reason wraps within the width the note column has.
   table_->resizeRowsToContents();
 }
 

@@ -20,6 +20,7 @@
 #include "base/model_state.h"
 #include "qt/canvas_widget.h"
 #include "qt/menu_mnemonics.h"
+#include "qt/status_message.h"
 #include "qt/vector_state.h"
 #include "resources/command_ids.h"
 #include "resources/status_tips.h"
@@ -69,7 +70,9 @@ MainWindow::MainWindow(QWidget* parent)
   canvas_ = new CanvasWidget(platform_->Canvas(), this);
   setCentralWidget(canvas_);
   status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("model-line"));
   // The model's line stays at the right; command messages show at the left.
+  statusBar()->addWidget(new StatusMessage(this), 1);
   statusBar()->addPermanentWidget(status_);
   BuildMenu();
   platform_->ShowRecentFiles();
@@ -89,34 +92,57 @@ MainWindow::~MainWindow() {
   SendDestroy();
 }
 
+namespace {
+
+// The popups of the menu bar, the bar itself first, as lists of their texts.
+void CollectPopups(const std::vector<MenuNode>& nodes, QList<MnemonicPopup>& popups) {
+  MnemonicPopup popup;
+  for (const MenuNode& node : nodes) {
+    if (node.kind == MenuNodeKind::kSeparator) continue;
+    // The recent files are numbered 1 to 5 by the platform.
+    if (node.kind == MenuNodeKind::kItem && IsRecentFile(node.id)) {
+      popup.taken += QChar(u'1' + (node.id - kCmdRecentFile1));
+      continue;
+    }
+    popup.texts.append(QString::fromUtf8(node.text));
+  }
+  popups.append(popup);
+  for (const MenuNode& node : nodes) {
+    if (node.kind == MenuNodeKind::kPopup) CollectPopups(node.children, popups);
+  }
+}
+
+}  // namespace
+
 void MainWindow::BuildMenu() {
-  QString taken;  // the mnemonics of the menu bar
+  QList<MnemonicPopup> popups;
+  CollectPopups(MenuBar(), popups);
+  mnemonics_ = ChooseMnemonics(popups);
   for (const MenuNode& popup : MenuBar()) {
-    QMenu* menu = menuBar()->addMenu(MarkMnemonic(QString::fromUtf8(popup.text), taken));
+    QMenu* menu = menuBar()->addMenu(Marked(popup.text));
     AddMenuNodes(menu, popup.children);
   }
 }
 
+QString MainWindow::Marked(const char* text) const {
+  const QString plain = QString::fromUtf8(text);
+  return PlaceMnemonic(plain, mnemonics_.value(plain));
+}
+
 void MainWindow::AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes) {
-  QString taken;  // the mnemonics of this popup
-  // The recent files are numbered 1 to 5 by the platform.
-  for (const MenuNode& node : nodes) {
-    if (node.kind == MenuNodeKind::kItem && IsRecentFile(node.id))
-      taken += QChar(u'1' + (node.id - kCmdRecentFile1));
-  }
   for (const MenuNode& node : nodes) {
     switch (node.kind) {
       case MenuNodeKind::kSeparator: menu->addSeparator(); break;
       case MenuNodeKind::kPopup:
-        AddMenuNodes(menu->addMenu(MarkMnemonic(QString::fromUtf8(node.text), taken)),
-                     node.children);
+        AddMenuNodes(menu->addMenu(Marked(node.text)), node.children);
         break;
       case MenuNodeKind::kItem: {
         const int id = node.id;
-        const qsizetype before = taken.size();
         const QString text = QString::fromUtf8(node.text);
-        QAction* action = menu->addAction(IsRecentFile(id) ? text : MarkMnemonic(text, taken));
-        if (taken.size() > before) action->setProperty(kMnemonicProperty, taken.back());
+        QAction* action = menu->addAction(IsRecentFile(id) ? text : Marked(node.text));
+        if (!IsRecentFile(id) && mnemonics_.contains(text)) {
+          action->setProperty(kMnemonicProperty, mnemonics_.value(text));
+        }
         if (const char* tip = StatusTip(id)) action->setStatusTip(QString::fromUtf8(tip));
         action->setObjectName(QStringLiteral("command-%1").arg(id));
         action->setData(id);
@@ -161,6 +187,7 @@ void MainWindow::ShowDrawn() {
         QRect(dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top)));
   }
   status_->setText(QString::fromStdString(StatusLine()));
+  platform_->FollowComparison();
 }
 
 void MainWindow::OnCanvasResized(int width, int height) {

@@ -3,6 +3,7 @@
 // window itself only translates.
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 #include <memory>
 #include <vector>
@@ -45,6 +46,8 @@ class MainWindow : public QMainWindow {
  private:
   void BuildMenu();
   void AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes);
+  // A menu text with its mnemonic marked.
+  QString Marked(const char* text) const;
   void OnCanvasResized(int width, int height);
   void SendDestroy();
   // Shows what the core drew and its status line.
@@ -53,6 +56,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<QtPlatform> platform_;
   CanvasWidget* canvas_ = nullptr;
   QLabel* status_ = nullptr;
+  QHash<QString, QChar> mnemonics_;  // of every menu text
   bool destroyed_ = false;
 };
 

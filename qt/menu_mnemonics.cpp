@@ -1,5 +1,7 @@
 #include "qt/menu_mnemonics.h"
 
+#include <algorithm>
+
 namespace tambra {
 
 namespace {
@@ -36,17 +38,40 @@ QString MarkedAt(const QString& text, qsizetype at) {
 
 }  // namespace
 
-QString MarkMnemonic(const QString& text, QString& taken) {
-  const qsizetype at = FindMnemonic(text, [&](QChar c) { return !taken.contains(c); });
-  if (at >= 0) taken += text[at].toLower();
-  return MarkedAt(text, at);
-}
-
 QString PlaceMnemonic(const QString& text, QChar mnemonic) {
   const QChar wanted = mnemonic.toLower();
   return MarkedAt(text, mnemonic.isNull() ? -1 : FindMnemonic(text, [&](QChar c) {
     return c == wanted;
   }));
+}
+
+QHash<QString, QChar> ChooseMnemonics(const QList<MnemonicPopup>& popups) {
+  // The popups of each text, texts in their first order.
+  QStringList order;
+  QHash<QString, QList<qsizetype>> where;
+  for (qsizetype p = 0; p < popups.size(); ++p) {
+    for (const QString& text : popups[p].texts) {
+      if (!where.contains(text)) order.append(text);
+      where[text].append(p);
+    }
+  }
+  std::stable_sort(order.begin(), order.end(), [&](const QString& a, const QString& b) {
+    return where[a].size() > where[b].size();
+  });
+  QList<QString> taken;
+  for (const MnemonicPopup& popup : popups) taken.append(popup.taken);
+  QHash<QString, QChar> chosen;
+  for (const QString& text : order) {
+    const QList<qsizetype>& in = where[text];
+    const qsizetype at = FindMnemonic(text, [&](QChar c) {
+      return std::none_of(in.begin(), in.end(), [&](qsizetype p) { return taken[p].contains(c); });
+    });
+    if (at < 0) continue;
+    const QChar mnemonic = text[at].toLower();
+    for (qsizetype p : in) taken[p] += mnemonic;
+    chosen.insert(text, mnemonic);
+  }
+  return chosen;
 }
 
 }  // namespace tambra

@@ -7,20 +7,26 @@
 #include <QDockWidget>
 #include <QIcon>
 #include <QListWidget>
+#include <QMenu>
 #include <QPixmap>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 #include <cstring>
 
+#include "app/comparison_rerun.h"
+#include "app/menu_tree.h"
 #include "qt/menu_mnemonics.h"
 #include "qt/comparison_panel.h"
+#include "qt/status_message.h"
 #include "qt/template_dialog.h"
 #include "qt/user_guide.h"
 #include "resources/command_ids.h"
@@ -99,8 +105,31 @@ void QtPlatform::SetMenuChecked(int id, bool checked) {
   }
 }
 
+namespace {
+
+// A popup is greyed when none of its items can be chosen, and so on up: its
+// own entry in the popup above counts as one of that popup's items.
+void GreyPopupsOf(QAction* action) {
+  for (QObject* owner : action->associatedObjects()) {
+    auto* menu = qobject_cast<QMenu*>(owner);
+    if (menu == nullptr || menu->menuAction() == nullptr) continue;
+    const QList<QAction*> items = menu->actions();
+    const bool any = std::any_of(items.begin(), items.end(), [](const QAction* item) {
+      return !item->isSeparator() && item->isVisible() && item->isEnabled();
+    });
+    if (menu->menuAction()->isEnabled() == any) continue;
+    menu->menuAction()->setEnabled(any);
+    GreyPopupsOf(menu->menuAction());
+  }
+}
+
+}  // namespace
+
 void QtPlatform::SetMenuEnabled(int id, bool enabled) {
-  for (QAction* action : MenuActions(id)) action->setEnabled(enabled);
+  for (QAction* action : MenuActions(id)) {
+    action->setEnabled(enabled);
+    GreyPopupsOf(action);
+  }
 }
 
 int QtPlatform::RunDialog(DialogSession& dialog) {
@@ -173,8 +202,9 @@ void QtPlatform::ReportError(const char* text) {
 }
 
 void QtPlatform::ShowStatus(const char* text) {
-  if (auto* main = qobject_cast<QMainWindow*>(window_))
-    main->statusBar()->showMessage(QString::fromUtf8(text));
+  if (auto* message = window_->findChild<StatusMessage*>()) {
+    message->SetMessage(QString::fromUtf8(text));
+  }
 }
 
 double QtPlatform::DevicePixelRatio() const {
@@ -284,9 +314,54 @@ void QtPlatform::ShowRecentFiles() {
 }
 
 void QtPlatform::ShowComparison(const Comparison& comparison) {
-  if (panel_ == nullptr) panel_ = new ComparisonPanel(window_);
+  auto* main = qobject_cast<QMainWindow*>(window_);
+  if (main == nullptr) return;
+  if (comparisonDock_ == nullptr) {
+    comparisonDock_ = new QDockWidget(main);
+    comparisonDock_->setObjectName(QStringLiteral("comparison"));
+    comparisonDock_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                                 QDockWidget::DockWidgetFloatable);
+    panel_ = new ComparisonPanel(comparisonDock_);
+    comparisonDock_->setWidget(panel_);
+    main->addDockWidget(Qt::RightDockWidgetArea, comparisonDock_);
+    // The button runs the comparison as its menu item does, so that a
+    // comparison that still cannot run says why on the status line.
+    QObject::connect(panel_->RunAgainButton(), &QPushButton::clicked, panel_, [this] {
+      const std::vector<QAction*>& actions = MenuActions(panel_->Command());
+      if (actions.empty()) return;
+      if (!actions.front()->isEnabled()) {
+        ShowStatus((CommandName(panel_->Command()) + " works on curves; choose File > Curves")
+                       .c_str());
+        return;
+      }
+      actions.front()->trigger();
+    });
+  }
+  comparedInputs_ = ComparisonInputs();
+  comparisonDock_->setWindowTitle(QString::fromStdString(comparison.title));
   panel_->ShowComparison(comparison);
+  if (comparisonDock_->isHidden()) {
+    comparisonDock_->show();
+    // The dock takes its room from the canvas now, before the comparison
+    // draws: the canvas's resize shows the model alone.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  }
+  comparisonDock_->raise();
   ClearUpperVectorState();  // the core goes on after Qt's drawing
+}
+
+void QtPlatform::FollowComparison() {
+  if (comparisonDock_ == nullptr || comparisonDock_->isHidden() || panel_->Command() == 0) return;
+  std::string inputs = ComparisonInputs();
+  if (inputs == comparedInputs_) return;
+  comparedInputs_ = std::move(inputs);
+  const ComparisonRerun rerun = RunComparisonAgain(panel_->Command());
+  if (rerun.comparison != nullptr) {
+    panel_->ShowComparison(*rerun.comparison);
+  } else {
+    panel_->ShowOutOfDate(QString::fromStdString(rerun.refusal));
+  }
+  ClearUpperVectorState();
 }
 
 void QtPlatform::RequestClose() {

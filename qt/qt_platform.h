@@ -6,9 +6,11 @@
 #include <QPointer>
 #include <QString>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "base/platform.h"
+#include "resources/menu_table.h"
 
 class QAction;
 class QDockWidget;
@@ -21,7 +23,7 @@ class UserGuideDialog;
 class ComparisonPanel;
 
 // Caption of the program's message boxes.
-inline constexpr char kMessageCaption[] = "Surfaces in TAMBRA";
+inline constexpr const char* kMessageCaption = kProgramName;
 
 class QtPlatform : public Platform {
  public:
@@ -64,9 +66,14 @@ class QtPlatform : public Platform {
   void SetRecentFiles(const std::vector<std::string>& files) override;
   void RequestClose() override;
   void PostQuit(int exitCode) override;
-  // The comparison panel, made at the first comparison.
+  // The comparison in a dock beside the canvas, made at the first
+  // comparison; closing the dock hides it until the next.
   void ShowComparison(const Comparison& comparison) override;
+  // After a message: a comparison shown runs again on a curve that changed,
+  // or is marked out of date when it cannot.
+  void FollowComparison();
   ComparisonPanel* Panel() const { return panel_; }
+  QDockWidget* ComparisonDock() const { return comparisonDock_; }
 
  private:
   QWidget* window_;
@@ -76,7 +83,9 @@ class QtPlatform : public Platform {
   Raster canvas_;
   std::map<int, std::vector<QAction*>> actions_;
   std::map<int, bool> checked_;
-  ComparisonPanel* panel_ = nullptr;  // owned by the window
+  QDockWidget* comparisonDock_ = nullptr;  // owned by the window
+  ComparisonPanel* panel_ = nullptr;        // owned by the dock
+  std::string comparedInputs_;              // what the comparison shown read
   QString lastFolder_;  // where the last file prompt was confirmed
   bool quitPosted_ = false;
   bool closeRequested_ = false;

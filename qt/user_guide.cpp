@@ -9,7 +9,7 @@ namespace tambra {
 
 UserGuideDialog::UserGuideDialog(QWidget* parent)
     : QDialog(parent), browser_(new QTextBrowser(this)) {
-  setWindowTitle(tr("TAMBRA User Guide"));
+  setWindowTitle(tr("User guide"));
   setObjectName(QStringLiteral("user-guide"));
   browser_->setOpenExternalLinks(true);
   browser_->setSource(QUrl(QString::fromLatin1(kUserGuideUrl)));

@@ -1,11 +1,13 @@
 #include "rational/compare_approximations.h"
 
+#include <string>
 #include <vector>
 
 #include "base/comparison.h"
 #include "base/snapshots.h"
 #include "rational/polynomial_approximation.h"
 #include "rational/rational_display.h"
+#include "resources/command_ids.h"
 
 namespace tambra {
 
@@ -22,6 +24,9 @@ MethodResult FromCommand(const char* name, const Outcome& outcome) {
 }  // namespace
 
 Outcome CompareApproximations(const CommandInput& input) {
+  const std::string title = "Compare approximations";
+  const std::string why = ComparisonRefusal(title, input.model.pointCount);
+  if (!why.empty()) return Outcome::Refused(why);
   std::vector<MethodResult> results;
   results.push_back(FromCommand("Least squares", ApproxLeastSquares(input)));
   results.push_back(FromCommand("Consistent equation", ApproxConsistentEquation(input)));
@@ -30,8 +35,9 @@ Outcome CompareApproximations(const CommandInput& input) {
   if (!hybrid.refusal.empty()) hybrid.result.reset();
   results.push_back(std::move(hybrid));
   const CurveCopy curve = CurrentCurve(input.model);
-  return CompareMethods("Compare approximations", {MeasuredCurve::Form::kRationalBezier, curve},
-                        DrawRationalBezierCurve, results);
+  return CompareMethods(title, kCmdCompareApproximations,
+                        {MeasuredCurve::Form::kRationalBezier, curve}, DrawRationalBezierCurve,
+                        results);
 }
 
 }  // namespace tambra

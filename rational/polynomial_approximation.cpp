@@ -45,10 +45,11 @@ Outcome PolynomialOutcome(const ModelState& m, const char* name, const Point2* p
 
 std::string Text(int value) { return std::to_string(value); }
 
-// Why the counts refuse an approximation of n points with App Dim s, or "".
+// Why the counts refuse an approximation of n points with approximation
+// degree s, or "".
 std::string CountRefusal(const std::string& name, int n, int s) {
-  if (n < 3) return name + " needs at least 3 points; there are " + Text(n);
-  if (s < 1) return name + " needs an App Dim of 1 or more; it is " + Text(s);
+  if (n < 3) return name + " needs a curve of at least 3 points; this one has " + Text(n);
+  if (s < 1) return name + " needs an Approximation degree of 1 or more; it is " + Text(s);
   return "";
 }
 
@@ -63,13 +64,13 @@ Outcome ApproxLeastSquares(const CommandInput& input) {
   const int n = m.pointCount, s = m.approxDim, r = m.degreeStep;
   if (const std::string why = CountRefusal(name, n, s); !why.empty()) return Outcome::Refused(why);
   if (r < 0 || s < r) {
-    return Outcome::Refused(name + " needs a degree step from 0 to App Dim (" + Text(s) +
-                            "); it is " + Text(r));
+    return Outcome::Refused(name + " needs a Degree step from 0 to the Approximation degree (" +
+                            Text(s) + "); it is " + Text(r));
   }
   // n + s and n + r at most 99, compared without forming a sum that could overflow.
   if (s > kMaxOneBasedSize - n || r > kMaxOneBasedSize - n) {
-    return Outcome::Refused(name + " takes at most 99 points and App Dim together; there are " +
-                            Text(n) + " points and App Dim " + Text(s));
+    return Outcome::Refused(name + " takes at most 99 points and Approximation degree together; "
+                            "this curve has " + Text(n) + " points and the degree is " + Text(s));
   }
   // The control points of R written in degree p + s.
   Matrix& e = input.scratch.elevationMatrix;
@@ -98,8 +99,8 @@ Outcome ApproxConsistentEquation(const CommandInput& input) {
   const int n = m.pointCount, s = m.approxDim;
   if (const std::string why = CountRefusal(name, n, s); !why.empty()) return Outcome::Refused(why);
   if (s > kMaxOneBasedSize || s - 1 > kMaxOneBasedSize - n) {
-    return Outcome::Refused(name + " takes at most 100 points and App Dim together; there are " +
-                            Text(n) + " points and App Dim " + Text(s));
+    return Outcome::Refused(name + " takes at most 100 points and Approximation degree together; "
+                            "this curve has " + Text(n) + " points and the degree is " + Text(s));
   }
   const int cols = n + s - 1;
   // The coefficients of X(t) in degree p + s - 1.
@@ -180,7 +181,7 @@ std::string ComputeHybridForm(const ModelState& m, HybridForm& form) {
   if (const std::string why = CountRefusal(name, n, s); !why.empty()) return why;
   const int h = s / 2, d = 2 * h, p = n - 1;
   if (n > kMaxPoints || d > kMaxOneBasedSize) {
-    return name + " needs an App Dim below " + Text(kMaxOneBasedSize + 1) + "; it is " + Text(s);
+    return name + " needs an Approximation degree below " + Text(kMaxOneBasedSize + 1) + "; it is " + Text(s);
   }
   const Point2* pts = m.points;
   const float* w = m.weights;

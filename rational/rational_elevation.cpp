@@ -18,7 +18,7 @@ Outcome RationalDegreeElevation(const CommandInput& input) {
   const int n = m.pointCount;
   const int r = m.degreeStep;
   if (n <= 0) return Outcome::Refused("Rational degree elevation needs a polygon; there are no points");
-  if (r < 0) return Outcome::Refused("Rational degree elevation needs a degree step of 0 or more");
+  if (r < 0) return Outcome::Refused("Rational degree elevation needs a Degree step of 0 or more");
   // n + r below 100, written so that a huge step cannot overflow the sum.
   if (r >= kMatrixSize - n) {
     return Outcome::Refused("Rational degree elevation gives at most 99 points; " +

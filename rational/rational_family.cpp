@@ -25,7 +25,7 @@ constexpr CommandEntry kCommands[] = {
 
 std::string RationalShortfall(const ModelState& m) {
   if (m.pointCount >= 3) return "";
-  return "A rational Bezier curve needs at least 3 points; there are " +
+  return "A rational Bezier curve needs at least 3 points; this one has " +
          std::to_string(m.pointCount);
 }
 
@@ -49,7 +49,7 @@ constexpr MenuEntry kPopupLines[] = {
     MenuSeparator(),
     MenuItem("Degree elevation", kCmdRationalElevation),
     MenuPopup("Polynomial approx", kApproximationLines),
-    MenuItem("Compare approximations...", kCmdCompareApproximations),
+    MenuItem("Compare approximations ...", kCmdCompareApproximations),
     MenuSeparator(),
     kControlPointsMenuItem,
     kWeightsMenuItem,

@@ -127,7 +127,7 @@ DialogTemplate WeightsTemplate() {
 DialogTemplate KnotsTemplate() {
   constexpr int kRight = 124;
   constexpr int kRightWidth = 76;
-  DialogTemplate t{DialogTemplateId::kKnots, "Knots", "Knots ", 207, 184, {}};
+  DialogTemplate t{DialogTemplateId::kKnots, "Knots", "Knots", 207, 184, {}};
   std::vector<DialogControl>& c = t.controls;
   c.push_back(Table(kIdKnotTable, kMargin, kMargin, 110, 170));
   c.push_back(Button(kButtonOk, "OK", kRight, kMargin, 50));

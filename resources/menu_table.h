@@ -9,6 +9,8 @@ namespace tambra {
 
 inline constexpr char kWindowClassName[] = "TAMBRA";
 inline constexpr char kWindowTitle[] = "Curves and Surfaces in TAMBRA by the TAMBRA developers";
+// The program's name as the caption of its message boxes.
+inline constexpr char kProgramName[] = "Curves and Surfaces in TAMBRA";
 
 enum class MenuNodeKind { kPopup, kItem, kSeparator };
 

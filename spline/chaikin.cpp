@@ -186,7 +186,7 @@ Outcome SplineOutcome(const ModelState& m, const SplinePolygonResult& polygon, i
   }
   if (m.pointCount < m.order) {
     return Outcome::Refused(name + " needs at least " + std::to_string(m.order) +
-                            " points; there are " + std::to_string(m.pointCount));
+                            " points; this curve has " + std::to_string(m.pointCount));
   }
   if (!polygon) return Outcome::Refused(name + ": " + failure);
   CurveCopy curve = CurrentCurve(m);
@@ -329,7 +329,7 @@ Outcome ChaikinMethod(const CommandInput& input) {
   const SplinePolygonResult bezier = UniformBSplineToBezier(m.points, n, order, input.scratch);
   if (!bezier) {
     if (order == 5 && n != 7) {
-      return Outcome::Refused(name + " of order 5 needs exactly 7 points; there are " +
+      return Outcome::Refused(name + " of order 5 needs exactly 7 points; this curve has " +
                               ShortNumber(n));
     }
     if (order < 3 || order > 5) {
@@ -338,7 +338,7 @@ Outcome ChaikinMethod(const CommandInput& input) {
     }
     if (n < order) {
       return Outcome::Refused(name + " of order " + ShortNumber(order) + " needs at least " +
-                              ShortNumber(order) + " points; there are " + ShortNumber(n));
+                              ShortNumber(order) + " points; this curve has " + ShortNumber(n));
     }
     return Outcome::Refused(name + ": the Bezier points of " + ShortNumber(n) +
                             " points would pass the capacity of 100 points");
@@ -370,7 +370,7 @@ Outcome ChaikinMethod(const CommandInput& input) {
   };
   outcome.drawings.push_back(std::move(marks));
   outcome.summary = name + ": " + ShortNumber(bezier->count) + " Bezier points, " +
-                    ShortNumber(double(passes.size())) + " subdivisions to " +
+                    Counted(long(passes.size()), "subdivision", "subdivisions") + " to " +
                     ShortNumber(current.count) + " points";
   return outcome;
 }

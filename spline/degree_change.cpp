@@ -133,7 +133,7 @@ std::string CurveKnotsRefusal(const ModelState& m, const std::string& name, int 
   }
   if (n < k) {
     return name + " needs at least " + ShortNumber(k) + " points for order " + ShortNumber(k) +
-           "; there are " + ShortNumber(n);
+           "; this curve has " + ShortNumber(n);
   }
   if (n > kMaxPoints || static_cast<long long>(n) + k >= kKnotCapacity) {
     return name + " needs fewer than " + ShortNumber(kKnotCapacity) + " knots; the curve has " +
@@ -152,8 +152,8 @@ std::string CurveKnotsRefusal(const ModelState& m, const std::string& name, int 
     const KnotGroups g = Groups(m.knots, used);
     for (int i = 1; i + 1 < g.count; ++i) {
       if (g.mult[i] > k - 1) {
-        return name + " needs interior knots repeated at most " + ShortNumber(k - 1) + " times; " +
-               ShortNumber(g.value[i]) + " is repeated " + ShortNumber(g.mult[i]) + " times";
+        return name + " needs interior knots repeated at most " + Times(k - 1) + "; " +
+               ShortNumber(g.value[i]) + " is repeated " + Times(g.mult[i]);
       }
     }
   }
@@ -302,7 +302,7 @@ Outcome SplineDegreeElevation(const CommandInput& input) {
   const int used = ScanKnots(m.knots);
   const int n = m.pointCount, k = m.order, t = m.degreeStep;
   if (t < 0 || t > kMaxSplineOrder) {
-    return Outcome::Refused(name + " needs a degree step from 0 to " + ShortNumber(kMaxSplineOrder) +
+    return Outcome::Refused(name + " needs a Degree step from 0 to " + ShortNumber(kMaxSplineOrder) +
                             "; it is " + ShortNumber(t));
   }
   float w[kMaxPoints];
@@ -356,7 +356,7 @@ Outcome SplineDegreeReduction(const CommandInput& input) {
   const int n = m.pointCount, k = m.order, t = m.degreeStep;
   // The reduced curve needs degree 1 at least.
   if (t < 0 || k - t < 2) {
-    return Outcome::Refused(name + " needs a degree step from 0 to " + ShortNumber(k - 2) +
+    return Outcome::Refused(name + " needs a Degree step from 0 to " + ShortNumber(k - 2) +
                             " (the order less 2); it is " + ShortNumber(t));
   }
   // Every value but the last must be repeated more than t times.
@@ -364,8 +364,8 @@ Outcome SplineDegreeReduction(const CommandInput& input) {
   for (int v = 0; v + 1 < g.count; ++v) {
     if (g.mult[v] <= t) {
       return Outcome::Refused(name + " by " + ShortNumber(t) + " needs every knot repeated more than " +
-                              ShortNumber(t) + " times (an elevated curve); " + ShortNumber(g.value[v]) +
-                              " is repeated " + ShortNumber(g.mult[v]) + " times");
+                              Times(t) + " (an elevated curve); " + ShortNumber(g.value[v]) +
+                              " is repeated " + Times(g.mult[v]));
     }
   }
   // Unlike elevation, the weights of a B-spline are taken as they stand.

@@ -33,11 +33,12 @@ std::string KnotVectorRefusal(const char* name, const CurveCopy& c) {
   if (k < 1) return std::string(name) + " needs an order of 1 or more; it is " + ShortNumber(k);
   if (n < k) {
     return std::string(name) + " needs at least " + ShortNumber(k) + " points for order " + ShortNumber(k) +
-           "; there are " + ShortNumber(n);
+           "; this curve has " + ShortNumber(n);
   }
   if (n > kMaxKnots - k) {
     return std::string(name) + " needs fewer than " + ShortNumber(kMaxKnots) +
-           " points and order together; there are " + ShortNumber(n) + " and " + ShortNumber(k);
+           " points and order together; this curve has " + ShortNumber(n) + " points and order " +
+           ShortNumber(k);
   }
   if (n > kMaxPoints || CheckKnotVector(c.knots, n, k) != kKnotsValid) {
     return std::string(name) + " needs " + ShortNumber(double(n) + k) +
@@ -71,7 +72,7 @@ std::string InsertKnot(CurveCopy& c, float u) {
   const int n = c.pointCount, k = c.order;
   // Boehm's formulas reach points r - k + 1 .. r, which must exist.
   if (r < k - 1 || r > n - 1) {
-    return std::string(kName) + " needs a value from " + ShortNumber(c.knots[k - 1]) + " to below " +
+    return std::string(kName) + " needs a Knot to insert from " + ShortNumber(c.knots[k - 1]) + " to below " +
            ShortNumber(c.knots[n]) + "; it is " + ShortNumber(u);
   }
   if (n + 1 > kMaxPoints || n + 1 + k >= kMaxKnots) {
@@ -123,13 +124,13 @@ std::string DeleteKnot(CurveCopy& c, float u, NumericScratch& scratch) {
   const int r = FindSpan(c, u);
   const int n = c.pointCount, k = c.order;
   if (r < 0 || c.knots[r] != u) {
-    return std::string(kName) + " needs a knot equal to the Insert value " + ShortNumber(u) +
-           "; there is none";
+    return std::string(kName) + " removes the knot typed as Knot to insert; the curve has no knot " +
+           ShortNumber(u);
   }
   // One of the first k knots cannot go; the affected points must exist.
   if (r < k || r > n - 1) {
-    return std::string(kName) + " can remove only knots " + ShortNumber(k + 1) + " to " + ShortNumber(n) +
-           " (the interior ones); " + ShortNumber(u) + " is knot " + ShortNumber(r + 1);
+    return std::string(kName) + " can remove only knots " + ShortNumber(k) + " to " + ShortNumber(n - 1) +
+           " (the interior ones); " + ShortNumber(u) + " is knot " + ShortNumber(r);
   }
   if (k + 1 > kMatrixSize) {
     return std::string(kName) + " needs an order below " + ShortNumber(kMatrixSize) + "; it is " +

@@ -22,7 +22,7 @@ std::string InsertKnot(CurveCopy& curve, float u);
 // singular or not finite; "" when done. Uses the scratch's matrices A, B, E.
 std::string DeleteKnot(CurveCopy& curve, float u, NumericScratch& scratch);
 
-// The menu commands on the Insert value: a B-spline first takes weights 1;
+// The menu commands on the Knot to insert: a B-spline first takes weights 1;
 // the curve is drawn as a NURBS curve in blue (insertion) or red (deletion),
 // also when the operation refused (unchanged, and the status says why).
 Outcome KnotInsertCommand(const CommandInput& input);

@@ -21,12 +21,12 @@ namespace {
 std::string SplineShortfall(const ModelState& m) {
   const int n = m.pointCount, k = m.order;
   const std::string what = m.curveKind == kNurbs ? "A NURBS curve" : "A B-spline curve";
-  if (n < 3) return what + " needs at least 3 points; there are " + std::to_string(n);
+  if (n < 3) return what + " needs at least 3 points; this one has " + std::to_string(n);
   if (k < 1) return what + " needs an order of 1 or more; the order is " + std::to_string(k);
   if (CheckKnotVector(m.knots, n, k) != kKnotsRefused) return "";
   if (n > kKnotCapacity - k) {
     return what + " needs fewer than " + std::to_string(kKnotCapacity) +
-           " points and order together; there are " + std::to_string(n) + " and " +
+           " points and order together; this one has " + std::to_string(n) + " and order " +
            std::to_string(k) + ": only the polygon is drawn";
   }
   return what + " needs finite knots: only the polygon is drawn";

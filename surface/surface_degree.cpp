@@ -58,7 +58,8 @@ std::string DirectionRefusal(const SurfaceCopy& net, int d, const std::string& n
   out = d == 0 ? Direction{net.netRows, net.netCols, net.xDegreeStep}
                : Direction{net.netCols, net.netRows, net.yDegreeStep};
   if (out.r < 0 || out.r > kMaxDegreeStep) {
-    return name + " in " + DirectionName(d) + " needs a degree step from 0 to " +
+    return name + " in " + DirectionName(d) + " needs a Degree step of " + (d == 0 ? "N" : "M") +
+           " from 0 to " +
            ShortNumber(kMaxDegreeStep) + "; it is " + ShortNumber(out.r);
   }
   return "";
@@ -101,7 +102,7 @@ std::string TriangleRefusal(const SurfaceCopy& net, const std::string& name, int
            " rows; it has " + ShortNumber(rows);
   }
   if (r < 0 || r > kMaxDegreeStep) {
-    return name + " needs a degree step from 0 to " + ShortNumber(kMaxDegreeStep) + "; it is " +
+    return name + " needs a Degree step of N from 0 to " + ShortNumber(kMaxDegreeStep) + "; it is " +
            ShortNumber(r);
   }
   return "";
@@ -219,7 +220,7 @@ std::string SurfaceDegreeReduction(SurfaceCopy& surface, int d, NumericScratch& 
   // elevation matrix, not of the curve reductions.
   if (!BuildLseReductionMatrix(dir.n, dir.r, 2, ElevationPrecision::kDouble, scratch)) {
     return name + " in " + DirectionName(d) + " needs at least 2 points a line after lowering by " +
-           ShortNumber(dir.r) + " and at most 99 before; there are " + ShortNumber(dir.n);
+           ShortNumber(dir.r) + " and at most 99 before; a line has " + ShortNumber(dir.n);
   }
   const bool done = ChangeLines(surface, d, dir, m, [&](const Coords<3>* points) {
     return ApplyLseReduction(points, dir.n, m, scratch);
@@ -277,7 +278,7 @@ std::string TriangleDegreeReduction(SurfaceCopy& surface, NumericScratch& s) {
   const int m = n - r;
   if (m < 2 || n > kMaxMatrixTriangleRows) {
     return name + " by " + ShortNumber(r) + " needs 2 rows left and at most " +
-           ShortNumber(kMaxMatrixTriangleRows) + " rows before; there are " + ShortNumber(n);
+           ShortNumber(kMaxMatrixTriangleRows) + " rows before; the net has " + ShortNumber(n);
   }
   const int mc = TriangleCount(m), nc = TriangleCount(n);
   // H (mc by nc) in matrixE; the normal matrix H H^T in matrixA.

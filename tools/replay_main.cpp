@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
                  "Field ids: Control Data N 1076, M 1077, Order of N 1084, of M 1085, Degree\n"
                  "  step of N 1086, of M 1087, Scale 1078, Grid 1083, Translate X 1079,\n"
                  "  Translate Y 1080, Phi 1082, Theta 1081, checks X_axis 1144, Y_axis 1145,\n"
-                 "  Triangles 1146; Weights App Dim 1056; Knots Order 1057, Degree step 1055,\n"
+                 "  Triangles 1146; Weights Approximation degree 1056; Knots Order 1057, Degree step 1055,\n"
                  "  Chaikin steps 1059, Knot to insert 1058.\n";
     return argc == 2 ? 0 : tambra::kReplayBadScript;
   }

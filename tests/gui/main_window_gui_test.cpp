@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QClipboard>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTableWidget>
@@ -25,6 +26,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -39,6 +41,7 @@
 #include "qt/canvas_widget.h"
 #include "qt/comparison_panel.h"
 #include "qt/main_window.h"
+#include "qt/status_message.h"
 #include "qt/template_dialog.h"
 #include "qt/user_guide.h"
 #include "resources/command_ids.h"
@@ -116,6 +119,27 @@ class GuiTest : public QObject {
 
   std::unique_ptr<MainWindow> window_;
   QTemporaryDir dir_;
+  QHash<QString, QChar> keys_;  // the mnemonic of each menu text met so far
+
+  // A popup is greyed exactly when none of its items can be chosen.
+  void CheckPopupGreying(const QList<QAction*>& actions, const QString& path) {
+    for (QAction* action : actions) {
+      if (action->menu() == nullptr) continue;
+      const QList<QAction*> items = action->menu()->actions();
+      CheckPopupGreying(items, path + " > " + action->text());
+      const bool any = std::any_of(items.begin(), items.end(), [](QAction* item) {
+        return !item->isSeparator() && item->isVisible() && item->isEnabled();
+      });
+      QVERIFY2(action->isEnabled() == any, qPrintable(path + " > " + action->text()));
+    }
+  }
+
+  QAction* Popup(const QString& title) {
+    for (QAction* action : window_->findChildren<QAction*>()) {
+      if (action->menu() != nullptr && QString(action->text()).remove('&') == title) return action;
+    }
+    return nullptr;
+  }
 
   // The texts of the tree with a mnemonic each, none twice in one popup; every item says in
   // the status bar what it does.
@@ -138,6 +162,12 @@ class GuiTest : public QObject {
       QVERIFY2(key.hasMatch() && key.captured(1) != "&", qPrintable(where));
       QVERIFY2(!mnemonics.contains(key.captured(1)[0].toLower()), qPrintable(where));
       mnemonics.insert(key.captured(1)[0].toLower());
+      // One key for a text wherever it stands ("Knot delete" in B-spline and NURBS).
+      if (!recent) {
+        const QChar taken = keys_.value(QString::fromUtf8(node.text), key.captured(1)[0].toLower());
+        QVERIFY2(taken == key.captured(1)[0].toLower(), qPrintable(where + " " + action->text()));
+        keys_.insert(QString::fromUtf8(node.text), taken);
+      }
       if (!recent) {
         QCOMPARE(QString(action->text()).remove(key.capturedStart(), 1),
                  QString::fromUtf8(node.text));
@@ -203,19 +233,25 @@ class GuiTest : public QObject {
     QVERIFY(Model().objectMode == kSurfaces && Command(w, kCmdSurfaces)->isChecked() &&
             !Command(w, kCmdCurves)->isChecked());
     QVERIFY(!Command(w, kCmdReduceLse)->isEnabled() && Command(w, kCmdTriangularSE)->isEnabled());
+    QVERIFY(Popup("Rec. to triangular")->isEnabled());
+    CheckPopupGreying(w.menuBar()->actions(), "Surfaces");
     for (int twice = 0; twice < 2; ++twice) Command(w, kCmdCurves)->trigger();
     QVERIFY(Command(w, kCmdCurves)->isChecked() && !Command(w, kCmdSurfaces)->isChecked());
     QVERIFY(Command(w, kCmdReduceLse)->isEnabled() && !Command(w, kCmdTriangularSE)->isEnabled());
+    QVERIFY(!Popup("Rec. to triangular")->isEnabled());
+    CheckPopupGreying(w.menuBar()->actions(), "Curves");
     w.platform().SetMenuEnabled(kCmdBezierSimulation, true);  // a command that leaves its mark
     w.platform().SetMenuChecked(kCmdBezierSimulation, true);
     Command(w, kCmdBezierSimulation)->trigger();
     QVERIFY(Command(w, kCmdBezierSimulation)->isChecked());
   }
 
-  // Compare reductions on 100 points opens the panel without a modal loop: the table of the six
+  // Compare reductions on 100 points opens the dock without a modal loop: the table of the six
   // reductions (all but Eck refused, with their reasons), the plot, and the CSV the core writes
   // on the clipboard; the canvas shows Eck's colour. The time includes the plot's first paint.
-  void compareReductionsOpensThePanelAndCopiesItsTable() {
+  // The dock fits a 2x screen of 1600 by 1000 beside the canvas, follows a change of the curve,
+  // and where it cannot (Surfaces mode) says it is out of date with a button to run it again.
+  void compareReductionsOpensTheDockAndFollowsTheCurve() {
     ModelState& m = Model();
     m.pointCount = kMaxPoints;
     for (int i = 0; i < kMaxPoints; ++i) m.points[i] = {20.0f + 6 * i, 240 + 150 * std::sin(i / 9.0f)};
@@ -223,7 +259,9 @@ class GuiTest : public QObject {
     timer.start();
     Command(*window_, kCmdCompareReductions)->trigger();
     ComparisonPanel* panel = window_->platform().Panel();
-    QVERIFY(panel != nullptr && panel->isVisible() && !panel->isModal());
+    QDockWidget* dock = window_->platform().ComparisonDock();
+    QVERIFY(panel != nullptr && dock != nullptr && dock->isVisible() && dock->widget() == panel &&
+            dock->features().testFlags(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable));
     if (panel->Plot() != nullptr) panel->Plot()->grab();
     qInfo("Compare reductions on 100 points: %lld ms", static_cast<long long>(timer.elapsed()));
     QCOMPARE(panel->Table()->rowCount(), 6);
@@ -238,6 +276,64 @@ class GuiTest : public QObject {
       for (int x = 0; x < shown.width() && !eck; ++x) eck = (shown.pixel(x, y) & 0xFFFFFF) == ComparisonColour(1);
     }
     QVERIFY(eck);
+    const QSize least = window_->minimumSizeHint();
+    QVERIFY2(least.width() <= 800 && least.height() <= 500,
+             qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+
+    // A point deleted: the table follows at once.
+    const QString before = panel->Csv();
+    const QPoint at = window_->canvas()->ToWidget(QRect(int(m.points[50].x), int(m.points[50].y), 1, 1)).topLeft();
+    Click(*window_, at, Qt::RightButton);
+    QVERIFY(m.pointCount == kMaxPoints - 1 && !panel->OutOfDate() && panel->Csv() != before);
+    // Surfaces mode cannot compare curves: out of date, and the button says why.
+    Command(*window_, kCmdSurfaces)->trigger();
+    QVERIFY(panel->OutOfDate() && panel->RunAgainButton()->isVisible());
+    panel->RunAgainButton()->click();
+    QVERIFY(window_->statusBar()->findChild<StatusMessage*>()->Message().contains("works on curves"));
+    Command(*window_, kCmdCurves)->trigger();
+    QVERIFY(!panel->OutOfDate());
+    dock->close();
+    QVERIFY(!dock->isVisible());
+  }
+
+  // A comparison of a model it cannot compare says why in the status bar and opens nothing.
+  void compareRefusesAnEmptyModelAndOpensNothing() {
+    Command(*window_, kCmdCompareReductions)->trigger();
+    QVERIFY(window_->platform().ComparisonDock() == nullptr);
+    const QString status = window_->statusBar()->findChild<StatusMessage*>()->Message();
+    QCOMPARE(status, "Compare reductions needs a curve of 3 points or more; this one has 0");
+  }
+
+  // A long message ends in an ellipsis before the permanent fields, whole in its tool tip.
+  void longStatusMessagesAreElidedBesideThePermanentFields() {
+    const std::string text(400, 'x');
+    window_->platform().ShowStatus(("Long " + text).c_str());
+    QCoreApplication::processEvents();
+    auto* message = window_->statusBar()->findChild<QLabel*>("status-message");
+    auto* model = window_->statusBar()->findChild<QLabel*>("model-line");
+    QVERIFY(message->text().endsWith(QChar(0x2026)) && message->toolTip() == QString::fromStdString("Long " + text));
+    QVERIFY(message->geometry().right() < model->geometry().left());
+    QVERIFY(message->fontMetrics().horizontalAdvance(message->text()) <= message->contentsRect().width());
+  }
+
+  // The default picture (the canvas at the window's size with a curve) is a PNG well under
+  // 100 KB that decodes to the canvas.
+  void pngIsCompressedAndDecodesToTheCanvas() {
+    window_->resize(1000, 700);
+    QCoreApplication::processEvents();
+    for (QPoint p : {QPoint(100, 400), QPoint(200, 100), QPoint(400, 100), QPoint(500, 400)}) Click(*window_, p);
+    Command(*window_, kCmdBezier)->trigger();
+    const Raster& raster = window_->platform().Canvas();
+    const std::string png = EncodePng(raster);
+    QVERIFY2(png.size() < 100 * 1024, qPrintable(QString::number(png.size())));
+    QImage image;
+    QVERIFY(image.loadFromData(QByteArray(png.data(), qsizetype(png.size())), "PNG"));
+    QCOMPARE(image.size(), QSize(raster.width(), raster.height()));
+    for (int y = 0; y < raster.height(); ++y) {
+      for (int x = 0; x < raster.width(); ++x) {
+        if ((image.pixel(x, y) & 0xFFFFFF) != raster.Pixel(x, y)) QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
+      }
+    }
   }
 
   // A click adds a point, and its mark shows at 1:1 from the top left; a release outside adds
@@ -318,10 +414,10 @@ class GuiTest : public QObject {
     QTRY_COMPARE(w.platform().Canvas().width(), w.canvas()->width());
     QVERIFY(w.platform().Canvas().height() == w.canvas()->height() &&
             Model().clientHeight == w.canvas()->height() && Pixel(w, 90, 40) == kBlack);
-    const QString status = w.statusBar()->findChild<QLabel*>()->text();
+    const QString status = w.statusBar()->findChild<QLabel*>("model-line")->text();
     QVERIFY2(status.contains("Points: 2") && status.contains("Mode: Curves"), qPrintable(status));
     WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-      QVERIFY(dialog->windowTitle() == "Output Data Filename" &&
+      QVERIFY(dialog->windowTitle() == "Output log" &&
               dialog->acceptMode() == QFileDialog::AcceptSave);
       dialog->selectFile(dir_.filePath("session"));
       static_cast<QDialog*>(dialog)->accept();
@@ -362,7 +458,8 @@ class GuiTest : public QObject {
   }
 
   // F1 opens the guide from the resources, one window however often it is asked for; it tells
-  // what every menu does and what the colours mean.
+  // what every menu does, every shortcut the menu shows and what the colours mean, and its
+  // picture comes with it.
   void f1OpensTheGuideBesideTheWindow() {
     QTest::keyClick(window_.get(), Qt::Key_F1);
     QVERIFY(window_->findChild<UserGuideDialog*>() != nullptr);
@@ -373,6 +470,19 @@ class GuiTest : public QObject {
     for (const MenuNode& popup : MenuBar()) QVERIFY2(text.contains(popup.text), popup.text);
     for (const char* word : {"Black", "Blue", "Red", "Green", "Ctrl+Z", ".cnt"})
       QVERIFY2(text.contains(word), word);
+    for (QAction* action : window_->findChildren<QAction*>()) {
+      for (const QKeySequence& key : action->shortcuts()) {
+        const QString shown = key.toString(QKeySequence::PortableText);
+        // The platform's extra keys for its standard commands (Ctrl+Ins to copy) are its own.
+        bool platforms = false;
+        for (auto standard : {QKeySequence::Copy, QKeySequence::Paste, QKeySequence::Open,
+                              QKeySequence::Save, QKeySequence::New, QKeySequence::HelpContents})
+          platforms = platforms || QKeySequence::keyBindings(standard).contains(key);
+        if (key != action->shortcut() && platforms) continue;
+        QVERIFY2(text.contains(shown), qPrintable(shown));
+      }
+    }
+    QVERIFY(!QImage(":/guide/pictures/curve-reductions.png").isNull());
     guides[0]->close();
   }
 

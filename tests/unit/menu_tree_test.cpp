@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -17,52 +20,92 @@
 namespace tambra {
 namespace {
 
-// A popup as "Title[line; line]", an item as "text=id" with "*" when it
-// starts checked, a separator as "-".
-std::string Render(const std::vector<MenuNode>& nodes, const char* between = "; ") {
-  std::string text;
+// The popups of the bar, the bar itself first.
+void CollectPopups(const std::vector<MenuNode>& nodes, const std::string& path,
+                   std::vector<std::pair<std::string, const std::vector<MenuNode>*>>& popups) {
+  popups.emplace_back(path, &nodes);
   for (const MenuNode& node : nodes) {
-    if (!text.empty()) text += between;
-    if (node.kind == MenuNodeKind::kSeparator) {
-      text += "-";
-    } else if (node.kind == MenuNodeKind::kPopup) {
-      text += std::string(node.text) + "[" + Render(node.children) + "]";
+    if (node.kind == MenuNodeKind::kPopup) CollectPopups(node.children, path + " > " + node.text, popups);
+  }
+}
+
+// The bar users know, and texts that read alike everywhere: no line twice in
+// a popup, no popup without items, a popup or an item that opens a dialog
+// ends in " ..." (nothing else has dots at its end but an abbreviation).
+TEST(MenuTreeTest, TheMenuBarReadsAlikeEverywhere) {
+  std::string bar;
+  for (const MenuNode& popup : MenuBar()) bar += std::string(popup.text) + " ";
+  EXPECT_EQ(bar, "File Edit View Bezier RBezier B-spline NURBS Help ");
+  std::vector<std::pair<std::string, const std::vector<MenuNode>*>> popups;
+  CollectPopups(MenuBar(), "bar", popups);
+  const std::set<int> dialogs = {kCmdOpen, kCmdSaveAs, kCmdExportPicture, kCmdExportMesh, kCmdOutput,
+                                 kCmdControlPoints, kCmdWeights, kCmdCompareReductions,
+                                 kCmdCompareApproximations};
+  for (const auto& [path, nodes] : popups) {
+    std::set<std::string> texts;
+    int items = 0;
+    for (const MenuNode& node : *nodes) {
+      if (node.kind == MenuNodeKind::kSeparator) continue;
+      ++items;
+      const std::string text = node.text;
+      SCOPED_TRACE(path + " > " + text);
+      EXPECT_TRUE(texts.insert(TrimmedMenuText(node.text)).second) << "twice in one popup";
+      const bool ellipsis = text.ends_with(" ...");
+      const bool opensDialog = node.kind == MenuNodeKind::kPopup ? text == "Knots ..." : dialogs.count(node.id) != 0;
+      EXPECT_EQ(ellipsis, opensDialog);
+      EXPECT_TRUE(ellipsis || !TrimmedMenuText(node.text).ends_with("..")) << "dots of an ellipsis";
+    }
+    EXPECT_GT(items, 0) << path;
+  }
+}
+
+// The guide as a reader sees it: tags dropped, entities and runs of blanks
+// read as one character.
+std::string GuideHtml() {
+  std::ifstream file(std::string(TAMBRA_TEST_DATA_DIR) + "/../docs/user_guide.html");
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+std::string GuideText(const std::string& html) {
+  std::string text;
+  for (std::size_t i = 0; i < html.size(); ++i) {
+    if (html[i] == '<') {
+      i = html.find('>', i);
+      if (i == std::string::npos) break;
+      continue;
+    }
+    if (html.compare(i, 4, "&gt;") == 0) text += '>', i += 3;
+    else if (html.compare(i, 4, "&lt;") == 0) text += '<', i += 3;
+    else if (html.compare(i, 5, "&amp;") == 0) text += '&', i += 4;
+    else if (std::isspace(static_cast<unsigned char>(html[i]))) {
+      if (text.empty() || text.back() != ' ') text += ' ';
     } else {
-      text += std::string(node.text) + "=" + std::to_string(node.id) + (node.checked ? "*" : "");
+      text += html[i];
     }
   }
   return text;
 }
 
-// Texts (trailing blanks included), ids, order, separators and check marks.
-TEST(MenuTreeTest, TheJoinedMenuBarIsTheOneUsersKnow) {
-  EXPECT_EQ(Render(MenuBar(), "\n"),
-            "File[Curves=40003*; Surfaces=40004*; -; Open ...=40001; Save =157; Save as ...=40015; "
-            "Export picture ...=40042; Export mesh ...=40052; "
-            "-; Output ...=40002; Close output=40014; -; Recent file 1=40060; "
-            "Recent file 2=40061; Recent file 3=40062; Recent file 4=40063; "
-            "Recent file 5=40064; -; Exit=40012]\n"
-            "Edit[Undo=40040; Redo=40041; -; New=40005; Copy=40006; Paste=40007; -; Control points ...=40009; Weights ..=40018; "
-            "Knots ...[X Knots=40020; Y Knots=40021]; Save=40008*]\n"
-            "View[Fit=40043; Actual size=40044; Zoom in=40050; Zoom out=40051; -; "
-            "Curvature comb=40047; Legend=40045; "
-            "Clear results=40046]\n"
-            "Bezier[Bezier=122; Simulation=40010; -; Degree elevation=103; Degree reduction[Simple=127; "
-            "Eck=128; LSE=131; -; LSE (C0)=132; LSE (C1)=133; LSE (C2)=159; -; Surfaces=40027]; "
-            "Rec. to triangular[S.E.=40023; N.W.=40024; S.W.=40025; N.E.=40026]; "
-            "Compare reductions...=40048; -; "
-            "Control points ...=40009; Save=40028*]\n"
-            "RBezier[Rational Bezier=101; Simulation=40011; -; Degree elevation=117; "
-            "Polynomial approx[Least-squares method=160; Consistent equation =161; "
-            "Hybrid Bezier curve=162]; Compare approximations...=40049; -; Control points ...=40009; Weights ...=40018; Save=40029*]\n"
-            "B-spline[B-spline=136; Simulation=140; -; Degree elevation=146; Degree reduction=147; -; "
-            "Chaikin's method=143; Chaikin's knot elevation=144; Chaikin's knot reduction=145; -; "
-            "Knot insert=141; Knot delete=142; -; Control points ...=40009; "
-            "Knots ...[X Knots=40020; Y Knots=40021]; Save=40030*]\n"
-            "NURBS[NURBS=148; Simulation=155; -; Degree elevation=153; Degree reduction=154; -; "
-            "Knot insert=151; Knot delete=152; -; Control points ...=40009; Weights ...=40018; "
-            "Knots ...[X Knots=40020; Y Knots=40021]; Save=40031*]\n"
-            "Help[User guide=40053; About TAMBRA=40013]");
+// Every item and popup the menu shows is in the guide under its own name (the
+// recent files show file names, not their placeholders).
+TEST(MenuTreeTest, TheGuideNamesEveryMenuText) {
+  const std::string html = GuideHtml(), guide = GuideText(html);
+  ASSERT_GT(guide.size(), 1000u);
+  // It opens with the first steps and a picture.
+  const std::size_t first = html.find("<h2");
+  EXPECT_LT(html.find("First steps", first), html.find("</h2>", first));
+  EXPECT_LT(html.find("<img ", first), html.find("<h2", first + 1));
+  std::vector<std::pair<std::string, const std::vector<MenuNode>*>> popups;
+  CollectPopups(MenuBar(), "bar", popups);
+  for (const auto& [path, nodes] : popups) {
+    for (const MenuNode& node : *nodes) {
+      if (node.kind == MenuNodeKind::kSeparator) continue;
+      if (node.id >= kCmdRecentFile1 && node.id <= kCmdRecentFile5) continue;
+      const std::string text = node.text;
+      EXPECT_NE(guide.find(text.ends_with(" ...") ? text : TrimmedMenuText(node.text)), std::string::npos)
+          << path << " > " << text;
+    }
+  }
 }
 
 // Each item runs a handler or chooses a display, apart from the ones whose

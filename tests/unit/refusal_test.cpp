@@ -2,7 +2,9 @@
 // and leaves the model as it was, with Save on (where a result would stay).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "base/model_state.h"
@@ -39,18 +41,31 @@ class RefusalTest : public SessionTest {};
 TEST_F(RefusalTest, EveryRefusalSaysWhyAndChangesNothing) {
   const RefusalCase cases[] = {
       {kCmdReduceSimple, [](ModelState& m) { Curve(m, 2, 4, kBezier); }, "Simple"},
-      {kCmdReduceLseC2, [](ModelState& m) { Curve(m, 6, 4, kBezier); }, "needs at least"},
+      {kCmdReduceLseC2, [](ModelState& m) { Curve(m, 6, 4, kBezier); },
+       "LSE (C2) lowering by 1 needs a curve of 7 points or more; this one has 6"},
+      {kCmdReduceSimple, [](ModelState& m) { Curve(m, 3, 4, kBezier); },
+       "Simple lowering by 1 needs a curve of 4 points or more; this one has 3"},
       {kCmdBezierElevation, [](ModelState& m) { Curve(m, 100, 4, kBezier); }, "100"},
       {kCmdRationalElevation, [](ModelState& m) { Curve(m, 0, 4, kRationalBezier); }, "no points"},
       {kCmdApproxLeastSquares, [](ModelState& m) { Curve(m, 2, 4, kRationalBezier); }, "at least 3"},
-      {kCmdApproxConsistent, [](ModelState& m) { Curve(m, 5, 4, kRationalBezier), m.approxDim = 0; }, "App Dim"},
+      {kCmdApproxConsistent, [](ModelState& m) { Curve(m, 5, 4, kRationalBezier), m.approxDim = 0; }, "needs an Approximation degree of 1 or more; it is 0"},
       {kCmdApproxHybrid, [](ModelState& m) { Curve(m, 5, 4, kRationalBezier), m.weights[2] = 0; }, "weight 2 is 0"},
-      {kCmdBSplineReduction, [](ModelState& m) { Curve(m, 7, 4, kBSpline); }, "repeated more than"},
+      {kCmdBSplineReduction, [](ModelState& m) { Curve(m, 7, 4, kBSpline); },
+       "needs every knot repeated more than once (an elevated curve); 1 is repeated once"},
+      {kCmdNurbsReduction,
+       [](ModelState& m) {
+         Curve(m, 7, 3, kNurbs);
+         const float knots[] = {0, 0, 0, 1, 1, 1, 2, 3, 3, 3, 0};
+         std::copy(std::begin(knots), std::end(knots), m.knots);
+       },
+       "needs interior knots repeated at most twice; 1 is repeated 3 times"},
       {kCmdBSplineElevation, [](ModelState& m) { Curve(m, 7, 1, kBSpline); }, "order from 2"},
       {kCmdNurbsElevation, [](ModelState& m) { Curve(m, 7, 4, kNurbs), m.knots[2] = 5; }, "clamped"},
-      {kCmdBSplineKnotInsert, [](ModelState& m) { Curve(m, 7, 4, kBSpline); }, "needs a value from"},
+      {kCmdBSplineKnotInsert, [](ModelState& m) { Curve(m, 7, 4, kBSpline), m.insertKnot = 99; },
+       "Knot insertion needs a Knot to insert from 0 to below 4; it is 99"},
       {kCmdNurbsKnotInsert, [](ModelState& m) { Curve(m, 96, 4, kNurbs), m.insertKnot = 0.5f; }, "capacity"},
-      {kCmdNurbsKnotDelete, [](ModelState& m) { Curve(m, 7, 4, kNurbs), m.insertKnot = 0.3f; }, "there is none"},
+      {kCmdNurbsKnotDelete, [](ModelState& m) { Curve(m, 7, 4, kNurbs), m.insertKnot = 0.3f; },
+       "Knot deletion removes the knot typed as Knot to insert; the curve has no knot 0.3"},
       {kCmdBSplineKnotDelete, [](ModelState& m) { Curve(m, 7, 4, kBSpline), m.insertKnot = 0; }, "interior"},
       {kCmdNurbsSimulation, [](ModelState& m) { Curve(m, 7, 1, kNurbs); }, "order from 2"},
       {kCmdBSplineSimulation, [](ModelState& m) { Curve(m, 7, 2, kBSpline); }, "order 3 or more"},
@@ -76,6 +91,27 @@ TEST_F(RefusalTest, EveryRefusalSaysWhyAndChangesNothing) {
     EXPECT_NE(window.Status().find(c.says), std::string::npos) << window.Status();
     EXPECT_EQ(ModelDifference(before, ModelBytes()), "");
   }
+}
+
+// What a command that ran says counts its steps as a reader would.
+TEST_F(RefusalTest, CountsReadRight) {
+  window.Start();
+  Curve(m, 7, 4, kBSpline);
+  m.chaikinSteps = 1;
+  window.Command(kCmdChaikin);
+  EXPECT_NE(window.Status().find(", 1 subdivision to "), std::string::npos) << window.Status();
+  m.chaikinSteps = 2;
+  window.Command(kCmdChaikin);
+  EXPECT_NE(window.Status().find(", 2 subdivisions to "), std::string::npos) << window.Status();
+}
+
+// A right click on a point of a polygon at its least says why the point stays.
+TEST_F(RefusalTest, TheLastThreePointsStayWithAReason) {
+  window.Start();
+  for (int x : {100, 200, 300}) window.Click(x, 300);
+  window.RightClick(200, 300);
+  EXPECT_EQ(m.pointCount, 3);
+  EXPECT_EQ(window.Status(), "Point 2 stays: a polygon keeps at least 3 points");
 }
 
 }  // namespace

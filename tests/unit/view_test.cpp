@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/command_table.h"
+#include "app/menu_tree.h"
 #include "app/view_commands.h"
 #include "base/picture_export.h"
 #include "resources/command_ids.h"
@@ -122,6 +123,22 @@ TEST_F(ViewTest, FitShowsEveryResultAndFilesAndLogsDoNotDependOnTheView) {
   EXPECT_EQ(Count(svg, "<rect "), filled + 1) << "and the white ground";
   EXPECT_EQ(Count(svg, "nan") + Count(svg, "inf"), 0u);
   EXPECT_NE(svg.find("<title>a &lt;command&gt;</title>"), std::string::npos);
+}
+
+// Every SVG group is titled by the command that drew it; the model, shown
+// again by whatever command, is "Model".
+TEST_F(ViewTest, SvgGroupsAreTitledByWhatDrewThem) {
+  answers.fileNames = {std::string(TAMBRA_TEST_DATA_DIR) + "/../examples/curve.cnt"};
+  window.Command(kCmdOpen);
+  window.Command(kCmdRecentFile1);
+  window.Command(kCmdBezierElevation);
+  const std::string svg = EncodeSvg(window.Canvas(), CommandName);
+  std::string titles;
+  for (std::size_t at = svg.find("<title>"); at != std::string::npos; at = svg.find("<title>", at + 1)) {
+    titles += svg.substr(at + 7, svg.find("</title>", at) - at - 7) + ";";
+  }
+  EXPECT_EQ(titles, "Model;Degree elevation;");
+  EXPECT_EQ(Count(svg, "<g>"), Count(svg, "<title>"));
 }
 
 TEST_F(ViewTest, TheMeshIsThePatchAsSampledWithItsNet) {
