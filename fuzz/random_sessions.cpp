@@ -33,7 +33,9 @@
 //     only text that is no number was typed: that text holds OK with one
 //     message when it is in a field, plain OK brings none (a held OK is
 //     followed by Cancel). The dialog is first opened and cancelled twice:
-//     opening and Cancel must change nothing either;
+//     opening and Cancel must change nothing either, from the model as it
+//     was before the first opening (the Knots dialog notes the order it
+//     showed and the direction it edits, which are no model fields);
 //   - after every command and every release, the unsaved mark is shown
 //     exactly when what Save would write differs from the document's file,
 //     and every file saved reads back as the model, bit for bit
@@ -422,7 +424,8 @@ const std::vector<std::string>& CheckFields() {
     std::vector<std::string> f;
     for (const std::string& name : kFieldNames) {
       if (name != "insertSpan" && name != "acceptRelease" && name.rfind("pick", 0) != 0 &&
-          name != "hoverIndex" && name.rfind("drag", 0) != 0) {
+          name != "hoverIndex" && name.rfind("drag", 0) != 0 &&
+          name != "knotsDirection" && name != "knotsShownOrder") {
         f.push_back(name);
       }
     }
@@ -697,6 +700,7 @@ class Generator {
                                              kCmdYKnots};
     const int id = r_.Pick(dialogs);
     const std::string command = "command " + std::to_string(id);
+    Add(PrintLine(CheckFields()));
     for (int n = 0; n < 2; ++n) {
       Add(command);
       Add("cancel");
@@ -1321,8 +1325,8 @@ std::vector<std::vector<std::string>> Gaps(const std::vector<std::string>& scrip
   return gaps;
 }
 
-// The dialog checks print the model after a Cancel, after a second Cancel
-// and after OK: the three prints are the same. Text that is no number in a
+// The dialog checks print the model before the dialog opens, after a
+// Cancel, after a second Cancel and after OK: the four prints are the same. Text that is no number in a
 // field the mode uses holds OK with one message; no typing brings none (a
 // dialog the model does not open, the Knots of a triangular patch, and
 // fields of the other mode had their lines mended away). Text alone in the
@@ -1340,15 +1344,16 @@ int CheckDialogs(const std::vector<std::string>& script, const std::vector<std::
     return std::atoi(lines[block + f].c_str() + name.size() + 1);
   };
   int checked = 0;
-  for (std::size_t g = 0; g + 1 < gaps.size() && g + 2 < blocks.size(); g += 3) {
+  for (std::size_t g = 0; g + 2 < gaps.size() && g + 3 < blocks.size(); g += 4) {
     ++checked;
-    for (std::size_t k = g; k < g + 2; ++k) {
+    for (std::size_t k = g; k < g + 3; ++k) {
       const std::vector<std::string>& gap = gaps[k];
       std::vector<std::string> sets;
       std::copy_if(gap.begin(), gap.end(), std::back_inserter(sets),
                    [](const std::string& l) { return l.rfind("set ", 0) == 0; });
       const std::string what =
-          (gap.empty() ? "?" : gap[0]) + (k == g            ? " opened again after Cancel"
+          (gap.empty() ? "?" : gap[0]) + (k == g            ? " opened and cancelled"
+                                          : k == g + 1      ? " opened again after Cancel"
                                           : !sets.empty() ? " OK after text that is no number"
                                                           : " OK");
       const std::string change = FirstChange(lines, blocks[k], blocks[k + 1], fields);
