@@ -35,7 +35,6 @@ int HighWord(std::uint32_t value) { return static_cast<int>((value >> 16) & 0xFF
 bool IsCurves() { return Model().objectMode == kCurves; }
 
 void ResizeKeepingPicture(Platform& window, int width, int height);
-bool PictureNeedsCompacting(const Raster& canvas);
 
 // The pick distance is in screen pixels whatever the zoom: within the mark.
 bool PointIsUnder(int index, int x, int y, const ViewTransform& view, int markScale = 1) {
@@ -451,13 +450,6 @@ void ResizeKeepingPicture(Platform& window, int width, int height) {
   canvas.DrawAgain(drawn, [](const DisplayItem&) { return true; });
 }
 
-// Far from its bound, the list is drawn again from the model and the
-// results: a long drag's strokes go, and no result is flattened away.
-bool PictureNeedsCompacting(const Raster& canvas) {
-  const DisplayList& list = canvas.List();
-  return list.Items().size() > kMaxListItems / 2 || list.VertexCount() > kMaxListVertices / 2;
-}
-
 }  // namespace
 
 void ShowModelKeepingResults(Platform& window) {
@@ -479,7 +471,6 @@ MessageWatcher g_messageWatcher = nullptr;
 
 // The step of an outermost message, recorded when it ends.
 void FinishStep(Platform& window, StepScope& scope, const Message& message) {
-  if (PictureNeedsCompacting(window.Canvas())) ShowModelKeepingResults(window);
   RefreshLegend(window);
   switch (message.kind) {
     case MessageKind::kCreate:

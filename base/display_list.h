@@ -19,7 +19,9 @@
 // Memory stays bounded: when the list would grow beyond kMaxListItems items
 // or kMaxListVertices vertices, everything drawn so far is flattened into
 // one base image item (a copy of the raster) and the list goes on from
-// there, so a repaint is still exact. Clearing the whole raster empties the
+// there, so a repaint is still exact. What commands drew in colour stays in
+// the list over the base image, whole, so that a new view or size can draw it again
+// (unless the results alone would fill half the list). Clearing the whole raster empties the
 // list; erasing is drawing in white and is kept in order like any figure.
 #pragma once
 
@@ -107,7 +109,6 @@ class DisplayList {
   // empty while there is none.
   std::span<const std::uint32_t> BaseImage() const { return baseImage_; }
   bool empty() const { return items_.empty(); }
-  std::size_t VertexCount() const { return vertices_.size(); }
 
   // The memory the list holds, in bytes (its capacity, not just its use).
   std::size_t MemoryBytes() const {

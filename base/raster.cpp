@@ -322,14 +322,38 @@ void Raster::Reserve(std::size_t items, std::size_t vertices) {
       list_.vertices_.size() + vertices <= kMaxListVertices) {
     return;
   }
-  // Everything so far becomes one picture; the list goes on after it.
-  list_.items_.clear();
-  list_.vertices_.clear();
+  // Everything so far becomes one picture and the list goes on after it;
+  // what commands drew in colour (the model is black, erasing white) stays
+  // a figure, so that a new view or size can show it again, unless the
+  // results alone would fill half the list.
+  std::vector<DisplayItem> results;
+  std::vector<PenPoint> resultVertices;
+  for (const DisplayItem& item : list_.items_) {
+    if (item.kind == ItemKind::kBaseImage || item.tag.command == kNoCommand ||
+        item.colour == kBlack || item.colour == kWhite) {
+      continue;
+    }
+    results.push_back(item);
+    if (item.kind != ItemKind::kPolyline) continue;
+    results.back().first = static_cast<std::uint32_t>(resultVertices.size());
+    const std::span<const PenPoint> v = list_.Vertices(item);
+    resultVertices.insert(resultVertices.end(), v.begin(), v.end());
+  }
+  if (results.size() + items > kMaxListItems / 2 ||
+      resultVertices.size() + vertices > kMaxListVertices / 2) {
+    results.clear();
+    resultVertices.clear();
+  }
   list_.open_ = DisplayList::kNone;
   list_.baseImage_.assign(pixels_.begin(), pixels_.end());
   DisplayItem base = NewItem(ItemKind::kBaseImage, DrawTag{}, kWhite, 0);
   base.rect = PixelRect{0, 0, width_, height_};
-  list_.items_.push_back(base);
+  list_.items_.assign(1, base);
+  list_.items_.insert(list_.items_.end(), results.begin(), results.end());
+  list_.vertices_ = std::move(resultVertices);
+  // The results over the picture, whole where a later stroke cut them: the
+  // raster is what the list paints.
+  if (!results.empty()) Repaint();
 }
 
 void Raster::Repaint() {

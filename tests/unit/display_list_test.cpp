@@ -89,20 +89,33 @@ TEST_F(DisplayListTest, BezierAndDegreeElevationLeaveThePolygonTheCurveAndTheBlu
   EXPECT_TRUE(RepaintIsExact(window.Canvas()));
 }
 
-// A long point drag appends an erase and a draw per move: before the list
-// comes near its bound it is drawn again from the model, so it is never
-// flattened, and a repaint is still exact. Marks alone are bounded by
-// flattening.
+// A long point drag appends an erase and a draw per move and never clears:
+// the list is flattened into a base image and stays within its bound, and a
+// repaint is still exact. A result drawn before stays a figure over the base
+// image, whole, and comes back after a zoom and a resize. Marks alone are
+// bounded the same way.
 TEST_F(DisplayListTest, ALongDragKeepsTheListWithinItsBound) {
   for (int i = 0; i < 10; ++i) window.Click(50 + 70 * i, 300 + (i % 3) * 40);
   m.grid = 4096;
   window.Command(kCmdBezier);
+  window.Command(kCmdBezierElevation);
+  const auto result = [&] {
+    return ItemsOf(ItemKind::kPolyline, kBlue, DrawRole::kCurve, kCmdBezierElevation).size();
+  };
   DragPoint(330, 340, 300, 2);
   const std::size_t pixels = 800 * 600;
-  EXPECT_TRUE(List().BaseImage().empty()) << "never flattened";
-  EXPECT_LE(List().Items().size(), kMaxListItems / 2);
+  EXPECT_EQ(std::tuple(List().Items().front().kind, result()), std::tuple(ItemKind::kBaseImage, 1u))
+      << "flattened at least once, the result kept";
   EXPECT_LE(List().MemoryBytes(), ListBound(pixels));
   EXPECT_TRUE(RepaintIsExact(window.Canvas()));
+  window.Command(kCmdZoomOut), window.Resize(700, 500);
+  EXPECT_EQ(result(), 1u) << "drawn again with the model";
+  const auto shown = std::vector<std::uint32_t>(window.Canvas().Data(), window.Canvas().Data() + 700 * 500);
+  window.Command(kCmdClearResults);
+  const std::uint32_t black = 0xFF000000u | kBlack;
+  EXPECT_TRUE(std::equal(shown.begin(), shown.end(), window.Canvas().Data(),
+                         [&](std::uint32_t was, std::uint32_t model) { return was != black || model == black; }))
+      << "black only where the model is now: no curve of before the drag";
 
   Raster& dc = window.Canvas();
   dc.Resize(64, 48);
