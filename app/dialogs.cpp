@@ -355,6 +355,7 @@ void ControlDataDialog::TakeNet(int rows, int cols) {
   m.netCols = cols;
   m.triangles = triangular ? 1 : 0;
   if (triangular && !triangle_) RepackTriangle();
+  if (triangular && triangle_) FollowTriangleList(m);
   TakeInteger(*this, kIdXOrder, m.xOrder);
   TakeInteger(*this, kIdYOrder, m.yOrder);
   TakeInteger(*this, kIdXDegree, m.xDegreeStep);

@@ -39,12 +39,10 @@ void ShowSurfaces(Platform& window) {
   SetSurfacesMenu(window);
   ModelState& m = Model();
   m.objectMode = kSurfaces;
-  // Curves mode keeps its curve in the net's rows: a triangular net is packed
-  // again, so that the view, the patches, Save and the snapshot restore see
-  // one triangle; one longer than the list holds stops being triangular.
-  if (m.triangles == 1) RepackTriangle();
+  // A triangle is its packed list; the net beside it follows.
+  if (m.triangles == 1) FollowTriangleList(m);
   // The last row of a triangle holds N points: M spans it, or Save, which
-  // writes M columns, would cut the triangle (a curve left netCols at 1).
+  // writes M columns, would cut the triangle.
   if (m.triangles == 1) m.netCols = std::max(m.netCols, m.netRows);
   ShowModel(window);
 }

@@ -104,6 +104,17 @@ void UnpackTriangle() { UnpackTriangleOf(Model()); }
 
 int PackTriangle() { return PackTriangleOf(Model()); }
 
+void FollowTriangleList(ModelState& m) {
+  if (m.netRows > kMaxTriangleRows) {
+    m.triangles = 0;
+    return;
+  }
+  int k = 0;
+  for (int i = 0; i < m.netRows; ++i) {
+    for (int j = 0; j <= i; ++j) m.net[i][j] = m.triangleList[k++];
+  }
+}
+
 void RepackTriangle() {
   if (PackTriangle() == 0) Model().triangles = 0;
 }

@@ -196,6 +196,11 @@ template <typename Surface>
   return 1;
 }
 [[nodiscard]] int PackTriangle();  // 1 on success, 0 when the list would overflow
+// The packed list is a triangle's points: the net's lower triangle follows
+// it, the cells above the diagonal (what the net holds should the triangle
+// become a rectangle again) stay. A net longer than the list holds stops
+// being triangular.
+void FollowTriangleList(ModelState& m);
 // Packs a triangular net into the list; a net too large for the list stops
 // being triangular rather than keep a partial list.
 void RepackTriangle();

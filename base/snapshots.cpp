@@ -88,7 +88,7 @@ void TakeSurfaceSnapshot() { CopySurfaceFields(Model(), Model().surfaceSnapshot)
 void RestoreSurfaceSnapshot() {
   ModelState& m = Model();
   CopySurfaceFields(m.surfaceSnapshot, m);
-  if (m.triangles == 1) RepackTriangle();
+  if (m.triangles == 1) FollowTriangleList(m);
 }
 
 }  // namespace tambra

@@ -305,9 +305,10 @@ TEST_F(DialogsTest, ControlDataInSurfacesModeEditsTheNetAndPacksTriangles) {
                         m.triangleList[2].x}), std::tuple(1, 2, 2, true, 4.5, 7));
   EXPECT_EQ(m.pointCount, 0) << "the curve is untouched in Surfaces mode";
 
+  // A triangle is edited in its list; the net's lower triangle follows, the cells above stay.
   m.net[0][1] = {9, 9, 9};
   EXPECT_EQ(Run<ControlDataDialog>({{PointCellId(1, 1, 1), "3"}}), 1);
-  EXPECT_EQ(std::tuple(m.triangleList[2].y, m.net[1][1].y, m.net[0][1].x), std::tuple(3, 0, 9));
+  EXPECT_EQ(std::tuple(m.triangleList[2].y, m.net[1][1].y, m.net[0][1].x), std::tuple(3, 3, 9));
   ControlDataDialog rectangle;
   rectangle.Open();
   rectangle.SetChecked(kIdTriangles, false);

@@ -86,11 +86,12 @@ TEST_F(ModelStateTest, SnapshotsRestoreWhatTheAlgorithmsChange) {
   RestoreSurfaceSnapshot();
   EXPECT_EQ(std::tuple(m.netRows, m.net[1][2].x, m.netWeights[1][2], m.xKnots[3], m.triangles),
             std::tuple(2, 1, 0.5, 1, 0));
-  m.triangles = 1, m.net[1][1] = Point3{4, 5, 6};
+  // A triangle is its list: restored, the net's lower triangle follows it, the cells above stay.
+  m.triangles = 1, m.triangleList[2] = Point3{4, 5, 6}, m.net[0][1] = Point3{7, 7, 7};
   TakeSurfaceSnapshot();
-  m.triangleList[2] = Point3{0, 0, 0};
+  m.triangleList[2] = Point3{0, 0, 0}, m.net[1][1] = Point3{0, 0, 0};
   RestoreSurfaceSnapshot();
-  EXPECT_EQ(m.triangleList[2].z, 6.0f);
+  EXPECT_EQ(std::tuple(m.triangleList[2].z, m.net[1][1].z, m.net[0][1].z), std::tuple(6.0f, 6.0f, 7.0f));
 }
 
 }  // namespace
