@@ -139,7 +139,6 @@ TEST_F(BadFilesTest, WritersFollowLinksOrSayTheyPointNowhere) {
 // under its old name, and leaves no file behind, not even a temporary one.
 TEST_F(BadFilesTest, AFailedSaveAsLeavesTheDocumentUnsaved) {
   for (auto [x, y] : {std::pair{100, 100}, {200, 300}, {300, 100}}) window.Click(x, y);
-  ASSERT_TRUE(DocumentHistory().Dirty());
   const std::string title = window.Title();
   std::vector<BadName> cases = BadNames("cnt");
   // Root writes into any folder with its permission bits; not into /sys.
@@ -152,17 +151,14 @@ TEST_F(BadFilesTest, AFailedSaveAsLeavesTheDocumentUnsaved) {
   for (const BadName& bad : cases) {
     SCOPED_TRACE(bad.path);
     window.ClearErrors();
-    answers.questionsAsked.clear();
     answers.fileNames = {bad.path};
     const FileSizeLimit full(bad.reason == "File too large" ? 16 : RLIM_INFINITY);
     window.Command(kCmdSaveAs);
-    const std::string start = "Cannot save \"" + bad.path + "\": ";
     ASSERT_EQ(window.Errors().size(), 1u);
-    EXPECT_EQ(window.Errors()[0].substr(0, start.size() + bad.reason.size()), start + bad.reason);
-    EXPECT_EQ(window.Status(), window.Errors()[0]);
-    EXPECT_EQ(std::tuple(DocumentHistory().Dirty(), window.Title(), m.controlFileChosen, answers.questionsAsked.size()),
-              std::tuple(true, title, 0, 0u));
-    EXPECT_EQ(Entries(), entries);
+    EXPECT_TRUE(window.Errors()[0].starts_with("Cannot save \"" + bad.path + "\": " + bad.reason));
+    EXPECT_EQ(std::tuple(window.Status(), DocumentHistory().Dirty(), window.Title(), m.controlFileChosen,
+                         answers.questionsAsked.size(), Entries()),
+              std::tuple(window.Errors()[0], true, title, 0, 0u, entries));
   }
   ::chmod(locked.c_str(), 0700);
   EXPECT_TRUE(fs::is_empty(locked));
