@@ -123,20 +123,15 @@ TEST_F(HistoryTest, AStepAndTheMarkFollowWhatSaveWrites) {
     const std::string before = FormatControlFile();
     const int position = history.Position();
     a.act();
-    const bool changed = FormatControlFile() != before;
-    EXPECT_EQ(std::tuple(changed, history.Position() - position, history.Dirty()),
+    EXPECT_EQ(std::tuple(FormatControlFile() != before, history.Position() - position, history.Dirty()),
               std::tuple(a.writes, a.writes ? 1 : 0, a.writes));
     if (!a.writes) continue;
     window.Command(kCmdUndo);
     EXPECT_EQ(std::tuple(FormatControlFile() == before, history.Dirty()), std::tuple(true, false));
     window.Command(kCmdRedo);
-    window.Command(kCmdSave);
-    if (m.objectMode == kSurfaces) {  // no net yet: nothing Save could write, still unsaved
-      EXPECT_EQ(std::tuple(history.Dirty(), window.Status()), std::tuple(true, "Cannot save: the model has no points"));
-      continue;
-    }
-    EXPECT_EQ(std::tuple(ReadFile(Path("doc.cnt")) == FormatControlFile(), history.Dirty(), answers.questionsAsked.size()),
-              std::tuple(true, false, 0u)) << "Save writes its own file without a question";
+    window.Command(kCmdSave);  // in Surfaces mode there is no net yet: nothing to write, still unsaved
+    EXPECT_EQ(std::tuple(ReadFile(Path("doc.cnt")) == FormatControlFile(), history.Dirty()),
+              std::tuple(m.objectMode == kCurves, m.objectMode == kSurfaces));
   }
 }
 
