@@ -189,11 +189,10 @@ TEST_F(WindowProcTest, EveryModelChangeLeavesThePictureOfTheModel) {
 TEST_F(WindowProcTest, ResultsStayUntilTheModelChangesOrTheyAreCleared) {
   Clicks({{100, 400}, {250, 150}, {450, 150}, {600, 400}});
   window.Command(kCmdBezier);
-  const auto pixels = [&] {
-    const Raster& r = window.Canvas();
-    return std::vector<std::uint32_t>(r.Data(), r.Data() + std::size_t(r.width()) * r.height());
-  };
-  const auto blue = [&] { return int(std::ranges::count(pixels(), 0xFF000000u | kBlue)); };
+  const Raster& r = window.Canvas();
+  const auto end = [&] { return r.Data() + std::size_t(r.width()) * r.height(); };
+  const auto pixels = [&] { return std::vector<std::uint32_t>(r.Data(), end()); };
+  const auto blue = [&] { return int(std::count(r.Data(), end(), 0xFF000000u | kBlue)); };
   const auto elevated = [&] { window.Command(kCmdBezierElevation); return blue(); };
   const int shown = elevated();
   ASSERT_GT(shown, 0);
