@@ -157,7 +157,8 @@ class GuiTest : public QObject {
       QVERIFY2(!mnemonics.contains(key.captured(1)[0].toLower()), qPrintable(where));
       mnemonics.insert(key.captured(1)[0].toLower());
       if (!recent) {
-        QCOMPARE(QString(action->text()).remove(key.capturedStart(), 1), QString::fromUtf8(node.text));
+        QCOMPARE(QString(action->text()).remove(key.capturedStart(), 1),
+                 QString::fromUtf8(node.text));
         // One key for a text wherever it stands ("Knot delete" in B-spline and NURBS).
         const QChar taken = keys_.value(QString::fromUtf8(node.text), key.captured(1)[0].toLower());
         QVERIFY2(taken == key.captured(1)[0].toLower(), qPrintable(where + " " + action->text()));
@@ -266,7 +267,8 @@ class GuiTest : public QObject {
     QVERIFY(panel->Csv().startsWith("method,new degree,") && panel->Csv().count('\n') == 7);
     const QImage shown = window_->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const auto* pixels = reinterpret_cast<const QRgb*>(shown.constBits());
-    QVERIFY(std::count(pixels, pixels + shown.width() * shown.height(), 0xFF000000u | ComparisonColour(1)) > 0);
+    QVERIFY(std::count(pixels, pixels + shown.width() * shown.height(),
+                       0xFF000000u | ComparisonColour(1)) > 0);
     const QSize least = window_->minimumSizeHint();
     QVERIFY2(least.width() <= 800 && least.height() <= 500,
              qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
@@ -450,18 +452,21 @@ class GuiTest : public QObject {
     const QString text = guides[0]->browser()->toPlainText(), html = guides[0]->browser()->toHtml();
     QTextBlock heading = guides[0]->browser()->document()->begin();  // the first section's
     while (heading.isValid() && heading.blockFormat().headingLevel() != 2) heading = heading.next();
-    QVERIFY(heading.text() == "First steps" && html.section("<h2", 1, 1).contains("curve-reductions.png"));
+    QVERIFY(heading.text() == "First steps" &&
+            html.section("<h2", 1, 1).contains("curve-reductions.png"));
     const std::function<void(const std::vector<MenuNode>&)> named = [&](const auto& nodes) {
       for (const MenuNode& node : nodes) {
-        if (node.kind == MenuNodeKind::kSeparator || (node.id >= kCmdRecentFile1 && node.id <= kCmdRecentFile5))
-          continue;
-        const std::string name = std::string(node.text).ends_with(" ...") ? node.text : TrimmedMenuText(node.text);
+        const bool recent = node.id >= kCmdRecentFile1 && node.id <= kCmdRecentFile5;
+        if (node.kind == MenuNodeKind::kSeparator || recent) continue;
+        const std::string label = node.text;
+        const std::string name = label.ends_with(" ...") ? label : TrimmedMenuText(node.text);
         QVERIFY2(text.contains(QString::fromStdString(name)), name.c_str());
         named(node.children);
       }
     };
     named(MenuBar());
-    for (const char* word : {"Black", "Blue", "Red", "Green", ".cnt"}) QVERIFY2(text.contains(word), word);
+    for (const char* word : {"Black", "Blue", "Red", "Green", ".cnt"})
+      QVERIFY2(text.contains(word), word);
     for (QAction* action : window_->findChildren<QAction*>()) {
       for (const QKeySequence& key : action->shortcuts()) {
         const QString shown = key.toString(QKeySequence::PortableText);
