@@ -94,8 +94,10 @@ TEST_F(BadFilesTest, WritersFollowLinksOrSayTheyPointNowhere) {
   const struct {
     int command;
     std::string extension, action;
-  } writers[] = {{kCmdSaveAs, "cnt", "Cannot save"}, {kCmdOutput, "dat", "Cannot create"},
-                 {kCmdExportPicture, "png", "Cannot write"}, {kCmdExportMesh, "obj", "Cannot write"}};
+  } writers[] = {{kCmdSaveAs, "cnt", "Cannot save"},
+                 {kCmdOutput, "dat", "Cannot create"},
+                 {kCmdExportPicture, "png", "Cannot write"},
+                 {kCmdExportMesh, "obj", "Cannot write"}};
   fs::create_directory(Path("folder"));
   for (const auto& w : writers) {
     SCOPED_TRACE(w.extension);
@@ -114,8 +116,9 @@ TEST_F(BadFilesTest, WritersFollowLinksOrSayTheyPointNowhere) {
     }
     // A log is empty until something is written to it.
     const std::size_t least = w.command == kCmdOutput ? 0 : 4;
-    EXPECT_EQ(std::tuple(ReadFile(old) != "old" && ReadFile(old).size() >= least, ReadFile(made).size() >= least,
-                         fs::is_regular_file(made)), std::tuple(true, true, true));
+    EXPECT_EQ(std::tuple(ReadFile(old) != "old", ReadFile(old).size() >= least,
+                         ReadFile(made).size() >= least, fs::is_regular_file(made)),
+              std::tuple(true, true, true, true));
     answers.questionsAsked.clear();
     for (const BadName& bad : BadNames(w.extension)) {
       // An export name without an extension gets one: "/dev/null.png" is no device.
@@ -126,7 +129,8 @@ TEST_F(BadFilesTest, WritersFollowLinksOrSayTheyPointNowhere) {
       const fs::file_type type = fs::symlink_status(bad.path).type();
       EXPECT_LT(SecondsOf([&] { window.Command(w.command); }), 1.0);
       const std::string message = w.action + " \"" + bad.path + "\": " + bad.reason;
-      const std::string status = w.command == kCmdOutput ? window.Status() : message;  // in a box only
+      // The log's refusal shows in a box only.
+      const std::string status = w.command == kCmdOutput ? window.Status() : message;
       EXPECT_EQ(std::tuple(window.Errors(), window.Status(), fs::symlink_status(bad.path).type()),
                 std::tuple(std::vector{message}, status, type));
       EXPECT_EQ(std::tuple(m.logFile, answers.questionsAsked.size(), window.IsEnabled(kCmdOutput)),
@@ -156,8 +160,8 @@ TEST_F(BadFilesTest, AFailedSaveAsLeavesTheDocumentUnsaved) {
     window.Command(kCmdSaveAs);
     ASSERT_EQ(window.Errors().size(), 1u);
     EXPECT_TRUE(window.Errors()[0].starts_with("Cannot save \"" + bad.path + "\": " + bad.reason));
-    EXPECT_EQ(std::tuple(window.Status(), DocumentHistory().Dirty(), window.Title(), m.controlFileChosen,
-                         answers.questionsAsked.size(), Entries()),
+    EXPECT_EQ(std::tuple(window.Status(), DocumentHistory().Dirty(), window.Title(),
+                         m.controlFileChosen, answers.questionsAsked.size(), Entries()),
               std::tuple(window.Errors()[0], true, title, 0, 0u, entries));
   }
   ::chmod(locked.c_str(), 0700);
@@ -181,7 +185,8 @@ TEST_F(BadFilesTest, KnotsAreGreyedForATriangularNet) {
                             {"bicubic.cnt", true, true}}) {
     answers.fileNames = {Example(file)};
     window.Command(kCmdOpen);
-    EXPECT_EQ(std::pair(window.IsEnabled(kCmdXKnots), window.IsEnabled(kCmdYKnots)), std::pair(x, y)) << file;
+    EXPECT_EQ(std::pair(window.IsEnabled(kCmdXKnots), window.IsEnabled(kCmdYKnots)),
+              std::pair(x, y)) << file;
   }
   for (int id : {kCmdXKnots, kCmdYKnots}) {
     EXPECT_NE(std::string(StatusTip(id)).find("a triangular net has none"), std::string::npos);
