@@ -86,7 +86,7 @@ TEST_F(DialogsTest, ValuesTheModelCannotHoldAreMarkedInPlaceAndHoldOk) {
       {true, kIdTy, "1e38", [&] { return m.ty; }, 0, "Translate Y must lie between -1e+07 and 1e+07"},
       {true, kIdTht, "nan", [&] { return m.tht; }, 0, "Theta must lie between"},
       {true, kIdScale, "abc", [&] { return m.scale; }, 1, "Scale must lie between"},
-      {false, kIdScale, "abc", [&] { return m.scale; }, 1, ""},  // disabled: neither marked nor read
+      {false, kIdScale, "abc", [&] { return m.scale; }, 1, ""},  // disabled: not marked, not read
       {true, kIdScale, "  7  ", [&] { return m.scale; }, 7, ""},
       {true, kIdN, "32", [&] { return m.netRows; }, 4,
        "Rows N of a triangular net must lie between 0 and 31"},
@@ -147,8 +147,9 @@ TEST_F(DialogsTest, FieldsOfTheOtherModeAreDisabled) {
                    kIdApplyY, kIdTriangles})
       EXPECT_EQ(data.Enabled(id), surfaces) << id;
     for (int id : {kIdN, kIdXOrder, kIdXDegree, kIdGrid}) EXPECT_TRUE(data.Enabled(id)) << id;
-    EXPECT_EQ(std::tuple(weights.Enabled(kIdAppDim), knots.Enabled(kIdChaikin), knots.Enabled(kIdInsertKnot)),
-              std::tuple(!surfaces, !surfaces, !surfaces));
+    const bool curves = !surfaces;
+    EXPECT_EQ(std::tuple(weights.Enabled(kIdAppDim), knots.Enabled(kIdChaikin),
+                         knots.Enabled(kIdInsertKnot)), std::tuple(curves, curves, curves));
   }
 }
 
@@ -159,8 +160,8 @@ TEST_F(DialogsTest, FieldsOfTheOtherModeAreDisabled) {
 TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
   const auto example = [&](const char* name, bool curves) {
     return [=, this] {
-      std::filesystem::copy_file(std::string(TAMBRA_TEST_DATA_DIR) + "/../examples/" + name, Path(name),
-                                 std::filesystem::copy_options::overwrite_existing);
+      std::filesystem::copy_file(std::string(TAMBRA_TEST_DATA_DIR) + "/../examples/" + name,
+                                 Path(name), std::filesystem::copy_options::overwrite_existing);
       answers.fileNames = {Path(name)};
       window.Command(kCmdOpen);
       if (m.triangles == 1) m.net[0][3] = {5, 6, 7};
