@@ -123,13 +123,14 @@ TEST_F(HistoryTest, AStepAndTheMarkFollowWhatSaveWrites) {
     const std::string before = FormatControlFile();
     const int position = history.Position();
     a.act();
-    EXPECT_EQ(std::tuple(FormatControlFile() != before, history.Position() - position, history.Dirty()),
+    const int steps = history.Position() - position;
+    EXPECT_EQ(std::tuple(FormatControlFile() != before, steps, history.Dirty()),
               std::tuple(a.writes, a.writes ? 1 : 0, a.writes));
     if (!a.writes) continue;
     window.Command(kCmdUndo);
     EXPECT_EQ(std::tuple(FormatControlFile() == before, history.Dirty()), std::tuple(true, false));
     window.Command(kCmdRedo);
-    window.Command(kCmdSave);  // in Surfaces mode there is no net yet: nothing to write, still unsaved
+    window.Command(kCmdSave);  // in Surfaces mode no net yet: nothing to write, still unsaved
     EXPECT_EQ(std::tuple(ReadFile(Path("doc.cnt")) == FormatControlFile(), history.Dirty()),
               std::tuple(m.objectMode == kCurves, m.objectMode == kSurfaces));
   }
