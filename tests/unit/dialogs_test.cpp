@@ -2,10 +2,8 @@
 
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <utility>
 
-#include "app/control_file.h"
 #include "base/c_locale.h"
 #include "resources/command_ids.h"
 #include "session_fixture.h"
@@ -75,7 +73,7 @@ TEST_F(DialogsTest, ControlDataShowsTheCurveAndCountsRowsToTheFirstEmptyOne) {
 // name and range; OK then stays open on it and nothing reaches the model until it is corrected.
 TEST_F(DialogsTest, ValuesTheModelCannotHoldAreMarkedInPlaceAndHoldOk) {
   const struct {
-    bool net;  // the view fields act in Surfaces mode only
+    bool net;  // the view fields act in Surfaces mode only, disabled in Curves mode
     int id;
     const char* text;
     std::function<double()> field;
@@ -88,6 +86,7 @@ TEST_F(DialogsTest, ValuesTheModelCannotHoldAreMarkedInPlaceAndHoldOk) {
       {true, kIdTy, "1e38", [&] { return m.ty; }, 0, "Translate Y must lie between -1e+07 and 1e+07"},
       {true, kIdTht, "nan", [&] { return m.tht; }, 0, "Theta must lie between"},
       {true, kIdScale, "abc", [&] { return m.scale; }, 1, "Scale must lie between"},
+      {false, kIdScale, "abc", [&] { return m.scale; }, 1, ""},  // disabled: not marked, not read
       {true, kIdScale, "  7  ", [&] { return m.scale; }, 7, ""},
       {true, kIdN, "32", [&] { return m.netRows; }, 4,
        "Rows N of a triangular net must lie between 0 and 31"},
@@ -134,38 +133,41 @@ TEST_F(DialogsTest, ValuesTheModelCannotHoldAreMarkedInPlaceAndHoldOk) {
   }
 }
 
-// Fields that do nothing in the mode are disabled and never read; marks wait for a change.
+// Fields that do nothing in the mode are disabled (typed around the window system anyway, they
+// are neither marked nor read: the table above).
 TEST_F(DialogsTest, FieldsOfTheOtherModeAreDisabled) {
   AddCurve(4);
-  const int netOnly[] = {kIdM, kIdYOrder, kIdYDegree, kIdScale, kIdTx, kIdTy,
-                         kIdPhi, kIdTht, kIdApplyX, kIdApplyY, kIdTriangles};
-  for (int mode : {kCurves, kSurfaces}) {
-    if (mode == kSurfaces) {
-      window.Command(kCmdSurfaces);
-      m.netRows = m.netCols = 4;
-    }
+  for (bool surfaces : {false, true}) {
+    if (surfaces) window.Command(kCmdSurfaces), m.netRows = m.netCols = 4;
     ControlDataDialog data;
     WeightsDialog weights;
     KnotsDialog knots;
-    for (DialogSession* d : std::initializer_list<DialogSession*>{&data, &weights, &knots}) d->Open();
-    for (int id : netOnly) EXPECT_EQ(data.Enabled(id), mode == kSurfaces) << id;
+    data.Open(), weights.Open(), knots.Open();
+    for (int id : {kIdM, kIdYOrder, kIdYDegree, kIdScale, kIdTx, kIdTy, kIdPhi, kIdTht, kIdApplyX,
+                   kIdApplyY, kIdTriangles})
+      EXPECT_EQ(data.Enabled(id), surfaces) << id;
     for (int id : {kIdN, kIdXOrder, kIdXDegree, kIdGrid}) EXPECT_TRUE(data.Enabled(id)) << id;
-    EXPECT_EQ(weights.Enabled(kIdAppDim), mode == kCurves);
-    for (int id : {kIdChaikin, kIdInsertKnot}) EXPECT_EQ(knots.Enabled(id), mode == kCurves) << id;
-    // Typed around the window system anyway, a disabled field is neither marked nor read.
-    data.SetText(kIdScale, mode == kCurves ? "3" : "abc");
-    EXPECT_EQ(data.Mark(kIdScale).empty(), mode == kCurves);
-    if (mode == kCurves) {
-      EXPECT_EQ(data.Press(kButtonOk), 1);
-      EXPECT_EQ(m.scale, 1.0f);
-    }
+    const bool curves = !surfaces;
+    EXPECT_EQ(std::tuple(weights.Enabled(kIdAppDim), knots.Enabled(kIdChaikin),
+                         knots.Enabled(kIdInsertKnot)), std::tuple(curves, curves, curves));
   }
 }
 
-// OK without typing changes nothing, also where the shown text is long, at every size the
-// tables hold: a 100-point curve, a 100 by 100 net and a 96-knot vector. Opening and
-// Cancel leave the model as it was too.
+// OK without typing, like Cancel, changes nothing, also where the shown text is long, at every
+// size the tables hold (a 100-point curve, a 100 by 100 net, a 96-knot vector) and on the
+// example files in both modes, the triangular net holding values above its diagonal that no
+// file holds and no dialog may clear. Nor do they change the Undo item or the title.
 TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
+  const auto example = [&](const char* name, bool curves) {
+    return [=, this] {
+      std::filesystem::copy_file(std::string(TAMBRA_TEST_DATA_DIR) + "/../examples/" + name,
+                                 Path(name), std::filesystem::copy_options::overwrite_existing);
+      answers.fileNames = {Path(name)};
+      window.Command(kCmdOpen);
+      if (m.triangles == 1) m.net[0][3] = {5, 6, 7};
+      if (curves) window.Command(kCmdCurves), AddCurve(3);
+    };
+  };
   const std::function<void()> models[] = {
       [&] {
         for (int i = 0; i < kMaxPoints; ++i) window.Click(5 + 7 * i, 10 + (i % 50));
@@ -189,69 +191,34 @@ TEST_F(DialogsTest, OkWithoutTypingLeavesTheModelUnchanged) {
         for (int i = 0; i < 92; ++i) window.Click(5 + 8 * i, 10 + (i % 50));
         for (int i = 0; i < 96; ++i) m.knots[i] = i * 0.0123457f;
         m.knotsShownOrder = 4, m.insertKnot = 99.0f, m.insertSpan = 7;
-      }};
+      },
+      example("bicubic.cnt", false), example("bicubic.cnt", true),
+      example("triangle.cnt", false), example("triangle.cnt", true)};
   for (const auto& model : models) {
     ResetModelState();
     window.Start();
     model();
     using enum DialogTemplateId;
+    // About first: a command records what the model was given directly as a step.
     const std::pair<int, DialogTemplateId> dialogs[] = {
-        {kCmdControlPoints, kControlData}, {kCmdWeights, kWeights}, {kCmdXKnots, kKnots},
-        {kCmdAbout, kAbout}};
+        {kCmdAbout, kAbout}, {kCmdControlPoints, kControlData}, {kCmdWeights, kWeights},
+        {kCmdXKnots, kKnots}, {kCmdYKnots, kKnots}};
+    std::tuple<std::string, std::string> document;
     for (auto [command, expected] : dialogs) {
+      if (!window.IsEnabled(command)) continue;
+      m.knotsDirection = command == kCmdYKnots;
+      const int shown = m.knotsShownOrder;
       const std::vector<unsigned char> before = ModelBytes();
       for (int button : {kButtonCancel, kButtonOk}) {
         Answer(expected, {}, button);
         window.Command(command);
+        if (command == kCmdAbout) document = {window.MenuText(kCmdUndo), window.Title()};
+        m.knotsShownOrder = shown;  // what opening the knots notes
         EXPECT_EQ(ModelDifference(ModelBytes(), before), "") << command << ", " << m.netRows << " rows";
+        EXPECT_EQ(std::tuple(window.MenuText(kCmdUndo), window.Title()), document) << command;
       }
     }
     EXPECT_EQ(std::tuple(window.Errors().size(), window.Status(), answers.dialogs.size()), std::tuple(0u, "", 0u));
-  }
-}
-
-// The example files opened from a scratch folder: every dialog OK'd without typing, in both
-// modes and on the triangular net (whose net holds values above the diagonal), leaves what Save
-// would write, the Undo item and the title. In Curves mode the hidden net stays as it was.
-TEST_F(DialogsTest, OkWithoutTypingLeavesTheDocumentUndoAndTitle) {
-  const auto document = [&] {
-    return std::tuple{FormatControlFile(), window.MenuText(kCmdUndo), window.Title()};
-  };
-  // The model's bytes but the knot dialog's direction and shown order, which no file holds.
-  const auto changed = [&](const std::vector<unsigned char>& before) {
-    const auto now = std::make_unique<ModelState>(m);
-    now->knotsDirection = 0, now->knotsShownOrder = 0;
-    return ModelDifference(ModelBytes(*now), before);
-  };
-  const int commands[] = {kCmdControlPoints, kCmdWeights, kCmdXKnots, kCmdYKnots};
-  for (const char* name : {"bicubic.cnt", "triangle.cnt"}) {
-    for (bool curves : {false, true}) {
-      SCOPED_TRACE(std::string(name) + (curves ? " in Curves mode" : ""));
-      ResetModelState();
-      window.Start();
-      std::filesystem::copy_file(std::string(TAMBRA_TEST_DATA_DIR) + "/../examples/" + name,
-                                 Path(name), std::filesystem::copy_options::overwrite_existing);
-      answers.fileNames.push_back(Path(name));
-      window.Command(kCmdOpen);
-      ASSERT_EQ(m.objectMode, kSurfaces);
-      // Beside a triangle: no file holds it, no dialog may clear it.
-      if (m.triangles == 1) m.net[0][3] = {5, 6, 7};
-      const Point3 corner = m.net[0][3];
-      if (curves) window.Command(kCmdCurves), AddCurve(3);
-      const auto before = document();
-      m.knotsDirection = 0, m.knotsShownOrder = 0;
-      const auto bytes = ModelBytes();
-      for (int command : commands) {
-        if (curves && command == kCmdYKnots) continue;
-        answers.dialogs.push_back([](DialogSession& d) { return d.Press(kButtonOk); });
-        window.Command(command);
-        EXPECT_EQ(document(), before) << command;
-        EXPECT_EQ(changed(bytes), "") << command;
-      }
-      answers.dialogs.clear();
-      if (curves) window.Command(kCmdSurfaces);
-      EXPECT_EQ(std::tuple(m.netRows, m.netCols, m.net[0][3].z), std::tuple(4, 4, corner.z));
-    }
   }
 }
 

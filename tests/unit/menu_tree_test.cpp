@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -56,55 +53,6 @@ TEST(MenuTreeTest, TheMenuBarReadsAlikeEverywhere) {
       EXPECT_TRUE(ellipsis || !TrimmedMenuText(node.text).ends_with("..")) << "dots of an ellipsis";
     }
     EXPECT_GT(items, 0) << path;
-  }
-}
-
-// The guide as a reader sees it: tags dropped, entities and runs of blanks
-// read as one character.
-std::string GuideHtml() {
-  std::ifstream file(std::string(TAMBRA_TEST_DATA_DIR) + "/../docs/user_guide.html");
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-std::string GuideText(const std::string& html) {
-  std::string text;
-  for (std::size_t i = 0; i < html.size(); ++i) {
-    if (html[i] == '<') {
-      i = html.find('>', i);
-      if (i == std::string::npos) break;
-      continue;
-    }
-    if (html.compare(i, 4, "&gt;") == 0) text += '>', i += 3;
-    else if (html.compare(i, 4, "&lt;") == 0) text += '<', i += 3;
-    else if (html.compare(i, 5, "&amp;") == 0) text += '&', i += 4;
-    else if (std::isspace(static_cast<unsigned char>(html[i]))) {
-      if (text.empty() || text.back() != ' ') text += ' ';
-    } else {
-      text += html[i];
-    }
-  }
-  return text;
-}
-
-// Every item and popup the menu shows is in the guide under its own name (the
-// recent files show file names, not their placeholders).
-TEST(MenuTreeTest, TheGuideNamesEveryMenuText) {
-  const std::string html = GuideHtml(), guide = GuideText(html);
-  ASSERT_GT(guide.size(), 1000u);
-  // It opens with the first steps and a picture.
-  const std::size_t first = html.find("<h2");
-  EXPECT_LT(html.find("First steps", first), html.find("</h2>", first));
-  EXPECT_LT(html.find("<img ", first), html.find("<h2", first + 1));
-  std::vector<std::pair<std::string, const std::vector<MenuNode>*>> popups;
-  CollectPopups(MenuBar(), "bar", popups);
-  for (const auto& [path, nodes] : popups) {
-    for (const MenuNode& node : *nodes) {
-      if (node.kind == MenuNodeKind::kSeparator) continue;
-      if (node.id >= kCmdRecentFile1 && node.id <= kCmdRecentFile5) continue;
-      const std::string text = node.text;
-      EXPECT_NE(guide.find(text.ends_with(" ...") ? text : TrimmedMenuText(node.text)), std::string::npos)
-          << path << " > " << text;
-    }
   }
 }
 

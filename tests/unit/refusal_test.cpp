@@ -93,25 +93,20 @@ TEST_F(RefusalTest, EveryRefusalSaysWhyAndChangesNothing) {
   }
 }
 
-// What a command that ran says counts its steps as a reader would.
-TEST_F(RefusalTest, CountsReadRight) {
-  window.Start();
-  Curve(m, 7, 4, kBSpline);
-  m.chaikinSteps = 1;
-  window.Command(kCmdChaikin);
-  EXPECT_NE(window.Status().find(", 1 subdivision to "), std::string::npos) << window.Status();
-  m.chaikinSteps = 2;
-  window.Command(kCmdChaikin);
-  EXPECT_NE(window.Status().find(", 2 subdivisions to "), std::string::npos) << window.Status();
-}
-
-// A right click on a point of a polygon at its least says why the point stays.
-TEST_F(RefusalTest, TheLastThreePointsStayWithAReason) {
+// What a command that ran says counts its steps as a reader would; a right click on a point of a
+// polygon at its least says why the point stays.
+TEST_F(RefusalTest, MessagesReadRight) {
   window.Start();
   for (int x : {100, 200, 300}) window.Click(x, 300);
   window.RightClick(200, 300);
-  EXPECT_EQ(m.pointCount, 3);
-  EXPECT_EQ(window.Status(), "Point 2 stays: a polygon keeps at least 3 points");
+  EXPECT_EQ(std::tuple(m.pointCount, window.Status()),
+            std::tuple(3, "Point 2 stays: a polygon keeps at least 3 points"));
+  Curve(m, 7, 4, kBSpline);
+  for (const char* says : {", 1 subdivision to ", ", 2 subdivisions to "}) {
+    m.chaikinSteps = says[2] - '0';
+    window.Command(kCmdChaikin);
+    EXPECT_NE(window.Status().find(says), std::string::npos) << window.Status();
+  }
 }
 
 }  // namespace

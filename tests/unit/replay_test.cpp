@@ -64,70 +64,8 @@ TEST(ReplayTest, FaultsStopTheRunWithTheirLineNumber) {
   }
 }
 
-// A PNG is big-endian chunks, each with a CRC; the zlib stream of stored
-// blocks ends with an Adler-32 of the rows (a filter byte, then RGB).
-// Inflates the deflate data at `p` (blocks stored or in the fixed codes,
-// which is what the writer uses) into `out`; false on anything else.
-bool InflateFixed(const std::string& in, std::size_t& p, std::string& out) {
-  std::size_t bit = p * 8;
-  auto take = [&](int count) {  // least significant bit first
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i, ++bit) {
-      if (bit / 8 >= in.size()) return std::uint32_t(1u << 31);
-      value |= std::uint32_t((std::uint8_t(in[bit / 8]) >> (bit % 8)) & 1u) << i;
-    }
-    return value;
-  };
-  auto code = [&](int count) {  // a Huffman code, most significant bit first
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i) value = value << 1 | take(1);
-    return value;
-  };
-  auto symbol = [&]() -> int {  // the fixed literal/length code
-    std::uint32_t c = code(7);
-    if (c <= 0x17) return int(c) + 256;
-    c = c << 1 | take(1);
-    if (c >= 0x30 && c <= 0xBF) return int(c) - 0x30;
-    if (c >= 0xC0 && c <= 0xC7) return int(c) - 0xC0 + 280;
-    c = c << 1 | take(1);
-    return c >= 0x190 && c <= 0x1FF ? int(c) - 0x190 + 144 : -1;
-  };
-  static constexpr int kLength[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                    31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-  static constexpr int kDistance[] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
-                                      33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
-                                      1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-  for (bool last = false; !last;) {
-    last = take(1) == 1;
-    const std::uint32_t type = take(2);
-    if (type == 0) {
-      bit = (bit + 7) / 8 * 8;
-      const std::uint32_t length = take(16), complement = take(16);
-      if ((length ^ 0xFFFFu) != complement || bit / 8 + length > in.size()) return false;
-      out += in.substr(bit / 8, length);
-      bit += 8 * length;
-      continue;
-    }
-    if (type != 1) return false;
-    for (int s = symbol(); s != 256; s = symbol()) {
-      if (s < 0 || s > 285) return false;
-      if (s < 256) {
-        out += char(s);
-        continue;
-      }
-      const int l = s - 257;
-      const int length = kLength[l] + int(take(l < 8 || l == 28 ? 0 : (l - 4) / 4));
-      const std::uint32_t d = code(5);
-      if (d > 29) return false;
-      const std::size_t distance = kDistance[d] + take(d < 4 ? 0 : int(d - 2) / 2);
-      if (distance > out.size()) return false;
-      for (int i = 0; i < length; ++i) out += out[out.size() - distance];
-    }
-  }
-  p = (bit + 7) / 8;
-  return true;
-}
-
+// The replay writes the canvas as a PNG of big-endian chunks, each with a CRC, and a
+// compressed zlib stream; its pixels are decoded and compared in the GUI tests.
 TEST(ReplayTest, PngWritesAValidImageAndRefusesAnEmptyCanvas) {
   const std::string path = ::testing::TempDir() + "replay_test.png";
   std::remove(path.c_str());
@@ -159,23 +97,7 @@ TEST(ReplayTest, PngWritesAValidImageAndRefusesAnEmptyCanvas) {
   }
   EXPECT_EQ(std::tuple(at, types.starts_with("IHDR "), types.ends_with("IEND ")), std::tuple(file.size(), true, true)) << types;
   ASSERT_TRUE(idat.size() >= 6 && (byte(idat, 0) << 8 | byte(idat, 1)) % 31 == 0);
-  std::string rows;  // 120 rows of 601 bytes
-  std::size_t p = 2;
-  ASSERT_TRUE(InflateFixed(idat, p, rows) && rows.size() == 120u * 601 && p + 4 == idat.size());
-  EXPECT_LT(idat.size(), rows.size() / 20) << "a mostly white canvas compresses";
-  std::uint32_t a = 1, b = 0;
-  for (unsigned char c : rows) a = (a + c) % 65521, b = (b + a) % 65521;
-  EXPECT_EQ(be(idat, p), b << 16 | a) << "Adler-32";
-  int inMark = 0, nonWhite = 0, filters = 0;
-  for (int y = 0; y < 120; ++y) {
-    filters += rows[y * 601u] != '\0';
-    for (int x = 0; x < 200; ++x) {
-      const std::string pixel = rows.substr(y * 601u + 1 + 3 * x, 3);
-      nonWhite += pixel != "\xff\xff\xff";
-      inMark += x >= 7 && x < 13 && y >= 7 && y < 13 && pixel == std::string(3, '\0');
-    }
-  }
-  EXPECT_EQ(std::tuple(filters, inMark, nonWhite), std::tuple(0, 36, 36)) << "the point's 6 by 6 black mark";
+  EXPECT_LT(idat.size(), 120u * 601 / 20) << "a mostly white canvas compresses";
 
   std::remove(path.c_str());  // a PNG has at least one pixel each way
   const Outcome empty = Replay("size 0 0\npng " + path + "\n");

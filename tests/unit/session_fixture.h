@@ -88,24 +88,17 @@ inline std::string ModelDifference(const std::vector<unsigned char>& a,
 
 // A disk that fills up after `bytes` for the scope: writes beyond fail with
 // "File too large" (EFBIG) instead of a signal.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : handler_(::signal(SIGXFSZ, SIG_IGN)) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    struct rlimit small = saved_;
-    small.rlim_cur = bytes;
+struct FileSizeLimit {
+  explicit FileSizeLimit(rlim_t bytes) : handler(::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const struct rlimit small = {bytes, saved.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &small);
   }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    ::signal(SIGXFSZ, handler_);
-  }
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved), ::signal(SIGXFSZ, handler); }
   FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
- private:
-  void (*handler_)(int);
-  struct rlimit saved_;
+  void (*handler)(int);
+  struct rlimit saved;
 };
 
 using Texts = std::initializer_list<std::pair<int, std::string>>;

@@ -55,21 +55,16 @@ TEST_F(ViewTest, ClicksAndDragsMapThroughTheViewAndItsLimitsHold) {
 // A turn past a zoom limit lands on it, the point under the cursor staying; one at the limit
 // moves nothing. Either says so on the status line; a turn within the limits says nothing.
 TEST_F(ViewTest, TheWheelStopsOnTheZoomLimits) {
-  struct Case {
+  const char kIn[] = "zoomed in as far as it goes", kOut[] = "zoomed out as far as it goes";
+  const struct Case {
     double from;
     int steps;
     double to;
     const char* says;
-  };
-  const Case cases[] = {
-      {1.0, 1000, kMaxZoom, "zoomed in as far as it goes"},
-      {kMaxZoom / kZoomStep, 2, kMaxZoom, "zoomed in as far as it goes"},
-      {kMaxZoom, 1, kMaxZoom, "zoomed in as far as it goes"},
-      {kMaxZoom, -1, kMaxZoom / kZoomStep, ""},
-      {1.0, -1000, kMinZoom, "zoomed out as far as it goes"},
-      {kMinZoom, -3, kMinZoom, "zoomed out as far as it goes"},
-      {kMinZoom * kZoomStep, -1, kMinZoom, "zoomed out as far as it goes"},
-  };
+  } cases[] = {{1.0, 1000, kMaxZoom, kIn},        {kMaxZoom / kZoomStep, 2, kMaxZoom, kIn},
+               {kMaxZoom, 1, kMaxZoom, kIn},      {kMaxZoom, -1, kMaxZoom / kZoomStep, ""},
+               {1.0, -1000, kMinZoom, kOut},      {kMinZoom, -3, kMinZoom, kOut},
+               {kMinZoom * kZoomStep, -1, kMinZoom, kOut}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.from) + " by " + std::to_string(c.steps));
     window.Canvas().SetView(ViewTransform{c.from, 0.0, 0.0});
