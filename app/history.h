@@ -1,7 +1,7 @@
 // The undo history of the document: the states the model went through, one
 // per step (a click, a whole drag, a deletion, a dialog's OK, a command
-// whose result stays, a file opened, a mode switch), and the step that led
-// to each. The window procedure records a step after every message that
+// whose result stays, a paste, a mode switch), and the step that led to
+// each. The window procedure records a step after every message that
 // changed the document; Undo and Redo put a recorded state back whole.
 //
 // The document is what Save writes: the object mode, the curve, the net

@@ -17,8 +17,8 @@ using MessageWatcher = void (*)(Platform& window, const Message& message);
 void WatchMessages(MessageWatcher watcher);
 
 // Shows what the model now is on a white canvas: exactly what a repaint of
-// the whole window shows, without logging. Results drawn in colour go, as
-// on a repaint.
+// the whole window shows, without logging. Results drawn in colour go: the
+// picture after a change of the model and Clear results.
 void ShowModel(Platform& window);
 // The same with the results on the canvas drawn again over the model,
 // whole: the picture after a change of the view or the size, where only a
@@ -27,7 +27,7 @@ void ShowModelKeepingResults(Platform& window);
 
 // Opens a model file named outside the menu (the command line, a file
 // dropped on the window) as File > Open does once a name is chosen: after
-// the question about unsaved changes, as one step.
+// the question about unsaved changes, as a fresh document.
 void OpenFileFromOutside(Platform& window, const char* path);
 
 // The window's close box: asks about unsaved changes. True when the window
