@@ -1015,6 +1015,10 @@ class Generator {
     std::string ops(static_cast<std::size_t>(r_.Between(1, 6)), 'U');
     ops += std::string(static_cast<std::size_t>(r_.Between(0, static_cast<int>(ops.size()) + 1)), 'R');
     session_.histories.push_back(ops);
+    // Undo from the menu comes after the buttons are up: a drag in progress
+    // is its step only at its release.
+    Add("lup 65535 65535");
+    Add("rup 65535 65535");
     Add("print undo document");
     for (char op : ops) {
       Add("command " + std::to_string(op == 'U' ? kCmdUndo : kCmdRedo));
