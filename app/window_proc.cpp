@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,9 +45,15 @@ bool PointIsUnder(int index, int x, int y, const ViewTransform& view, int markSc
   return std::abs(TruncateToPixel(px) - x) < reach && std::abs(TruncateToPixel(py) - y) < reach;
 }
 
-Point2 ModelPointAt(const Platform& window, int x, int y) {
+// The model point under raster point (x, y); false where, under a view
+// zoomed far out, it lies beyond what a float holds: such a point never
+// reaches the model.
+bool ModelPointAt(const Platform& window, int x, int y, Point2& out) {
   const ModelPoint p = ModelAt(const_cast<Platform&>(window).Canvas(), x, y);
-  return Point2{static_cast<float>(p.x), static_cast<float>(p.y)};
+  const double most = std::numeric_limits<float>::max();
+  if (!(std::fabs(p.x) <= most && std::fabs(p.y) <= most)) return false;
+  out = Point2{static_cast<float>(p.x), static_cast<float>(p.y)};
+  return true;
 }
 
 // The display of the current curve family; false when no family has one yet.
@@ -158,7 +165,12 @@ void OnLeftUp(Platform& window, int x, int y) {
   if (y >= m.clientHeight) return;
   if (m.pointCount >= kMaxPoints) return;
   const bool automaticKnots = CurveKnotsAutomatic();
-  m.points[m.pointCount] = ModelPointAt(window, x, y);
+  Point2 clicked;
+  if (!ModelPointAt(window, x, y, clicked)) {
+    window.ShowStatus("No point added: this place lies beyond the coordinates a model holds; zoom in");
+    return;
+  }
+  m.points[m.pointCount] = clicked;
   // A clicked point weighs 1 whatever an earlier curve left there.
   m.weights[m.pointCount] = 1.0f;
   ++m.pointCount;
@@ -223,7 +235,8 @@ void DragPickedPoint(Platform& window, int x, int y) {
   // Without a family the polygon itself is the picture: its edges move too.
   if (!DrawCurveFamily(window, kEraseMode))
     DrawPolygon(window, m.points, 0, m.pointCount, kEraseMode);
-  m.points[m.pickedIndex] = ModelPointAt(window, x, y);
+  Point2 moved;
+  if (ModelPointAt(window, x, y, moved)) m.points[m.pickedIndex] = moved;
   if (!DrawCurveFamily(window, kBlackMode))
     DrawPolygon(window, m.points, 0, m.pointCount, kBlackMode);
 }

@@ -3,6 +3,7 @@
 #include "app/window_proc.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <set>
 
@@ -239,6 +240,17 @@ TEST_F(WindowProcTest, OpenAfterOpenAndNewStartAFreshDocument) {
   Clicks({{100, 400}, {250, 150}, {450, 150}});
   EXPECT_EQ((std::tuple{m.weights[0], m.order, m.pointCount, window.Canvas().View().scale}),
             std::tuple(1.0f, 3, 3, 1.0)) << "New keeps the order only, at actual size";
+}
+
+// Fitted to a curve near the float limit, a click can lie beyond what a float holds: no such
+// point reaches the model, and the status says why.
+TEST_F(WindowProcTest, AClickBeyondWhatAFloatHoldsAddsNoPoint) {
+  Clicks({{100, 400}, {250, 150}, {450, 150}});
+  m.points[0] = {-3e38f, -3e38f}, m.points[2] = {3e38f, 3e38f};
+  window.Command(kCmdFitView);
+  for (int x : {0, 799}) window.Click(x, 599 - x / 2);
+  for (int i = 0; i < m.pointCount; ++i) EXPECT_TRUE(std::isfinite(m.points[i].x) && std::isfinite(m.points[i].y)) << i;
+  EXPECT_EQ(window.Status().rfind("No point added", 0) == 0 || m.pointCount == 5, true);
 }
 
 }  // namespace
